@@ -1,0 +1,113 @@
+#include "bank/SampleRecord.h"
+
+#include "container/ByteOrder.h"
+
+namespace quillon {
+
+static void readFormat(LeReader& in, WaveFormatBlock& f) {
+    f.formatTag = in.u16();
+    f.channels = in.u16();
+    f.samplesPerSecond = in.u32();
+    f.averageBytesPerSecond = in.u32();
+    f.blockAlign = in.u16();
+    f.bitsPerSample = in.u16();
+    f.extraSize = in.u16();
+}
+
+static void writeFormat(LeWriter& out, const WaveFormatBlock& f) {
+    out.u16(f.formatTag);
+    out.u16(f.channels);
+    out.u32(f.samplesPerSecond);
+    out.u32(f.averageBytesPerSecond);
+    out.u16(f.blockAlign);
+    out.u16(f.bitsPerSample);
+    out.u16(f.extraSize);
+}
+
+WaveFormatBlock decodeWaveFormatBlock(std::span<const uint8_t, kWaveFormatBlockBytes> bytes) {
+    LeReader in(bytes);
+    WaveFormatBlock f;
+    readFormat(in, f);
+    return f;
+}
+
+void encodeWaveFormatBlock(const WaveFormatBlock& format, std::vector<uint8_t>& out) {
+    LeWriter w(out);
+    writeFormat(w, format);
+}
+
+ZQ_BankSample decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes> bytes) {
+    LeReader in(bytes);
+    ZQ_BankSample r;
+    r.path = in.text(kSamplePathBytes);
+    r.sampleNumber = in.u32();
+    r.waveOwner = in.u32();
+    r.waveSize = in.u32();
+    r.waveOffset = in.u32();
+    r.cloneCount = in.u32();
+    r.group = in.u16();
+    r.atmosGroup = in.u16();
+    in.skip(8);  // reserved
+    readFormat(in, r.format);
+    in.skip(2);  // reserved
+    r.loopStart = in.i32();
+    r.loopEnd = in.i32();
+    r.description = in.text(kSampleDescriptionBytes);
+    r.priority = in.u32();
+    r.setFlags = in.u32();
+    r.loopCount = in.i32();
+    r.pan = in.i32();
+    r.xPos = in.f32();
+    r.yPos = in.f32();
+    r.zPos = in.f32();
+    r.volume = in.u16();
+    r.userParam = in.u16();
+    r.pitch = in.i32();
+    r.pitchVariation = in.i32();
+    r.minDist = in.f32();
+    r.maxDist = in.f32();
+    r.scale = in.f32();
+    r.playType = in.u32();
+    r.enabled = in.u32();
+    r.atmos = in.i32();
+    return r;
+}
+
+void encodeSampleRecord(const ZQ_BankSample& r, std::vector<uint8_t>& out) {
+    LeWriter w(out);
+    // Cut one short of the field so the text stays zero-terminated.
+    w.text(std::string_view(r.path).substr(0, kSamplePathBytes - 1), kSamplePathBytes);
+    w.u32(r.sampleNumber);
+    w.u32(r.waveOwner);
+    w.u32(r.waveSize);
+    w.u32(r.waveOffset);
+    w.u32(r.cloneCount);
+    w.u16(r.group);
+    w.u16(r.atmosGroup);
+    w.zeros(8);  // reserved
+    writeFormat(w, r.format);
+    w.zeros(2);  // reserved
+    w.i32(r.loopStart);
+    w.i32(r.loopEnd);
+    w.text(std::string_view(r.description).substr(0, kSampleDescriptionBytes - 1),
+           kSampleDescriptionBytes);
+    w.u32(r.priority);
+    w.u32(r.setFlags);
+    w.i32(r.loopCount);
+    w.i32(r.pan);
+    w.f32(r.xPos);
+    w.f32(r.yPos);
+    w.f32(r.zPos);
+    w.u16(r.volume);
+    w.u16(r.userParam);
+    w.i32(r.pitch);
+    w.i32(r.pitchVariation);
+    w.f32(r.minDist);
+    w.f32(r.maxDist);
+    w.f32(r.scale);
+    w.u32(r.playType);
+    w.u32(r.enabled);
+    w.i32(r.atmos);
+}
+
+}  // namespace quillon

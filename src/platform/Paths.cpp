@@ -1,0 +1,85 @@
+#include "platform/Paths.h"
+
+#include <fcntl.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace quillon {
+
+PathParts splitAtLastSeparator(std::string_view path) {
+    size_t cut = path.find_last_of("/\\");
+    if (cut == std::string_view::npos) return {std::string(), std::string(path)};
+    return {std::string(path.substr(0, cut)), std::string(path.substr(cut + 1))};
+}
+
+std::string joinPath(std::string_view folder, std::string_view name) {
+    if (folder.empty()) return std::string(name);
+    std::string out(folder);
+    if (out.back() != '/') out += '/';
+    out += name;
+    return out;
+}
+
+static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+static char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+
+bool pathsEqualIgnoringCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
+    return true;
+}
+
+std::string asciiLower(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = lowerAscii(c);
+    return out;
+}
+
+std::string asciiUpper(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = upperAscii(c);
+    return out;
+}
+
+std::string homeFolder() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/";
+}
+
+static std::string xdgFolder(const char* variable, const char* fallbackBelowHome) {
+    // The XDG rules ignore a relative path in the variable.
+    if (const char* value = std::getenv(variable); value && value[0] == '/') return value;
+    return joinPath(homeFolder(), fallbackBelowHome);
+}
+
+std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+
+std::optional<std::string> privateTempFolder() {
+    const char* base = std::getenv("TMPDIR");
+    std::string folder = joinPath((base && base[0] == '/') ? base : "/tmp",
+                                  "quillon-" + std::to_string(getuid()));
+    if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
+    struct stat st {};
+    // lstat, so that a link planted under our name is refused rather than followed.
+    if (lstat(folder.c_str(), &st) != 0) return std::nullopt;
+    if (!S_ISDIR(st.st_mode) || st.st_uid != getuid() || (st.st_mode & 077) != 0)
+        return std::nullopt;
+    return folder;
+}
+
+std::string defaultWavsFolder() { return joinPath(homeFolder(), "wavs"); }
+std::string korvelFolder() { return joinPath(homeFolder(), "dev/korvel"); }
+
+bool pathExists(const std::string& path) {
+    struct stat st {};
+    return stat(path.c_str(), &st) == 0;
+}
+
+}  // namespace quillon

@@ -1,0 +1,51 @@
+// Paths, folders and the private temporary folder.
+//
+// Paths use "/" as separator. Paths stored in banks made on other systems may
+// use "\", so splitting a stored path accepts both.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+struct PathParts {
+    std::string folder;  // everything before the last separator, without it
+    std::string name;    // everything after it; the whole path when there is none
+};
+
+// Splits at the last "/" or "\".
+PathParts splitAtLastSeparator(std::string_view path);
+
+// folder + "/" + name; an empty folder gives just the name.
+std::string joinPath(std::string_view folder, std::string_view name);
+
+// Compares two paths ignoring the letter case of A to Z.
+bool pathsEqualIgnoringCase(std::string_view a, std::string_view b);
+
+// Lower-cases A to Z only, so the result does not depend on the locale.
+std::string asciiLower(std::string_view text);
+std::string asciiUpper(std::string_view text);
+
+// The user's home folder ($HOME, else the password database, else "/").
+std::string homeFolder();
+
+// $XDG_CONFIG_HOME or ~/.config; $XDG_STATE_HOME or ~/.local/state.
+std::string configHome();
+std::string stateHome();
+
+// The per-user private temporary folder below the system temp dir: created
+// with mode 0700 when missing, and accepted only when it is a real folder
+// (not a link) owned by this user with no access for others. Returns nothing
+// when no such folder can be had.
+std::optional<std::string> privateTempFolder();
+
+// Where the fixed folders of the system's own world live here.
+std::string defaultWavsFolder();    // $HOME/wavs
+std::string korvelFolder();         // $HOME/dev/korvel
+
+// True when the path names an existing file or folder.
+bool pathExists(const std::string& path);
+
+}  // namespace quillon
