@@ -24,28 +24,6 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     return out;
 }
 
-static char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
-static char upperAscii(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
-
-bool pathsEqualIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (lowerAscii(a[i]) != lowerAscii(b[i])) return false;
-    return true;
-}
-
-std::string asciiLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = lowerAscii(c);
-    return out;
-}
-
-std::string asciiUpper(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) c = upperAscii(c);
-    return out;
-}
-
 std::string homeFolder() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
@@ -58,13 +36,17 @@ static std::string xdgFolder(const char* variable, const char* fallbackBelowHome
     return joinPath(homeFolder(), fallbackBelowHome);
 }
 
-std::string configHome() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
-std::string stateHome() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+std::string configHome() {
+    return xdgFolder("XDG_CONFIG_HOME", ".config");
+}
+std::string stateHome() {
+    return xdgFolder("XDG_STATE_HOME", ".local/state");
+}
 
 std::optional<std::string> privateTempFolder() {
     const char* base = std::getenv("TMPDIR");
-    std::string folder = joinPath((base && base[0] == '/') ? base : "/tmp",
-                                  "quillon-" + std::to_string(getuid()));
+    std::string folder =
+        joinPath((base && base[0] == '/') ? base : "/tmp", "quillon-" + std::to_string(getuid()));
     if (mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) return std::nullopt;
     struct stat st {};
     // lstat, so that a link planted under our name is refused rather than followed.
@@ -74,8 +56,12 @@ std::optional<std::string> privateTempFolder() {
     return folder;
 }
 
-std::string defaultWavsFolder() { return joinPath(homeFolder(), "wavs"); }
-std::string korvelFolder() { return joinPath(homeFolder(), "dev/korvel"); }
+std::string defaultWavsFolder() {
+    return joinPath(homeFolder(), "wavs");
+}
+std::string korvelFolder() {
+    return joinPath(homeFolder(), "dev/korvel");
+}
 
 bool pathExists(const std::string& path) {
     struct stat st {};

@@ -21,13 +21,6 @@ PathParts splitAtLastSeparator(std::string_view path);
 // folder + "/" + name; an empty folder gives just the name.
 std::string joinPath(std::string_view folder, std::string_view name);
 
-// Compares two paths ignoring the letter case of A to Z.
-bool pathsEqualIgnoringCase(std::string_view a, std::string_view b);
-
-// Lower-cases A to Z only, so the result does not depend on the locale.
-std::string asciiLower(std::string_view text);
-std::string asciiUpper(std::string_view text);
-
 // The user's home folder ($HOME, else the password database, else "/").
 std::string homeFolder();
 
@@ -42,8 +35,8 @@ std::string stateHome();
 std::optional<std::string> privateTempFolder();
 
 // Where the fixed folders of the system's own world live here.
-std::string defaultWavsFolder();    // $HOME/wavs
-std::string korvelFolder();         // $HOME/dev/korvel
+std::string defaultWavsFolder();  // $HOME/wavs
+std::string korvelFolder();       // $HOME/dev/korvel
 
 // True when the path names an existing file or folder.
 bool pathExists(const std::string& path);
