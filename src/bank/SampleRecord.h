@@ -54,20 +54,20 @@ inline constexpr size_t kSampleDescriptionBytes = 256;
 
 // A default-constructed record is all zero, as an empty slot of the table is.
 struct ZQ_BankSample {
-    std::string path;            // Location, a separator, Name; at most 259 characters
-    uint32_t sampleNumber = 0;   // 0 marks an empty slot
-    uint32_t waveOwner = 0;      // No of the sample whose audio bytes this one plays
-    uint32_t waveSize = 0;       // bytes of the whole WAV file image
-    uint32_t waveOffset = 0;     // offset of that image in the wave data segment
+    std::string path;           // Location, a separator, Name; at most 259 characters
+    uint32_t sampleNumber = 0;  // 0 marks an empty slot
+    uint32_t waveOwner = 0;     // No of the sample whose audio bytes this one plays
+    uint32_t waveSize = 0;      // bytes of the whole WAV file image
+    uint32_t waveOffset = 0;    // offset of that image in the wave data segment
     uint32_t cloneCount = 0;
     uint16_t group = 0;
     uint16_t atmosGroup = 0;
     WaveFormatBlock format;
-    int32_t loopStart = 0;       // sample frame; -1 = no loop
-    int32_t loopEnd = 0;         // last frame of the loop, inclusive; -1 = no loop
-    std::string description;     // at most 255 characters
+    int32_t loopStart = 0;    // sample frame; -1 = no loop
+    int32_t loopEnd = 0;      // last frame of the loop, inclusive; -1 = no loop
+    std::string description;  // at most 255 characters
     uint32_t priority = 0;
-    uint32_t setFlags = 0;       // SampleFlag bits
+    uint32_t setFlags = 0;  // SampleFlag bits
     int32_t loopCount = 0;
     int32_t pan = 0;
     float xPos = 0, yPos = 0, zPos = 0;
@@ -77,9 +77,9 @@ struct ZQ_BankSample {
     int32_t pitchVariation = 0;
     float minDist = 0, maxDist = 0;
     float scale = 0;
-    uint32_t playType = 0;       // PlayType with kFlagPlayType, else the MPEG descriptor or 0
-    uint32_t enabled = 0;        // 1 when the row's playback box is checked
-    int32_t atmos = 0;           // ambient timing; -1 = not set
+    uint32_t playType = 0;  // PlayType with kFlagPlayType, else the MPEG descriptor or 0
+    uint32_t enabled = 0;   // 1 when the row's playback box is checked
+    int32_t atmos = 0;      // ambient timing; -1 = not set
 
     bool has(SampleFlag flag) const { return (setFlags & flag) != 0; }
     bool operator==(const ZQ_BankSample&) const = default;

@@ -1,0 +1,103 @@
+// The segmented container file: an 8-byte magic, then named segments one after
+// another, each a 32-byte name, a 32-bit size and that many bytes of data.
+//
+// A file is opened in one of three modes. Segments are written whole or
+// streamed piece by piece into the one open segment; a file opened for reading
+// or appending builds a directory of its segments so they can be found by name.
+// Caller errors are assertions through the logging library; file errors are
+// logged. Every operation returns one of the result codes below.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "container/ZQTemplate.h"
+
+namespace quillon {
+
+inline constexpr int ZQ_OK = 0;
+inline constexpr int ZQ_FAIL = 2;       // not found, end of data, not a container, short write
+inline constexpr int ZQ_ERROR = 3;      // system call failed, caller error, no segment buffer
+inline constexpr int ZQ_NO_MEMORY = 4;  // no memory for the file name
+
+inline constexpr int ZQ_FILE_NEW = 0;
+inline constexpr int ZQ_FILE_READ_ONLY = 2;
+inline constexpr int ZQ_FILE_APPEND = 3;
+
+inline constexpr char kContainerMagic[8] = {'Z', 'a', 'R', 'q', 'U', 'i', 'N', 'e'};
+inline constexpr uint32_t kContainerMagicBytes = 8;
+inline constexpr uint32_t kSegmentNameFieldBytes = 32;
+inline constexpr uint32_t kSegmentHeaderBytes = 36;  // name and size
+inline constexpr uint32_t ZQ_MAX_SEGMENT_SIZE = 80000000;
+inline constexpr uint32_t kNoSuchSegment = 0xFFFFFFFF;
+
+struct ZQFileEntry {
+    char Name[kSegmentNameFieldBytes + 1] = {};
+    uint32_t Offset = 0;  // absolute file position of the first data byte
+    uint32_t Size = 0;
+};
+
+// Passed to WriteSegment and GetSegment. Callers clear it before use.
+struct ZQFileSegment {
+    char Name[kSegmentNameFieldBytes + 1] = {};
+    uint32_t Size = 0;
+    uint8_t* Data = nullptr;
+};
+
+class ZQFile {
+public:
+    ZQFile();
+    virtual ~ZQFile();
+    ZQFile(const ZQFile&) = delete;
+    ZQFile& operator=(const ZQFile&) = delete;
+
+    int SetName(const char* name);
+    virtual int Open(int mode);
+    int Close();
+
+    int OpenSegment(const char* name);
+    int WriteSegmentData(const void* data, uint32_t count);
+    int CloseSegment();
+    int WriteSegment(const ZQFileSegment* segment);
+
+    int GetSegment(const char* name, ZQFileSegment* segment, bool freshMemory);
+    // Reads from the open segment; offset -1 reads on from where the last read ended.
+    int GetSegmentData(void* buffer, uint32_t count, int32_t offset);
+    int GetSegmentData(const char* name, void* buffer, uint32_t count, int32_t offset);
+    uint32_t GetSegmentSize(const char* name);
+
+    // With a name: an offset inside that segment; without (nullptr): an absolute offset.
+    int Seek(const char* name, int32_t offset);
+    int WriteData(const void* data, uint32_t count);
+    int ReadData(void* buffer, uint32_t count);
+
+    bool IsOpen() const { return OpenFlag; }
+    int Mode() const { return FileMode; }
+    const char* GetName() const { return Name; }
+    // Directory entries from the last segment of the file to the first.
+    const ZQTemplate<ZQFileEntry>& Directory() const { return Entries; }
+
+private:
+    ZQFileEntry* FindEntry(const char* name) const;
+    int ReadDirectory();
+    int WriteSegmentHeader(const char* name);
+
+    char* Name = nullptr;
+    bool OpenFlag = false;
+    int FileMode = ZQ_FILE_READ_ONLY;
+    int Handle = -1;
+    ZQTemplate<ZQFileEntry> Entries;
+    int64_t Position = 0;
+
+    bool SegmentOpenFlag = false;
+    char SegmentName[kSegmentNameFieldBytes + 1] = {};
+    int64_t SegmentDataStart = 0;
+    uint32_t SegmentSize = 0;
+
+    ZQFileSegment OwnedSegment;  // the buffer of the last GetSegment with fresh memory
+};
+
+// 0 when the path names an existing file or folder, else 2.
+int FileExists(const char* path);
+
+}  // namespace quillon
