@@ -1,0 +1,71 @@
+#include "bank/BankLayout.h"
+
+#include <algorithm>
+
+#include "container/ByteOrder.h"
+
+namespace quillon {
+
+namespace {
+
+std::string cut(const std::string& text, size_t maxChars) { return text.substr(0, maxChars); }
+
+// Calls f(byteOffset) for every sample number word of the groups.
+template <typename F>
+void forEachAnimNumber(std::span<const uint8_t> segment, F&& f) {
+    size_t words = segment.size() / 4;
+    size_t i = 0;
+    while (i < words) {
+        uint32_t count = loadU32(segment.data() + i * 4);
+        ++i;
+        // Subtract so that a hostile count cannot overflow the index.
+        size_t inGroup = std::min<size_t>(count, words - i);
+        for (size_t k = 0; k < inGroup; ++k) f((i + k) * 4);
+        i += inGroup;
+    }
+}
+
+}  // namespace
+
+void encodeBankInfo(const BankInfoRecord& info, std::vector<uint8_t>& out) {
+    LeWriter w(out);
+    w.u32(0);
+    w.u32(0);
+    w.u32(info.musicBank ? 1 : 0);
+    w.text(cut(info.title, kMaxTitleChars), kBankTitleBytes);
+    std::string reversed = cut(info.who, kMaxWhoChars);
+    std::reverse(reversed.begin(), reversed.end());
+    w.text(reversed, kBankWhoBytes);
+}
+
+std::optional<BankInfoRecord> decodeBankInfo(std::span<const uint8_t> bytes) {
+    if (bytes.size() < kBankInfoBytes) return std::nullopt;
+    LeReader in(bytes);
+    BankInfoRecord info;
+    in.skip(8);
+    info.musicBank = in.u32() != 0;
+    info.title = cut(in.text(kBankTitleBytes), kMaxTitleChars);
+    info.who = cut(in.text(kBankWhoBytes), kMaxWhoChars);
+    std::reverse(info.who.begin(), info.who.end());
+    return info;
+}
+
+std::vector<uint8_t> renumberAnimWaveNumbers(
+    std::span<const uint8_t> segment, const std::unordered_map<uint32_t, uint32_t>& newNumberOf) {
+    std::vector<uint8_t> out(segment.begin(), segment.end());
+    forEachAnimNumber(segment, [&](size_t offset) {
+        auto it = newNumberOf.find(loadU32(segment.data() + offset));
+        if (it != newNumberOf.end()) storeU32(out.data() + offset, it->second);
+    });
+    return out;
+}
+
+bool animWaveNumbersContain(std::span<const uint8_t> segment, uint32_t number) {
+    bool found = false;
+    forEachAnimNumber(segment, [&](size_t offset) {
+        if (loadU32(segment.data() + offset) == number) found = true;
+    });
+    return found;
+}
+
+}  // namespace quillon

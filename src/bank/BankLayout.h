@@ -1,0 +1,53 @@
+// The records of a bank file other than the sample record: the bank
+// information record, the sample table's count word, and the animation data's
+// wave numbers.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quillon {
+
+inline constexpr size_t kBankInfoBytes = 532;
+inline constexpr size_t kBankTitleBytes = 260;
+inline constexpr size_t kBankWhoBytes = 260;
+inline constexpr size_t kMaxTitleChars = 259;
+inline constexpr size_t kMaxWhoChars = 255;
+inline constexpr size_t kSampleTableHeaderBytes = 4;
+inline constexpr uint32_t kMaxSampleNumber = 65535;  // the record count is 16 bits
+
+struct BankInfoRecord {
+    bool musicBank = false;
+    std::string title;
+    std::string who;  // as the user reads it; the file holds it reversed
+};
+
+// Appends the 532-byte record: two reserved words, the music flag, the title
+// and the Who text with its characters in reverse order.
+void encodeBankInfo(const BankInfoRecord& info, std::vector<uint8_t>& out);
+
+// Reads the record; nothing when the bytes are fewer than 532.
+std::optional<BankInfoRecord> decodeBankInfo(std::span<const uint8_t> bytes);
+
+// The sample table's first word: ambient count in the high half, record count
+// in the low half.
+inline uint32_t sampleTableCountWord(uint32_t records, uint32_t ambient) {
+    return (ambient << 16) | (records & 0xFFFF);
+}
+inline uint32_t recordCountOf(uint32_t countWord) { return countWord & 0xFFFF; }
+
+// Renumbers the animation data's wave numbers: groups of a count word followed
+// by that many sample numbers. Each number found in `newNumberOf` (load number
+// to current No) is replaced; others stay. A count that runs past the end stops
+// the walk at the end. Works on a copy of the segment's bytes.
+std::vector<uint8_t> renumberAnimWaveNumbers(std::span<const uint8_t> segment,
+                                             const std::unordered_map<uint32_t, uint32_t>& newNumberOf);
+
+// True when any sample number in the animation wave numbers equals `number`.
+bool animWaveNumbersContain(std::span<const uint8_t> segment, uint32_t number);
+
+}  // namespace quillon

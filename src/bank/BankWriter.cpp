@@ -1,0 +1,438 @@
+#include "bank/BankWriter.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <set>
+
+#include "audio/SegmentNames.h"
+#include "bank/BankLayout.h"
+#include "bank/CellFormat.h"
+#include "bank/Numbers.h"
+#include "bank/QuillonDoc.h"
+#include "bank/Sorting.h"
+#include "container/ByteOrder.h"
+#include "container/ZQLog.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "wave/WavFile.h"
+
+namespace quillon {
+
+namespace {
+
+// Audio bytes move in pieces of this size, so a save holds at most this much of
+// any sample in memory whatever its size.
+constexpr size_t kCopyPieceBytes = 1 << 20;
+constexpr size_t kRecordFlushBytes = 64 * kSampleRecordBytes;
+
+// The writer's own log code: a segment of the previous bank could not be read.
+constexpr int kPreviousSegmentError = 11;
+
+const char kMessageCreatingOutput[] = "Error Creating Output File";
+const char kMessageCreatingNew1[] = "         Error Creating new file - 1                          ";
+const char kMessageRenaming[] = "         Error Renaming file                          ";
+const char kMessageCreatingNew2[] = "         Error Creating new file - 2                          ";
+const char kMessageCreatingNew3[] = "         Error Creating new file - 3                          ";
+const char kMessageTempInfo[] = "Error Creating Temp Info File";
+
+bool writeAll(int fd, const uint8_t* data, size_t count) {
+    while (count > 0) {
+        ssize_t n = ::write(fd, data, count);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        data += n;
+        count -= size_t(n);
+    }
+    return true;
+}
+
+void syncFolder(const std::string& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+int32_t loopCell(const Row& row, int column) {
+    const std::string& cell = row.cells[size_t(column)];
+    return isNotSet(cell) ? -1 : atoiLike(cell);
+}
+
+uint32_t rowNumber(const Row& row) { return uint32_t(atoiLike(row.cells[kColNo])); }
+
+}  // namespace
+
+BankWriter::BankWriter(CQuillonDoc& doc, bool reopen) : doc_(doc), reopen_(reopen) {}
+
+BankWriter::~BankWriter() {
+    if (recordFile_ >= 0) ::close(recordFile_);
+}
+
+void BankWriter::fail(const std::string& message) {
+    if (!message.empty()) showStop(doc_.shell(), message);
+}
+
+int BankWriter::run() {
+    Shell& shell = doc_.shell();
+    RowList& rows = doc_.rows();
+    shell.beginProgress(rows.size());
+    resortByNumber(rows);
+    bool ok = checkNumbersAndSizes() && openOutput() && openRecordFile() && writeBankInfo() &&
+              writeRows() && writeSampleTable() && copyAnimationData() && replaceTarget();
+    if (!ok) discardOutput();
+    shell.endProgress();
+    if (ok && doc_.savePointHook) doc_.savePointHook(SavePoint::Done);
+    return ok ? 1 : 0;
+}
+
+// Rows that share a No, a No outside 1 to 65535 (the record count is 16 bits),
+// or wave data past what 32-bit offsets reach would make a broken bank: refuse
+// before anything is written.
+bool BankWriter::checkNumbersAndSizes() {
+    const RowList& rows = doc_.rows();
+    std::set<uint32_t> seen;
+    uint64_t waveBytes = 0;
+    std::set<std::string> paths;
+    for (int i = 0; i < rows.size(); ++i) {
+        const Row& row = rows.row(i);
+        int64_t number = leadingInteger(row.cells[kColNo]);
+        if (number < 1 || number > kMaxSampleNumber) {
+            fail(format("Sample number %lld is outside 1 to %u - use Renumber Bank before saving",
+                        static_cast<long long>(number), kMaxSampleNumber));
+            return false;
+        }
+        if (!seen.insert(uint32_t(number)).second) {
+            fail(format("Sample number %lld is used by more than one row - use Renumber Bank "
+                        "before saving",
+                        static_cast<long long>(number)));
+            return false;
+        }
+        if (paths.insert(asciiLower(rowPath(row))).second) waveBytes += atouLike(row.cells[kColSize]);
+    }
+    if (waveBytes > 0xFFFFFFFFull) {
+        fail("The bank's audio adds up to more than 4 GB - split it into smaller banks");
+        return false;
+    }
+    return true;
+}
+
+bool BankWriter::openOutput() {
+    const std::string& target = doc_.targetPath_;
+    outputIsTemp_ = pathExists(target);
+    outputPath_ = outputIsTemp_ ? joinPath(doc_.targetFolder_, kBankTempName) : target;
+    if (output_.SetName(outputPath_.c_str()) != ZQ_OK || output_.Open(ZQ_FILE_NEW) != ZQ_OK) {
+        fail(outputIsTemp_ ? kMessageCreatingNew1 : kMessageCreatingOutput);
+        // A new target that could not be created is not ours to remove.
+        if (!outputIsTemp_) outputPath_.clear();
+        return false;
+    }
+    if (doc_.savePointHook) doc_.savePointHook(SavePoint::OutputOpen);
+    return true;
+}
+
+// The records are collected in a temporary file while the audio bytes stream
+// into the wave data segment. The file is removed from its folder at once, so
+// it never outlives the save, whatever happens.
+bool BankWriter::openRecordFile() {
+    std::optional<std::string> folder = privateTempFolder();
+    if (!folder) ZQ_LOG("No private temporary folder could be had");
+    std::string path = joinPath(folder.value_or(""), kRecordTempName);
+    if (folder)
+        recordFile_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (recordFile_ < 0) {
+        fail(kMessageTempInfo);
+        return false;
+    }
+    ::unlink(path.c_str());
+    return true;
+}
+
+bool BankWriter::writeBankInfo() {
+    const BankValues& values = doc_.values();
+    std::vector<uint8_t> bytes;
+    encodeBankInfo({values.musicBank, values.title, values.who}, bytes);
+    return output_.OpenSegment(ZQFileSegmentBankInfo) == ZQ_OK &&
+           output_.WriteSegmentData(bytes.data(), uint32_t(bytes.size())) == ZQ_OK &&
+           output_.CloseSegment() == ZQ_OK;
+}
+
+bool BankWriter::writeRows() {
+    if (output_.OpenSegment(ZQFileSegmentWaveData) != ZQ_OK) return false;
+    copyBuffer_.resize(kCopyPieceBytes);
+    uint32_t expected = 0;
+    RowList& rows = doc_.rows();
+    for (int i = 0; i < rows.size(); ++i) {
+        doc_.shell().processOnePendingEvent();
+        // A number that no row has becomes an empty slot.
+        for (++expected; expected < rowNumber(rows.row(i)); ++expected)
+            if (!appendRecord(ZQ_BankSample())) return false;
+        if (!writeRow(i)) return false;
+        doc_.shell().setProgress(i + 1);
+        if (doc_.savePointHook) doc_.savePointHook(SavePoint::RowWritten);
+    }
+    copyBuffer_ = {};
+    return output_.CloseSegment() == ZQ_OK;
+}
+
+bool BankWriter::writeRow(int index) {
+    RowList& rows = doc_.rows();
+    const Row& row = rows.row(index);
+    uint32_t number = rowNumber(row);
+    WaveFacts facts;
+    facts.path = rowPath(row);
+    std::string pathKey = asciiLower(facts.path);
+    auto owner = ownerOfPath_.find(pathKey);
+    bool isClone = atoiLike(row.cells[kColClone]) != 0 && owner != ownerOfPath_.end();
+    if (isClone) {
+        // The audio bytes are the owner's; the loop points are the row's own.
+        facts.owner = owner->second.number;
+        facts.offset = owner->second.offset;
+        facts.format = owner->second.format;
+        facts.size = atouLike(row.cells[kColSize]);
+        facts.loopStart = loopCell(row, kColLStart);
+        facts.loopEnd = loopCell(row, kColLEnd);
+    } else {
+        facts.owner = number;
+        facts.offset = uint32_t(runningOffset_);
+        bool copied = isBankYes(row.cells[kColBank]) && row.record.sampleRecord
+                          ? copyFromPreviousFile(index, facts)
+                          : copyFromDisk(index, facts);
+        if (!copied) return false;
+        if (facts.loopStart < 0 || facts.loopEnd < 0 || facts.loopStart >= facts.loopEnd)
+            facts.loopStart = facts.loopEnd = -1;
+        runningOffset_ += facts.size;
+        ownerOfPath_.emplace(pathKey, Owner{number, facts.offset, facts.format});
+    }
+    if (!isNotSet(row.cells[kColAtmos])) ++ambientCount_;
+    rows.update(index, [&](Row& r) {
+        r.record.waveOwner = facts.owner;
+        r.record.waveOffset = facts.offset;
+    });
+    return appendRecord(recordFromRow(rows.row(index), facts));
+}
+
+// A row whose audio is in the open bank: its bytes are copied from there.
+bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
+    const Row& row = doc_.rows().row(index);
+    const ZQ_BankSample& stored = *row.record.sampleRecord;
+    facts.format = stored.format;
+    facts.size = stored.waveSize;
+    facts.loopStart = loopCell(row, kColLStart);
+    facts.loopEnd = loopCell(row, kColLEnd);
+    ZQFile& previous = doc_.previousFile();
+    if (!previous.IsOpen() || previous.OpenSegment(ZQFileSegmentWaveData) != ZQ_OK) {
+        ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
+        return false;
+    }
+    uint32_t left = stored.waveSize;
+    int32_t offset = int32_t(stored.waveOffset);
+    while (left > 0) {
+        uint32_t piece = uint32_t(std::min<size_t>(left, copyBuffer_.size()));
+        if (previous.GetSegmentData(copyBuffer_.data(), piece, offset) != ZQ_OK) {
+            fail("set file pointer error");
+            return false;
+        }
+        if (output_.WriteSegmentData(copyBuffer_.data(), piece) != ZQ_OK) return false;
+        offset = -1;
+        left -= piece;
+    }
+    return true;
+}
+
+// A row whose audio must be read from its WAV file.
+bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
+    const Row& row = doc_.rows().row(index);
+    if (doc_.values().musicBank) {
+        facts.format = row.record.waveFormat;
+    } else {
+        WavReadResult wav = ReadWavFile(facts.path, false);
+        if (!wav.ok()) {
+            fail(WavReadErrorMessage(wav.error(), facts.path));
+            return false;
+        }
+        facts.format = wav.info().format;
+        facts.loopStart = wav.info().loopStart;
+        facts.loopEnd = wav.info().loopEnd;
+    }
+    int fd = ::open(facts.path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
+        return false;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    uint64_t total = 0;
+    bool ok = true;
+    for (;;) {
+        ssize_t n = ::read(fd, copyBuffer_.data(), copyBuffer_.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
+            ok = false;
+        }
+        if (n <= 0) break;
+        total += uint64_t(n);
+        if (runningOffset_ + total > 0xFFFFFFFFull) {
+            fail("The bank's audio adds up to more than 4 GB - split it into smaller banks");
+            ok = false;
+            break;
+        }
+        if (output_.WriteSegmentData(copyBuffer_.data(), uint32_t(n)) != ZQ_OK) {
+            ok = false;
+            break;
+        }
+    }
+    ::close(fd);
+    facts.size = uint32_t(total);
+    return ok;
+}
+
+bool BankWriter::appendRecord(const ZQ_BankSample& record) {
+    encodeSampleRecord(record, recordBuffer_);
+    ++recordCount_;
+    if (recordBuffer_.size() < kRecordFlushBytes) return true;
+    if (!writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
+        ZQ_LOG_SYSTEM_ERROR();
+        ZQ_LOG("We should never be here");
+        return false;
+    }
+    recordBuffer_.clear();
+    return true;
+}
+
+bool BankWriter::writeSampleTable() {
+    if (!recordBuffer_.empty() && !writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
+        ZQ_LOG_SYSTEM_ERROR();
+        return false;
+    }
+    recordBuffer_ = {};
+    uint32_t countWord = sampleTableCountWord(recordCount_, ambientCount_);
+    uint8_t word[4];
+    storeU32(word, countWord);
+    if (output_.OpenSegment(ZQFileSegmentBankSampleTable) != ZQ_OK ||
+        output_.WriteSegmentData(word, 4) != ZQ_OK)
+        return false;
+    off_t size = ::lseek(recordFile_, 0, SEEK_END);
+    if (size < 0) {
+        fail("Error getting temp info file size");
+        return false;
+    }
+    if (::lseek(recordFile_, 0, SEEK_SET) != 0) {
+        fail("SetFilePointer failed");
+        return false;
+    }
+    std::vector<uint8_t> piece(kRecordFlushBytes);
+    for (off_t left = size; left > 0;) {
+        ssize_t n = ::read(recordFile_, piece.data(), std::min<size_t>(piece.size(), size_t(left)));
+        if (n <= 0) {
+            fail(format("ReadFile failed %d", errno));
+            return false;
+        }
+        if (output_.WriteSegmentData(piece.data(), uint32_t(n)) != ZQ_OK) {
+            fail("File Append failed");
+            return false;
+        }
+        left -= n;
+    }
+    if (output_.CloseSegment() != ZQ_OK) return false;
+    if (doc_.savePointHook) doc_.savePointHook(SavePoint::TableWritten);
+    return true;
+}
+
+// The animation data belongs to the game's tools: it is carried over from the
+// previous file, with its wave numbers following the rows' new numbers.
+bool BankWriter::copyAnimationData() {
+    ZQFile& previous = doc_.previousFile();
+    if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentAnimArray) == kNoSuchSegment)
+        return true;
+    for (const char* name : {ZQFileSegmentAnimArray, ZQFileSegmentListViewText}) {
+        if (previous.GetSegmentSize(name) == kNoSuchSegment) continue;
+        std::vector<uint8_t> bytes = doc_.readPreviousSegment(name);
+        if (bytes.size() != previous.GetSegmentSize(name)) {
+            ZQ_LOG("Error %d: segment %s of %s could not be read", kPreviousSegmentError, name,
+                   previous.GetName());
+            return false;
+        }
+        if (output_.OpenSegment(name) != ZQ_OK ||
+            output_.WriteSegmentData(bytes.data(), uint32_t(bytes.size())) != ZQ_OK ||
+            output_.CloseSegment() != ZQ_OK)
+            return false;
+    }
+    if (previous.GetSegmentSize(ZQFileSegmentAnimArrayWaveNumbers) == kNoSuchSegment) return true;
+    std::unordered_map<uint32_t, uint32_t> newNumberOf;
+    const RowList& rows = doc_.rows();
+    for (int i = 0; i < rows.size(); ++i)
+        if (uint32_t load = rows.row(i).record.loadNumber) newNumberOf[load] = rowNumber(rows.row(i));
+    std::vector<uint8_t> numbers = renumberAnimWaveNumbers(
+        doc_.readPreviousSegment(ZQFileSegmentAnimArrayWaveNumbers), newNumberOf);
+    return output_.OpenSegment(ZQFileSegmentAnimArrayWaveNumbers) == ZQ_OK &&
+           output_.WriteSegmentData(numbers.data(), uint32_t(numbers.size())) == ZQ_OK &&
+           output_.CloseSegment() == ZQ_OK;
+}
+
+// Puts the written bank in the target's place. The output is flushed to disk
+// before the rename, and the folder after it, so that after a crash the target
+// holds either the whole old bank or the whole new one.
+bool BankWriter::replaceTarget() {
+    if (output_.Flush() != ZQ_OK || output_.Close() != ZQ_OK) return false;
+    if (doc_.savePointHook) doc_.savePointHook(SavePoint::BeforeRename);
+    const std::string& target = doc_.targetPath_;
+    if (outputIsTemp_ && ::rename(outputPath_.c_str(), target.c_str()) != 0) {
+        ZQ_LOG_SYSTEM_ERROR();
+        fail(kMessageRenaming);
+        return false;
+    }
+    syncFolder(doc_.targetFolder_);
+    outputPath_.clear();  // the output is the target now: nothing to discard
+    if (doc_.savePointHook) doc_.savePointHook(SavePoint::Renamed);
+
+    // The previous file stayed open until now, so a failure before the rename
+    // left it usable; from here on it is the bank just written.
+    ZQFile& previous = doc_.previousFile();
+    previous.Close();
+    if (BankAudio* audio = doc_.audio()) audio->releaseBank();
+    if (outputIsTemp_ || reopen_) {
+        if (previous.SetName(target.c_str()) != ZQ_OK || previous.Open(ZQ_FILE_READ_ONLY) != ZQ_OK) {
+            fail(outputIsTemp_ ? kMessageCreatingNew2 : kMessageCreatingNew3);
+            return false;
+        }
+    }
+    if (BankAudio* audio = doc_.audio()) audio->registerBank(target);
+    if (reopen_) attachRowsToWrittenBank();
+    return true;
+}
+
+// Every row now has its audio in the written bank: it points at its new
+// record, shows "Yes", and its load number becomes its No, so the animation
+// wave numbers (renumbered to the current numbers in this save) and the rows'
+// load numbers agree at the next save and delete check.
+void BankWriter::attachRowsToWrittenBank() {
+    std::vector<uint8_t> table = doc_.readPreviousSegment(ZQFileSegmentBankSampleTable);
+    if (table.size() < kSampleTableHeaderBytes) return;
+    size_t count = std::min<size_t>(recordCountOf(loadU32(table.data())),
+                                    (table.size() - kSampleTableHeaderBytes) / kSampleRecordBytes);
+    RowList& rows = doc_.rows();
+    int next = 0;
+    for (size_t i = 0; i < count && next < rows.size(); ++i) {
+        const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
+        ZQ_BankSample record = decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes));
+        if (record.sampleNumber == 0) continue;
+        rows.update(next++, [&](Row& row) {
+            row.cells[kColBank] = std::string(kBankYes);
+            row.record.bank.set(kBankYes);
+            row.record.loadNumber = record.sampleNumber;
+            row.record.sampleRecord = std::move(record);
+        });
+    }
+}
+
+// A failed save leaves no trace: the temporary bank, or a new target that was
+// only partly written, is removed; the old bank is untouched.
+void BankWriter::discardOutput() {
+    output_.Close();
+    if (!outputPath_.empty()) ::unlink(outputPath_.c_str());
+}
+
+}  // namespace quillon

@@ -1,0 +1,73 @@
+// Writing the rows of a document as a bank file.
+//
+// The bank is written beside the target under "ZQBank.TMP", flushed, and put in
+// the target's place by one rename, so a crash or a failure at any moment
+// leaves either the old bank or the new one at the target. A failed save
+// removes what it wrote and leaves the previous file and the registered bank
+// as they were, so the user can retry.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bank/RowRecord.h"
+#include "bank/SampleRecord.h"
+#include "container/ZQFile.h"
+
+namespace quillon {
+
+class CQuillonDoc;
+
+inline constexpr char kBankTempName[] = "ZQBank.TMP";
+inline constexpr char kRecordTempName[] = "ZQAudio.TMP";
+
+class BankWriter {
+public:
+    BankWriter(CQuillonDoc& doc, bool reopen);
+    ~BankWriter();
+    BankWriter(const BankWriter&) = delete;
+    BankWriter& operator=(const BankWriter&) = delete;
+
+    // Returns 1 on success, 0 after any failure.
+    int run();
+
+private:
+    bool checkNumbersAndSizes();
+    bool openOutput();
+    bool openRecordFile();
+    bool writeBankInfo();
+    bool writeRows();
+    bool writeRow(int index);
+    bool copyFromPreviousFile(int index, WaveFacts& facts);
+    bool copyFromDisk(int index, WaveFacts& facts);
+    bool appendRecord(const ZQ_BankSample& record);
+    bool writeSampleTable();
+    bool copyAnimationData();
+    bool replaceTarget();
+    void attachRowsToWrittenBank();
+    void discardOutput();
+    void fail(const std::string& message);
+
+    CQuillonDoc& doc_;
+    bool reopen_;
+    std::string outputPath_;
+    bool outputIsTemp_ = false;
+    ZQFile output_;
+    int recordFile_ = -1;
+    std::vector<uint8_t> recordBuffer_;  // records not yet written to the record file
+    std::vector<uint8_t> copyBuffer_;    // one piece of one sample's audio bytes
+    uint64_t runningOffset_ = 0;
+    uint32_t recordCount_ = 0;
+    uint32_t ambientCount_ = 0;
+    struct Owner {
+        uint32_t number;
+        uint32_t offset;
+        WaveFormatBlock format;
+    };
+    std::unordered_map<std::string, Owner> ownerOfPath_;  // keyed by the case-folded path
+};
+
+}  // namespace quillon

@@ -1,0 +1,71 @@
+#include "bank/CellFormat.h"
+
+#include "bank/Columns.h"
+#include "bank/Numbers.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+bool isNotSet(std::string_view cell) { return cell == kNotSet; }
+
+bool isBankYes(std::string_view cell) { return equalIgnoringCase(cell, kBankYes); }
+
+std::string integerCell(int64_t value) { return format("%lld", static_cast<long long>(value)); }
+
+std::string distanceCell(double value) { return format("%f", value); }
+
+static int keyDigits(int column) {
+    switch (column) {
+        case kColVolume:
+        case kColUserParam:
+        case kColPan: return 3;
+        case kColSize:
+        case kColLStart:
+        case kColLEnd: return 8;
+        case kColNo:
+        case kColClone:
+        case kColPriority:
+        case kColGroup:
+        case kColAtmosGroup:
+        case kColAtmos:
+        case kColLoop:
+        case kColPitch:
+        case kColPitchVar:
+        case kColXPos:
+        case kColYPos:
+        case kColZPos:
+        case kColScale: return 4;
+        default: return 0;
+    }
+}
+
+std::string integerKey(int column, int64_t value) {
+    return format("%.*lld", keyDigits(column), static_cast<long long>(value));
+}
+
+std::string distanceKey(double value) { return format("%.4f", value); }
+
+std::string keyForCellText(int column, std::string_view cell) {
+    if (isNotSet(cell)) return std::string(kNotSet);
+    if (column == kColMinDist || column == kColMaxDist) return distanceKey(atofLike(cell));
+    if (keyDigits(column) > 0) return integerKey(column, atoiLike(cell));
+    return std::string(cell);
+}
+
+std::string playTypeCell(uint32_t playType) {
+    switch (playType) {
+        case 1: return "Overlap";
+        case 2: return "Once";
+        case 3: return "Restart";
+        default: return std::string(kNotSet);
+    }
+}
+
+uint32_t playTypeFromCell(std::string_view cell) {
+    if (equalIgnoringCase(cell, "overlap")) return 1;
+    if (equalIgnoringCase(cell, "once")) return 2;
+    if (equalIgnoringCase(cell, "restart")) return 3;
+    return 0;
+}
+
+}  // namespace quillon

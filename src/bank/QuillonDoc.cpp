@@ -1,0 +1,245 @@
+#include "bank/QuillonDoc.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "audio/SegmentNames.h"
+#include "bank/BankLayout.h"
+#include "bank/BankWriter.h"
+#include "bank/CellFormat.h"
+#include "bank/RowRecord.h"
+#include "container/ByteOrder.h"
+#include "platform/Paths.h"
+
+namespace quillon {
+
+bool isReadOnlyFile(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) return false;
+    // Checked by the permission bits too: the superuser may write any file, but
+    // a file without write permission is meant to be left alone.
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+CQuillonDoc::CQuillonDoc(Shell& shell, BankAudio* audio) : shell_(shell), audio_(audio) {}
+
+CQuillonDoc::~CQuillonDoc() {
+    if (audio_) {
+        audio_->stopAllSamples();
+        audio_->releaseBank();
+    }
+    previousFile_.Close();
+}
+
+void CQuillonDoc::setTitle(std::string title) {
+    title.resize(std::min(title.size(), kMaxTitleChars));
+    if (title == values_.title) return;
+    values_.title = std::move(title);
+    setModified();
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+void CQuillonDoc::setWho(std::string who) {
+    who.resize(std::min(who.size(), kMaxWhoChars));
+    if (who == values_.who) return;
+    values_.who = std::move(who);
+    setModified();
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+void CQuillonDoc::setMusicBank(bool musicBank) {
+    if (musicBank == values_.musicBank) return;
+    values_.musicBank = musicBank;
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+void CQuillonDoc::setAllowSave(bool allowSave) {
+    if (allowSave == values_.allowSave) return;
+    values_.allowSave = allowSave;
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+void CQuillonDoc::showSelectedItem(int row) {
+    if (row < 0 || row >= rows_.size()) {
+        selectedItem_ = {};
+    } else {
+        const Row& r = rows_.row(row);
+        std::string_view description = r.record.description.view();
+        selectedItem_ = {r.cells[kColName],
+                         r.cells[kColLocation],
+                         description.empty() ? "None" : std::string(description),
+                         r.cells[kColFormat],
+                         r.cells[kColCompression],
+                         std::string(r.record.sizeKey.view())};
+    }
+    notify([](DocumentObserver& o) { o.selectedItemChanged(); });
+}
+
+void CQuillonDoc::setModified(bool modified) {
+    if (modified == modified_) return;
+    modified_ = modified;
+    notify([](DocumentObserver& o) { o.modifiedChanged(); });
+}
+
+void CQuillonDoc::setPathName(const std::string& path) {
+    pathName_ = path;
+    notify([](DocumentObserver& o) { o.pathChanged(); });
+}
+
+void CQuillonDoc::setTarget(const std::string& path) {
+    targetPath_ = path;
+    targetFolder_ = splitAtLastSeparator(path).folder;
+}
+
+void CQuillonDoc::clearBank() {
+    rows_.clear();
+    previousFile_.Close();
+    setMusicBank(false);
+}
+
+bool CQuillonDoc::OnNewDocument() {
+    texts_.enumPrefix = kDefaultEnumPrefix;
+    clearBank();
+    values_.who.clear();
+    values_.title = kDefaultTitle;
+    showSelectedItem(-1);
+    if (audio_) audio_->releaseBank();
+    values_.allowSave = true;
+    setPathName("");
+    setModified(false);
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+    return true;
+}
+
+bool CQuillonDoc::OnOpenDocument(const std::string& path) {
+    bool canAppend = false;
+    {
+        ZQFile probe;
+        if (probe.SetName(path.c_str()) == ZQ_OK && probe.Open(ZQ_FILE_APPEND) == ZQ_OK) {
+            canAppend = true;
+            probe.Close();
+        }
+    }
+    setAllowSave(canAppend && !isReadOnlyFile(path));
+    clearBank();
+    if (!readBank(path)) {
+        // The earlier rows are gone by now. The document becomes a new, unnamed
+        // one, so that a later save cannot put a bank without them over the
+        // file they came from.
+        previousFile_.Close();
+        rows_.clear();
+        values_.title = kDefaultTitle;
+        values_.who.clear();
+        setMusicBank(false);
+        showSelectedItem(-1);
+        if (audio_) audio_->releaseBank();
+        setPathName("");
+        setModified(false);
+        notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+        return false;
+    }
+    showSelectedItem(-1);
+    if (audio_) {
+        audio_->releaseBank();
+        audio_->registerBank(path);
+    }
+    setPathName(path);
+    setModified(false);
+    return true;
+}
+
+std::vector<uint8_t> CQuillonDoc::readPreviousSegment(const char* name) {
+    if (!previousFile_.IsOpen()) return {};
+    uint32_t size = previousFile_.GetSegmentSize(name);
+    if (size == kNoSuchSegment) return {};
+    std::vector<uint8_t> bytes(size);
+    if (size > 0 && previousFile_.GetSegmentData(name, bytes.data(), size, 0) != ZQ_OK) return {};
+    return bytes;
+}
+
+// Reads the bank information and the sample table. Every size is checked
+// against its segment: a segment too short for what it claims fails the open.
+bool CQuillonDoc::readBank(const std::string& path) {
+    if (previousFile_.SetName(path.c_str()) != ZQ_OK ||
+        previousFile_.Open(ZQ_FILE_READ_ONLY) != ZQ_OK)
+        return false;
+    std::optional<BankInfoRecord> info = decodeBankInfo(readPreviousSegment(ZQFileSegmentBankInfo));
+    if (!info) return false;
+    setMusicBank(info->musicBank);
+    values_.title = info->title;
+    values_.who = info->who;
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+
+    std::vector<uint8_t> table = readPreviousSegment(ZQFileSegmentBankSampleTable);
+    if (table.size() < kSampleTableHeaderBytes) return false;
+    size_t count = recordCountOf(loadU32(table.data()));
+    if (count > (table.size() - kSampleTableHeaderBytes) / kSampleRecordBytes) return false;
+    std::vector<ZQ_BankSample> records;
+    records.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
+        records.push_back(decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes)));
+    }
+    uint32_t waveDataSize = previousFile_.GetSegmentSize(ZQFileSegmentWaveData);
+    fillRowsFromRecords(records, waveDataSize == kNoSuchSegment ? 0 : waveDataSize);
+    return true;
+}
+
+// One row per record with a sample number. A record whose audio bytes would
+// lie outside the wave data segment cannot be played or copied: its row is
+// built with Bank "*", so that a save reads the sample from its WAV file.
+void CQuillonDoc::fillRowsFromRecords(const std::vector<ZQ_BankSample>& records,
+                                      uint32_t waveDataSize) {
+    std::vector<Row> rows;
+    int highestGroup = 0;
+    for (const ZQ_BankSample& record : records) {
+        if (record.sampleNumber == 0) continue;
+        Row row = rowFromRecord(record);
+        bool inSegment = record.waveOffset <= waveDataSize &&
+                         record.waveSize <= waveDataSize - record.waveOffset;
+        if (!inSegment) {
+            row.cells[kColBank] = std::string(kNotSet);
+            row.record.bank.set(kNotSet);
+            row.record.sampleRecord.reset();
+        }
+        highestGroup = std::max<int>(highestGroup, record.group);
+        rows.push_back(std::move(row));
+    }
+    rows_.setHighestGroup(highestGroup);
+    rows_.assign(std::move(rows));
+}
+
+bool CQuillonDoc::OnSaveDocument(const std::string& target) {
+    if (audio_) audio_->stopAllSamples();
+    if (isReadOnlyFile(target)) {
+        showStop(shell_, "File is read only");
+        return false;
+    }
+    setTarget(target);
+    shell_.setStatusText(kPanePrompt, "Saving - Please Wait...");
+    shell_.setMainWindowsEnabled(false);
+    int written = WriteBank(true);
+    shell_.setMainWindowsEnabled(true);
+    shell_.focusList();
+    shell_.setStatusText(kPanePrompt, "Ready");
+    if (written != 1) return false;
+    setPathName(target);
+    setModified(false);
+    return true;
+}
+
+int CQuillonDoc::WriteBank(bool reopen) {
+    if (savePointHook) savePointHook(SavePoint::Started);
+    BankWriter writer(*this, reopen);
+    return writer.run();
+}
+
+void CQuillonDoc::addObserver(DocumentObserver* observer) { observers_.push_back(observer); }
+
+void CQuillonDoc::removeObserver(DocumentObserver* observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+}  // namespace quillon

@@ -1,0 +1,140 @@
+// The bank document: the rows being edited, the bank-wide values, the bank file
+// last opened or saved (the previous file, whose audio bytes unchanged samples
+// are copied from), and the save, open and new handlers.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bank/BankAudio.h"
+#include "bank/RowList.h"
+#include "bank/Shell.h"
+#include "container/ZQFile.h"
+
+namespace quillon {
+
+inline constexpr char kDefaultTitle[] = "Bank title/description";
+inline constexpr char kDefaultEnumPrefix[] = "ZQ_SAMPLE";
+
+// The bank-wide values: stored in the bank but the music flag and the title
+// and Who texts; Allow Save is the user's switch for the Save command.
+struct BankValues {
+    std::string title = kDefaultTitle;
+    std::string who;
+    bool musicBank = false;
+    bool allowSave = true;
+};
+
+// The six values of the side panel's "Selected Item" box; all empty when no
+// row is shown.
+struct SelectedItem {
+    std::string name, location, description, format, compression, size;
+};
+
+// Texts the list keeps for its small dialogs and exporters.
+struct ListTexts {
+    std::string findText;
+    int findPosition = 0;  // index of the row after the last Find match
+    int gotoNumber = 1;
+    std::string enumPrefix = kDefaultEnumPrefix;
+};
+
+class DocumentObserver {
+public:
+    virtual ~DocumentObserver() = default;
+    virtual void bankValuesChanged() {}
+    virtual void selectedItemChanged() {}
+    virtual void modifiedChanged() {}
+    virtual void pathChanged() {}
+};
+
+// Where a save stands; tests hook these to stop a save at any point.
+enum class SavePoint { Started, OutputOpen, RowWritten, TableWritten, BeforeRename, Renamed, Done };
+
+class CQuillonDoc {
+public:
+    CQuillonDoc(Shell& shell, BankAudio* audio);
+    ~CQuillonDoc();
+    CQuillonDoc(const CQuillonDoc&) = delete;
+    CQuillonDoc& operator=(const CQuillonDoc&) = delete;
+
+    RowList& rows() { return rows_; }
+    const RowList& rows() const { return rows_; }
+    Shell& shell() { return shell_; }
+    BankAudio* audio() { return audio_; }
+
+    const BankValues& values() const { return values_; }
+    void setTitle(std::string title);
+    void setWho(std::string who);
+    void setMusicBank(bool musicBank);
+    void setAllowSave(bool allowSave);
+
+    ListTexts& texts() { return texts_; }
+
+    const SelectedItem& selectedItem() const { return selectedItem_; }
+    // Shows a row in the "Selected Item" box; -1 empties it.
+    void showSelectedItem(int row);
+
+    // The bank's path: the file last opened or saved; empty for a new bank.
+    const std::string& pathName() const { return pathName_; }
+    bool isModified() const { return modified_; }
+    void setModified(bool modified = true);
+
+    // The framework's document calls.
+    bool OnNewDocument();
+    bool OnOpenDocument(const std::string& path);
+    bool OnSaveDocument(const std::string& target);
+
+    // The writer proper, for the target set with setTarget. With reopen set the
+    // written file becomes the previous file and every row is marked "Yes";
+    // without it the rows stay as they were (a temporary bank for a test).
+    // Returns 1 on success, 0 after any failure.
+    int WriteBank(bool reopen);
+    void setTarget(const std::string& path);
+    const std::string& targetPath() const { return targetPath_; }
+
+    // The bank file last opened or saved, open read-only; closed for a new bank.
+    ZQFile& previousFile() { return previousFile_; }
+
+    // Reads a whole segment of the previous file; empty when it is not open or
+    // has no such segment.
+    std::vector<uint8_t> readPreviousSegment(const char* name);
+
+    void addObserver(DocumentObserver* observer);
+    void removeObserver(DocumentObserver* observer);
+
+    // Called at each stage of a save (tests use it to stop a save anywhere).
+    std::function<void(SavePoint)> savePointHook;
+
+private:
+    friend class BankWriter;
+    void clearBank();
+    bool readBank(const std::string& path);
+    void fillRowsFromRecords(const std::vector<ZQ_BankSample>& records, uint32_t waveDataSize);
+    void setPathName(const std::string& path);
+    template <typename F>
+    void notify(F&& f) {
+        for (DocumentObserver* o : observers_) f(*o);
+    }
+
+    Shell& shell_;
+    BankAudio* audio_;
+    RowList rows_;
+    BankValues values_;
+    ListTexts texts_;
+    SelectedItem selectedItem_;
+    std::string pathName_;
+    bool modified_ = false;
+    ZQFile previousFile_;
+    std::string targetPath_;
+    std::string targetFolder_;
+    std::vector<DocumentObserver*> observers_;
+};
+
+// True when a file exists and may not be written: it has no write permission
+// bits, or this process may not write it.
+bool isReadOnlyFile(const std::string& path);
+
+}  // namespace quillon

@@ -1,0 +1,130 @@
+// The list of rows: the single truth for the bank being edited.
+//
+// Each row holds the 28 cell texts, its row record, its playback check box and
+// whether it is selected; the list holds the rows in list order, the current
+// (focus) row and the sort state. Views render it and forward user input to it;
+// every change is announced to the observers, so a view follows without
+// rescanning.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "bank/Columns.h"
+#include "bank/SampleListRow.h"
+
+namespace quillon {
+
+struct Row {
+    std::array<std::string, kColumnCount> cells;
+    SampleListRow record;
+    bool checked = false;   // the playback flag shown as the row's check box
+    bool selected = false;  // read through RowList; change it with RowList::setSelected
+};
+
+class RowListObserver {
+public:
+    virtual ~RowListObserver() = default;
+    virtual void beforeRowsInserted(int /*first*/, int /*last*/) {}
+    virtual void rowsInserted(int /*first*/, int /*last*/) {}
+    virtual void beforeRowsRemoved(int /*first*/, int /*last*/) {}
+    virtual void rowsRemoved(int /*first*/, int /*last*/) {}
+    // Cells, keys or check boxes of rows first..last changed.
+    virtual void rowsChanged(int /*first*/, int /*last*/) {}
+    // The same rows now stand in another order (a sort).
+    virtual void beforeReorder() {}
+    virtual void reordered() {}
+    // Everything may have changed (cleared or filled anew).
+    virtual void beforeReset() {}
+    virtual void reset() {}
+    virtual void selectionChanged() {}
+    virtual void currentChanged(int /*row*/) {}
+    // An operation asks for this row to be scrolled into view.
+    virtual void scrollRequested(int /*row*/) {}
+};
+
+// The sort state of the list.
+struct SortState {
+    // Per column: 1 when the next header-click sort is descending, 0 ascending.
+    std::array<int, kColumnCount> direction;
+    // True while the rows stand in ascending No order as far as sorting knows.
+    bool sortedByNumber = true;
+    SortState() { direction.fill(1); }
+};
+
+class RowList {
+public:
+    RowList() = default;
+    RowList(const RowList&) = delete;
+    RowList& operator=(const RowList&) = delete;
+
+    int size() const { return int(rows_.size()); }
+    bool empty() const { return rows_.empty(); }
+    const Row& row(int index) const { return *rows_[size_t(index)]; }
+    const std::string& cell(int index, int column) const { return row(index).cells[size_t(column)]; }
+
+    // Adds a row at the end; returns its index.
+    int append(Row row);
+    // Replaces every row at once (filling from a bank).
+    void assign(std::vector<Row> rows);
+    void remove(int index);
+    void clear();
+
+    // Sets a cell's text alone.
+    void setCell(int index, int column, std::string text);
+    // Sets a cell's text and the row record's sort key of that column.
+    void setCellAndKey(int index, int column, std::string text, std::string_view key);
+    // Any other change of one row, announced as one change.
+    void update(int index, const std::function<void(Row&)>& change);
+    void setChecked(int index, bool checked);
+    // Exchanges two whole rows (cells, record, check box, selection).
+    void swapRows(int a, int b);
+
+    // Orders the rows by a comparison that returns <0, 0 or >0; rows that
+    // compare equal keep their order.
+    void sort(const std::function<int(const Row&, const Row&)>& compare);
+
+    bool isSelected(int index) const { return row(index).selected; }
+    void setSelected(int index, bool selected);
+    void clearSelection();
+    int selectedCount() const { return selectedCount_; }
+    // First selected row at or after `from`, or -1.
+    int nextSelected(int from = 0) const;
+    std::vector<int> selectedRows() const;
+
+    int current() const { return current_; }
+    void setCurrent(int index);
+    void requestScroll(int index);
+
+    SortState& sortState() { return sortState_; }
+    const SortState& sortState() const { return sortState_; }
+    // The largest Group value met since the list was last filled from a bank.
+    int highestGroup() const { return highestGroup_; }
+    void setHighestGroup(int group) { highestGroup_ = group; }
+    void raiseHighestGroup(int group) {
+        if (group > highestGroup_) highestGroup_ = group;
+    }
+
+    void addObserver(RowListObserver* observer);
+    void removeObserver(RowListObserver* observer);
+
+private:
+    Row& mutableRow(int index) { return *rows_[size_t(index)]; }
+    template <typename F>
+    void notify(F&& f) {
+        for (RowListObserver* o : observers_) f(*o);
+    }
+
+    std::vector<std::unique_ptr<Row>> rows_;
+    int selectedCount_ = 0;
+    int current_ = -1;
+    SortState sortState_;
+    int highestGroup_ = 0;
+    std::vector<RowListObserver*> observers_;
+};
+
+}  // namespace quillon

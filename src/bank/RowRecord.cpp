@@ -1,0 +1,195 @@
+#include "bank/RowRecord.h"
+
+#include <cmath>
+
+#include "bank/CellFormat.h"
+#include "bank/Numbers.h"
+#include "platform/Paths.h"
+#include "wave/MpegHeader.h"
+#include "wave/WavFile.h"
+
+namespace quillon {
+
+namespace {
+
+const std::string& cellOf(const Row& row, int column) { return row.cells[size_t(column)]; }
+
+// Reads an integer property; returns false for "*".
+bool readInteger(const Row& row, int column, int32_t& value) {
+    const std::string& cell = cellOf(row, column);
+    if (isNotSet(cell)) return false;
+    value = atoiLike(cell);
+    return true;
+}
+
+void readFlaggedInteger(const Row& row, int column, uint32_t flag, int32_t& field,
+                        uint32_t& flags) {
+    if (readInteger(row, column, field)) flags |= flag;
+}
+
+void readFlaggedPosition(const Row& row, int column, uint32_t flag, float& field,
+                         uint32_t& flags) {
+    int32_t value = 0;
+    if (!readInteger(row, column, value)) return;
+    field = float(value);
+    flags |= flag;
+}
+
+void readFlaggedDistance(const Row& row, int column, uint32_t flag, float& field,
+                         uint32_t& flags) {
+    const std::string& cell = cellOf(row, column);
+    if (isNotSet(cell)) return;
+    field = float(atofLike(cell));
+    flags |= flag;
+}
+
+void readProperties(const Row& row, ZQ_BankSample& r) {
+    int32_t v = 0;
+    if (readInteger(row, kColPriority, v)) r.priority = uint32_t(v);
+    if (readInteger(row, kColGroup, v)) r.group = uint16_t(v);
+    if (readInteger(row, kColAtmosGroup, v)) r.atmosGroup = uint16_t(v);
+    readFlaggedInteger(row, kColPitch, kFlagPitch, r.pitch, r.setFlags);
+    if (readInteger(row, kColPitchVar, v)) r.pitchVariation = v;
+    readFlaggedPosition(row, kColXPos, kFlagXPos, r.xPos, r.setFlags);
+    readFlaggedPosition(row, kColYPos, kFlagYPos, r.yPos, r.setFlags);
+    readFlaggedPosition(row, kColZPos, kFlagZPos, r.zPos, r.setFlags);
+    readFlaggedInteger(row, kColPan, kFlagPan, r.pan, r.setFlags);
+    if (readInteger(row, kColVolume, v)) {
+        r.volume = uint16_t(v);
+        r.setFlags |= kFlagVolume;
+    }
+    if (readInteger(row, kColUserParam, v)) r.userParam = uint16_t(v);
+    readFlaggedInteger(row, kColLoop, kFlagLoop, r.loopCount, r.setFlags);
+    if (readInteger(row, kColAtmos, v)) r.atmos = v;
+    const std::string& playType = cellOf(row, kColPlayType);
+    if (!isNotSet(playType)) {
+        if (uint32_t type = playTypeFromCell(playType)) r.playType = type;
+        r.setFlags |= kFlagPlayType;
+    }
+    readFlaggedDistance(row, kColMinDist, kFlagMinDist, r.minDist, r.setFlags);
+    readFlaggedDistance(row, kColMaxDist, kFlagMaxDist, r.maxDist, r.setFlags);
+    if (readInteger(row, kColScale, v)) {
+        // The cell counts tenths.
+        r.scale = float(v) * 0.1f;
+        r.setFlags |= kFlagScale;
+    }
+}
+
+}  // namespace
+
+ZQ_BankSample recordFromRow(const Row& row, const WaveFacts& facts) {
+    ZQ_BankSample r;
+    r.playType = row.record.mpegDescriptor;
+    r.atmos = -1;
+    r.sampleNumber = uint32_t(atoiLike(cellOf(row, kColNo)));
+    r.cloneCount = uint32_t(atoiLike(cellOf(row, kColClone)));
+    readProperties(row, r);
+    r.description = std::string(row.record.description.view());
+    r.enabled = row.checked ? 1 : 0;
+    r.path = facts.path;
+    r.waveOwner = facts.owner;
+    r.waveSize = facts.size;
+    r.waveOffset = facts.offset;
+    r.format = facts.format;
+    r.loopStart = facts.loopStart;
+    r.loopEnd = facts.loopEnd;
+    return r;
+}
+
+namespace {
+
+void setCell(Row& row, int column, std::string cell, std::string_view key) {
+    row.record.setSortKey(column, key);
+    row.cells[size_t(column)] = std::move(cell);
+}
+
+void setInteger(Row& row, int column, int64_t value) {
+    setCell(row, column, integerCell(value), integerKey(column, value));
+}
+
+void setNotSet(Row& row, int column) { setCell(row, column, std::string(kNotSet), kNotSet); }
+
+// Properties whose "not set" is the value 0.
+void setZeroUnset(Row& row, int column, int64_t value) {
+    if (value == 0) setNotSet(row, column);
+    else setInteger(row, column, value);
+}
+
+void setFlagged(Row& row, const ZQ_BankSample& r, SampleFlag flag, int column, int64_t value) {
+    if (r.has(flag)) setInteger(row, column, value);
+    else setNotSet(row, column);
+}
+
+void setDistance(Row& row, const ZQ_BankSample& r, SampleFlag flag, int column, float value) {
+    if (r.has(flag)) setCell(row, column, distanceCell(value), distanceKey(value));
+    else setNotSet(row, column);
+}
+
+void setMinusOneUnset(Row& row, int column, int32_t value) {
+    if (value == -1) setNotSet(row, column);
+    else setInteger(row, column, value);
+}
+
+void fillProperties(Row& row, const ZQ_BankSample& r) {
+    setZeroUnset(row, kColPriority, r.priority);
+    setZeroUnset(row, kColGroup, r.group);
+    setZeroUnset(row, kColAtmosGroup, r.atmosGroup);
+    setZeroUnset(row, kColPitchVar, r.pitchVariation);
+    setZeroUnset(row, kColUserParam, r.userParam);
+    setFlagged(row, r, kFlagPitch, kColPitch, r.pitch);
+    setFlagged(row, r, kFlagPan, kColPan, r.pan);
+    setFlagged(row, r, kFlagVolume, kColVolume, r.volume);
+    setFlagged(row, r, kFlagLoop, kColLoop, r.loopCount);
+    // Positions show as their float cut to an integer.
+    setFlagged(row, r, kFlagXPos, kColXPos, int64_t(std::trunc(double(r.xPos))));
+    setFlagged(row, r, kFlagYPos, kColYPos, int64_t(std::trunc(double(r.yPos))));
+    setFlagged(row, r, kFlagZPos, kColZPos, int64_t(std::trunc(double(r.zPos))));
+    setDistance(row, r, kFlagMinDist, kColMinDist, r.minDist);
+    setDistance(row, r, kFlagMaxDist, kColMaxDist, r.maxDist);
+    setFlagged(row, r, kFlagScale, kColScale, std::lround(double(r.scale) * 10.0));
+    if (r.has(kFlagPlayType)) {
+        std::string cell = playTypeCell(r.playType);
+        setCell(row, kColPlayType, cell, cell);
+    } else {
+        setNotSet(row, kColPlayType);
+    }
+    setMinusOneUnset(row, kColAtmos, r.atmos);
+    setMinusOneUnset(row, kColLStart, r.loopStart);
+    setMinusOneUnset(row, kColLEnd, r.loopEnd);
+}
+
+}  // namespace
+
+Row rowFromRecord(const ZQ_BankSample& r) {
+    Row row;
+    setInteger(row, kColNo, r.sampleNumber);
+    PathParts parts = splitAtLastSeparator(r.path);
+    setCell(row, kColName, parts.name, parts.name);
+    setCell(row, kColLocation, parts.folder, parts.folder);
+    setCell(row, kColBank, std::string(kBankYes), kBankYes);
+    setInteger(row, kColClone, r.cloneCount);
+    setInteger(row, kColSize, r.waveSize);
+    setCell(row, kColDescription, r.description, r.description);
+    std::string formatText = GetWavFormatText(r.format);
+    setCell(row, kColFormat, formatText, formatText);
+    bool isMpeg = !r.has(kFlagPlayType) && r.playType >= kFirstMpegDescriptor;
+    std::string compression = isMpeg ? GetMpegCompressionText(DecodeMpegHeader(r.playType))
+                                     : GetWavCompressionText(r.format.formatTag);
+    setCell(row, kColCompression, compression, compression);
+    if (isMpeg) {
+        row.record.mpegDescriptor = r.playType;
+        row.record.waveFormat = r.format;
+    }
+    fillProperties(row, r);
+    row.checked = r.enabled == 1;
+    row.record.enabled = r.enabled;
+    row.record.loadNumber = r.sampleNumber;
+    row.record.sampleRecord = r;
+    return row;
+}
+
+std::string rowPath(const Row& row) {
+    return joinPath(row.cells[kColLocation], row.cells[kColName]);
+}
+
+}  // namespace quillon

@@ -1,0 +1,35 @@
+// Turning a row into its 640-byte record at save time, and a stored record back
+// into a row when a bank is opened.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "bank/RowList.h"
+#include "bank/SampleRecord.h"
+
+namespace quillon {
+
+// What the writer found out about a row's audio bytes.
+struct WaveFacts {
+    std::string path;  // Location, separator, Name
+    uint32_t owner = 0;
+    uint32_t size = 0;
+    uint32_t offset = 0;
+    WaveFormatBlock format;
+    int32_t loopStart = -1;
+    int32_t loopEnd = -1;
+};
+
+// Builds a row's record from its cell texts: "*" leaves a property at its "not
+// set" value with its flag clear; the wave facts fill the rest.
+ZQ_BankSample recordFromRow(const Row& row, const WaveFacts& facts);
+
+// Builds a row from a stored record (whose sample number is not 0): cell texts,
+// sort keys, check box, and the record itself kept in the row record.
+Row rowFromRecord(const ZQ_BankSample& record);
+
+// The full path of a row's source file: Location, "/", Name.
+std::string rowPath(const Row& row);
+
+}  // namespace quillon

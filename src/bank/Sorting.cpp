@@ -1,0 +1,61 @@
+#include "bank/Sorting.h"
+
+#include "platform/Text.h"
+
+namespace quillon {
+
+namespace {
+
+bool isDigits(std::string_view s) {
+    if (s.empty()) return false;
+    for (char c : s)
+        if (c < '0' || c > '9') return false;
+    return true;
+}
+
+// The digits of a key that is a whole number ("0042" or "-0042"), else empty.
+std::string_view numberDigits(std::string_view key) {
+    if (!key.empty() && key[0] == '-') key.remove_prefix(1);
+    return isDigits(key) ? key : std::string_view();
+}
+
+int compareKeys(std::string_view a, std::string_view b) {
+    std::string_view da = numberDigits(a), db = numberDigits(b);
+    bool sameSign = (a[0] == '-') == (b[0] == '-');
+    if (!da.empty() && !db.empty() && sameSign && da.size() != db.size())
+        return da.size() < db.size() ? -1 : 1;
+    return compareIgnoringCase(a, b);
+}
+
+}  // namespace
+
+int CompareRows(const Row& a, const Row& b, int column, int direction) {
+    std::string_view ka = a.record.sortKey(column), kb = b.record.sortKey(column);
+    int r = (ka.empty() || kb.empty()) ? compareIgnoringCase(ka, kb) : compareKeys(ka, kb);
+    if (r == 0) return 0;
+    int result = r > 0 ? 1 : -1;
+    if (direction != 0) result = -result;
+    bool bothNegative = !ka.empty() && !kb.empty() && ka[0] == '-' && kb[0] == '-';
+    return bothNegative ? -result : result;
+}
+
+static void sortRows(RowList& rows, int column, int direction) {
+    rows.sortState().sortedByNumber = column == kColNo && direction == 0;
+    rows.sort([column, direction](const Row& a, const Row& b) {
+        return CompareRows(a, b, column, direction);
+    });
+}
+
+void sortByColumn(RowList& rows, int column) {
+    int& direction = rows.sortState().direction[size_t(column)];
+    sortRows(rows, column, direction);
+    direction = direction == 0 ? 1 : 0;
+}
+
+void resortByNumber(RowList& rows) {
+    if (rows.sortState().sortedByNumber) return;
+    rows.sortState().direction[kColNo] = 0;
+    sortRows(rows, kColNo, 0);
+}
+
+}  // namespace quillon

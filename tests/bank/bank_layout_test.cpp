@@ -1,0 +1,74 @@
+#include <gtest/gtest.h>
+
+#include "bank/BankLayout.h"
+#include "container/ByteOrder.h"
+
+namespace quillon {
+namespace {
+
+std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
+    std::vector<uint8_t> out;
+    LeWriter w(out);
+    for (uint32_t v : values) w.u32(v);
+    return out;
+}
+
+TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
+    std::vector<uint8_t> bytes;
+    encodeBankInfo({true, "Forest", "abc"}, bytes);
+    ASSERT_EQ(bytes.size(), 532u);
+    EXPECT_EQ(loadU32(bytes.data() + 8), 1u);
+    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 12)), "Forest");
+    EXPECT_EQ(bytes[272], 'c');
+    EXPECT_EQ(bytes[273], 'b');
+    EXPECT_EQ(bytes[274], 'a');
+    EXPECT_EQ(bytes[275], 0);
+    auto info = decodeBankInfo(bytes);
+    ASSERT_TRUE(info);
+    EXPECT_TRUE(info->musicBank);
+    EXPECT_EQ(info->title, "Forest");
+    EXPECT_EQ(info->who, "abc");
+}
+
+TEST(BankInfo, LongTextsAreCutToTheirLimits) {
+    std::vector<uint8_t> bytes;
+    encodeBankInfo({false, std::string(300, 't'), std::string(300, 'w')}, bytes);
+    auto info = decodeBankInfo(bytes);
+    ASSERT_TRUE(info);
+    EXPECT_EQ(info->title.size(), 259u);
+    EXPECT_EQ(info->who.size(), 255u);
+}
+
+TEST(BankInfo, ShortRecordIsRefused) {
+    EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
+}
+
+TEST(SampleTable, CountWordHalves) {
+    EXPECT_EQ(sampleTableCountWord(5, 3), 3u * 65536 + 5);
+    EXPECT_EQ(recordCountOf(3u * 65536 + 5), 5u);
+}
+
+TEST(AnimWaveNumbers, RenumbersFromLoadNumbersAndKeepsUnknownNumbers) {
+    // One group of three: 2, 5, 7. The row loaded as 5 is now 3; 7 is still 7.
+    auto out = renumberAnimWaveNumbers(words({3, 2, 5, 7}), {{5, 3}, {7, 7}});
+    EXPECT_EQ(out, words({3, 2, 3, 7}));
+}
+
+TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
+    auto out = renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}});
+    EXPECT_EQ(out, words({1, 9, 2, 5, 9}));
+}
+
+TEST(AnimWaveNumbers, HostileCountStopsAtTheEnd) {
+    auto in = words({0xFFFFFFFF, 4, 5});
+    in.push_back(0xAB);  // a trailing partial word is carried unchanged
+    auto out = renumberAnimWaveNumbers(in, {{4, 1}});
+    EXPECT_EQ(out.size(), in.size());
+    EXPECT_EQ(loadU32(out.data() + 4), 1u);
+    EXPECT_EQ(out.back(), 0xAB);
+    EXPECT_TRUE(animWaveNumbersContain(in, 5));
+    EXPECT_FALSE(animWaveNumbersContain(in, 0xFFFFFFFF));
+}
+
+}  // namespace
+}  // namespace quillon

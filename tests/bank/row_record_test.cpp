@@ -1,0 +1,218 @@
+#include <gtest/gtest.h>
+
+#include "bank/CellFormat.h"
+#include "bank/RowRecord.h"
+
+namespace quillon {
+namespace {
+
+// A row as an add makes it: every property "*", file facts filled in.
+Row newRow(int number) {
+    Row row;
+    for (int c = 0; c < kColumnCount; ++c) {
+        row.cells[size_t(c)] = "*";
+        row.record.setSortKey(c, "*");
+    }
+    row.cells[kColNo] = std::to_string(number);
+    row.cells[kColName] = "door.wav";
+    row.cells[kColLocation] = "/snd";
+    row.cells[kColBank] = "*";
+    row.cells[kColClone] = "0";
+    row.cells[kColSize] = "1104";
+    row.cells[kColDescription] = "";
+    row.checked = true;
+    return row;
+}
+
+WaveFacts facts() {
+    WaveFacts f;
+    f.path = "/snd/door.wav";
+    f.owner = 3;
+    f.size = 1104;
+    f.offset = 0;
+    f.format = {1, 2, 44100, 176400, 4, 16, 0};
+    return f;
+}
+
+// cell -> record -> cell must give the cell back for every valid value.
+struct RoundTrip {
+    int column;
+    const char* cell;
+};
+
+class CellRoundTrip : public testing::TestWithParam<RoundTrip> {};
+
+TEST_P(CellRoundTrip, CellSurvivesRecordAndBack) {
+    Row row = newRow(3);
+    row.cells[size_t(GetParam().column)] = GetParam().cell;
+    ZQ_BankSample record = recordFromRow(row, facts());
+    Row back = rowFromRecord(record);
+    EXPECT_EQ(back.cells[size_t(GetParam().column)], GetParam().cell);
+    EXPECT_EQ(back.record.sortKey(GetParam().column),
+              keyForCellText(GetParam().column, GetParam().cell));
+}
+
+std::vector<RoundTrip> roundTrips() {
+    std::vector<RoundTrip> cases;
+    auto add = [&](int column, std::initializer_list<const char*> cells) {
+        for (const char* c : cells) cases.push_back({column, c});
+    };
+    add(kColPriority, {"1", "9999", "50", "*"});
+    add(kColGroup, {"1", "9999", "4", "*"});
+    add(kColAtmosGroup, {"1", "9999", "2", "*"});
+    add(kColAtmos, {"0", "9999", "30", "*"});
+    add(kColVolume, {"0", "127", "100", "*"});
+    add(kColUserParam, {"1", "32767", "200", "*"});
+    add(kColPlayType, {"Overlap", "Once", "Restart", "*"});
+    add(kColLoop, {"-1", "9999", "0", "2", "*"});
+    add(kColPitch, {"1", "1000", "100", "*"});
+    add(kColPitchVar, {"1", "100", "10", "*"});
+    add(kColPan, {"0", "180", "90", "*"});
+    add(kColXPos, {"-9999", "9999", "-12", "0", "*"});
+    add(kColYPos, {"-9999", "9999", "7", "*"});
+    add(kColZPos, {"-9999", "9999", "1", "*"});
+    add(kColMinDist, {"0.010000", "9999.000000", "2.500000", "*"});
+    add(kColMaxDist, {"0.010000", "9999.000000", "100.000000", "*"});
+    add(kColScale, {"0", "100", "7", "*"});
+    return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPropertyColumn, CellRoundTrip, testing::ValuesIn(roundTrips()),
+                         [](const testing::TestParamInfo<RoundTrip>& info) {
+                             std::string name = std::string(columnTable()[size_t(info.param.column)].title) +
+                                                "_" + info.param.cell;
+                             for (char& c : name)
+                                 if (!isalnum(static_cast<unsigned char>(c))) c = '_';
+                             return name + "_" + std::to_string(info.index);
+                         });
+
+TEST(RecordFromRow, NotSetLeavesFlagsClearAndValuesAtTheirNotSetValue) {
+    ZQ_BankSample r = recordFromRow(newRow(3), facts());
+    EXPECT_EQ(r.setFlags, 0u);
+    EXPECT_EQ(r.priority, 0u);
+    EXPECT_EQ(r.group, 0);
+    EXPECT_EQ(r.atmos, -1);
+    EXPECT_EQ(r.playType, 0u);
+    EXPECT_EQ(r.enabled, 1u);
+    EXPECT_EQ(r.sampleNumber, 3u);
+    EXPECT_EQ(r.path, "/snd/door.wav");
+}
+
+TEST(RecordFromRow, SetsEachFlagBitForItsColumnOnly) {
+    struct FlagCase {
+        int column;
+        const char* cell;
+        uint32_t flag;
+    };
+    for (FlagCase c : {FlagCase{kColPitch, "100", kFlagPitch}, {kColPan, "5", kFlagPan},
+                       {kColXPos, "1", kFlagXPos}, {kColYPos, "1", kFlagYPos},
+                       {kColZPos, "1", kFlagZPos}, {kColVolume, "1", kFlagVolume},
+                       {kColLoop, "1", kFlagLoop}, {kColMinDist, "1", kFlagMinDist},
+                       {kColMaxDist, "1", kFlagMaxDist}, {kColScale, "1", kFlagScale},
+                       {kColPlayType, "once", kFlagPlayType}, {kColPriority, "5", 0u},
+                       {kColGroup, "5", 0u}, {kColAtmosGroup, "5", 0u}, {kColAtmos, "5", 0u},
+                       {kColUserParam, "5", 0u}, {kColPitchVar, "5", 0u}}) {
+        Row row = newRow(1);
+        row.cells[size_t(c.column)] = c.cell;
+        EXPECT_EQ(recordFromRow(row, facts()).setFlags, c.flag) << c.column;
+    }
+}
+
+TEST(RecordFromRow, EdgeValuesOfTheRecordRules) {
+    Row row = newRow(1);
+    row.cells[kColPriority] = "0";
+    row.cells[kColScale] = "7";
+    row.cells[kColPlayType] = "ONCE";
+    row.cells[kColXPos] = "-12";
+    row.cells[kColGroup] = "65537";  // only the low 16 bits are kept
+    ZQ_BankSample r = recordFromRow(row, facts());
+    EXPECT_EQ(r.priority, 0u);
+    EXPECT_EQ(r.scale, 0.7f);
+    EXPECT_EQ(r.playType, 2u);
+    EXPECT_TRUE(r.has(kFlagPlayType));
+    EXPECT_EQ(r.xPos, -12.0f);
+    EXPECT_EQ(r.group, 1);
+
+    Row back = rowFromRecord(r);
+    EXPECT_EQ(back.cells[kColPriority], "*");
+    EXPECT_EQ(back.cells[kColScale], "7");
+    EXPECT_EQ(back.cells[kColPlayType], "Once");
+    EXPECT_EQ(back.cells[kColXPos], "-12");
+}
+
+TEST(RecordFromRow, UnknownPlayTypeKeepsTheMpegDescriptorWithTheBitSet) {
+    Row row = newRow(1);
+    row.record.mpegDescriptor = 0x44C4FDFF;
+    EXPECT_EQ(recordFromRow(row, facts()).playType, 0x44C4FDFFu);
+    row.cells[kColPlayType] = "sometimes";
+    ZQ_BankSample r = recordFromRow(row, facts());
+    EXPECT_EQ(r.playType, 0x44C4FDFFu);
+    EXPECT_TRUE(r.has(kFlagPlayType));
+}
+
+TEST(RowFromRecord, BuildsCellsKeysAndRowRecord) {
+    ZQ_BankSample r;
+    r.path = "/snd/sub/door.wav";
+    r.sampleNumber = 7;
+    r.cloneCount = 1;
+    r.waveSize = 1104;
+    r.format = {1, 1, 22050, 44100, 2, 8, 0};
+    r.loopStart = -1;
+    r.loopEnd = 99;
+    r.atmos = -1;
+    r.description = "creak";
+    r.enabled = 1;
+    Row row = rowFromRecord(r);
+    EXPECT_EQ(row.cells[kColNo], "7");
+    EXPECT_EQ(row.record.noKey.view(), "0007");
+    EXPECT_EQ(row.cells[kColName], "door.wav");
+    EXPECT_EQ(row.cells[kColLocation], "/snd/sub");
+    EXPECT_EQ(row.cells[kColBank], "Yes");
+    EXPECT_EQ(row.cells[kColClone], "1");
+    EXPECT_EQ(row.record.cloneKey.view(), "0001");
+    EXPECT_EQ(row.cells[kColSize], "1104");
+    EXPECT_EQ(row.record.sizeKey.view(), "00001104");
+    EXPECT_EQ(row.cells[kColFormat], "  8-bit 22 khz Mono");
+    EXPECT_EQ(row.cells[kColCompression], "None");
+    EXPECT_EQ(row.cells[kColLStart], "*");
+    EXPECT_EQ(row.cells[kColLEnd], "99");
+    EXPECT_EQ(row.record.lEndKey.view(), "00000099");
+    EXPECT_EQ(row.cells[kColAtmos], "*");
+    EXPECT_TRUE(row.checked);
+    EXPECT_EQ(row.record.loadNumber, 7u);
+    ASSERT_TRUE(row.record.sampleRecord);
+    EXPECT_EQ(*row.record.sampleRecord, r);
+}
+
+TEST(RowFromRecord, SplitsPathsMadeOnOtherSystemsAtTheirBackslash) {
+    ZQ_BankSample r;
+    r.path = "c:\\wavs\\door.wav";
+    r.sampleNumber = 1;
+    Row row = rowFromRecord(r);
+    EXPECT_EQ(row.cells[kColName], "door.wav");
+    EXPECT_EQ(row.cells[kColLocation], "c:\\wavs");
+}
+
+TEST(RowFromRecord, MusicSectionShowsItsMpegCompression) {
+    ZQ_BankSample r;
+    r.path = "/tmp/sect0000.mpg";
+    r.sampleNumber = 1;
+    // MPEG-1 layer II, 192 kbit/s, 44100, stereo: FF FD A4 00 read little-endian.
+    r.playType = 0x00A4FDFF;
+    r.format = {1, 2, 44100, 176400, 4, 16, 0};
+    Row row = rowFromRecord(r);
+    EXPECT_EQ(row.cells[kColCompression], "Layer 2 - 192kb");
+    EXPECT_EQ(row.cells[kColFormat], "16-bit 44 khz Stereo");
+    EXPECT_EQ(row.record.mpegDescriptor, 0x00A4FDFFu);
+    EXPECT_EQ(row.cells[kColPlayType], "*");
+}
+
+TEST(RowFromRecord, DisabledSampleHasItsBoxClear) {
+    ZQ_BankSample r;
+    r.sampleNumber = 2;
+    r.enabled = 0;
+    EXPECT_FALSE(rowFromRecord(r).checked);
+}
+
+}  // namespace
+}  // namespace quillon

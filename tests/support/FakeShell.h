@@ -1,0 +1,46 @@
+// A scripted stand-in for the user: records every message and status text, and
+// answers every question and dialog from queues the test fills.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "bank/Shell.h"
+
+namespace quillon::test {
+
+class FakeShell : public Shell {
+public:
+    MessageAnswer showMessage(const MessageRequest& request) override;
+    FileDialogResult chooseFiles(const FileDialogRequest& request) override;
+    std::optional<std::string> chooseFolder(const std::string& initialFolder) override;
+    void setStatusText(StatusPane pane, std::string_view text) override;
+    void beginProgress(int maximum) override;
+    void setProgress(int position) override;
+    void endProgress() override;
+    void setMainWindowsEnabled(bool enabled) override;
+    void focusList() override { ++focusCount; }
+    void processOnePendingEvent() override { ++eventsProcessed; }
+
+    // The texts of all messages shown so far, in order.
+    std::vector<std::string> messageTexts() const;
+
+    std::vector<MessageRequest> messages;
+    std::deque<MessageAnswer> answers;  // taken in order; when empty: Ok, or No for Yes/No questions
+    std::deque<FileDialogResult> fileAnswers;  // empty: Cancel
+    std::vector<FileDialogRequest> fileRequests;
+    std::deque<std::optional<std::string>> folderAnswers;  // empty: Cancel
+    std::vector<std::string> statusTexts[6];
+    int progressMaximum = -1;
+    int progressPosition = 0;
+    bool progressShown = false;
+    int progressBegun = 0;
+    bool windowsEnabled = true;
+    int disableCount = 0;
+    int focusCount = 0;
+    int eventsProcessed = 0;
+};
+
+}  // namespace quillon::test

@@ -1,0 +1,33 @@
+// A private folder for one test, removed with everything in it at the end.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() + "/" + name
+    std::string file(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+std::vector<uint8_t> readFileBytes(const std::string& path);
+void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+bool fileExists(const std::string& path);
+// Runs a shell command; true when it exits with 0.
+bool runCommand(const std::string& command);
+// True when a program is on the PATH.
+bool haveProgram(const std::string& name);
+
+}  // namespace quillon::test
