@@ -5,6 +5,7 @@
 // scripted fake that records every message.
 #pragma once
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -43,6 +44,30 @@ struct FileDialogResult {
     std::string folder;              // the folder the dialog ended in
 };
 
+// The one-line dialogs: one edit, Enter confirms, Escape cancels.
+enum class TextDialog {
+    Find,        // "Find"
+    Goto,        // "Goto" (the number as decimal text)
+    Who,         // "Who?"
+    EnumPrefix,  // "Sample List Enum Prefix"
+};
+
+// What the "Script Header Export Tool" dialog shows and gives back.
+struct ScriptExportSettings {
+    std::string bankListPath;    // "Game Soundbank List header:"
+    std::string scriptEnumPath;  // "Game Script Enum header:"
+    bool clearOutput = false;    // "Clear output file before exporting"
+    // The combo box "Which Soundbank is this?": its items, the selected item
+    // (-1 when its text matches no item) and its text.
+    std::vector<std::string> bankNames;
+    int selectedBank = 0;
+    std::string selectedText;
+};
+
+// Gives the combo box items for a sound bank list path; the dialog calls it
+// when it opens and whenever the path text changes, then selects item 0.
+using BankNameLoader = std::function<std::vector<std::string>(const std::string& listPath)>;
+
 // The status bar's panes.
 enum StatusPane : int {
     kPanePrompt = 0,
@@ -62,6 +87,14 @@ public:
     virtual FileDialogResult chooseFiles(const FileDialogRequest& request) = 0;
     // The folder chooser ("Choose folder", OK button "Select").
     virtual std::optional<std::string> chooseFolder(const std::string& initialFolder) = 0;
+    // A one-line dialog showing `text`; true when confirmed with Enter, and
+    // then `text` holds what was typed. Escape returns false and leaves `text`.
+    virtual bool editText(TextDialog which, std::string& text) = 0;
+    // The "Script Header Export Tool" dialog, opened with `settings` (its
+    // bank names are filled by the dialog through `loadNames`); true on OK,
+    // with `settings` as the user left them.
+    virtual bool editScriptExportSettings(ScriptExportSettings& settings,
+                                          const BankNameLoader& loadNames) = 0;
 
     virtual void setStatusText(StatusPane pane, std::string_view text) = 0;
     // A progress bar over the status pane, ranging from 0 to maximum.

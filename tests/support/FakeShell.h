@@ -5,6 +5,7 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "bank/Shell.h"
@@ -16,6 +17,9 @@ public:
     MessageAnswer showMessage(const MessageRequest& request) override;
     FileDialogResult chooseFiles(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(const std::string& initialFolder) override;
+    bool editText(TextDialog which, std::string& text) override;
+    bool editScriptExportSettings(ScriptExportSettings& settings,
+                                  const BankNameLoader& loadNames) override;
     void setStatusText(StatusPane pane, std::string_view text) override;
     void beginProgress(int maximum) override;
     void setProgress(int position) override;
@@ -32,6 +36,25 @@ public:
     std::deque<FileDialogResult> fileAnswers;  // empty: Cancel
     std::vector<FileDialogRequest> fileRequests;
     std::deque<std::optional<std::string>> folderAnswers;  // empty: Cancel
+
+    // One-line dialogs: the text typed and confirmed with Enter, or nothing for
+    // Escape; when empty: Escape. Each dialog is recorded with the text it showed.
+    std::deque<std::optional<std::string>> textAnswers;
+    std::vector<std::pair<TextDialog, std::string>> textRequests;
+
+    // What the user does in the "Script Header Export Tool" dialog.
+    struct ScriptDialogAnswer {
+        bool ok = true;
+        std::optional<std::string> bankListPath;  // typed over the path: reloads the names
+        std::optional<std::string> scriptEnumPath;
+        std::optional<bool> clearOutput;
+        // Typed into the combo box: selects the item of that text (letter case
+        // ignored), or no item.
+        std::optional<std::string> bankText;
+    };
+    std::deque<ScriptDialogAnswer> scriptDialogAnswers;  // empty: Cancel
+    // The settings each dialog opened with, its names loaded.
+    std::vector<ScriptExportSettings> scriptDialogsShown;
     std::vector<std::string> statusTexts[6];
     int progressMaximum = -1;
     int progressPosition = 0;
