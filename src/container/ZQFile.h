@@ -45,7 +45,7 @@ struct ZQFileSegment {
 };
 
 class ZQFile {
-public:
+  public:
     ZQFile();
     virtual ~ZQFile();
     ZQFile(const ZQFile&) = delete;
@@ -70,6 +70,9 @@ public:
     int Seek(const char* name, int32_t offset);
     int WriteData(const void* data, uint32_t count);
     int ReadData(void* buffer, uint32_t count);
+    // Makes everything written so far durable (fsync): 0, or 3 when the system
+    // refuses. A closed file has nothing to flush.
+    int Flush();
 
     bool IsOpen() const { return OpenFlag; }
     int Mode() const { return FileMode; }
@@ -77,10 +80,25 @@ public:
     // Directory entries from the last segment of the file to the first.
     const ZQTemplate<ZQFileEntry>& Directory() const { return Entries; }
 
-private:
+  private:
+    bool Writable() const { return FileMode == ZQ_FILE_NEW || FileMode == ZQ_FILE_APPEND; }
+    const char* DisplayName() const { return Name ? Name : ""; }
     ZQFileEntry* FindEntry(const char* name) const;
-    int ReadDirectory();
+    int OpenHandle(int mode);
+    int ReadMagic();
+    void ReadDirectory();
+    bool AddEntry(const char* name, int64_t dataStart, uint32_t size);
+    void ClearDirectory();
+    int SeekToEndOfLastSegment();
+    bool SeekTo(int64_t target);
+    int SegmentTarget(const char* name, int32_t offset, int64_t* target);
+    int OpenSegmentForReading(const char* name);
+    int OpenSegmentForWriting(const char* name);
     int WriteSegmentHeader(const char* name);
+    int WriteSegmentSize();
+    int CheckCallerBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
+    int TakeFreshBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
+    bool DataPassesEndOfFile(const ZQFileEntry& entry) const;
 
     char* Name = nullptr;
     bool OpenFlag = false;
@@ -90,6 +108,7 @@ private:
     int64_t Position = 0;
 
     bool SegmentOpenFlag = false;
+    bool SegmentWritable = false;  // opened for writing: closing it writes its size
     char SegmentName[kSegmentNameFieldBytes + 1] = {};
     int64_t SegmentDataStart = 0;
     uint32_t SegmentSize = 0;
