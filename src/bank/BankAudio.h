@@ -8,7 +8,7 @@
 namespace quillon {
 
 class BankAudio {
-public:
+  public:
     virtual ~BankAudio() = default;
     virtual void stopAllSamples() = 0;
     // Registers a bank file as the current bank; false when it cannot be read.

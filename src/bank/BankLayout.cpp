@@ -8,7 +8,9 @@ namespace quillon {
 
 namespace {
 
-std::string cut(const std::string& text, size_t maxChars) { return text.substr(0, maxChars); }
+std::string cut(const std::string& text, size_t maxChars) {
+    return text.substr(0, maxChars);
+}
 
 // Calls f(byteOffset) for every sample number word of the groups.
 template <typename F>
@@ -20,7 +22,8 @@ void forEachAnimNumber(std::span<const uint8_t> segment, F&& f) {
         ++i;
         // Subtract so that a hostile count cannot overflow the index.
         size_t inGroup = std::min<size_t>(count, words - i);
-        for (size_t k = 0; k < inGroup; ++k) f((i + k) * 4);
+        for (size_t k = 0; k < inGroup; ++k)
+            f((i + k) * 4);
         i += inGroup;
     }
 }

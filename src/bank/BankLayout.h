@@ -38,14 +38,16 @@ std::optional<BankInfoRecord> decodeBankInfo(std::span<const uint8_t> bytes);
 inline uint32_t sampleTableCountWord(uint32_t records, uint32_t ambient) {
     return (ambient << 16) | (records & 0xFFFF);
 }
-inline uint32_t recordCountOf(uint32_t countWord) { return countWord & 0xFFFF; }
+inline uint32_t recordCountOf(uint32_t countWord) {
+    return countWord & 0xFFFF;
+}
 
 // Renumbers the animation data's wave numbers: groups of a count word followed
 // by that many sample numbers. Each number found in `newNumberOf` (load number
 // to current No) is replaced; others stay. A count that runs past the end stops
 // the walk at the end. Works on a copy of the segment's bytes.
-std::vector<uint8_t> renumberAnimWaveNumbers(std::span<const uint8_t> segment,
-                                             const std::unordered_map<uint32_t, uint32_t>& newNumberOf);
+std::vector<uint8_t> renumberAnimWaveNumbers(
+    std::span<const uint8_t> segment, const std::unordered_map<uint32_t, uint32_t>& newNumberOf);
 
 // True when any sample number in the animation wave numbers equals `number`.
 bool animWaveNumbersContain(std::span<const uint8_t> segment, uint32_t number);

@@ -32,10 +32,13 @@ constexpr size_t kRecordFlushBytes = 64 * kSampleRecordBytes;
 constexpr int kPreviousSegmentError = 11;
 
 const char kMessageCreatingOutput[] = "Error Creating Output File";
-const char kMessageCreatingNew1[] = "         Error Creating new file - 1                          ";
+const char kMessageCreatingNew1[] =
+    "         Error Creating new file - 1                          ";
 const char kMessageRenaming[] = "         Error Renaming file                          ";
-const char kMessageCreatingNew2[] = "         Error Creating new file - 2                          ";
-const char kMessageCreatingNew3[] = "         Error Creating new file - 3                          ";
+const char kMessageCreatingNew2[] =
+    "         Error Creating new file - 2                          ";
+const char kMessageCreatingNew3[] =
+    "         Error Creating new file - 3                          ";
 const char kMessageTempInfo[] = "Error Creating Temp Info File";
 
 bool writeAll(int fd, const uint8_t* data, size_t count) {
@@ -61,7 +64,9 @@ int32_t loopCell(const Row& row, int column) {
     return isNotSet(cell) ? -1 : atoiLike(cell);
 }
 
-uint32_t rowNumber(const Row& row) { return uint32_t(atoiLike(row.cells[kColNo])); }
+uint32_t rowNumber(const Row& row) {
+    return uint32_t(atoiLike(row.cells[kColNo]));
+}
 
 }  // namespace
 
@@ -105,12 +110,14 @@ bool BankWriter::checkNumbersAndSizes() {
             return false;
         }
         if (!seen.insert(uint32_t(number)).second) {
-            fail(format("Sample number %lld is used by more than one row - use Renumber Bank "
-                        "before saving",
-                        static_cast<long long>(number)));
+            fail(
+                format("Sample number %lld is used by more than one row - use Renumber Bank "
+                       "before saving",
+                       static_cast<long long>(number)));
             return false;
         }
-        if (paths.insert(asciiLower(rowPath(row))).second) waveBytes += atouLike(row.cells[kColSize]);
+        if (paths.insert(asciiLower(rowPath(row))).second)
+            waveBytes += atouLike(row.cells[kColSize]);
     }
     if (waveBytes > 0xFFFFFFFFull) {
         fail("The bank's audio adds up to more than 4 GB - split it into smaller banks");
@@ -141,7 +148,8 @@ bool BankWriter::openRecordFile() {
     if (!folder) ZQ_LOG("No private temporary folder could be had");
     std::string path = joinPath(folder.value_or(""), kRecordTempName);
     if (folder)
-        recordFile_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+        recordFile_ =
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (recordFile_ < 0) {
         fail(kMessageTempInfo);
         return false;
@@ -303,7 +311,8 @@ bool BankWriter::appendRecord(const ZQ_BankSample& record) {
 }
 
 bool BankWriter::writeSampleTable() {
-    if (!recordBuffer_.empty() && !writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
+    if (!recordBuffer_.empty() &&
+        !writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
         ZQ_LOG_SYSTEM_ERROR();
         return false;
     }
@@ -364,7 +373,8 @@ bool BankWriter::copyAnimationData() {
     std::unordered_map<uint32_t, uint32_t> newNumberOf;
     const RowList& rows = doc_.rows();
     for (int i = 0; i < rows.size(); ++i)
-        if (uint32_t load = rows.row(i).record.loadNumber) newNumberOf[load] = rowNumber(rows.row(i));
+        if (uint32_t load = rows.row(i).record.loadNumber)
+            newNumberOf[load] = rowNumber(rows.row(i));
     std::vector<uint8_t> numbers = renumberAnimWaveNumbers(
         doc_.readPreviousSegment(ZQFileSegmentAnimArrayWaveNumbers), newNumberOf);
     return output_.OpenSegment(ZQFileSegmentAnimArrayWaveNumbers) == ZQ_OK &&
@@ -394,7 +404,8 @@ bool BankWriter::replaceTarget() {
     previous.Close();
     if (BankAudio* audio = doc_.audio()) audio->releaseBank();
     if (outputIsTemp_ || reopen_) {
-        if (previous.SetName(target.c_str()) != ZQ_OK || previous.Open(ZQ_FILE_READ_ONLY) != ZQ_OK) {
+        if (previous.SetName(target.c_str()) != ZQ_OK ||
+            previous.Open(ZQ_FILE_READ_ONLY) != ZQ_OK) {
             fail(outputIsTemp_ ? kMessageCreatingNew2 : kMessageCreatingNew3);
             return false;
         }
@@ -417,7 +428,8 @@ void BankWriter::attachRowsToWrittenBank() {
     int next = 0;
     for (size_t i = 0; i < count && next < rows.size(); ++i) {
         const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
-        ZQ_BankSample record = decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes));
+        ZQ_BankSample record = decodeSampleRecord(
+            std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes));
         if (record.sampleNumber == 0) continue;
         rows.update(next++, [&](Row& row) {
             row.cells[kColBank] = std::string(kBankYes);

@@ -25,7 +25,7 @@ inline constexpr char kBankTempName[] = "ZQBank.TMP";
 inline constexpr char kRecordTempName[] = "ZQAudio.TMP";
 
 class BankWriter {
-public:
+  public:
     BankWriter(CQuillonDoc& doc, bool reopen);
     ~BankWriter();
     BankWriter(const BankWriter&) = delete;
@@ -34,7 +34,7 @@ public:
     // Returns 1 on success, 0 after any failure.
     int run();
 
-private:
+  private:
     bool checkNumbersAndSizes();
     bool openOutput();
     bool openRecordFile();

@@ -6,22 +6,32 @@
 
 namespace quillon {
 
-bool isNotSet(std::string_view cell) { return cell == kNotSet; }
+bool isNotSet(std::string_view cell) {
+    return cell == kNotSet;
+}
 
-bool isBankYes(std::string_view cell) { return equalIgnoringCase(cell, kBankYes); }
+bool isBankYes(std::string_view cell) {
+    return equalIgnoringCase(cell, kBankYes);
+}
 
-std::string integerCell(int64_t value) { return format("%lld", static_cast<long long>(value)); }
+std::string integerCell(int64_t value) {
+    return format("%lld", static_cast<long long>(value));
+}
 
-std::string distanceCell(double value) { return format("%f", value); }
+std::string distanceCell(double value) {
+    return format("%f", value);
+}
 
 static int keyDigits(int column) {
     switch (column) {
         case kColVolume:
         case kColUserParam:
-        case kColPan: return 3;
+        case kColPan:
+            return 3;
         case kColSize:
         case kColLStart:
-        case kColLEnd: return 8;
+        case kColLEnd:
+            return 8;
         case kColNo:
         case kColClone:
         case kColPriority:
@@ -34,8 +44,10 @@ static int keyDigits(int column) {
         case kColXPos:
         case kColYPos:
         case kColZPos:
-        case kColScale: return 4;
-        default: return 0;
+        case kColScale:
+            return 4;
+        default:
+            return 0;
     }
 }
 
@@ -43,7 +55,9 @@ std::string integerKey(int column, int64_t value) {
     return format("%.*lld", keyDigits(column), static_cast<long long>(value));
 }
 
-std::string distanceKey(double value) { return format("%.4f", value); }
+std::string distanceKey(double value) {
+    return format("%.4f", value);
+}
 
 std::string keyForCellText(int column, std::string_view cell) {
     if (isNotSet(cell)) return std::string(kNotSet);
@@ -54,10 +68,14 @@ std::string keyForCellText(int column, std::string_view cell) {
 
 std::string playTypeCell(uint32_t playType) {
     switch (playType) {
-        case 1: return "Overlap";
-        case 2: return "Once";
-        case 3: return "Restart";
-        default: return std::string(kNotSet);
+        case 1:
+            return "Overlap";
+        case 2:
+            return "Once";
+        case 3:
+            return "Restart";
+        default:
+            return std::string(kNotSet);
     }
 }
 

@@ -13,7 +13,7 @@ template <size_t N>
 class FixedText {
     static_assert(N >= 2);
 
-public:
+  public:
     FixedText() { bytes_.fill(0); }
     explicit FixedText(std::string_view text) { set(text); }
 
@@ -30,7 +30,7 @@ public:
 
     bool operator==(const FixedText& other) const { return view() == other.view(); }
 
-private:
+  private:
     std::array<char, N> bytes_;
     size_t length_ = 0;
 };

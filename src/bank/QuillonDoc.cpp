@@ -180,7 +180,8 @@ bool CQuillonDoc::readBank(const std::string& path) {
     records.reserve(count);
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
-        records.push_back(decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes)));
+        records.push_back(decodeSampleRecord(
+            std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes)));
     }
     uint32_t waveDataSize = previousFile_.GetSegmentSize(ZQFileSegmentWaveData);
     fillRowsFromRecords(records, waveDataSize == kNoSuchSegment ? 0 : waveDataSize);
@@ -236,7 +237,9 @@ int CQuillonDoc::WriteBank(bool reopen) {
     return writer.run();
 }
 
-void CQuillonDoc::addObserver(DocumentObserver* observer) { observers_.push_back(observer); }
+void CQuillonDoc::addObserver(DocumentObserver* observer) {
+    observers_.push_back(observer);
+}
 
 void CQuillonDoc::removeObserver(DocumentObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());

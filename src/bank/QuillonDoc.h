@@ -41,8 +41,15 @@ struct ListTexts {
     std::string enumPrefix = kDefaultEnumPrefix;
 };
 
+// The folders the file dialogs start in, remembered between runs.
+struct RememberedFolders {
+    std::string fileOpen;    // "FileOpenDir": the folder of the last bank opened
+    std::string wavAdd;      // "FileWavAddDir": Add/Insert and MPEG import
+    std::string wavReplace;  // "FileWavReplaceDir": Replace
+};
+
 class DocumentObserver {
-public:
+  public:
     virtual ~DocumentObserver() = default;
     virtual void bankValuesChanged() {}
     virtual void selectedItemChanged() {}
@@ -54,7 +61,7 @@ public:
 enum class SavePoint { Started, OutputOpen, RowWritten, TableWritten, BeforeRename, Renamed, Done };
 
 class CQuillonDoc {
-public:
+  public:
     CQuillonDoc(Shell& shell, BankAudio* audio);
     ~CQuillonDoc();
     CQuillonDoc(const CQuillonDoc&) = delete;
@@ -72,6 +79,7 @@ public:
     void setAllowSave(bool allowSave);
 
     ListTexts& texts() { return texts_; }
+    RememberedFolders& folders() { return folders_; }
 
     const SelectedItem& selectedItem() const { return selectedItem_; }
     // Shows a row in the "Selected Item" box; -1 empties it.
@@ -108,7 +116,7 @@ public:
     // Called at each stage of a save (tests use it to stop a save anywhere).
     std::function<void(SavePoint)> savePointHook;
 
-private:
+  private:
     friend class BankWriter;
     void clearBank();
     bool readBank(const std::string& path);
@@ -116,7 +124,8 @@ private:
     void setPathName(const std::string& path);
     template <typename F>
     void notify(F&& f) {
-        for (DocumentObserver* o : observers_) f(*o);
+        for (DocumentObserver* o : observers_)
+            f(*o);
     }
 
     Shell& shell_;
@@ -124,6 +133,7 @@ private:
     RowList rows_;
     BankValues values_;
     ListTexts texts_;
+    RememberedFolders folders_;
     SelectedItem selectedItem_;
     std::string pathName_;
     bool modified_ = false;

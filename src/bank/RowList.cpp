@@ -30,8 +30,10 @@ void RowList::remove(int index) {
     notify([&](RowListObserver& o) { o.beforeRowsRemoved(index, index); });
     if (row(index).selected) --selectedCount_;
     rows_.erase(rows_.begin() + index);
-    if (current_ == index) current_ = -1;
-    else if (current_ > index) --current_;
+    if (current_ == index)
+        current_ = -1;
+    else if (current_ > index)
+        --current_;
     notify([&](RowListObserver& o) { o.rowsRemoved(index, index); });
 }
 
@@ -98,7 +100,8 @@ void RowList::setSelected(int index, bool selected) {
 
 void RowList::clearSelection() {
     if (selectedCount_ == 0) return;
-    for (auto& r : rows_) r->selected = false;
+    for (auto& r : rows_)
+        r->selected = false;
     selectedCount_ = 0;
     notify([](RowListObserver& o) { o.selectionChanged(); });
 }
@@ -113,7 +116,8 @@ int RowList::nextSelected(int from) const {
 std::vector<int> RowList::selectedRows() const {
     std::vector<int> out;
     out.reserve(size_t(selectedCount_));
-    for (int i = nextSelected(0); i >= 0; i = nextSelected(i + 1)) out.push_back(i);
+    for (int i = nextSelected(0); i >= 0; i = nextSelected(i + 1))
+        out.push_back(i);
     return out;
 }
 
@@ -127,7 +131,9 @@ void RowList::requestScroll(int index) {
     notify([&](RowListObserver& o) { o.scrollRequested(index); });
 }
 
-void RowList::addObserver(RowListObserver* observer) { observers_.push_back(observer); }
+void RowList::addObserver(RowListObserver* observer) {
+    observers_.push_back(observer);
+}
 
 void RowList::removeObserver(RowListObserver* observer) {
     observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());

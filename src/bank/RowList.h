@@ -27,7 +27,7 @@ struct Row {
 };
 
 class RowListObserver {
-public:
+  public:
     virtual ~RowListObserver() = default;
     virtual void beforeRowsInserted(int /*first*/, int /*last*/) {}
     virtual void rowsInserted(int /*first*/, int /*last*/) {}
@@ -57,7 +57,7 @@ struct SortState {
 };
 
 class RowList {
-public:
+  public:
     RowList() = default;
     RowList(const RowList&) = delete;
     RowList& operator=(const RowList&) = delete;
@@ -65,7 +65,9 @@ public:
     int size() const { return int(rows_.size()); }
     bool empty() const { return rows_.empty(); }
     const Row& row(int index) const { return *rows_[size_t(index)]; }
-    const std::string& cell(int index, int column) const { return row(index).cells[size_t(column)]; }
+    const std::string& cell(int index, int column) const {
+        return row(index).cells[size_t(column)];
+    }
 
     // Adds a row at the end; returns its index.
     int append(Row row);
@@ -112,11 +114,12 @@ public:
     void addObserver(RowListObserver* observer);
     void removeObserver(RowListObserver* observer);
 
-private:
+  private:
     Row& mutableRow(int index) { return *rows_[size_t(index)]; }
     template <typename F>
     void notify(F&& f) {
-        for (RowListObserver* o : observers_) f(*o);
+        for (RowListObserver* o : observers_)
+            f(*o);
     }
 
     std::vector<std::unique_ptr<Row>> rows_;

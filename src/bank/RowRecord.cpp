@@ -12,7 +12,9 @@ namespace quillon {
 
 namespace {
 
-const std::string& cellOf(const Row& row, int column) { return row.cells[size_t(column)]; }
+const std::string& cellOf(const Row& row, int column) {
+    return row.cells[size_t(column)];
+}
 
 // Reads an integer property; returns false for "*".
 bool readInteger(const Row& row, int column, int32_t& value) {
@@ -27,16 +29,14 @@ void readFlaggedInteger(const Row& row, int column, uint32_t flag, int32_t& fiel
     if (readInteger(row, column, field)) flags |= flag;
 }
 
-void readFlaggedPosition(const Row& row, int column, uint32_t flag, float& field,
-                         uint32_t& flags) {
+void readFlaggedPosition(const Row& row, int column, uint32_t flag, float& field, uint32_t& flags) {
     int32_t value = 0;
     if (!readInteger(row, column, value)) return;
     field = float(value);
     flags |= flag;
 }
 
-void readFlaggedDistance(const Row& row, int column, uint32_t flag, float& field,
-                         uint32_t& flags) {
+void readFlaggedDistance(const Row& row, int column, uint32_t flag, float& field, uint32_t& flags) {
     const std::string& cell = cellOf(row, column);
     if (isNotSet(cell)) return;
     field = float(atofLike(cell));
@@ -107,27 +107,37 @@ void setInteger(Row& row, int column, int64_t value) {
     setCell(row, column, integerCell(value), integerKey(column, value));
 }
 
-void setNotSet(Row& row, int column) { setCell(row, column, std::string(kNotSet), kNotSet); }
+void setNotSet(Row& row, int column) {
+    setCell(row, column, std::string(kNotSet), kNotSet);
+}
 
 // Properties whose "not set" is the value 0.
 void setZeroUnset(Row& row, int column, int64_t value) {
-    if (value == 0) setNotSet(row, column);
-    else setInteger(row, column, value);
+    if (value == 0)
+        setNotSet(row, column);
+    else
+        setInteger(row, column, value);
 }
 
 void setFlagged(Row& row, const ZQ_BankSample& r, SampleFlag flag, int column, int64_t value) {
-    if (r.has(flag)) setInteger(row, column, value);
-    else setNotSet(row, column);
+    if (r.has(flag))
+        setInteger(row, column, value);
+    else
+        setNotSet(row, column);
 }
 
 void setDistance(Row& row, const ZQ_BankSample& r, SampleFlag flag, int column, float value) {
-    if (r.has(flag)) setCell(row, column, distanceCell(value), distanceKey(value));
-    else setNotSet(row, column);
+    if (r.has(flag))
+        setCell(row, column, distanceCell(value), distanceKey(value));
+    else
+        setNotSet(row, column);
 }
 
 void setMinusOneUnset(Row& row, int column, int32_t value) {
-    if (value == -1) setNotSet(row, column);
-    else setInteger(row, column, value);
+    if (value == -1)
+        setNotSet(row, column);
+    else
+        setInteger(row, column, value);
 }
 
 void fillProperties(Row& row, const ZQ_BankSample& r) {

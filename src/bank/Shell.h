@@ -71,7 +71,7 @@ using BankNameLoader = std::function<std::vector<std::string>(const std::string&
 // The status bar's panes.
 enum StatusPane : int {
     kPanePrompt = 0,
-    kPaneStatus = 1,    // the program's status text; progress bars lie over it
+    kPaneStatus = 1,  // the program's status text; progress bars lie over it
     kPanePlaying = 2,
     kPaneRows = 3,
     kPaneSelectedBytes = 4,
@@ -79,7 +79,7 @@ enum StatusPane : int {
 };
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
 
     virtual MessageAnswer showMessage(const MessageRequest& request) = 0;
@@ -118,7 +118,7 @@ inline void showStop(Shell& shell, std::string text) {
 // the life of the object; enables them again, focuses the list and removes the
 // bar on every way out.
 class LongOperation {
-public:
+  public:
     LongOperation(Shell& shell, int steps) : shell_(shell) {
         shell_.beginProgress(steps);
         shell_.setMainWindowsEnabled(false);
@@ -132,7 +132,7 @@ public:
     LongOperation& operator=(const LongOperation&) = delete;
     void step(int position) { shell_.setProgress(position); }
 
-private:
+  private:
     Shell& shell_;
 };
 

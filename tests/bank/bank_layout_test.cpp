@@ -9,7 +9,8 @@ namespace {
 std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
     std::vector<uint8_t> out;
     LeWriter w(out);
-    for (uint32_t v : values) w.u32(v);
+    for (uint32_t v : values)
+        w.u32(v);
     return out;
 }
 

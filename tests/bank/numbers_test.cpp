@@ -22,9 +22,8 @@ INSTANTIATE_TEST_SUITE_P(
     Texts, AtoiLike,
     testing::Values(IntCase{"12abc", 12}, IntCase{"  \t42", 42}, IntCase{"+5", 5},
                     IntCase{"-1", -1}, IntCase{"abc", 0}, IntCase{"", 0}, IntCase{".5", 0},
-                    IntCase{"- 5", 0}, IntCase{"--5", 0}, IntCase{"0007", 7},
-                    IntCase{"*", 0}, IntCase{"2147483647", 2147483647},
-                    IntCase{"99999999999999999999", 2147483647},
+                    IntCase{"- 5", 0}, IntCase{"--5", 0}, IntCase{"0007", 7}, IntCase{"*", 0},
+                    IntCase{"2147483647", 2147483647}, IntCase{"99999999999999999999", 2147483647},
                     IntCase{"-99999999999999999999", -2147483647 - 1}, IntCase{"12 34", 12}));
 
 TEST(Numbers, UnsignedCountsClampAtTheirEnds) {
@@ -51,14 +50,15 @@ TEST_P(AtofLike, ReadsDecimalRealNumbers) {
     EXPECT_DOUBLE_EQ(atofLike(GetParam().text), GetParam().expected) << GetParam().text;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Texts, AtofLike,
-    testing::Values(RealCase{".5", 0.5}, RealCase{"2.5xyz", 2.5}, RealCase{" -0.01", -0.01},
-                    RealCase{"+3", 3.0}, RealCase{"9999.9", 9999.9}, RealCase{"1e3", 1000.0},
-                    RealCase{"2e", 2.0}, RealCase{"2e+", 2.0}, RealCase{"5.", 5.0},
-                    RealCase{"abc", 0.0}, RealCase{".", 0.0}, RealCase{"-", 0.0},
-                    RealCase{"inf", 0.0}, RealCase{"nan", 0.0}, RealCase{"0x10", 0.0},
-                    RealCase{"1e-400", 0.0}));
+INSTANTIATE_TEST_SUITE_P(Texts, AtofLike,
+                         testing::Values(RealCase{".5", 0.5}, RealCase{"2.5xyz", 2.5},
+                                         RealCase{" -0.01", -0.01}, RealCase{"+3", 3.0},
+                                         RealCase{"9999.9", 9999.9}, RealCase{"1e3", 1000.0},
+                                         RealCase{"2e", 2.0}, RealCase{"2e+", 2.0},
+                                         RealCase{"5.", 5.0}, RealCase{"abc", 0.0},
+                                         RealCase{".", 0.0}, RealCase{"-", 0.0},
+                                         RealCase{"inf", 0.0}, RealCase{"nan", 0.0},
+                                         RealCase{"0x10", 0.0}, RealCase{"1e-400", 0.0}));
 
 TEST(Numbers, RealOverflowGivesTheLargestMagnitude) {
     EXPECT_EQ(atofLike("1e999"), std::numeric_limits<double>::max());

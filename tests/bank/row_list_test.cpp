@@ -38,10 +38,10 @@ TEST(RowList, AnnouncesEveryChangeAroundIt) {
     rows.setCell(1, kColDescription, "x");
     rows.remove(0);
     rows.clear();
-    EXPECT_EQ(rec.events, (std::vector<std::string>{"before-insert 0-0", "insert 0-0",
-                                                    "before-insert 1-1", "insert 1-1",
-                                                    "change 1-1", "before-remove 0-0",
-                                                    "remove 0-0", "before-reset", "reset"}));
+    EXPECT_EQ(rec.events,
+              (std::vector<std::string>{"before-insert 0-0", "insert 0-0", "before-insert 1-1",
+                                        "insert 1-1", "change 1-1", "before-remove 0-0",
+                                        "remove 0-0", "before-reset", "reset"}));
     rows.removeObserver(&rec);
     rows.append(named("c"));
     EXPECT_EQ(rec.events.size(), 9u);
@@ -49,7 +49,8 @@ TEST(RowList, AnnouncesEveryChangeAroundIt) {
 
 TEST(RowList, SelectionCountFollowsEveryWayRowsComeAndGo) {
     RowList rows;
-    for (const char* n : {"a", "b", "c", "d"}) rows.append(named(n));
+    for (const char* n : {"a", "b", "c", "d"})
+        rows.append(named(n));
     rows.setSelected(1, true);
     rows.setSelected(3, true);
     rows.setSelected(3, true);  // no change
@@ -68,7 +69,8 @@ TEST(RowList, SelectionCountFollowsEveryWayRowsComeAndGo) {
 
 TEST(RowList, CurrentRowFollowsRemovalsAbove) {
     RowList rows;
-    for (const char* n : {"a", "b", "c"}) rows.append(named(n));
+    for (const char* n : {"a", "b", "c"})
+        rows.append(named(n));
     rows.setCurrent(2);
     rows.remove(0);
     EXPECT_EQ(rows.current(), 1);
@@ -78,7 +80,8 @@ TEST(RowList, CurrentRowFollowsRemovalsAbove) {
 
 TEST(RowList, SwapExchangesWholeRowsWithTheirSelection) {
     RowList rows;
-    for (const char* n : {"a", "b"}) rows.append(named(n));
+    for (const char* n : {"a", "b"})
+        rows.append(named(n));
     rows.setSelected(0, true);
     rows.setChecked(1, true);
     rows.swapRows(0, 1);
@@ -95,7 +98,8 @@ TEST(RowList, AssignReplacesEverythingWithOneReset) {
     rows.setCurrent(0);
     rows.addObserver(&rec);
     std::vector<Row> fresh;
-    for (const char* n : {"x", "y"}) fresh.push_back(named(n));
+    for (const char* n : {"x", "y"})
+        fresh.push_back(named(n));
     fresh[1].selected = true;
     rows.assign(std::move(fresh));
     EXPECT_EQ(rec.events, (std::vector<std::string>{"before-reset", "reset"}));

@@ -55,7 +55,8 @@ TEST_P(CellRoundTrip, CellSurvivesRecordAndBack) {
 std::vector<RoundTrip> roundTrips() {
     std::vector<RoundTrip> cases;
     auto add = [&](int column, std::initializer_list<const char*> cells) {
-        for (const char* c : cells) cases.push_back({column, c});
+        for (const char* c : cells)
+            cases.push_back({column, c});
     };
     add(kColPriority, {"1", "9999", "50", "*"});
     add(kColGroup, {"1", "9999", "4", "*"});
@@ -79,8 +80,9 @@ std::vector<RoundTrip> roundTrips() {
 
 INSTANTIATE_TEST_SUITE_P(EveryPropertyColumn, CellRoundTrip, testing::ValuesIn(roundTrips()),
                          [](const testing::TestParamInfo<RoundTrip>& info) {
-                             std::string name = std::string(columnTable()[size_t(info.param.column)].title) +
-                                                "_" + info.param.cell;
+                             std::string name =
+                                 std::string(columnTable()[size_t(info.param.column)].title) + "_" +
+                                 info.param.cell;
                              for (char& c : name)
                                  if (!isalnum(static_cast<unsigned char>(c))) c = '_';
                              return name + "_" + std::to_string(info.index);
@@ -104,14 +106,23 @@ TEST(RecordFromRow, SetsEachFlagBitForItsColumnOnly) {
         const char* cell;
         uint32_t flag;
     };
-    for (FlagCase c : {FlagCase{kColPitch, "100", kFlagPitch}, {kColPan, "5", kFlagPan},
-                       {kColXPos, "1", kFlagXPos}, {kColYPos, "1", kFlagYPos},
-                       {kColZPos, "1", kFlagZPos}, {kColVolume, "1", kFlagVolume},
-                       {kColLoop, "1", kFlagLoop}, {kColMinDist, "1", kFlagMinDist},
-                       {kColMaxDist, "1", kFlagMaxDist}, {kColScale, "1", kFlagScale},
-                       {kColPlayType, "once", kFlagPlayType}, {kColPriority, "5", 0u},
-                       {kColGroup, "5", 0u}, {kColAtmosGroup, "5", 0u}, {kColAtmos, "5", 0u},
-                       {kColUserParam, "5", 0u}, {kColPitchVar, "5", 0u}}) {
+    for (FlagCase c : {FlagCase{kColPitch, "100", kFlagPitch},
+                       {kColPan, "5", kFlagPan},
+                       {kColXPos, "1", kFlagXPos},
+                       {kColYPos, "1", kFlagYPos},
+                       {kColZPos, "1", kFlagZPos},
+                       {kColVolume, "1", kFlagVolume},
+                       {kColLoop, "1", kFlagLoop},
+                       {kColMinDist, "1", kFlagMinDist},
+                       {kColMaxDist, "1", kFlagMaxDist},
+                       {kColScale, "1", kFlagScale},
+                       {kColPlayType, "once", kFlagPlayType},
+                       {kColPriority, "5", 0u},
+                       {kColGroup, "5", 0u},
+                       {kColAtmosGroup, "5", 0u},
+                       {kColAtmos, "5", 0u},
+                       {kColUserParam, "5", 0u},
+                       {kColPitchVar, "5", 0u}}) {
         Row row = newRow(1);
         row.cells[size_t(c.column)] = c.cell;
         EXPECT_EQ(recordFromRow(row, facts()).setFlags, c.flag) << c.column;

@@ -12,7 +12,9 @@ namespace {
 uint32_t u32At(const std::vector<uint8_t>& b, size_t at) {
     return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
 }
-uint16_t u16At(const std::vector<uint8_t>& b, size_t at) { return uint16_t(b[at] | (b[at + 1] << 8)); }
+uint16_t u16At(const std::vector<uint8_t>& b, size_t at) {
+    return uint16_t(b[at] | (b[at + 1] << 8));
+}
 float f32At(const std::vector<uint8_t>& b, size_t at) {
     uint32_t bits = u32At(b, at);
     float f;

@@ -11,8 +11,8 @@ MessageAnswer FakeShell::showMessage(const MessageRequest& request) {
         answers.pop_front();
         return answer;
     }
-    bool question = request.buttons == MessageButtons::YesNo ||
-                    request.buttons == MessageButtons::YesNoCancel;
+    bool question =
+        request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel;
     return question ? MessageAnswer::No : MessageAnswer::Ok;
 }
 
@@ -84,9 +84,13 @@ void FakeShell::beginProgress(int maximum) {
     ++progressBegun;
 }
 
-void FakeShell::setProgress(int position) { progressPosition = position; }
+void FakeShell::setProgress(int position) {
+    progressPosition = position;
+}
 
-void FakeShell::endProgress() { progressShown = false; }
+void FakeShell::endProgress() {
+    progressShown = false;
+}
 
 void FakeShell::setMainWindowsEnabled(bool enabled) {
     windowsEnabled = enabled;
@@ -95,7 +99,8 @@ void FakeShell::setMainWindowsEnabled(bool enabled) {
 
 std::vector<std::string> FakeShell::messageTexts() const {
     std::vector<std::string> texts;
-    for (const MessageRequest& m : messages) texts.push_back(m.text);
+    for (const MessageRequest& m : messages)
+        texts.push_back(m.text);
     return texts;
 }
 

@@ -13,7 +13,7 @@
 namespace quillon::test {
 
 class FakeShell : public Shell {
-public:
+  public:
     MessageAnswer showMessage(const MessageRequest& request) override;
     FileDialogResult chooseFiles(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(const std::string& initialFolder) override;
@@ -32,7 +32,8 @@ public:
     std::vector<std::string> messageTexts() const;
 
     std::vector<MessageRequest> messages;
-    std::deque<MessageAnswer> answers;  // taken in order; when empty: Ok, or No for Yes/No questions
+    std::deque<MessageAnswer>
+        answers;  // taken in order; when empty: Ok, or No for Yes/No questions
     std::deque<FileDialogResult> fileAnswers;  // empty: Cancel
     std::vector<FileDialogRequest> fileRequests;
     std::deque<std::optional<std::string>> folderAnswers;  // empty: Cancel

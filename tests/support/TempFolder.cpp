@@ -26,7 +26,9 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path_, ignored);
 }
 
-std::string TempFolder::file(const std::string& name) const { return path_ + "/" + name; }
+std::string TempFolder::file(const std::string& name) const {
+    return path_ + "/" + name;
+}
 
 std::vector<uint8_t> readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,7 +45,9 @@ bool fileExists(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0;
 }
 
-bool runCommand(const std::string& command) { return std::system(command.c_str()) == 0; }
+bool runCommand(const std::string& command) {
+    return std::system(command.c_str()) == 0;
+}
 
 bool haveProgram(const std::string& name) {
     return runCommand("command -v " + name + " > /dev/null 2>&1");

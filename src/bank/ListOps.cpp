@@ -1,0 +1,218 @@
+#include "bank/ListOps.h"
+
+#include <unordered_set>
+
+#include "audio/SegmentNames.h"
+#include "bank/BankLayout.h"
+#include "bank/CellFormat.h"
+#include "bank/Numbers.h"
+#include "bank/RowRecord.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+namespace {
+
+// Exchanges rows a and b but for their numbers: the No cell and key stay with
+// the position.
+void exchangeKeepingNumbers(RowList& rows, int a, int b) {
+    std::string noA = rows.cell(a, kColNo), noB = rows.cell(b, kColNo);
+    std::string keyA(rows.row(a).record.noKey.view()), keyB(rows.row(b).record.noKey.view());
+    rows.swapRows(a, b);
+    rows.setCellAndKey(a, kColNo, noA, keyA);
+    rows.setCellAndKey(b, kColNo, noB, keyB);
+}
+
+MoveResult refuseMove(CQuillonDoc& doc, MoveResult result, const char* message) {
+    showStop(doc.shell(), message);
+    return result;
+}
+
+}  // namespace
+
+MoveResult moveSelectedUp(CQuillonDoc& doc) {
+    RowList& rows = doc.rows();
+    if (!rows.sortState().sortedByNumber)
+        return refuseMove(doc, MoveResult::NotSortedByNumber, kMessageMoveUnsorted);
+    int i = rows.nextSelected(0);
+    if (i < 0) return MoveResult::NothingSelected;
+    if (i == 0) return refuseMove(doc, MoveResult::AtFirstRow, kMessageMoveFirst);
+    for (; i > 0; i = rows.nextSelected(i + 1)) {
+        exchangeKeepingNumbers(rows, i, i - 1);
+        rows.setSelected(i - 1, true);
+        rows.setSelected(i, false);
+        rows.requestScroll(std::max(i - 2, 0));
+    }
+    doc.setModified();
+    return MoveResult::Moved;
+}
+
+MoveResult moveSelectedDown(CQuillonDoc& doc) {
+    RowList& rows = doc.rows();
+    if (!rows.sortState().sortedByNumber)
+        return refuseMove(doc, MoveResult::NotSortedByNumber, kMessageMoveUnsorted);
+    std::vector<int> selected = rows.selectedRows();
+    if (selected.empty()) return MoveResult::NothingSelected;
+    if (selected.back() == rows.size() - 1)
+        return refuseMove(doc, MoveResult::AtLastRow, kMessageMoveLast);
+    // The bottom-most selected row moves first, so no move lands on another.
+    for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
+        int i = *it;
+        exchangeKeepingNumbers(rows, i, i + 1);
+        rows.setSelected(i + 1, true);
+        rows.requestScroll(i + 1);
+        rows.setSelected(i, false);
+    }
+    doc.setModified();
+    return MoveResult::Moved;
+}
+
+void renumberBank(CQuillonDoc& doc) {
+    RowList& rows = doc.rows();
+    for (int i = 0; i < rows.size(); ++i)
+        rows.setCellAndKey(i, kColNo, integerCell(i + 1), integerKey(kColNo, i + 1));
+    if (!rows.empty()) doc.setModified();
+}
+
+namespace {
+
+void lowerCloneCounts(RowList& rows, const std::string& path) {
+    for (int i = 0; i < rows.size(); ++i) {
+        if (!equalIgnoringCase(rowPath(rows.row(i)), path)) continue;
+        int count = atoiLike(rows.row(i).record.cloneKey.view()) - 1;
+        rows.setCellAndKey(i, kColClone, integerCell(count), integerKey(kColClone, count));
+    }
+}
+
+std::vector<uint8_t> animWaveNumbersOf(CQuillonDoc& doc) {
+    ZQFile& previous = doc.previousFile();
+    if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentAnimArray) == kNoSuchSegment)
+        return {};
+    return doc.readPreviousSegment(ZQFileSegmentAnimArrayWaveNumbers);
+}
+
+}  // namespace
+
+void deleteSelectedRows(CQuillonDoc& doc) {
+    RowList& rows = doc.rows();
+    std::vector<uint8_t> animNumbers = animWaveNumbersOf(doc);
+    bool deleted = false;
+    for (int i = rows.nextSelected(0); i >= 0; i = rows.nextSelected(0)) {
+        const Row& row = rows.row(i);
+        if (!animNumbers.empty() && animWaveNumbersContain(animNumbers, row.record.loadNumber)) {
+            showStop(doc.shell(),
+                     format("sample %d in use by anim data", atoiLike(row.record.noKey.view())));
+            rows.setSelected(i, false);
+            continue;
+        }
+        if (atoiLike(row.record.cloneKey.view()) > 0) lowerCloneCounts(rows, rowPath(row));
+        rows.remove(i);
+        deleted = true;
+    }
+    doc.showSelectedItem(-1);
+    if (deleted) doc.setModified();
+}
+
+void createGroupForSelected(CQuillonDoc& doc) {
+    RowList& rows = doc.rows();
+    if (rows.selectedCount() == 0) return;
+    int group = rows.highestGroup() + 1;
+    rows.setHighestGroup(group);
+    for (int i : rows.selectedRows())
+        rows.setCellAndKey(i, kColGroup, integerCell(group), integerKey(kColGroup, group));
+    doc.setModified();
+}
+
+void setPlaybackForSelected(CQuillonDoc& doc, bool enabled) {
+    RowList& rows = doc.rows();
+    for (int i : rows.selectedRows())
+        rows.setChecked(i, enabled);
+    if (rows.selectedCount() > 0) doc.setModified();
+}
+
+void selectOnly(CQuillonDoc& doc, int row) {
+    RowList& rows = doc.rows();
+    rows.clearSelection();
+    rows.setSelected(row, true);
+    rows.setCurrent(row);
+    rows.requestScroll(row);
+    doc.showSelectedItem(row);
+}
+
+namespace {
+
+// The first row at or after `from` whose Name holds the (lower-case) text.
+int findFrom(const RowList& rows, const std::string& text, int from) {
+    for (int i = std::max(from, 0); i < rows.size(); ++i)
+        if (asciiLower(rows.row(i).record.name.view()).find(text) != std::string::npos) return i;
+    return -1;
+}
+
+void showFindResult(CQuillonDoc& doc, int match) {
+    if (match >= 0) {
+        doc.texts().findPosition = match + 1;
+        selectOnly(doc, match);
+        return;
+    }
+    doc.rows().clearSelection();
+    doc.rows().requestScroll(0);
+    doc.showSelectedItem(-1);
+}
+
+}  // namespace
+
+void findRow(CQuillonDoc& doc) {
+    if (doc.rows().empty()) return;
+    // The text stays lower-cased: the dialog shows it so next time.
+    doc.texts().findText = asciiLower(doc.texts().findText);
+    showFindResult(doc, findFrom(doc.rows(), doc.texts().findText, 0));
+}
+
+void findNextRow(CQuillonDoc& doc) {
+    const RowList& rows = doc.rows();
+    if (rows.empty()) return;
+    int match = findFrom(rows, asciiLower(doc.texts().findText), doc.texts().findPosition);
+    if (match < 0) {
+        findRow(doc);
+        return;
+    }
+    showFindResult(doc, match);
+}
+
+void gotoRow(CQuillonDoc& doc) {
+    const RowList& rows = doc.rows();
+    for (int i = 0; i < rows.size(); ++i) {
+        if (atoiLike(rows.row(i).record.noKey.view()) == doc.texts().gotoNumber) {
+            selectOnly(doc, i);
+            return;
+        }
+    }
+}
+
+ByteTotals byteTotals(const RowList& rows) {
+    ByteTotals totals;
+    std::unordered_set<std::string> seen;
+    seen.reserve(size_t(rows.size()) * 2);
+    for (int i = 0; i < rows.size(); ++i) {
+        const Row& row = rows.row(i);
+        bool firstOfFile = seen.insert(asciiLower(rowPath(row))).second;
+        if (!firstOfFile && !row.cells[kColClone].empty()) continue;
+        uint64_t size = atouLike(row.cells[kColSize]);
+        totals.all += size;
+        if (row.selected) totals.selected += size;
+    }
+    return totals;
+}
+
+std::string formatByteTotal(uint64_t total) {
+    if (total == 0) return {};
+    std::string digits = std::to_string(total);
+    std::string grouped;
+    for (size_t i = 0; i < digits.size(); ++i) {
+        if (i > 0 && (digits.size() - i) % 3 == 0) grouped += ',';
+        grouped += digits[i];
+    }
+    return format("%14s", grouped.c_str());
+}
+
+}  // namespace quillon

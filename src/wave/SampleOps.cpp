@@ -1,0 +1,395 @@
+#include "wave/SampleOps.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "audio/SegmentNames.h"
+#include "bank/CellFormat.h"
+#include "bank/Numbers.h"
+#include "bank/RowRecord.h"
+#include "container/ZQLog.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "wave/WavFile.h"
+
+namespace quillon {
+
+namespace {
+
+std::string folded(const std::string& text) {
+    return asciiLower(text);
+}
+
+}  // namespace
+
+WaveIndex::WaveIndex(const RowList& rows) {
+    for (int i = 0; i < rows.size(); ++i)
+        addRow(i, rowPath(rows.row(i)));
+}
+
+bool WaveIndex::hasPath(const std::string& path) const {
+    auto it = pathCount_.find(folded(path));
+    return it != pathCount_.end() && it->second > 0;
+}
+
+void WaveIndex::addRow(int index, const std::string& path) {
+    addPath(path);
+    rowsByName_[folded(splitAtLastSeparator(path).name)].push_back(index);
+}
+
+void WaveIndex::addPath(const std::string& path) {
+    ++pathCount_[folded(path)];
+}
+
+void WaveIndex::removePath(const std::string& path) {
+    auto it = pathCount_.find(folded(path));
+    if (it != pathCount_.end() && it->second > 0) --it->second;
+}
+
+const std::vector<int>& WaveIndex::rowsNamed(const std::string& name) const {
+    static const std::vector<int> none;
+    auto it = rowsByName_.find(folded(name));
+    return it == rowsByName_.end() ? none : it->second;
+}
+
+namespace {
+
+void setText(Row& row, int column, const std::string& text) {
+    row.cells[size_t(column)] = text;
+    row.record.setSortKey(column, text);
+}
+
+void setInteger(Row& row, int column, int64_t value) {
+    row.cells[size_t(column)] = integerCell(value);
+    row.record.setSortKey(column, integerKey(column, value));
+}
+
+void setLoopPoint(Row& row, int column, int32_t frame) {
+    if (frame == -1)
+        setText(row, column, std::string(kNotSet));
+    else
+        setInteger(row, column, frame);
+}
+
+// Name, Location, Bank, Size, Format, Compression and the loop points: what a
+// file brings to every row made or refreshed from it.
+void fillFileFacts(Row& row, const PathParts& parts, const WavFileInfo& info) {
+    setText(row, kColName, parts.name);
+    setText(row, kColLocation, parts.folder);
+    setText(row, kColBank, std::string(kNotSet));
+    setInteger(row, kColSize, info.fileLength);
+    setText(row, kColFormat, GetWavFormatText(info.format));
+    setText(row, kColCompression, GetWavCompressionText(info.format.formatTag));
+    setLoopPoint(row, kColLStart, info.loopStart);
+    setLoopPoint(row, kColLEnd, info.loopEnd);
+}
+
+void setProperty(Row& row, int column, const std::optional<int32_t>& value) {
+    if (value)
+        setInteger(row, column, *value);
+    else
+        setText(row, column, std::string(kNotSet));
+}
+
+void setProperty(Row& row, int column, const std::optional<double>& value) {
+    if (!value) {
+        setText(row, column, std::string(kNotSet));
+        return;
+    }
+    row.cells[size_t(column)] = distanceCell(*value);
+    row.record.setSortKey(column, distanceKey(*value));
+}
+
+// The seventeen properties from the comment's keys; an absent key, and a play
+// type other than 1 to 3, give "*".
+void fillProperties(Row& row, const WavCommentKeys& keys) {
+    setProperty(row, kColPriority, keys.priority);
+    setProperty(row, kColGroup, keys.group);
+    setProperty(row, kColAtmosGroup, keys.atmosGroup);
+    setProperty(row, kColAtmos, keys.atmos);
+    setProperty(row, kColVolume, keys.volume);
+    setProperty(row, kColUserParam, keys.userParam);
+    setProperty(row, kColLoop, keys.loopCount);
+    setProperty(row, kColPitch, keys.pitch);
+    setProperty(row, kColPitchVar, keys.pitchVariation);
+    setProperty(row, kColPan, keys.pan);
+    setProperty(row, kColXPos, keys.xPos);
+    setProperty(row, kColYPos, keys.yPos);
+    setProperty(row, kColZPos, keys.zPos);
+    setProperty(row, kColMinDist, keys.minDist);
+    setProperty(row, kColMaxDist, keys.maxDist);
+    setProperty(row, kColScale, keys.scale);
+    setText(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
+}
+
+int nextNumber(const RowList& rows) {
+    return rows.empty() ? 1 : atoiLike(rows.cell(rows.size() - 1, kColNo)) + 1;
+}
+
+void changeCloneCount(RowList& rows, int index, int delta) {
+    int count = atoiLike(rows.cell(index, kColClone)) + delta;
+    rows.setCellAndKey(index, kColClone, integerCell(count), integerKey(kColClone, count));
+}
+
+// Every row of the file: the given path compared ignoring case.
+std::vector<int> rowsOfPath(const RowList& rows, const std::string& path) {
+    std::vector<int> out;
+    for (int i = 0; i < rows.size(); ++i)
+        if (equalIgnoringCase(rowPath(rows.row(i)), path)) out.push_back(i);
+    return out;
+}
+
+void refreshRowsNamed(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
+                      const WavFileInfo& info, int givenRow) {
+    RowList& rows = doc.rows();
+    PathParts parts = splitAtLastSeparator(path);
+    // The index may still list a row under a name it had before a Replace.
+    std::vector<int> named = index.rowsNamed(parts.name);
+    for (int i : named) {
+        if (!equalIgnoringCase(rows.cell(i, kColName), parts.name)) continue;
+        std::string oldPath = rowPath(rows.row(i));
+        rows.update(i, [&](Row& row) { fillFileFacts(row, parts, info); });
+        index.removePath(oldPath);
+        index.addPath(path);
+        if (i == givenRow) doc.showSelectedItem(i);
+    }
+}
+
+void replaceRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
+                const WavFileInfo& info, int given) {
+    RowList& rows = doc.rows();
+    std::string oldPath = rowPath(rows.row(given));
+    for (int i : rowsOfPath(rows, oldPath))
+        changeCloneCount(rows, i, -1);
+    rows.setChecked(given, true);
+    rows.update(given, [&](Row& row) {
+        row.record.enabled = 1;
+        fillFileFacts(row, splitAtLastSeparator(path), info);
+        setInteger(row, kColClone, 0);
+        setText(row, kColDescription, info.subject);
+    });
+    index.removePath(oldPath);
+    index.addRow(given, path);
+    doc.showSelectedItem(given);
+}
+
+void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const WavFileInfo& info) {
+    RowList& rows = doc.rows();
+    Row row;
+    setInteger(row, kColNo, nextNumber(rows));
+    row.checked = true;
+    row.record.enabled = 1;
+    fillFileFacts(row, splitAtLastSeparator(path), info);
+    setInteger(row, kColClone, 0);
+    setText(row, kColDescription, info.subject);
+    WavCommentKeys keys = ParseWavCommentKeys(info.comment);
+    fillProperties(row, keys);
+    if (keys.group) rows.raiseHighestGroup(*keys.group);
+    index.addRow(rows.append(std::move(row)), path);
+}
+
+void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int source) {
+    RowList& rows = doc.rows();
+    const Row& from = rows.row(source);
+    Row row;
+    row.record = from.record;
+    row.record.loadNumber = 0;
+    row.record.enabled = 1;
+    row.checked = true;
+    setInteger(row, kColNo, nextNumber(rows));
+    for (int c :
+         {kColName, kColLocation, kColBank, kColClone, kColFormat, kColCompression, kColSize})
+        row.cells[size_t(c)] = from.cells[size_t(c)];
+    setText(row, kColDescription, "");
+    for (int c = kColPriority; c < kColumnCount; ++c)
+        setText(row, c, std::string(kNotSet));
+    for (int c : {kColLStart, kColLEnd}) {
+        row.cells[size_t(c)] = from.cells[size_t(c)];
+        row.record.setSortKey(c, from.record.sortKey(c));
+    }
+    index.addRow(rows.append(std::move(row)), path);
+    for (int i : rowsOfPath(rows, path))
+        changeCloneCount(rows, i, +1);
+}
+
+}  // namespace
+
+bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAddMode mode,
+             int row) {
+    if (mode == WaveAddMode::Clone) {
+        cloneRow(doc, index, path, row);
+        doc.setModified();
+        return true;
+    }
+    if ((mode == WaveAddMode::Add || mode == WaveAddMode::Replace) && index.hasPath(path)) {
+        showStop(doc.shell(), path +
+                                  " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs "
+                                  "or 'Refresh' to Update All Clones");
+        return false;
+    }
+    WavReadResult wav = ReadWavFile(path, mode != WaveAddMode::Refresh);
+    if (!wav.ok()) {
+        showStop(doc.shell(), WavReadErrorMessage(wav.error(), path));
+        return false;
+    }
+    switch (mode) {
+        case WaveAddMode::Refresh:
+            refreshRowsNamed(doc, index, path, wav.info(), row);
+            break;
+        case WaveAddMode::Replace:
+            replaceRow(doc, index, path, wav.info(), row);
+            break;
+        default:
+            addRow(doc, index, path, wav.info());
+            break;
+    }
+    doc.setModified();
+    return true;
+}
+
+bool addWaveFiles(CQuillonDoc& doc, const std::vector<std::string>& paths) {
+    WaveIndex index(doc.rows());
+    bool allAdded = true;
+    for (const std::string& path : paths)
+        if (!AddWave(doc, index, path, WaveAddMode::Add, -1)) allAdded = false;
+    return allAdded;
+}
+
+void addInsertWaves(CQuillonDoc& doc) {
+    FileDialogRequest request;
+    request.title = "Add/Insert Wavs";
+    request.filter = kWaveFilter;
+    request.initialFolder = doc.folders().wavAdd;
+    request.multipleFiles = true;
+    request.mode = FileDialogMode::AddInsert;
+    FileDialogResult picked = doc.shell().chooseFiles(request);
+    if (picked.paths.empty()) return;
+    addWaveFiles(doc, picked.paths);
+    doc.folders().wavAdd = picked.folder;
+}
+
+void insertKeyAdd(CQuillonDoc& doc) {
+    FileDialogRequest request;
+    request.title = "Add/Insert Wavs";
+    request.filter = kWaveFilter;
+    request.initialFolder = defaultWavsFolder();
+    request.mustExist = false;
+    request.mode = FileDialogMode::AddInsert;
+    FileDialogResult picked = doc.shell().chooseFiles(request);
+    if (!picked.paths.empty()) addWaveFiles(doc, {picked.paths.front()});
+}
+
+void replaceWave(CQuillonDoc& doc) {
+    int row = doc.rows().nextSelected(0);
+    if (row < 0) return;
+    FileDialogRequest request;
+    request.title = "Replace Wave";
+    request.filter = kWaveFilter;
+    request.initialFolder = doc.folders().wavReplace;
+    request.mode = FileDialogMode::Replace;
+    FileDialogResult picked = doc.shell().chooseFiles(request);
+    if (picked.paths.empty()) return;
+    WaveIndex index(doc.rows());
+    AddWave(doc, index, picked.paths.front(), WaveAddMode::Replace, row);
+    doc.folders().wavReplace = picked.folder;
+}
+
+bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& newFolder) {
+    LongOperation operation(doc.shell(), int(rows.size()));
+    WaveIndex index(doc.rows());
+    bool allRefreshed = true;
+    int done = 0;
+    for (int row : rows) {
+        operation.step(++done);
+        const std::string& folder =
+            newFolder.empty() ? doc.rows().cell(row, kColLocation) : newFolder;
+        std::string path = joinPath(folder, doc.rows().cell(row, kColName));
+        if (!AddWave(doc, index, path, WaveAddMode::Refresh, row)) allRefreshed = false;
+    }
+    return allRefreshed;
+}
+
+void refreshOriginalPath(CQuillonDoc& doc) {
+    refreshRows(doc, doc.rows().selectedRows(), "");
+}
+
+void refreshChangePath(CQuillonDoc& doc) {
+    std::optional<std::string> folder = doc.shell().chooseFolder("");
+    if (!folder) return;
+    refreshRows(doc, doc.rows().selectedRows(), *folder);
+}
+
+void cloneSelected(CQuillonDoc& doc) {
+    WaveIndex index(doc.rows());
+    // The clones are appended unselected, so they are not visited.
+    for (int row : doc.rows().selectedRows())
+        AddWave(doc, index, rowPath(doc.rows().row(row)), WaveAddMode::Clone, row);
+}
+
+namespace {
+
+constexpr int kPreviousSegmentError = 11;
+const char kMessageSavingFile[] = "Error Saving File";
+
+// Writes one row's stored WAV image to the target. The previous file stays open
+// whatever happens, so later saves can still copy from it.
+bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
+    const ZQ_BankSample& stored = *row.record.sampleRecord;
+    int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (out < 0) {
+        showStop(doc.shell(), kMessageSavingFile);
+        return false;
+    }
+    ZQFile& previous = doc.previousFile();
+    bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
+    if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
+    std::vector<uint8_t> piece(std::min<uint32_t>(stored.waveSize, 1u << 20));
+    int32_t offset = int32_t(stored.waveOffset);
+    for (uint32_t left = stored.waveSize; ok && left > 0;) {
+        uint32_t n = std::min<uint32_t>(left, uint32_t(piece.size()));
+        ok = previous.GetSegmentData(piece.data(), n, offset) == ZQ_OK &&
+             ::write(out, piece.data(), n) == ssize_t(n);
+        if (!ok) showStop(doc.shell(), kMessageSavingFile);
+        offset = -1;
+        left -= n;
+    }
+    previous.CloseSegment();
+    ok = (::close(out) == 0) && ok;
+    // A partly written file is no WAV file: it is removed.
+    if (!ok) ::unlink(target.c_str());
+    return ok;
+}
+
+}  // namespace
+
+bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder) {
+    LongOperation operation(doc.shell(), int(rows.size()));
+    int done = 0;
+    int skipped = 0;
+    for (int index : rows) {
+        operation.step(++done);
+        const Row& row = doc.rows().row(index);
+        // Only rows whose audio is in the open bank have stored bytes.
+        if (!isBankYes(row.cells[kColBank]) || !row.record.sampleRecord) {
+            ++skipped;
+            continue;
+        }
+        if (!extractRow(doc, row, joinPath(folder, row.cells[kColName]))) return false;
+    }
+    if (skipped > 0)
+        showStop(doc.shell(),
+                 format("%d selected wav%s not in the bank file yet and %s not "
+                        "extracted - save the bank first",
+                        skipped, skipped == 1 ? " is" : "s are", skipped == 1 ? "was" : "were"));
+    return skipped == 0;
+}
+
+void extractSelected(CQuillonDoc& doc) {
+    std::optional<std::string> folder = doc.shell().chooseFolder("");
+    if (!folder) return;
+    extractRows(doc, doc.rows().selectedRows(), *folder);
+}
+
+}  // namespace quillon

@@ -1,0 +1,57 @@
+// The Wave commands that take audio into the bank or out of it: Add/Insert,
+// the Insert key's add, Replace, Refresh (Original Path), Refresh (Change
+// Path), Clone and Extract, and AddWave, the one routine that creates or
+// updates a row from a WAV file.
+#pragma once
+
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "bank/QuillonDoc.h"
+
+namespace quillon {
+
+enum class WaveAddMode { Add, Refresh, Replace, Clone };
+
+inline constexpr char kWaveFilter[] = "Wave Sound (*.wav)|*.wav||";
+
+// The rows' files by case-folded path and name, built once per command so that
+// adding or refreshing many files costs no more per file as the bank grows.
+class WaveIndex {
+  public:
+    explicit WaveIndex(const RowList& rows);
+    bool hasPath(const std::string& path) const;
+    void addRow(int index, const std::string& path);
+    void addPath(const std::string& path);
+    void removePath(const std::string& path);
+    // Rows whose Name equals the name ignoring case, in list order.
+    const std::vector<int>& rowsNamed(const std::string& name) const;
+
+  private:
+    std::unordered_map<std::string, int> pathCount_;
+    std::unordered_map<std::string, std::vector<int>> rowsByName_;
+};
+
+// Creates or updates a row from a WAV file, showing its own messages. `row` is
+// the row the operation concerns (ignored when adding). Returns true when the
+// list changed.
+bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAddMode mode,
+             int row);
+
+// The commands. Each asks for files or folders through the document's shell.
+void addInsertWaves(CQuillonDoc& doc);
+void insertKeyAdd(CQuillonDoc& doc);
+void replaceWave(CQuillonDoc& doc);
+void refreshOriginalPath(CQuillonDoc& doc);
+void refreshChangePath(CQuillonDoc& doc);
+void cloneSelected(CQuillonDoc& doc);
+void extractSelected(CQuillonDoc& doc);
+
+// The command bodies after their dialogs, for callers that already know the
+// files (the command-line tool). Each returns false when something failed.
+bool addWaveFiles(CQuillonDoc& doc, const std::vector<std::string>& paths);
+bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& newFolder);
+bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder);
+
+}  // namespace quillon

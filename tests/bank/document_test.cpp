@@ -1,0 +1,499 @@
+// Saving and opening banks through the document, checked with the independent
+// bank inspector of the tests.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "audio/SegmentNames.h"
+#include "bank/CellFormat.h"
+#include "bank/QuillonDoc.h"
+#include "container/ZQFile.h"
+#include "support/BankInspector.h"
+#include "support/FakeBankAudio.h"
+#include "support/FakeShell.h"
+#include "support/TempFolder.h"
+#include "support/WavBuilder.h"
+#include "wave/SampleOps.h"
+
+namespace quillon {
+namespace {
+
+using test::inspectBank;
+
+class BankDocument : public testing::Test {
+  protected:
+    std::string wav(const std::string& name, test::PcmWavSpec spec = {}) {
+        std::string path = dir.file(name);
+        test::writeFile(path, test::makePcmWav(spec));
+        return path;
+    }
+    void add(const std::vector<std::string>& paths) { ASSERT_TRUE(addWaveFiles(doc, paths)); }
+    void setCell(int row, int column, const std::string& text) {
+        doc.rows().setCellAndKey(row, column, text, keyForCellText(column, text));
+    }
+    void setNumbers(std::initializer_list<int> numbers) {
+        int i = 0;
+        for (int n : numbers)
+            setCell(i++, kColNo, std::to_string(n));
+    }
+    bool save(const std::string& name) { return doc.OnSaveDocument(dir.file(name)); }
+
+    test::TempFolder dir;
+    test::FakeShell shell;
+    test::FakeBankAudio audio;
+    CQuillonDoc doc{shell, &audio};
+};
+
+TEST_F(BankDocument, GapsInTheNumbersBecomeEmptyRecords) {
+    add({wav("a.wav"), wav("b.wav"), wav("c.wav")});
+    setNumbers({1, 2, 4});
+    ASSERT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    ASSERT_EQ(bank.records.size(), 4u);
+    EXPECT_EQ(bank.countWord, 4u);
+    EXPECT_TRUE(bank.records[2].allZero);
+    EXPECT_EQ(bank.records[3].number, 4u);
+    EXPECT_EQ(bank.records[3].path, dir.file("c.wav"));
+
+    CQuillonDoc reopened(shell, nullptr);
+    ASSERT_TRUE(reopened.OnOpenDocument(dir.file("bank.sad")));
+    ASSERT_EQ(reopened.rows().size(), 3);
+    EXPECT_EQ(reopened.rows().cell(2, kColNo), "4");
+    EXPECT_EQ(reopened.rows().cell(2, kColBank), "Yes");
+}
+
+TEST_F(BankDocument, EmptyBankHasEmptyWaveDataAndNoRecords) {
+    ASSERT_TRUE(save("empty.sad"));
+    auto bank = inspectBank(dir.file("empty.sad"));
+    ASSERT_EQ(bank.segments.size(), 3u);
+    EXPECT_EQ(bank.segments[0].name, "ZQFileSegmentBankInfo");
+    EXPECT_EQ(bank.segments[0].size, 532u);
+    EXPECT_EQ(bank.segments[1].name, ZQFileSegmentWaveData);
+    EXPECT_EQ(bank.segments[1].size, 0u);
+    EXPECT_EQ(bank.segments[2].name, ZQFileSegmentBankSampleTable);
+    EXPECT_EQ(bank.countWord, 0u);
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("empty.sad")));
+    EXPECT_EQ(doc.rows().size(), 0);
+}
+
+TEST_F(BankDocument, EveryRecordFieldComesFromItsCell) {
+    test::PcmWavSpec spec;
+    spec.channels = 2;
+    spec.rate = 44100;
+    spec.subject = "creak";
+    add({wav("door.wav", spec)});
+    for (auto [column, text] : std::vector<std::pair<int, std::string>>{{kColPriority, "7"},
+                                                                        {kColGroup, "3"},
+                                                                        {kColAtmosGroup, "2"},
+                                                                        {kColAtmos, "40"},
+                                                                        {kColVolume, "100"},
+                                                                        {kColUserParam, "9"},
+                                                                        {kColPlayType, "restart"},
+                                                                        {kColLoop, "-1"},
+                                                                        {kColPitch, "150"},
+                                                                        {kColPitchVar, "5"},
+                                                                        {kColPan, "180"},
+                                                                        {kColXPos, "-12"},
+                                                                        {kColYPos, "4"},
+                                                                        {kColZPos, "9999"},
+                                                                        {kColMinDist, "0.500000"},
+                                                                        {kColMaxDist, "20.000000"},
+                                                                        {kColScale, "7"}})
+        setCell(0, column, text);
+    doc.rows().setChecked(0, false);
+    ASSERT_TRUE(save("bank.sad"));
+    auto r = inspectBank(dir.file("bank.sad")).records.at(0);
+    EXPECT_EQ(r.number, 1u);
+    EXPECT_EQ(r.owner, 1u);
+    EXPECT_EQ(r.waveOffset, 0u);
+    EXPECT_EQ(r.waveSize, test::readFileBytes(dir.file("door.wav")).size());
+    EXPECT_EQ(r.description, "creak");
+    EXPECT_EQ(r.formatTag, 1);
+    EXPECT_EQ(r.channels, 2);
+    EXPECT_EQ(r.rate, 44100u);
+    EXPECT_EQ(r.extraSize, 0);
+    EXPECT_EQ(r.priority, 7u);
+    EXPECT_EQ(r.group, 3);
+    EXPECT_EQ(r.atmosGroup, 2);
+    EXPECT_EQ(r.atmos, 40);
+    EXPECT_EQ(r.volume, 100);
+    EXPECT_EQ(r.userParam, 9);
+    EXPECT_EQ(r.playType, 3u);
+    EXPECT_EQ(r.loopCount, -1);
+    EXPECT_EQ(r.pitch, 150);
+    EXPECT_EQ(r.pitchVariation, 5);
+    EXPECT_EQ(r.pan, 180);
+    EXPECT_EQ(r.x, -12.0f);
+    EXPECT_EQ(r.y, 4.0f);
+    EXPECT_EQ(r.z, 9999.0f);
+    EXPECT_EQ(r.minDist, 0.5f);
+    EXPECT_EQ(r.maxDist, 20.0f);
+    EXPECT_EQ(r.scale, 0.7f);
+    EXPECT_EQ(r.flags, 0x7FFu);
+    EXPECT_EQ(r.enabled, 0u);
+    EXPECT_EQ(r.loopStart, -1);
+    EXPECT_TRUE(r.reservedAreZero);
+}
+
+TEST_F(BankDocument, SaveProgressStatusAndWindows) {
+    add({wav("a.wav"), wav("b.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    EXPECT_EQ(shell.statusTexts[kPanePrompt],
+              (std::vector<std::string>{"Saving - Please Wait...", "Ready"}));
+    EXPECT_EQ(shell.progressMaximum, 2);
+    EXPECT_EQ(shell.progressPosition, 2);
+    EXPECT_FALSE(shell.progressShown);
+    EXPECT_EQ(shell.eventsProcessed, 2);
+    EXPECT_TRUE(shell.windowsEnabled);
+    EXPECT_GE(shell.disableCount, 1);
+    EXPECT_EQ(doc.pathName(), dir.file("bank.sad"));
+    EXPECT_FALSE(doc.isModified());
+    EXPECT_EQ(audio.registered, dir.file("bank.sad"));
+}
+
+TEST_F(BankDocument, RowsSharingAFileStoreOneImage) {
+    add({wav("a.wav")});
+    doc.rows().setSelected(0, true);
+    cloneSelected(doc);
+    ASSERT_EQ(doc.rows().size(), 2);
+    EXPECT_EQ(doc.rows().cell(1, kColClone), "1");
+    ASSERT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    auto image = test::readFileBytes(dir.file("a.wav"));
+    EXPECT_EQ(bank.waveData, image);
+    EXPECT_EQ(bank.records[1].owner, 1u);
+    EXPECT_EQ(bank.records[1].waveOffset, bank.records[0].waveOffset);
+    EXPECT_EQ(bank.records[1].waveSize, image.size());
+    EXPECT_EQ(bank.records[1].cloneCount, 1u);
+}
+
+TEST_F(BankDocument, CloneNumberedBelowItsOwnerStillSharesTheImage) {
+    add({wav("a.wav"), wav("b.wav")});
+    doc.rows().setSelected(1, true);
+    cloneSelected(doc);  // rows 1 (a), 2 (b), 3 (b clone)
+    setNumbers({9, 4, 2});
+    doc.rows().sortState().sortedByNumber = false;
+    ASSERT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    // The clone numbered 2 is now the lowest row of b.wav: it owns the image.
+    EXPECT_EQ(bank.records[1].owner, 2u);
+    EXPECT_EQ(bank.records[3].owner, 2u);
+    EXPECT_EQ(bank.records[3].waveOffset, bank.records[1].waveOffset);
+    EXPECT_EQ(bank.waveData.size(), 2 * test::readFileBytes(dir.file("a.wav")).size());
+}
+
+TEST_F(BankDocument, LoopPointsFollowTheRulesOfTheirSource) {
+    test::PcmWavSpec looped;
+    looped.frames = 3000;
+    looped.loop = test::LoopSpec{};
+    looped.loop->startFrame = 1000;
+    looped.loop->lengthFrames = 500;
+    add({wav("looped.wav", looped), wav("plain.wav")});
+    // A file read again from disk brings its own loop, whatever the cells say.
+    setCell(0, kColLStart, "5");
+    setCell(1, kColLStart, "7");
+    setCell(1, kColLEnd, "9");
+    ASSERT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    EXPECT_EQ(bank.records[0].loopStart, 1000);
+    EXPECT_EQ(bank.records[0].loopEnd, 1499);
+    EXPECT_EQ(bank.records[1].loopStart, -1);
+    EXPECT_EQ(bank.records[1].loopEnd, -1);
+    // Rows in the bank take their cells; start must lie below end.
+    setCell(0, kColLStart, "100");
+    setCell(0, kColLEnd, "50");
+    setCell(1, kColLStart, "10");
+    setCell(1, kColLEnd, "20");
+    ASSERT_TRUE(save("bank2.sad"));
+    bank = inspectBank(dir.file("bank2.sad"));
+    EXPECT_EQ(bank.records[0].loopStart, -1);
+    EXPECT_EQ(bank.records[0].loopEnd, -1);
+    EXPECT_EQ(bank.records[1].loopStart, 10);
+    EXPECT_EQ(bank.records[1].loopEnd, 20);
+}
+
+TEST_F(BankDocument, AmbientCountIsTheHighHalfOfTheCountWord) {
+    add({wav("1.wav"), wav("2.wav"), wav("3.wav"), wav("4.wav"), wav("5.wav")});
+    for (int i : {0, 2, 4})
+        setCell(i, kColAtmos, "10");
+    ASSERT_TRUE(save("bank.sad"));
+    EXPECT_EQ(inspectBank(dir.file("bank.sad")).countWord, 3u * 65536 + 5);
+}
+
+TEST_F(BankDocument, WhoIsStoredReversedAndReadBack) {
+    doc.setWho("abc");
+    doc.setTitle("Forest ambience");
+    ASSERT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    EXPECT_EQ(bank.whoField[0], 'c');
+    EXPECT_EQ(bank.whoField[1], 'b');
+    EXPECT_EQ(bank.whoField[2], 'a');
+    EXPECT_EQ(bank.whoField[3], 0);
+    EXPECT_EQ(bank.title, "Forest ambience");
+    EXPECT_EQ(bank.reserved0 | bank.reserved1 | bank.musicFlag, 0u);
+    CQuillonDoc reopened(shell, nullptr);
+    ASSERT_TRUE(reopened.OnOpenDocument(dir.file("bank.sad")));
+    EXPECT_EQ(reopened.values().who, "abc");
+    EXPECT_EQ(reopened.values().title, "Forest ambience");
+}
+
+TEST_F(BankDocument, NewTargetIsWrittenDirectlyAndExistingOneThroughTheTemporaryBank) {
+    add({wav("a.wav")});
+    std::vector<bool> tempSeen;
+    doc.savePointHook = [&](SavePoint point) {
+        if (point == SavePoint::BeforeRename)
+            tempSeen.push_back(test::fileExists(dir.file("ZQBank.TMP")));
+    };
+    ASSERT_TRUE(save("bank.sad"));
+    ASSERT_TRUE(save("bank.sad"));
+    EXPECT_EQ(tempSeen, (std::vector<bool>{false, true}));
+    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
+    EXPECT_TRUE(inspectBank(dir.file("bank.sad")).isContainer);
+}
+
+TEST_F(BankDocument, ReadOnlyTargetIsLeftUntouched) {
+    add({wav("a.wav")});
+    std::string target = dir.file("locked.sad");
+    test::writeFileBytes(target, {1, 2, 3});
+    ::chmod(target.c_str(), 0444);
+    EXPECT_FALSE(doc.OnSaveDocument(target));
+    EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"File is read only"}));
+    EXPECT_EQ(test::readFileBytes(target), (std::vector<uint8_t>{1, 2, 3}));
+}
+
+TEST_F(BankDocument, NumbersThatWouldBreakTheBankAreRefusedBeforeWriting) {
+    add({wav("a.wav"), wav("b.wav")});
+    struct Case {
+        int first, second;
+        const char* message;
+    };
+    for (Case c : {Case{3, 3,
+                        "Sample number 3 is used by more than one row - use Renumber Bank "
+                        "before saving"},
+                   Case{0, 1,
+                        "Sample number 0 is outside 1 to 65535 - use Renumber Bank before "
+                        "saving"},
+                   Case{1, 65536,
+                        "Sample number 65536 is outside 1 to 65535 - use Renumber Bank "
+                        "before saving"}}) {
+        shell.messages.clear();
+        setNumbers({c.first, c.second});
+        EXPECT_FALSE(save("bank.sad"));
+        EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{c.message}));
+        EXPECT_FALSE(test::fileExists(dir.file("bank.sad")));
+    }
+    setNumbers({1, 65535});
+    EXPECT_TRUE(save("bank.sad"));
+    EXPECT_EQ(inspectBank(dir.file("bank.sad")).countWord, 65535u);
+}
+
+TEST_F(BankDocument, FailedSaveLeavesTheOldBankAndNoTemporaryFiles) {
+    add({wav("a.wav"), wav("b.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    auto before = test::readFileBytes(dir.file("bank.sad"));
+    add({wav("c.wav")});
+    ::unlink(dir.file("c.wav").c_str());
+    EXPECT_FALSE(save("bank.sad"));
+    EXPECT_EQ(shell.messageTexts().back(), "Error Reading Wav File " + dir.file("c.wav"));
+    EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), before);
+    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
+    EXPECT_FALSE(shell.progressShown);
+    EXPECT_TRUE(shell.windowsEnabled);
+    // The previous file is still open: once the file is back, the rows in the
+    // bank are copied from it and the save succeeds.
+    wav("c.wav");
+    EXPECT_TRUE(save("bank.sad"));
+    auto bank = inspectBank(dir.file("bank.sad"));
+    EXPECT_EQ(bank.records.size(), 3u);
+    EXPECT_EQ(test::waveImage(bank, bank.records[0]), test::readFileBytes(dir.file("a.wav")));
+}
+
+TEST_F(BankDocument, FailedSaveToANewTargetRemovesThePartFile) {
+    add({wav("a.wav"), wav("b.wav")});
+    ::unlink(dir.file("b.wav").c_str());
+    EXPECT_FALSE(save("new.sad"));
+    EXPECT_FALSE(test::fileExists(dir.file("new.sad")));
+}
+
+TEST_F(BankDocument, SavedRowsAreMarkedYesAndCopiedFromTheBankNextTime) {
+    add({wav("a.wav"), wav("b.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    for (int i = 0; i < 2; ++i) {
+        EXPECT_EQ(doc.rows().cell(i, kColBank), "Yes");
+        EXPECT_TRUE(doc.rows().row(i).record.sampleRecord);
+    }
+    // With the WAV files gone, only the bank can provide the audio.
+    ::unlink(dir.file("a.wav").c_str());
+    ::unlink(dir.file("b.wav").c_str());
+    ASSERT_TRUE(save("copy.sad"));
+    EXPECT_EQ(inspectBank(dir.file("copy.sad")).waveData,
+              inspectBank(dir.file("bank.sad")).waveData);
+}
+
+TEST_F(BankDocument, SaveRefreshesLoadNumbersToTheNumbersWritten) {
+    add({wav("a.wav"), wav("b.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    setNumbers({5, 6});
+    ASSERT_TRUE(save("bank.sad"));
+    EXPECT_EQ(doc.rows().row(0).record.loadNumber, 5u);
+    EXPECT_EQ(doc.rows().row(1).record.loadNumber, 6u);
+}
+
+TEST_F(BankDocument, AudioLibraryIsToldAboutEveryBankChange) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("bank.sad")));
+    ASSERT_TRUE(doc.OnNewDocument());
+    EXPECT_EQ(audio.calls,
+              (std::vector<std::string>{"stop", "release", "register " + dir.file("bank.sad"),
+                                        "release", "register " + dir.file("bank.sad"), "release"}));
+}
+
+// Writes a container with the given segments directly, for banks the writer
+// would never make.
+void writeContainer(const std::string& path,
+                    const std::vector<std::pair<std::string, std::vector<uint8_t>>>& segments) {
+    ZQFile file;
+    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
+    ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
+    for (const auto& [name, data] : segments) {
+        ASSERT_EQ(file.OpenSegment(name.c_str()), ZQ_OK);
+        ASSERT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
+        ASSERT_EQ(file.CloseSegment(), ZQ_OK);
+    }
+    file.Close();
+}
+
+std::vector<uint8_t> u32s(std::initializer_list<uint32_t> words) {
+    std::vector<uint8_t> out;
+    for (uint32_t w : words)
+        for (int i = 0; i < 4; ++i)
+            out.push_back(uint8_t(w >> (8 * i)));
+    return out;
+}
+
+std::vector<uint8_t> recordBytes(uint32_t number, uint32_t offset, uint32_t size) {
+    ZQ_BankSample r;
+    r.sampleNumber = number;
+    r.path = "/snd/x" + std::to_string(number) + ".wav";
+    r.waveOffset = offset;
+    r.waveSize = size;
+    r.atmos = -1;
+    r.loopStart = r.loopEnd = -1;
+    std::vector<uint8_t> out;
+    encodeSampleRecord(r, out);
+    return out;
+}
+
+std::vector<uint8_t> table(uint32_t countWord, std::vector<std::vector<uint8_t>> records) {
+    std::vector<uint8_t> out = u32s({countWord});
+    for (auto& r : records)
+        out.insert(out.end(), r.begin(), r.end());
+    return out;
+}
+
+std::vector<uint8_t> bankInfo() {
+    std::vector<uint8_t> out(532, 0);
+    return out;
+}
+
+TEST_F(BankDocument, OpenIgnoresTheAmbientHalfOfTheCountWord) {
+    std::vector<std::vector<uint8_t>> records;
+    for (uint32_t n = 1; n <= 5; ++n)
+        records.push_back(recordBytes(n, 0, 0));
+    writeContainer(dir.file("b.sad"),
+                   {{ZQFileSegmentBankInfo, bankInfo()},
+                    {ZQFileSegmentWaveData, {}},
+                    {ZQFileSegmentBankSampleTable, table(3 * 65536 + 5, records)}});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
+    EXPECT_EQ(doc.rows().size(), 5);
+}
+
+TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("good.sad"));
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::vector<uint8_t>>> segments;
+    };
+    std::vector<Case> cases = {
+        {"no-table", {{ZQFileSegmentBankInfo, bankInfo()}}},
+        {"short-info",
+         {{ZQFileSegmentBankInfo, std::vector<uint8_t>(531, 0)},
+          {ZQFileSegmentBankSampleTable, table(0, {})}}},
+        {"count-past-table",
+         {{ZQFileSegmentBankInfo, bankInfo()},
+          {ZQFileSegmentBankSampleTable, table(2, {recordBytes(1, 0, 0)})}}},
+        {"no-info", {{ZQFileSegmentBankSampleTable, table(0, {})}}},
+    };
+    for (const Case& c : cases) {
+        ASSERT_TRUE(doc.OnOpenDocument(dir.file("good.sad")));
+        std::string path = dir.file(std::string(c.name) + ".sad");
+        writeContainer(path, c.segments);
+        EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
+        EXPECT_EQ(doc.rows().size(), 0) << c.name;
+        EXPECT_EQ(doc.pathName(), "") << c.name;
+        EXPECT_FALSE(doc.previousFile().IsOpen()) << c.name;
+    }
+    test::writeFileBytes(dir.file("text.sad"),
+                         {'h', 'e', 'l', 'l', 'o', ' ', 'w', 'o', 'r', 'l', 'd'});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("good.sad")));
+    EXPECT_FALSE(doc.OnOpenDocument(dir.file("text.sad")));
+    EXPECT_EQ(doc.rows().size(), 0);
+}
+
+TEST_F(BankDocument, RecordOutsideTheWaveDataOpensAsARowToReadFromDisk) {
+    writeContainer(dir.file("b.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
+                                       {ZQFileSegmentWaveData, std::vector<uint8_t>(100, 7)},
+                                       {ZQFileSegmentBankSampleTable,
+                                        table(3, {recordBytes(1, 0, 100), recordBytes(2, 50, 51),
+                                                  recordBytes(3, 0xFFFFFFF0, 0x20)})}});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
+    ASSERT_EQ(doc.rows().size(), 3);
+    EXPECT_EQ(doc.rows().cell(0, kColBank), "Yes");
+    EXPECT_EQ(doc.rows().cell(1, kColBank), "*");
+    EXPECT_EQ(doc.rows().cell(2, kColBank), "*");
+    EXPECT_FALSE(doc.rows().row(2).record.sampleRecord);
+}
+
+TEST_F(BankDocument, ReadOnlyBankOpensWithAllowSaveCleared) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    ::chmod(dir.file("bank.sad").c_str(), 0444);
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("bank.sad")));
+    EXPECT_FALSE(doc.values().allowSave);
+    ::chmod(dir.file("bank.sad").c_str(), 0644);
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("bank.sad")));
+    EXPECT_TRUE(doc.values().allowSave);
+}
+
+TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
+    std::vector<std::vector<uint8_t>> records;
+    for (uint32_t n = 1; n <= 7; ++n)
+        records.push_back(recordBytes(n, 0, 0));
+    writeContainer(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
+                                          {ZQFileSegmentWaveData, {}},
+                                          {ZQFileSegmentBankSampleTable, table(7, records)},
+                                          {ZQFileSegmentAnimArray, {1, 2, 3}},
+                                          {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+                                          {ZQFileSegmentAnimArrayWaveNumbers, u32s({3, 2, 5, 7})}});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("anim.sad")));
+    // Delete rows 3 and 4 so the row loaded as 5 can take number 3; 7 stays 7.
+    doc.rows().setSelected(2, true);
+    doc.rows().setSelected(3, true);
+    for (int i : {3, 2})
+        doc.rows().remove(i);
+    setCell(2, kColNo, "3");
+    ASSERT_TRUE(save("anim.sad"));
+    auto bank = inspectBank(dir.file("anim.sad"));
+    ASSERT_EQ(bank.segments.size(), 6u);
+    EXPECT_EQ(bank.segments[3].name, ZQFileSegmentAnimArray);
+    EXPECT_EQ(bank.segments[4].name, ZQFileSegmentListViewText);
+    EXPECT_EQ(bank.segments[5].name, ZQFileSegmentAnimArrayWaveNumbers);
+    std::vector<uint8_t> numbers(bank.bytes.begin() + long(bank.segments[5].dataOffset),
+                                 bank.bytes.begin() + long(bank.segments[5].dataOffset + 16));
+    EXPECT_EQ(numbers, u32s({3, 2, 3, 7}));
+}
+
+}  // namespace
+}  // namespace quillon

@@ -1,0 +1,96 @@
+// A save over an existing bank, killed at any point or starved of disk space,
+// leaves at the target either the old bank or the new one, byte for byte.
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "bank/CellFormat.h"
+#include "bank/QuillonDoc.h"
+#include "support/FakeShell.h"
+#include "support/TempFolder.h"
+#include "support/WavBuilder.h"
+#include "wave/SampleOps.h"
+
+namespace quillon {
+namespace {
+
+class SaveSafety : public testing::Test {
+  protected:
+    void SetUp() override {
+        std::vector<std::string> paths;
+        for (int i = 0; i < 30; ++i) {
+            test::PcmWavSpec spec;
+            spec.frames = 2000 + 100 * uint32_t(i);
+            paths.push_back(dir.file("w" + std::to_string(i) + ".wav"));
+            test::writeFile(paths.back(), test::makePcmWav(spec));
+        }
+        ASSERT_TRUE(addWaveFiles(doc, paths));
+        ASSERT_TRUE(doc.OnSaveDocument(target));
+        oldBank = test::readFileBytes(target);
+        // The next save differs: new numbers and a new title.
+        for (int i = 0; i < doc.rows().size(); ++i)
+            doc.rows().setCellAndKey(i, kColNo, std::to_string(100 + i),
+                                     integerKey(kColNo, 100 + i));
+        doc.setTitle("second save");
+    }
+
+    // Runs a save in a child process; the child ends itself with SIGKILL at the
+    // given save point (counting from 1), or never when killAt is 0.
+    int saveInChild(int killAt, rlim_t sizeLimit = RLIM_INFINITY) {
+        pid_t pid = fork();
+        if (pid == 0) {
+            if (sizeLimit != RLIM_INFINITY) {
+                signal(SIGXFSZ, SIG_IGN);
+                rlimit limit{sizeLimit, sizeLimit};
+                setrlimit(RLIMIT_FSIZE, &limit);
+            }
+            int points = 0;
+            doc.savePointHook = [&](SavePoint) {
+                if (++points == killAt) raise(SIGKILL);
+            };
+            _exit(doc.OnSaveDocument(target) ? 0 : 1);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        return status;
+    }
+
+    test::TempFolder dir;
+    test::FakeShell shell;
+    CQuillonDoc doc{shell, nullptr};
+    std::string target = dir.file("bank.sad");
+    std::vector<uint8_t> oldBank;
+};
+
+TEST_F(SaveSafety, KilledAnywhereLeavesTheOldOrTheNewBank) {
+    int status = saveInChild(0);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    std::vector<uint8_t> newBank = test::readFileBytes(target);
+    ASSERT_NE(newBank, oldBank);
+
+    int killedBeforeRename = 0, killedAfterRename = 0;
+    for (int point = 1;; ++point) {
+        test::writeFileBytes(target, oldBank);
+        status = saveInChild(point);
+        if (!WIFSIGNALED(status)) break;  // the save ended before this point
+        std::vector<uint8_t> now = test::readFileBytes(target);
+        ASSERT_TRUE(now == oldBank || now == newBank) << "killed at save point " << point;
+        (now == oldBank ? killedBeforeRename : killedAfterRename)++;
+    }
+    EXPECT_GE(killedBeforeRename + killedAfterRename, 20);
+    EXPECT_GE(killedBeforeRename, 1);
+    EXPECT_GE(killedAfterRename, 1);
+}
+
+TEST_F(SaveSafety, DiskFullFailsTheSaveAndKeepsTheOldBank) {
+    int status = saveInChild(0, oldBank.size() / 2);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_EQ(test::readFileBytes(target), oldBank);
+    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
+}
+
+}  // namespace
+}  // namespace quillon

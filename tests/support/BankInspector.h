@@ -1,0 +1,58 @@
+// An independent reader of bank files for tests, written from the byte tables
+// of the format alone: it shares no code with the writer or the reader under
+// test, so a fault in their shared helpers cannot hide itself.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace quillon::test {
+
+struct InspectedSegment {
+    std::string name;
+    uint64_t dataOffset = 0;
+    uint32_t size = 0;
+};
+
+struct InspectedRecord {
+    std::string path;
+    uint32_t number, owner, waveSize, waveOffset, cloneCount;
+    uint16_t group, atmosGroup;
+    uint16_t formatTag, channels;
+    uint32_t rate, byteRate;
+    uint16_t blockAlign, bits, extraSize;
+    int32_t loopStart, loopEnd;
+    std::string description;
+    uint32_t priority, flags;
+    int32_t loopCount, pan;
+    float x, y, z;
+    uint16_t volume, userParam;
+    int32_t pitch, pitchVariation;
+    float minDist, maxDist, scale;
+    uint32_t playType, enabled;
+    int32_t atmos;
+    bool reservedAreZero;
+    bool allZero;
+};
+
+struct InspectedBank {
+    bool isContainer = false;
+    std::vector<InspectedSegment> segments;
+    // Bank information.
+    uint32_t reserved0 = 0, reserved1 = 0, musicFlag = 0;
+    std::string title;
+    std::vector<uint8_t> whoField;  // the 260 stored bytes, reversed as stored
+    // Sample table.
+    uint32_t countWord = 0;
+    std::vector<InspectedRecord> records;
+    std::vector<uint8_t> waveData;
+    std::vector<uint8_t> bytes;  // the whole file
+};
+
+InspectedBank inspectBank(const std::string& path);
+
+// The bytes of a record's WAV image inside the wave data.
+std::vector<uint8_t> waveImage(const InspectedBank& bank, const InspectedRecord& record);
+
+}  // namespace quillon::test
