@@ -1,0 +1,147 @@
+// The commands of the tool with their help texts. A command whose library is
+// not there yet is simply not in the table.
+#include <string>
+
+#include "bank/Columns.h"
+#include "cli/Commands.h"
+
+namespace quillon::cli {
+
+namespace {
+
+const OptionSpec kTitleOption = {"title", "TEXT",
+                                 "the bank's title (at most 259 characters; a longer text is cut)"};
+const OptionSpec kWhoOption = {
+    "who", "TEXT", "the bank's Who text (at most 255 characters; a longer text is cut)"};
+
+}  // namespace
+
+const std::vector<CommandSpec>& commandTable() {
+    static const std::vector<CommandSpec> table = {
+        {"create",
+         "BANK [--title TEXT] [--who TEXT] [--force] WAV...",
+         "make a new bank from WAV files",
+         "Starts a new bank, adds the WAV files in the order given as Add/Insert does, and\n"
+         "saves it as BANK. A file that is refused (already in the bank, or not a WAV\n"
+         "file) is reported and the next one is still added; the exit status is then 1.\n"
+         "When no file could be added, no bank is made. An existing BANK is left alone\n"
+         "unless --force is given.",
+         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it exists"}},
+         2,
+         -1,
+         runCreate},
+        {"add",
+         "BANK WAV...",
+         "add WAV files to a bank",
+         "Opens BANK, adds the WAV files at its end as Add/Insert does (each row takes\n"
+         "its properties from the file's comment keys), and saves it. A refused file is\n"
+         "reported and the others are still added and saved; the exit status is then 1.",
+         {},
+         2,
+         -1,
+         runAdd},
+        {"info",
+         "BANK",
+         "show a bank's values and segments",
+         "Prints one 'name: value' line each for the title, the Who text, the music\n"
+         "bank flag, the rows, the records of the sample table and the ambient count,\n"
+         "then one line 'segment NAME: SIZE' per segment of the file, in file order.",
+         {},
+         1,
+         1,
+         runInfo},
+        {"set",
+         "BANK NO COLUMN VALUE",
+         "set a property of one row",
+         "Sets the cell of COLUMN in the row numbered NO to VALUE, checked and written\n"
+         "exactly as the editor's cell editor does (\"12abc\" becomes 12; \"*\" unsets a\n"
+         "property), and saves the bank. A value out of range prints the editor's\n"
+         "message and changes nothing (exit status 1).\n"
+         "COLUMN is a column title, letter case aside: Description, Priority, Group,\n"
+         "\"Atmos Group\", Atmos, Volume, \"User Param\", \"Play Type\", Loop, Pitch,\n"
+         "PitchVar (the \xC2\xB1 Pitch column), Pan, XPos, YPos, ZPos, \"Min Dist\",\n"
+         "\"Max Dist\" or Scale. A music bank's Description cannot be set.",
+         {},
+         4,
+         4,
+         runSet},
+        {"clone",
+         "BANK NO...",
+         "clone rows",
+         "Appends a clone of each row named, as Clone does: the clone names the same\n"
+         "file, its properties are unset, and every row of that file counts one clone\n"
+         "more. Saves the bank and prints the new rows' numbers, one a line.",
+         {},
+         2,
+         -1,
+         runClone},
+        {"replace",
+         "BANK NO WAV",
+         "replace a row's WAV file",
+         "Replaces the file of the row numbered NO by WAV, as Replace does: the row\n"
+         "keeps its number and properties and takes the new file's facts. Refused when\n"
+         "WAV is already in the bank.",
+         {},
+         3,
+         3,
+         runReplace},
+        {"refresh",
+         "BANK [--path DIR] [NO...]",
+         "read rows' WAV files again",
+         "Reads the files of the rows named (every row when no number is given) again,\n"
+         "as Refresh (Original Path) does; with --path, from the same names in DIR, as\n"
+         "Refresh (Change Path) does. Every row of the same name follows. A file that\n"
+         "cannot be read is reported and the others are still refreshed and saved; the\n"
+         "exit status is then 1.",
+         {{"path", "DIR", "read the files from this folder instead"}},
+         1,
+         -1,
+         runRefresh},
+        {"delete",
+         "BANK NO...",
+         "delete rows",
+         "Deletes the rows named, as the Delete key does, and saves the bank. A row\n"
+         "that the bank's animation data uses stays, with the editor's message (exit\n"
+         "status 1). The numbers keep their gaps until renumber. A bank is never saved\n"
+         "without rows.",
+         {},
+         2,
+         -1,
+         runDelete},
+        {"renumber",
+         "BANK",
+         "number the rows 1 to n",
+         "Numbers the rows 1 to n in bank order, as Renumber Bank does, and saves.",
+         {},
+         1,
+         1,
+         runRenumber},
+        {"extract",
+         "BANK DIR [NO...]",
+         "write rows' stored WAV files to a folder",
+         "Writes the WAV file that the bank stores for each row named (every row when\n"
+         "no number is given) into the folder DIR under the row's Name, byte for byte,\n"
+         "replacing a file of that name. Rows whose audio is not stored in the bank yet\n"
+         "are skipped with a message (exit status 1).",
+         {},
+         2,
+         -1,
+         runExtract},
+        {"check",
+         "BANK",
+         "check a bank against its source files",
+         "For every row whose audio is read from disk at the next save, and every\n"
+         "stored row that names its source file (not the sections of a music bank):\n"
+         "whether the file exists and its length still equals the Size cell. Then the\n"
+         "sample numbers: any used by more than one row, outside 1 to 65535, or missing\n"
+         "between 1 and the highest. Prints one line per problem and a summary; the\n"
+         "exit status is 1 when there is any problem.",
+         {},
+         1,
+         1,
+         runCheck},
+    };
+    return table;
+}
+
+}  // namespace quillon::cli

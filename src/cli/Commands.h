@@ -1,0 +1,22 @@
+// One function per command of the tool; the command table names them.
+#pragma once
+
+#include "cli/Cli.h"
+
+namespace quillon::cli {
+
+int runCreate(Context& context, const Args& args);
+int runAdd(Context& context, const Args& args);
+int runInfo(Context& context, const Args& args);
+int runSet(Context& context, const Args& args);
+
+int runClone(Context& context, const Args& args);
+int runReplace(Context& context, const Args& args);
+int runRefresh(Context& context, const Args& args);
+int runDelete(Context& context, const Args& args);
+int runRenumber(Context& context, const Args& args);
+int runExtract(Context& context, const Args& args);
+
+int runCheck(Context& context, const Args& args);
+
+}  // namespace quillon::cli

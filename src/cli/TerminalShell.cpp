@@ -1,0 +1,104 @@
+#include "cli/TerminalShell.h"
+
+#include <unistd.h>
+
+#include <cstdio>
+
+namespace quillon::cli {
+
+namespace {
+
+const char* answerName(MessageAnswer answer) {
+    switch (answer) {
+        case MessageAnswer::Ok:
+            return "OK";
+        case MessageAnswer::Cancel:
+            return "Cancel";
+        case MessageAnswer::Yes:
+            return "Yes";
+        case MessageAnswer::No:
+            return "No";
+    }
+    return "";
+}
+
+// What the terminal answers: going on is always the safe choice, and a
+// question that would play a sound is declined.
+MessageAnswer defaultAnswer(MessageButtons buttons) {
+    switch (buttons) {
+        case MessageButtons::Ok:
+        case MessageButtons::OkCancel:
+            return MessageAnswer::Ok;
+        case MessageButtons::YesNo:
+        case MessageButtons::YesNoCancel:
+            return MessageAnswer::No;
+    }
+    return MessageAnswer::Ok;
+}
+
+}  // namespace
+
+TerminalShell::TerminalShell() : stderrIsTerminal_(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalShell::writeLine(std::string_view text) {
+    clearProgressLine();
+    std::fwrite(text.data(), 1, text.size(), stderr);
+    std::fputc('\n', stderr);
+    std::fflush(stderr);
+}
+
+MessageAnswer TerminalShell::showMessage(const MessageRequest& request) {
+    ++messagesShown_;
+    if (!request.caption.empty()) writeLine(request.caption + ":");
+    writeLine(request.text);
+    MessageAnswer answer = defaultAnswer(request.buttons);
+    if (request.buttons != MessageButtons::Ok) note(std::string("answered ") + answerName(answer));
+    return answer;
+}
+
+FileDialogResult TerminalShell::chooseFiles(const FileDialogRequest&) {
+    return {};
+}
+
+std::optional<std::string> TerminalShell::chooseFolder(const std::string&) {
+    return std::nullopt;
+}
+
+bool TerminalShell::editText(TextDialog, std::string&) {
+    return false;
+}
+
+bool TerminalShell::editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) {
+    return false;
+}
+
+void TerminalShell::setStatusText(StatusPane, std::string_view) {}
+
+void TerminalShell::beginProgress(int maximum) {
+    progressMaximum_ = maximum;
+}
+
+void TerminalShell::setProgress(int position) {
+    // A counter only where someone watches; logs and pipes stay clean.
+    if (!stderrIsTerminal_ || progressMaximum_ < 2) return;
+    std::fprintf(stderr, "\r%d/%d", position, progressMaximum_);
+    std::fflush(stderr);
+    progressLineShown_ = true;
+}
+
+void TerminalShell::endProgress() {
+    clearProgressLine();
+    progressMaximum_ = 0;
+}
+
+void TerminalShell::clearProgressLine() {
+    if (!progressLineShown_) return;
+    std::fputs("\r\033[K", stderr);
+    progressLineShown_ = false;
+}
+
+void TerminalShell::note(std::string_view text) {
+    writeLine("quillon-cli: " + std::string(text));
+}
+
+}  // namespace quillon::cli
