@@ -7,7 +7,8 @@
 //   the end of the source; a chunk that lies before the current position is
 //   never found;
 // - a successful descent leaves the position at the chunk's data (after the
-//   type of a "RIFF" or "LIST" chunk); a failed one leaves it unchanged;
+//   type when a "RIFF" or "LIST" chunk was searched by its type); a failed one
+//   leaves it unchanged, and so does a search from a position outside the parent;
 // - ascending moves the position to the end of the entered chunk, including
 //   the pad byte of an odd size; rewinding moves it to the start of the source.
 //
@@ -83,8 +84,8 @@ class FileByteSource final : public RiffByteSource {
   public:
     enum class OpenError { CannotOpen, NotRegularFile };
 
-    // Opens read-only without following into FIFOs or devices: anything but a
-    // regular file is refused.
+    // Opens read-only. Anything but a regular file is refused (a FIFO is never
+    // waited on, a device never read).
     [[nodiscard]] static std::unique_ptr<FileByteSource> open(const std::string& path,
                                                               OpenError* error = nullptr);
     ~FileByteSource() override;

@@ -154,8 +154,10 @@ void readLoopPoints(RiffReader& reader, const RiffChunk& riff, WavFileInfo& info
     info.loopEnd = findLoopEnd(reader, *adtl, cues.size(), *loop);
 }
 
-// One text of the first "INFO" list after the start of the RIFF chunk; empty
-// when any part of the way is missing.
+// One text of the first "INFO" list after the start of the RIFF chunk, searched
+// up to the end of the file as the "adtl" list is, so a list that an editor
+// appended without growing the RIFF size is still found. Empty when any part of
+// the way is missing.
 std::string readInfoText(RiffReader& reader, FourCC textId) {
     reader.rewind();
     if (!reader.descendList(kRiffId, kWaveForm)) return {};

@@ -6,6 +6,14 @@
 // The reader keeps no state between calls; every call opens and closes its file.
 // A missing or damaged "cue ", "adtl", "labl", "ltxt" or "INFO" part is never
 // an error: it only means no loop, or an empty text.
+//
+// Every read is bounded by its field and by its chunk: the 18-byte format block
+// takes zeros for bytes a short "fmt " chunk does not hold, texts end at their
+// chunk's end when they have no zero byte (comment and subject at 255
+// characters, labels at 127), and a cue count larger than its chunk holds is
+// cut to what it holds (and to 65,536). Loop points must fit the record's
+// signed 32-bit frames: a cue position beyond that gives no loop, and an
+// "ltxt" length of 0 or an end beyond that gives no loop end.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +21,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <variant>
 
 #include "bank/SampleRecord.h"
