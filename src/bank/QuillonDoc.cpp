@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstring>
 
 #include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
@@ -150,12 +151,25 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
     return true;
 }
 
+// A segment's size is read from the file and may be hostile: it is checked
+// against the bytes the file really holds before any buffer is allocated.
 std::vector<uint8_t> CQuillonDoc::readPreviousSegment(const char* name) {
     if (!previousFile_.IsOpen()) return {};
     uint32_t size = previousFile_.GetSegmentSize(name);
-    if (size == kNoSuchSegment) return {};
+    if (size == kNoSuchSegment || size == 0) return {};
+    struct stat st {};
+    if (::stat(previousFile_.GetName(), &st) != 0) return {};
+    uint64_t dataStart = 0;
+    for (const ZQFileEntry& entry : previousFile_.Directory()) {
+        if (std::strncmp(entry.Name, name, kSegmentNameFieldBytes) == 0) {
+            dataStart = entry.Offset;
+            break;
+        }
+    }
+    uint64_t fileSize = uint64_t(st.st_size);
+    if (dataStart > fileSize || size > fileSize - dataStart) return {};
     std::vector<uint8_t> bytes(size);
-    if (size > 0 && previousFile_.GetSegmentData(name, bytes.data(), size, 0) != ZQ_OK) return {};
+    if (previousFile_.GetSegmentData(name, bytes.data(), size, 0) != ZQ_OK) return {};
     return bytes;
 }
 

@@ -497,3 +497,25 @@ TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Inputs the fuzzer found, kept under fuzz/regressions/fuzz_open_bank/.
+class OpenBankRegression : public BankDocument {
+  protected:
+    bool open(const std::string& name) {
+        return doc.OnOpenDocument(std::string(QUILLON_SOURCE_DIR) +
+                                  "/fuzz/regressions/fuzz_open_bank/" + name);
+    }
+};
+
+// A bank information segment claiming about 3 GB in a 300-byte file must fail
+// the open without a buffer of the claimed size ever being allocated.
+TEST_F(OpenBankRegression, segment_size_past_file_end) {
+    EXPECT_FALSE(open("segment_size_past_file_end.sad"));
+    EXPECT_EQ(doc.rows().size(), 0);
+}
+
+}  // namespace
+}  // namespace quillon

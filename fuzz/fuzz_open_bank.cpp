@@ -1,0 +1,64 @@
+// Opens arbitrary bytes as a bank through the document's open handler: every
+// count, size and offset inside must be checked before it is used.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "bank/QuillonDoc.h"
+#include "container/ZQLog.h"
+
+namespace {
+
+class SilentShell : public quillon::Shell {
+  public:
+    quillon::MessageAnswer showMessage(const quillon::MessageRequest&) override {
+        return quillon::MessageAnswer::Ok;
+    }
+    quillon::FileDialogResult chooseFiles(const quillon::FileDialogRequest&) override { return {}; }
+    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
+    bool editText(quillon::TextDialog, std::string&) override { return false; }
+    bool editScriptExportSettings(quillon::ScriptExportSettings&,
+                                  const quillon::BankNameLoader&) override {
+        return false;
+    }
+    void setStatusText(quillon::StatusPane, std::string_view) override {}
+    void beginProgress(int) override {}
+    void setProgress(int) override {}
+    void endProgress() override {}
+    void setMainWindowsEnabled(bool) override {}
+    void focusList() override {}
+    void processOnePendingEvent() override {}
+};
+
+std::string inputPath() {
+    static std::string path = [] {
+        // Memory-backed when the system has it: there is one file write per run.
+        std::string folder = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+        std::string pattern = folder + "/quillon-fuzz-bank.XXXXXX";
+        int fd = mkstemp(pattern.data());
+        if (fd >= 0) close(fd);
+        return pattern;
+    }();
+    return path;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    quillon::ZQLogSetEnabled(false);
+    FILE* f = std::fopen(inputPath().c_str(), "wb");
+    if (!f) return 0;
+    std::fwrite(data, 1, size, f);
+    std::fclose(f);
+    SilentShell shell;
+    quillon::CQuillonDoc doc(shell, nullptr);
+    if (doc.OnOpenDocument(inputPath())) {
+        // Whatever opened must also survive the reads a later save or delete does.
+        for (int i = 0; i < doc.rows().size(); ++i)
+            doc.showSelectedItem(i);
+        (void)doc.readPreviousSegment("ZQFileSegmentAnimWaveNumbers");
+    }
+    return 0;
+}
