@@ -1,0 +1,68 @@
+#include "export/WaveListCsv.h"
+
+#include <array>
+#include <string_view>
+
+#include "bank/QuillonDoc.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+namespace {
+
+// The headings are the list's own short names, "Foramt" as it always was.
+constexpr std::array<std::string_view, kColumnCount> kHeadings = {
+    "Num",  "Name",        "Location", "Bank",    "Clone",     "Foramt", "Compression",
+    "Size", "Description", "Priority", "Group",   "Atm Group", "Atmos",  "Volume",
+    "User", "PlayType",    "Loop",     "L-Start", "L-End",     "Pitch",  "PitchVar",
+    "Pan",  "XPos",        "YPos",     "ZPos",    "Min",       "Max",    "Scale"};
+
+void appendField(std::string& line, std::string_view field) {
+    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+        line += field;
+        return;
+    }
+    line += '"';
+    for (char c : field) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+template <typename FieldAt>
+void appendLine(std::string& text, FieldAt fieldAt) {
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (column > 0) text += ',';
+        appendField(text, fieldAt(column));
+    }
+    text += kTextModeLineEnd;
+}
+
+}  // namespace
+
+std::string waveListCsvText(const RowList& rows) {
+    std::string text;
+    appendLine(text, [](int column) { return kHeadings[size_t(column)]; });
+    for (int i = 0; i < rows.size(); ++i)
+        appendLine(text, [&](int column) { return std::string_view(rows.cell(i, column)); });
+    text += format("%d Wav files", rows.size());
+    text += kTextModeLineEnd;
+    return text;
+}
+
+SaveResult writeWaveListCsv(const RowList& rows, const std::string& path) {
+    return saveTextFile(path, waveListCsvText(rows));
+}
+
+void runWaveListExport(CQuillonDoc& doc) {
+    const RowList& rows = doc.rows();
+    if (rows.empty()) return;
+    FileDialogResult chosen =
+        doc.shell().chooseFiles(exportSaveDialog(kWaveListDefaultName, kWaveListFilter));
+    if (chosen.paths.empty()) return;
+    if (writeWaveListCsv(rows, chosen.paths.front()) != SaveResult::Saved)
+        showStop(doc.shell(), kErrorSavingFile);
+}
+
+}  // namespace quillon
