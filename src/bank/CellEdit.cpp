@@ -69,7 +69,9 @@ CellCheck ValidateCellEdit(int column, std::string& text) {
     int64_t n = leadingInteger(text);
     if (isDistance(column)) {
         double x = atofLike(text);
-        if (x < 0.01 || n > range->high) return {false, range->message};
+        // The bound holds for the value itself too: "1e5" has the leading
+        // integer 1 but means 100000.
+        if (x < 0.01 || n > range->high || x >= range->high + 1.0) return {false, range->message};
         text = distanceCell(x);
         return {};
     }

@@ -13,10 +13,16 @@ bool isDigits(std::string_view s) {
     return true;
 }
 
-// The digits of a key that is a whole number ("0042" or "-0042"), else empty.
+// The whole-number digits of a key that is a number ("0042", "-0042", or a
+// distance "12.5000"), else empty. Distance keys have no padding before the
+// point, so their whole parts differ in length as soon as values reach 10.
 std::string_view numberDigits(std::string_view key) {
     if (!key.empty() && key[0] == '-') key.remove_prefix(1);
-    return isDigits(key) ? key : std::string_view();
+    size_t point = key.find('.');
+    std::string_view whole = key.substr(0, point);
+    if (!isDigits(whole)) return {};
+    if (point != std::string_view::npos && !isDigits(key.substr(point + 1))) return {};
+    return whole;
 }
 
 int compareKeys(std::string_view a, std::string_view b) {

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "audio/SegmentNames.h"
@@ -128,8 +129,11 @@ int nextNumber(const RowList& rows) {
     return rows.empty() ? 1 : atoiLike(rows.cell(rows.size() - 1, kColNo)) + 1;
 }
 
+// Never below 0: two rows can come to share a file without a Clone (a Refresh
+// that moves same-named files into one folder), and replacing one of them
+// must not leave the other with a count of -1.
 void changeCloneCount(RowList& rows, int index, int delta) {
-    int count = atoiLike(rows.cell(index, kColClone)) + delta;
+    int count = std::max(0, atoiLike(rows.cell(index, kColClone)) + delta);
     rows.setCellAndKey(index, kColClone, integerCell(count), integerKey(kColClone, count));
 }
 

@@ -1,0 +1,33 @@
+// Banks written segment by segment, for the cases the writer never makes: an
+// animation segment, a record that points nowhere, a missing wave data segment.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace quillon::test {
+
+using Segment = std::pair<std::string, std::vector<uint8_t>>;
+
+// Writes a container holding the segments in the order given; false on failure.
+[[nodiscard]] bool writeContainer(const std::string& path, const std::vector<Segment>& segments);
+
+// Little-endian 32-bit words one after another.
+std::vector<uint8_t> u32Words(std::initializer_list<uint32_t> words);
+
+// One 640-byte record: sample number, the path "/snd/x<number>.wav", its audio
+// bytes at offset and size inside the wave data, its group, no loop, no Atmos.
+std::vector<uint8_t> storedRecord(uint32_t number, uint32_t offset = 0, uint32_t size = 0,
+                                  uint16_t group = 0);
+
+// The sample table: the count word, then the records.
+std::vector<uint8_t> sampleTable(uint32_t countWord,
+                                 const std::vector<std::vector<uint8_t>>& records);
+
+// A bank information record of zeros (no title, not a music bank).
+std::vector<uint8_t> blankBankInfo();
+
+}  // namespace quillon::test
