@@ -40,6 +40,17 @@ const std::vector<CommandSpec>& commandTable() {
          2,
          -1,
          runAdd},
+        {"list",
+         "BANK",
+         "write the wave list CSV to stdout",
+         "Writes the wave list of BANK to stdout, rows in bank order: the heading line,\n"
+         "one line of the 28 cell texts per row and the count line, as Output Wav list\n"
+         "to text file writes it (lines end with CR LF). A field holding a comma, a\n"
+         "double quote or a line break is quoted.",
+         {},
+         1,
+         1,
+         runList},
         {"info",
          "BANK",
          "show a bank's values and segments",
@@ -127,6 +138,44 @@ const std::vector<CommandSpec>& commandTable() {
          2,
          -1,
          runExtract},
+        {"header",
+         "BANK OUT.h [--define] [--prefix P]",
+         "write the sample header",
+         "Writes the C header that names every sample by its file name and number, as\n"
+         "Generate Header does: an enum with an include guard and a closing _LAST entry\n"
+         "(symbols PREFIX_NAME), or with --define one #define ZQ_SAMPLE_NAME per row.\n"
+         "Rows are written in number order; the guard takes OUT.h's name.",
+         {{"define", nullptr, "write #define lines instead of an enum"},
+          {"prefix", "P", "the enum's prefix (default ZQ_SAMPLE)"}},
+         2,
+         2,
+         runHeader},
+        {"csv",
+         "BANK OUT.csv",
+         "write the wave list CSV to a file",
+         "Writes the wave list, as list prints it, to the file OUT.csv.",
+         {},
+         2,
+         2,
+         runCsv},
+        {"script-table",
+         "BANK OUT.h --banks LIST.h --enums ENUMS.h --bank NAME [--clear]",
+         "write the audio-to-script table",
+         "Writes the table that gives each HELP_TEXT_ constant of ENUMS.h the bank and\n"
+         "sample number of its spoken line, as Custom Export does. NAME is this bank's\n"
+         "entry in the AUDIO_SFX_BANK_TYPE enum of LIST.h. The lines of other banks are\n"
+         "kept from OUT.h as written before, unless --clear is given. A row that\n"
+         "matches no constant is reported and passed over (the question to play it is\n"
+         "answered No); a value check of ENUMS.h goes on as OK does. When NAME is not\n"
+         "in LIST.h the table is written with the list's first bank and the exit\n"
+         "status is 1.",
+         {{"banks", "LIST.h", "the game's sound bank list header"},
+          {"enums", "ENUMS.h", "the game's script enum header"},
+          {"bank", "NAME", "this bank's name in the sound bank list"},
+          {"clear", nullptr, "start from an empty table"}},
+         2,
+         2,
+         runScriptTable},
         {"check",
          "BANK",
          "check a bank against its source files",

@@ -17,6 +17,11 @@ int runDelete(Context& context, const Args& args);
 int runRenumber(Context& context, const Args& args);
 int runExtract(Context& context, const Args& args);
 
+int runList(Context& context, const Args& args);
+int runCsv(Context& context, const Args& args);
+int runHeader(Context& context, const Args& args);
+int runScriptTable(Context& context, const Args& args);
+
 int runCheck(Context& context, const Args& args);
 
 }  // namespace quillon::cli

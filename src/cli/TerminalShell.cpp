@@ -22,18 +22,15 @@ const char* answerName(MessageAnswer answer) {
     return "";
 }
 
-// What the terminal answers: going on is always the safe choice, and a
-// question that would play a sound is declined.
+// What the terminal answers: going on is the safe choice where the editor
+// would go on, a question that would play a sound is declined, and any other
+// question is cancelled.
 MessageAnswer defaultAnswer(MessageButtons buttons) {
-    switch (buttons) {
-        case MessageButtons::Ok:
-        case MessageButtons::OkCancel:
-            return MessageAnswer::Ok;
-        case MessageButtons::YesNo:
-        case MessageButtons::YesNoCancel:
-            return MessageAnswer::No;
-    }
-    return MessageAnswer::Ok;
+    if (buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel)
+        return MessageAnswer::Ok;
+    if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
+        return MessageAnswer::No;
+    return MessageAnswer::Cancel;
 }
 
 }  // namespace

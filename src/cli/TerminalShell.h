@@ -17,7 +17,8 @@ class TerminalShell : public Shell {
 
     // A message box's text on a line of its own (its caption first, when it
     // has one). Questions are answered without asking: OK for OK/Cancel, No
-    // for Yes/No and Yes/No/Cancel; the answer is noted on the next line.
+    // for Yes/No and Yes/No/Cancel, Cancel for any other; the answer is noted
+    // on the next line.
     MessageAnswer showMessage(const MessageRequest& request) override;
     // The tool never opens dialogs; should a command body ask, it is cancelled.
     FileDialogResult chooseFiles(const FileDialogRequest& request) override;

@@ -56,7 +56,8 @@ int runClone(Context& context, const Args& args) {
 }
 
 int runReplace(Context& context, const Args& args) {
-    if (int status = checkRowNumbers(context, args, 1)) return status;
+    if (!parseRowNumber(args.positional[1]))
+        return usageError(context, "not a row number: '" + args.positional[1] + "'");
     const std::string& bank = args.positional[0];
     if (!openSampleBank(context, bank)) return kExitFailed;
     RowPick pick = rowsNumbered(context, {args.positional[1]});

@@ -1,0 +1,79 @@
+// The commands that write the bank's rows out: the wave list to stdout or a
+// file, the sample header and the script table. They read the bank; none
+// changes it.
+#include "cli/Commands.h"
+#include "export/SampleHeader.h"
+#include "export/ScriptSources.h"
+#include "export/ScriptTable.h"
+#include "export/WaveListCsv.h"
+#include "platform/Text.h"
+
+namespace quillon::cli {
+
+namespace {
+
+// The editor disables its exporters in a music bank and with no rows.
+bool openExportableBank(Context& context, const std::string& bank) {
+    if (!openBank(context, bank) || refuseMusicBank(context)) return false;
+    if (!context.doc.rows().empty()) return true;
+    context.shell.note(format("%s has no rows; nothing is written", bank.c_str()));
+    return false;
+}
+
+int savedOrFailed(Context& context, SaveResult result) {
+    if (result == SaveResult::Saved) return kExitOk;
+    showStop(context.shell, kErrorSavingFile);
+    return kExitFailed;
+}
+
+}  // namespace
+
+int runList(Context& context, const Args& args) {
+    if (!openBank(context, args.positional[0])) return kExitFailed;
+    return writeStdout(context, waveListCsvText(context.doc.rows())) ? kExitOk : kExitFailed;
+}
+
+int runCsv(Context& context, const Args& args) {
+    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+    return savedOrFailed(context,
+                         writeWaveListCsv(context.doc.rows(), absolutePath(args.positional[1])));
+}
+
+int runHeader(Context& context, const Args& args) {
+    bool define = args.has("define");
+    std::optional<std::string> prefix = args.value("prefix");
+    // The #define style always names its symbols ZQ_SAMPLE_...
+    if (define && prefix) return usageError(context, "--prefix applies to the enum style only");
+    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+    std::string path = absolutePath(args.positional[1]);
+    SaveResult result =
+        exportSampleHeader(context.doc.rows(), define ? HeaderStyle::Define : HeaderStyle::Enum,
+                           prefix.value_or(kDefaultEnumPrefix), headerTitleFromPath(path), path);
+    return savedOrFailed(context, result);
+}
+
+int runScriptTable(Context& context, const Args& args) {
+    std::optional<std::string> banks = args.value("banks");
+    std::optional<std::string> enums = args.value("enums");
+    std::optional<std::string> bankName = args.value("bank");
+    if (!banks || !enums || !bankName)
+        return usageError(context, "--banks, --enums and --bank are all needed");
+    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+
+    ScriptTableRequest request;
+    request.bankListPath = absolutePath(*banks);
+    request.scriptEnumPath = absolutePath(*enums);
+    request.outputPath = absolutePath(args.positional[1]);
+    request.selectedBank = findBankName(loadBankNames(request.bankListPath).names, *bankName);
+    request.selectedText = *bankName;
+    request.clearOutput = args.has("clear");
+    // Nothing plays on a terminal: the match question's No has nothing to stop.
+    ScriptTableResult result =
+        exportScriptTable(context.doc.rows(), request, context.shell, ScriptTableHooks{});
+    if (result.status != ScriptTableStatus::Written) return kExitFailed;
+    // Written, but the bank named is not in the list: its rows went to the
+    // list's first bank, as the export's message said.
+    return request.selectedBank < 0 ? kExitFailed : kExitOk;
+}
+
+}  // namespace quillon::cli
