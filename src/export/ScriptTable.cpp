@@ -30,7 +30,7 @@ constexpr char kMessageNoPreviousTable[] = "error: can't open output file";
 constexpr char kMessageNoMatch[] = "couldn't match %s! do you want to play the line?";
 constexpr char kMessageCannotCreate[] = "error: can't open output file. is it checked out?";
 constexpr char kMessageReplaced[] =
-    "%d lines name a soundbank that is not in the list; they now name %s:";
+    "these lines named a soundbank that is not in the list; they now name %s:";
 constexpr char kMessageSummary[] = "%d enums updated out of %d";
 
 void tell(Shell& shell, std::string text) {
@@ -168,7 +168,7 @@ bool matchRows(const RowList& rows, const ScriptTableRequest& request, int bankI
 void tellReplaced(Shell& shell, const std::vector<std::string>& lines,
                   const std::string& firstBank) {
     if (lines.empty()) return;
-    std::string text = format(kMessageReplaced, int(lines.size()), firstBank.c_str());
+    std::string text = format(kMessageReplaced, firstBank.c_str());
     for (size_t i = 0; i < lines.size() && i < kReplacedLinesShown; ++i)
         text += "\n" + lines[i];
     if (lines.size() > kReplacedLinesShown)

@@ -96,6 +96,10 @@ TEST_F(ScriptTable, BankNamesComeFromEveryBankEnumOfTheList) {
               (std::vector<std::string>{"[ERROR] Can't load File"}));
     EXPECT_EQ(bankNameItems(folder.path()),  // a folder is no list
               (std::vector<std::string>{"[ERROR] Can't load File"}));
+    // A NUL ends a line's text, as it ends a C string; CR LF ends a line.
+    using namespace std::string_literals;
+    writeText(folder.file("nul.h"), "enum AUDIO_SFX_BANK_TYPE\r\n{\r\n\tBANK_Q\0X\r\n}\r\n"s);
+    EXPECT_EQ(loadBankNames(folder.file("nul.h")).names, (std::vector<std::string>{"BANK_Q"}));
 }
 
 TEST_F(ScriptTable, MoreThan256BankNamesKeepTheFirst256) {
@@ -201,7 +205,7 @@ TEST_F(ScriptTable, PreviousLinesOfUnknownBanksOrEntriesAreMendedAndReported) {
                      "WELCOME , BANK_NONE , 0 },\t\t// unused!"}));
     ASSERT_EQ(shell.messages.size(), 2u);
     EXPECT_EQ(shell.messages[0].text,
-              "1 lines name a soundbank that is not in the list; they now name BANK_NONE:\n"
+              "these lines named a soundbank that is not in the list; they now name BANK_NONE:\n"
               "HELP_TEXT_DOOR_OPEN (BANK_GONE)");
 }
 

@@ -1,0 +1,8 @@
+enum AUDIO_SFX_BANK_TYPE
+{
+	BANK_NONE = 0,
+	BANK_A,
+	BANK_B_,
+    BANK_MUSIC = 3,
+	//BANK_X
+};
