@@ -93,6 +93,8 @@ namespace {
 
 // Header bytes that must match the first header's: all of the first three but the padding bit.
 constexpr uint32_t kFrameMatchMask = 0x00FDFFFF;
+// A bank's sizes and offsets are 32-bit.
+constexpr uint64_t kMaxStreamBytes = std::numeric_limits<uint32_t>::max();
 // Looking at an 0xFF needs the three bytes after it.
 constexpr size_t kHeaderLookahead = 3;
 
@@ -100,18 +102,19 @@ bool startsHeader(uint8_t byteAfterFF) {
     return (byteAfterFF & 0xF0) == 0xF0;
 }
 
-std::string messageWith(const char* format, const std::string& subject) {
-    std::string text(format);
-    text.replace(text.find("%s"), 2, subject);
-    return text;
+// The messages name the file with "%s", as the system's messages do.
+std::string messageWith(std::string format, const std::string& subject) {
+    format.replace(format.find("%s"), 2, subject);
+    return format;
 }
 
 class Splitter {
   public:
-    Splitter(MpegByteSource& source, MpegSectionSink& sink, size_t blockBytes)
+    Splitter(MpegByteSource& source, MpegSectionSink& sink, const MpegSplitOptions& options)
         : source_(source),
           sink_(sink),
-          buffer_(std::max<size_t>(blockBytes, 1) + kHeaderLookahead) {}
+          maxSections_(options.maxSections),
+          buffer_(std::max<size_t>(options.blockBytes, 1) + kHeaderLookahead) {}
 
     MpegSplitResult run();
     const std::vector<MpegSection>& sections() const { return sections_; }
@@ -123,11 +126,16 @@ class Splitter {
     void cutAt(size_t at, uint32_t header);
     void flushUpTo(size_t end);
     void finishSection(uint32_t headerValue);
-    void fail(MpegSplitError error, const char* format, const std::string& subject);
+    void fail(MpegSplitError error, const std::string& message);
+    std::string tooLargeMessage() const {
+        return messageWith("couldn't import %s: a music bank holds at most 4 GB", source_.name());
+    }
 
     MpegByteSource& source_;
     MpegSectionSink& sink_;
+    const int maxSections_;
     std::vector<uint8_t> buffer_;
+    uint64_t bytesRead_ = 0;
     size_t filled_ = 0;     // bytes of the buffer holding stream bytes
     size_t next_ = 0;       // first byte not yet looked at
     size_t flushFrom_ = 0;  // first byte not yet given to the open section (or dropped)
@@ -144,9 +152,8 @@ class Splitter {
 };
 
 MpegSplitResult Splitter::run() {
-    if (source_.length() > std::numeric_limits<uint32_t>::max()) {
-        fail(MpegSplitError::kTooLarge, "couldn't import %s: a music bank holds at most 4 GB",
-             source_.name());
+    if (source_.length() > kMaxStreamBytes) {
+        fail(MpegSplitError::kTooLarge, tooLargeMessage());
         return std::move(result_);
     }
     while (result_.ok() && refill()) {
@@ -160,7 +167,8 @@ MpegSplitResult Splitter::run() {
     flushUpTo(filled_);
     if (result_.ok() && sectionOpen_) finishSection(lastHeader_);
     if (result_.ok() && sections_.empty())
-        fail(MpegSplitError::kNoFrames, "couldn't find MPEG audio frames in %s", source_.name());
+        fail(MpegSplitError::kNoFrames,
+             messageWith("couldn't find MPEG audio frames in %s", source_.name()));
     result_.sectionCount = int(sections_.size());
     return std::move(result_);
 }
@@ -178,7 +186,14 @@ bool Splitter::refill() {
     std::optional<size_t> got =
         source_.read(std::span(buffer_).subspan(filled_, buffer_.size() - filled_));
     if (!got) {
-        fail(MpegSplitError::kReadFailed, "couldn't read %s", source_.name());
+        fail(MpegSplitError::kReadFailed, messageWith("couldn't read %s", source_.name()));
+        return false;
+    }
+    // Counted as well as checked up front, so a source that gives more than it
+    // declared cannot make a section longer than 32 bits hold.
+    bytesRead_ += *got;
+    if (bytesRead_ > kMaxStreamBytes) {
+        fail(MpegSplitError::kTooLarge, tooLargeMessage());
         return false;
     }
     filled_ += *got;
@@ -231,10 +246,17 @@ void Splitter::cutAt(size_t at, uint32_t header) {
         finishSection(header);
         if (!result_.ok()) return;
     }
+    if (sectionCounter_ >= maxSections_) {
+        fail(MpegSplitError::kTooManySections,
+             messageWith("couldn't import %s: a music bank holds at most " +
+                             std::to_string(maxSections_) + " sections",
+                         source_.name()));
+        return;
+    }
     const int index = sectionCounter_++;
     if (!sink_.open(index)) {
-        fail(MpegSplitError::kCreateFailed, "couldn't create section file %s",
-             sink_.sectionPath(index));
+        fail(MpegSplitError::kCreateFailed,
+             messageWith("couldn't create section file %s", sink_.sectionPath(index)));
         return;
     }
     sectionOpen_ = true;
@@ -246,8 +268,8 @@ void Splitter::cutAt(size_t at, uint32_t header) {
 void Splitter::flushUpTo(size_t end) {
     if (sectionOpen_ && end > flushFrom_) {
         if (!sink_.write(std::span(buffer_).subspan(flushFrom_, end - flushFrom_))) {
-            fail(MpegSplitError::kWriteFailed, "couldn't write section file %s",
-                 sink_.sectionPath(sectionCounter_ - 1));
+            fail(MpegSplitError::kWriteFailed, messageWith("couldn't write section file %s",
+                                                           sink_.sectionPath(sectionCounter_ - 1)));
             return;
         }
         sectionLength_ += end - flushFrom_;
@@ -259,18 +281,18 @@ void Splitter::finishSection(uint32_t headerValue) {
     const int index = sectionCounter_ - 1;
     sectionOpen_ = false;
     if (!sink_.close()) {
-        fail(MpegSplitError::kWriteFailed, "couldn't write section file %s",
-             sink_.sectionPath(index));
+        fail(MpegSplitError::kWriteFailed,
+             messageWith("couldn't write section file %s", sink_.sectionPath(index)));
         return;
     }
-    // The stream's length was checked to fit, so every section's does.
+    // No more than kMaxStreamBytes were read, so every section's length fits.
     sections_.push_back({sink_.sectionPath(index), uint32_t(sectionLength_), headerValue, index});
 }
 
-void Splitter::fail(MpegSplitError error, const char* format, const std::string& subject) {
+void Splitter::fail(MpegSplitError error, const std::string& message) {
     if (!result_.ok()) return;
     result_.error = error;
-    result_.message = messageWith(format, subject);
+    result_.message = message;
     sink_.removeAll();
     sectionOpen_ = false;
     sections_.clear();
@@ -281,7 +303,7 @@ void Splitter::fail(MpegSplitError error, const char* format, const std::string&
 MpegSplitResult SplitMpegStream(MpegByteSource& source, MpegSectionSink& sink,
                                 const MpegSectionHandler& onSection,
                                 const MpegSplitOptions& options) {
-    Splitter splitter(source, sink, options.blockBytes);
+    Splitter splitter(source, sink, options);
     MpegSplitResult result = splitter.run();
     if (result.ok() && onSection)
         for (const MpegSection& section : splitter.sections())

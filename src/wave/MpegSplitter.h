@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "bank/BankLayout.h"
+
 namespace quillon {
 
 inline constexpr uint32_t kMpegSectionFrames = 21;
@@ -127,7 +129,8 @@ enum class MpegSplitError {
     kReadFailed,
     kCreateFailed,
     kWriteFailed,
-    kNoFrames,  // not one frame header in the whole stream
+    kNoFrames,         // not one frame header in the whole stream
+    kTooManySections,  // more than a bank can number
 };
 
 struct [[nodiscard]] MpegSplitResult {
@@ -140,6 +143,10 @@ struct [[nodiscard]] MpegSplitResult {
 struct MpegSplitOptions {
     // Bytes read at a time; tests make it tiny to cut the stream at every place.
     size_t blockBytes = size_t(1) << 20;
+    // A bank numbers its samples from 1 to 65535, and the import fills an empty
+    // list; the cap also keeps a hostile stream of bare headers from making
+    // millions of files.
+    int maxSections = int(kMaxSampleNumber);
 };
 
 using MpegSectionHandler = std::function<void(const MpegSection&)>;

@@ -301,6 +301,22 @@ TEST(MpegSplitter, WriteFailureRemovesTheSections) {
     EXPECT_EQ(calls, 0);
 }
 
+TEST(MpegSplitter, MoreSectionsThanABankCanNumberAreRefused) {
+    const std::vector<uint8_t> stream = makeFrames(45);
+    MpegMemorySource source(stream, "long.mp2");
+    test::MemorySectionSink sink;
+    MpegSplitOptions options;
+    options.maxSections = 2;
+    int calls = 0;
+    MpegSplitResult result = SplitMpegStream(
+        source, sink, [&](const MpegSection&) { ++calls; }, options);
+    EXPECT_EQ(result.error, MpegSplitError::kTooManySections);
+    EXPECT_EQ(result.message, "couldn't import long.mp2: a music bank holds at most 2 sections");
+    EXPECT_TRUE(sink.removed);
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(MpegSplitOptions().maxSections, 65535);
+}
+
 class UnreadableSource final : public MpegByteSource {
   public:
     explicit UnreadableSource(uint64_t length) : length_(length) {}
@@ -327,6 +343,7 @@ TEST(MpegSplitter, ReadErrorAndOversizedStreamAreRefused) {
     UnreadableSource huge(uint64_t(1) << 32);
     result = SplitMpegStream(huge, sink, nullptr);
     EXPECT_EQ(result.error, MpegSplitError::kTooLarge);
+    EXPECT_EQ(result.message, "couldn't import big.mp2: a music bank holds at most 4 GB");
     EXPECT_EQ(huge.reads, 0);
 }
 
