@@ -1,0 +1,95 @@
+#include "audio/AudioBank.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "audio/SegmentNames.h"
+#include "container/ByteOrder.h"
+
+namespace quillon {
+
+namespace {
+
+// ZQFile seeks inside a segment with a signed 32-bit offset.
+constexpr uint64_t kMaxSeekableOffset = INT32_MAX;
+
+bool audioBytesInside(const ZQ_BankSample& record, uint64_t waveDataBytes) {
+    // Subtract so that a hostile offset and size cannot overflow the sum.
+    return record.waveSize > 0 && record.waveSize <= kMaxWaveImageBytes &&
+           record.waveOffset <= waveDataBytes &&
+           record.waveSize <= waveDataBytes - record.waveOffset &&
+           record.waveOffset <= kMaxSeekableOffset;
+}
+
+}  // namespace
+
+uint32_t tableRecordCount(uint32_t countWord, uint64_t tableBytes) {
+    if (tableBytes < kSampleTableHeaderBytes) return 0;
+    const uint64_t held = (tableBytes - kSampleTableHeaderBytes) / kSampleRecordBytes;
+    const uint64_t promised = countWord & 0xFFFF;
+    return uint32_t(std::min(promised, held));
+}
+
+SampleTable parseSampleTable(std::span<const uint8_t> table, uint64_t waveDataBytes) {
+    SampleTable result;
+    if (table.size() < kSampleTableHeaderBytes) return result;
+    const uint32_t count = tableRecordCount(loadU32(table.data()), table.size());
+    result.records.reserve(count);
+    result.playable.reserve(count);
+    for (uint32_t i = 0; i < count; ++i) {
+        const size_t offset = kSampleTableHeaderBytes + size_t(i) * kSampleRecordBytes;
+        ZQ_BankSample record = decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(
+            table.data() + offset, kSampleRecordBytes));
+        const bool inPlace = record.sampleNumber == i + 1;
+        result.playable.push_back(inPlace && audioBytesInside(record, waveDataBytes));
+        result.records.push_back(std::move(record));
+    }
+    return result;
+}
+
+const ZQ_BankSample* ZQ_AudioBank::Impl::record(uint32_t sampleNumber) const {
+    if (sampleNumber == 0 || sampleNumber > table.records.size()) return nullptr;
+    const ZQ_BankSample& found = table.records[sampleNumber - 1];
+    return found.sampleNumber == sampleNumber ? &found : nullptr;
+}
+
+bool ZQ_AudioBank::Impl::playable(uint32_t sampleNumber) const {
+    return record(sampleNumber) != nullptr && table.playable[sampleNumber - 1];
+}
+
+bool ZQ_AudioBank::Impl::readWaveImage(const ZQ_BankSample& wanted, std::vector<uint8_t>& out) {
+    if (!playable(wanted.sampleNumber)) return false;
+    out.resize(wanted.waveSize);
+    return file.GetSegmentData(ZQFileSegmentWaveData, out.data(), wanted.waveSize,
+                               int32_t(wanted.waveOffset)) == ZQ_OK;
+}
+
+ZQBankError openBankFile(const char* path, ZQ_AudioBank::Impl& bank) {
+    if (path == nullptr || path[0] == '\0') return ZQBankError::NoPath;
+    bank.path = path;
+    if (bank.file.SetName(path) != ZQ_OK || bank.file.Open(ZQ_FILE_READ_ONLY) != ZQ_OK)
+        return ZQBankError::OpenFailed;
+
+    const uint32_t tableBytes = bank.file.GetSegmentSize(ZQFileSegmentBankSampleTable);
+    if (tableBytes == kNoSuchSegment || tableBytes < kSampleTableHeaderBytes)
+        return ZQBankError::NoSampleTable;
+    uint8_t countWord[kSampleTableHeaderBytes];
+    if (bank.file.GetSegmentData(ZQFileSegmentBankSampleTable, countWord, sizeof countWord, 0) !=
+        ZQ_OK)
+        return ZQBankError::ReadFailed;
+
+    // Read only what the segment holds, however many records the word promises.
+    const uint32_t count = tableRecordCount(loadU32(countWord), tableBytes);
+    std::vector<uint8_t> table(kSampleTableHeaderBytes + size_t(count) * kSampleRecordBytes);
+    if (bank.file.GetSegmentData(ZQFileSegmentBankSampleTable, table.data(), uint32_t(table.size()),
+                                 0) != ZQ_OK)
+        return ZQBankError::ReadFailed;
+
+    const uint32_t waveBytes = bank.file.GetSegmentSize(ZQFileSegmentWaveData);
+    bank.table = parseSampleTable(table, waveBytes == kNoSuchSegment ? 0 : waveBytes);
+    bank.decodeFailed.assign(bank.table.records.size(), false);
+    bank.ambience.ticksUntilDue.assign(bank.table.records.size(), 1);  // due on the first tick
+    return ZQBankError::Ok;
+}
+
+}  // namespace quillon

@@ -1,0 +1,95 @@
+// The engine behind ZQ_AudioSystem once it is created: the output, the voices,
+// the decoded-sample cache, the ambient scheduler and the preview voice. Every
+// call comes from the caller's one thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <span>
+#include <vector>
+
+#include "audio/AlOutput.h"
+#include "audio/AudioBank.h"
+#include "audio/SampleCache.h"
+#include "audio/VoicePool.h"
+#include "audio/ZQAudio.h"
+
+namespace quillon {
+
+struct EngineSettings {
+    uint32_t distanceModel = ZQ_DISTANCE_INVERSE;
+    uint32_t outputMode = ZQ_OUTPUT_DEFAULT;
+    uint32_t dopplerFactor = 1;
+    uint32_t mixUpdateHz = 0;
+    uint32_t randomSeed = 0;
+    uint32_t voiceCount = 32;
+    uint32_t cacheBytes = 0x1000000;
+    uint32_t outputRate = 44100;
+};
+
+// The configuration's fields in range? Says which is not, or null.
+[[nodiscard]] const char* badEngineSetting(const EngineSettings& settings);
+
+class AudioEngine {
+  public:
+    static std::unique_ptr<AudioEngine> create(const EngineSettings& settings,
+                                               ZQAudioResult& result);
+    ~AudioEngine();
+    AudioEngine(const AudioEngine&) = delete;
+    AudioEngine& operator=(const AudioEngine&) = delete;
+
+    [[nodiscard]] bool silent() const { return output_->silent(); }
+    [[nodiscard]] const char* outputText() const { return outputText_; }
+
+    ZQ_SampleInfo* play(ZQ_AudioBank::Impl& bank, const ZQ_SamplePlayOptions& options);
+    void stopAll();
+    [[nodiscard]] uint32_t numberPlaying();
+    [[nodiscard]] ZQ_SampleInfo* firstRecord();
+    [[nodiscard]] ZQ_SampleInfo* lastRecord();
+    [[nodiscard]] int isPlaying(const ZQ_SampleInfo* info);
+    [[nodiscard]] int isPlaying(ZQ_SampleHandle handle);
+    void stop(ZQ_SampleHandle handle);
+
+    // Decodes every playable sample of the bank into the cache, as far as it goes.
+    void preload(ZQ_AudioBank::Impl& bank);
+    // Stops the bank's voices and forgets its decoded samples.
+    void forgetBank(ZQ_AudioBank::Impl& bank);
+
+    void atmosProcess(std::span<ZQ_AudioBank::Impl* const> banks, int ticks);
+    void setBankVolume(ZQ_AudioBank::Impl& bank, int volume);
+    void setGroup(ZQ_AudioBank::Impl& bank, int group);
+
+    ZQAudioResult previewPlay(std::vector<uint8_t> wavImage);
+    void previewStop();
+    [[nodiscard]] bool previewPlaying();
+
+    ZQAudioResult render(float* stereoFrames, uint32_t frameCount);
+    ZQAudioResult render(int16_t* stereoFrames, uint32_t frameCount);
+
+  private:
+    AudioEngine(std::unique_ptr<AlOutput> output, const EngineSettings& settings);
+
+    ZQ_SampleInfo* startVoice(ZQ_AudioBank::Impl& bank, const ZQ_BankSample& record,
+                              const VoiceSettings& settings, uint32_t owner, bool ambient);
+    std::shared_ptr<CachedSample> loadSample(ZQ_AudioBank::Impl& bank, const ZQ_BankSample& record,
+                                             bool needSplit);
+    void startAmbience(ZQ_AudioBank::Impl& bank, int ticks);
+    void stopAmbience(const ZQ_AudioBank::Impl& bank);
+    [[nodiscard]] bool ambientVoicePlaying(const ZQ_AudioBank::Impl& bank,
+                                           uint32_t sampleNumber) const;
+
+    // Declared so that sources go before the buffers they hold and the output last.
+    std::unique_ptr<AlOutput> output_;
+    SampleCache cache_;
+    VoicePool voices_;
+    std::shared_ptr<CachedSample> previewSample_;
+    AlSource previewSource_;
+    std::mt19937 random_;
+    uint64_t serial_ = 0;
+    bool directChannels_ = false;
+    const char* outputText_ = "";
+    std::vector<float> renderScratch_;
+};
+
+}  // namespace quillon
