@@ -10,8 +10,9 @@ namespace {
 using test::CliResult;
 using test::CliSandbox;
 
-const char* const kCommands[] = {"create",  "add",    "info",     "set",     "clone", "replace",
-                                 "refresh", "delete", "renumber", "extract", "check"};
+const char* const kCommands[] = {"create",  "add",     "list",    "info",         "set",
+                                 "clone",   "replace", "refresh", "delete",       "renumber",
+                                 "extract", "header",  "csv",     "script-table", "check"};
 
 class CliUsage : public testing::Test {
   protected:
@@ -90,6 +91,8 @@ const UsageCase kUsageCases[] = {
     {"ReplaceRowNotANumber",
      {"replace", "BANK", "a.wav", "1"},
      "quillon-cli: not a row number: 'a.wav'"},
+    {"CsvWithoutOutput", {"csv", "BANK"}, "quillon-cli: missing arguments"},
+    {"HeaderWithTwoOutputs", {"header", "BANK", "a.h", "b.h"}, "quillon-cli: too many arguments"},
     {"DeleteRowNotANumber", {"delete", "BANK", "1", "2x"}, "quillon-cli: not a row number: '2x'"},
     {"ExtractRowNotANumber", {"extract", "BANK", ".", "#1"}, "quillon-cli: not a row number: '#1'"},
 };
