@@ -219,6 +219,7 @@ bool openBank(Context& context, const std::string& path) {
         why = "permission denied";
     else if (!context.doc.OnOpenDocument(absolutePath(path)))
         why = "not a bank file, or the bank is damaged";
+    context.bankArgument = path;
     if (!why) return true;
     context.shell.note(format("cannot open bank %s: %s", path.c_str(), why));
     return false;
@@ -227,7 +228,7 @@ bool openBank(Context& context, const std::string& path) {
 bool refuseMusicBank(Context& context) {
     if (!context.doc.values().musicBank) return false;
     context.shell.note(format("%s is a music bank; '%s' works on sample banks only",
-                              context.doc.pathName().c_str(), context.command->name));
+                              context.bankArgument.c_str(), context.command->name));
     return true;
 }
 
@@ -272,7 +273,7 @@ RowPick rowsNumbered(Context& context, const std::vector<std::string>& numbers) 
         int row = rowWithNumber(context.doc.rows(), *number);
         if (row < 0) {
             context.shell.note(
-                format("%s has no row numbered %d", context.doc.pathName().c_str(), *number));
+                format("%s has no row numbered %d", context.bankArgument.c_str(), *number));
             return {kExitFailed, {}};
         }
         pick.rows.push_back(row);

@@ -57,6 +57,7 @@ struct Context {
     TerminalShell shell;
     CQuillonDoc doc{shell, nullptr};
     const CommandSpec* command = nullptr;
+    std::string bankArgument;  // the bank as the user named it, for messages
 };
 
 // The command table, in the order the tool's help lists them.
