@@ -56,7 +56,9 @@ bool AlOutput::openDevice(const AlOutputSettings& settings) {
     attributes.push_back(0);
     AlcContextPtr context(alcCreateContext(device.get(), attributes.data()));
     if (!context) return false;
-    const ALCchar* name = alcGetString(device.get(), ALC_DEVICE_SPECIFIER);
+    // The full name (ALC_ENUMERATE_ALL_EXT) tells the null driver apart; the
+    // plain device specifier is "OpenAL Soft" for every driver.
+    const ALCchar* name = alcGetString(device.get(), ALC_ALL_DEVICES_SPECIFIER);
     silent_ = name != nullptr && std::strcmp(name, kNullDriverDevice) == 0;
     device_ = std::move(device);
     context_ = std::move(context);
