@@ -247,6 +247,29 @@ TEST_F(LoopPlayback, ALongCountedLoopPlaysEveryRepeat) {
     EXPECT_EQ(sounding, 502);
 }
 
+// One long render lets the queue (about 2 s ahead) run dry; the loop goes on
+// where it stopped at the next look after the voices.
+TEST_F(LoopPlayback, ACountedLoopWhoseQueueRanDryGoesOn) {
+    TestBank bank;
+    ZQ_BankSample record = playableRecord();
+    record.loopStart = kWindow;
+    record.loopEnd = 2 * kWindow - 1;
+    bank.add(record, test::sectionedSineWav(441, {{kWindow, 0.2}, {kWindow, 0.8}, {kWindow, 0.4}}));
+    ZQ_AudioBank* handle = registerBank(bank);
+    ASSERT_NE(system().ZQSamplePlay(test::editorOptions(handle, 1, 127, 1000)), nullptr);
+    std::vector<float> out(300 * kWindow * 2);
+    ASSERT_EQ(system().ZQRender(out.data(), 300 * kWindow), ZQAudioResult::Ok);
+    const auto rest = audio.render(810 * kWindow);
+    out.insert(out.end(), rest.begin(), rest.end());
+    int loud = 0;
+    const auto levels = test::envelope(out, kWindow);
+    for (double level : levels) {
+        if (level > 0.8 * levels[2]) ++loud;
+    }
+    EXPECT_EQ(loud, 1000);
+    EXPECT_EQ(system().ZQSampleGetNumberPlaying(), 0u);
+}
+
 TEST_F(EnginePlayback, PlayTypesGiveTheVoicesTheyPromise) {
     struct Case {
         uint32_t playType;
