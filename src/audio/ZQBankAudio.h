@@ -1,6 +1,7 @@
 // The document's view of the audio library (BankAudio) on a ZQ_AudioSystem:
 // the program-wide current bank handle, registered and released for the
-// document, and Stop All.
+// document, and Stop All. It releases its bank when destroyed, so it must go
+// before the system it was made with.
 #pragma once
 
 #include <string>
