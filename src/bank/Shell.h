@@ -14,7 +14,14 @@
 namespace quillon {
 
 enum class MessageIcon { None, Stop, Question, Exclamation, Information };
-enum class MessageButtons { Ok, OkCancel, YesNo, YesNoCancel };
+enum class MessageButtons {
+    Ok,
+    OkCancel,
+    YesNo,
+    YesNoCancel,
+    // The unsaved-changes question: Save answers Yes, Discard answers No.
+    SaveDiscardCancel,
+};
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 
 struct MessageRequest {

@@ -1,0 +1,291 @@
+#include "ui/QuillonApp.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QPageSetupDialog>
+#include <QPrintDialog>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QScreen>
+
+#include "bank/ListOps.h"
+#include "export/WaveListCsv.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "ui/AboutDialog.h"
+#include "ui/EditorShell.h"
+#include "ui/ListPrinter.h"
+#include "ui/MainFrame.h"
+#include "ui/QtText.h"
+#include "ui/QuillonView.h"
+#include "wave/SampleOps.h"
+
+namespace quillon {
+
+CQuillonApp::CQuillonApp(std::unique_ptr<CEditorShell> shell, BankAudio* audio,
+                         std::string settingsPath)
+    : shell_(shell ? std::move(shell) : std::make_unique<CEditorShell>()),
+      doc_(std::make_unique<CQuillonDoc>(*shell_, audio)),
+      settings_(std::move(settingsPath)) {}
+
+CQuillonApp::~CQuillonApp() {
+    ShutDown();
+    shell_->attach(nullptr);
+    frame_.reset();
+}
+
+CQuillonView* CQuillonApp::view() const {
+    return frame_ ? frame_->view() : nullptr;
+}
+
+bool CQuillonApp::InitInstance(const QStringList& files) {
+    // The recent file list comes with the framework's standard settings.
+    settings_.load();
+    recent_.read(settings_);
+
+    frame_ = std::make_unique<CMainFrame>(*doc_);
+    shell_->attach(frame_.get());
+    frame_->setRecentFiles(recent_.paths());
+    registerHandlers();
+    view()->onFirstInitialUpdate = [this] { readSettings(); };
+
+    doc_->OnNewDocument();
+    view()->OnInitialUpdate();
+    if (!files.isEmpty() && !OpenDocumentFile(toStdString(files.front()))) return false;
+
+    // Without a window manager nothing would maximize the window: it is given
+    // the screen first.
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        frame_->setGeometry(screen->availableGeometry());
+    frame_->showMaximized();
+    frame_->updateCommandUI();
+    return true;
+}
+
+void CQuillonApp::registerHandlers() {
+    CMainFrame& f = *frame_;
+    CQuillonView* v = view();
+    CQuillonDoc& d = *doc_;
+    using enum CommandId;
+    f.setHandler(FileNew, [this] { OnFileNew(); });
+    f.setHandler(FileOpen, [this] { OnFileOpen(); });
+    f.setHandler(FileSave, [this] { OnFileSave(); });
+    f.setHandler(FileSaveAs, [this] { OnFileSaveAs(); });
+    f.setHandler(FilePrint, [this] { OnFilePrint(); });
+    f.setHandler(FilePrintPreview, [this] { OnFilePrintPreview(); });
+    f.setHandler(FilePrintSetup, [this] { OnFilePrintSetup(); });
+    f.setHandler(AppExit, [this] { OnAppExit(); });
+    f.setHandler(AppAbout, [this] { OnAppAbout(); });
+    f.setHandler(RenumberBank, [v] { v->OnRenumberBank(); });
+    f.setHandler(MoveUp, [v] { v->OnMoveUp(); });
+    f.setHandler(MoveDown, [v] { v->OnMoveDown(); });
+    f.setHandler(WaveAddInsert, [&d] { addInsertWaves(d); });
+    f.setHandler(WaveReplace, [&d] { replaceWave(d); });
+    f.setHandler(WaveRefreshOriginal, [&d] { refreshOriginalPath(d); });
+    f.setHandler(WaveRefreshChange, [&d] { refreshChangePath(d); });
+    f.setHandler(WaveExtract, [&d] { extractSelected(d); });
+    f.setHandler(WaveClone, [&d] { cloneSelected(d); });
+    f.setHandler(ExportWaveList, [&d] { runWaveListExport(d); });
+    // Commands still to come register here, one line each, and are disabled
+    // until then: ImportMpeg, ExportEnum, ExportDefine, CustomExport,
+    // WaveOpenInEditor (the small dialogs and the wave editor); EnablePlayback,
+    // DisablePlayback, CreateGroup, StopAll (the sample preview); PlayMusic,
+    // PlayAtmos (the ambient and music test). The Edit commands have none.
+    f.onOpenRecent = [this](const std::string& path) { OpenFileAfterAsking(path); };
+    f.onFileDropped = [this](const std::string& path) { OpenFileAfterAsking(path); };
+    f.onClose = [this] {
+        if (!SaveModified()) return false;
+        ShutDown();
+        return true;
+    };
+}
+
+// --- Settings -------------------------------------------------------------------
+
+void CQuillonApp::readSettings() {
+    settings_.load();
+    readRememberedFolders(settings_, doc_->folders());
+}
+
+// Written over what is on disk now, so values another program put in the
+// store since start-up are kept.
+void CQuillonApp::writeSettings() {
+    SettingsStore store(settings_.path());
+    store.load();
+    writeRememberedFolders(store, doc_->folders());
+    recent_.write(store);
+    // A failed write loses the folders and nothing else; there is no one to tell.
+    (void)store.save();
+}
+
+void CQuillonApp::ShutDown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    if (BankAudio* audio = doc_->audio()) {
+        audio->stopAllSamples();
+        audio->releaseBank();
+    }
+    doc_->previousFile().Close();
+    doc_->rows().clear();
+    writeSettings();
+}
+
+// --- File commands ----------------------------------------------------------------
+
+std::string CQuillonApp::documentName() const {
+    if (doc_->pathName().empty()) return "Untitled";
+    return splitAtLastSeparator(doc_->pathName()).name;
+}
+
+void CQuillonApp::afterDocumentChange() {
+    view()->OnInitialUpdate();
+    frame_->updateCommandUI();
+}
+
+void CQuillonApp::addRecentFile(const std::string& path) {
+    recent_.add(path);
+    frame_->setRecentFiles(recent_.paths());
+}
+
+void CQuillonApp::OnFileNew() {
+    if (!SaveModified()) return;
+    doc_->OnNewDocument();
+    afterDocumentChange();
+}
+
+void CQuillonApp::OnFileOpen() {
+    if (!SaveModified()) return;
+    FileDialogRequest request;
+    request.title = "Open";
+    request.filter = kBankFilter;
+    request.initialFolder = doc_->folders().fileOpen;
+    FileDialogResult chosen = shell_->chooseFiles(request);
+    if (chosen.paths.empty()) return;
+    doc_->folders().fileOpen = chosen.folder;
+    OpenDocumentFile(chosen.paths.front());
+}
+
+void CQuillonApp::OpenFileAfterAsking(const std::string& path) {
+    if (!SaveModified()) return;
+    OpenDocumentFile(path);
+}
+
+bool CQuillonApp::OpenDocumentFile(const std::string& path) {
+    QFileInfo file(toQString(path));
+    // A file that is not there leaves the open bank as it is.
+    if (!file.isFile() || !file.isReadable()) {
+        showStop(*shell_, "Cannot open the file\n" + path);
+        recent_.remove(path);
+        frame_->setRecentFiles(recent_.paths());
+        return false;
+    }
+    std::string absolute = toStdString(file.absoluteFilePath());
+    bool opened = doc_->OnOpenDocument(absolute);
+    afterDocumentChange();
+    if (!opened) {
+        showStop(*shell_, absolute + "\nis not a sound bank, or it is damaged.");
+        recent_.remove(absolute);
+        frame_->setRecentFiles(recent_.paths());
+        return false;
+    }
+    addRecentFile(absolute);
+    return true;
+}
+
+bool CQuillonApp::SaveModified() {
+    if (!doc_->isModified()) return true;
+    MessageAnswer answer =
+        shell_->showMessage({"Save changes to " + documentName() + "?", std::string(),
+                             MessageIcon::Exclamation, MessageButtons::SaveDiscardCancel});
+    if (answer == MessageAnswer::Yes) return DoFileSave();
+    return answer == MessageAnswer::No;
+}
+
+// A bank that has no file yet, or whose file may not be written, is saved
+// under a name the user gives.
+bool CQuillonApp::DoFileSave() {
+    const std::string& path = doc_->pathName();
+    return DoSave(path.empty() || isReadOnlyFile(path) ? std::string() : path);
+}
+
+bool CQuillonApp::DoSave(const std::string& path) {
+    std::string target = path;
+    if (target.empty()) {
+        FileDialogRequest request;
+        request.save = true;
+        request.title = "Save As";
+        request.filter = kBankFilter;
+        request.promptOverwrite = true;
+        request.mode = FileDialogMode::Save;
+        const std::string& current = doc_->pathName();
+        request.initialFolder =
+            current.empty() ? doc_->folders().fileOpen : splitAtLastSeparator(current).folder;
+        request.defaultName =
+            current.empty() ? kUntitledBankName : splitAtLastSeparator(current).name;
+        FileDialogResult chosen = shell_->chooseFiles(request);
+        if (chosen.paths.empty()) return false;
+        target = chosen.paths.front();
+    }
+    if (!doc_->OnSaveDocument(target)) return false;
+    if (path.empty()) addRecentFile(doc_->pathName());
+    frame_->updateCommandUI();
+    return true;
+}
+
+void CQuillonApp::OnFileSave() {
+    DoFileSave();
+}
+
+void CQuillonApp::OnFileSaveAs() {
+    DoSave(std::string());
+}
+
+void CQuillonApp::OnAppExit() {
+    frame_->close();
+}
+
+void CQuillonApp::OnAppAbout() {
+    CAboutDlg about(frame_.get());
+    about.exec();
+}
+
+// --- Printing ------------------------------------------------------------------------
+
+QPrinter& CQuillonApp::printer() {
+    if (!printer_) {
+        printer_ = std::make_unique<QPrinter>(QPrinter::HighResolution);
+        // 28 columns read best across the wide side of the page.
+        printer_->setPageOrientation(QPageLayout::Landscape);
+    }
+    printer_->setDocName(toQString(documentName()));
+    return *printer_;
+}
+
+namespace {
+
+QString printHeading(const CQuillonDoc& doc, const std::string& name) {
+    return QStringLiteral("%1 - %2").arg(toQString(doc.values().title), toQString(name));
+}
+
+}  // namespace
+
+void CQuillonApp::OnFilePrint() {
+    QPrintDialog dialog(&printer(), frame_.get());
+    if (dialog.exec() != QDialog::Accepted) return;
+    printRowList(printer(), doc_->rows(), printHeading(*doc_, documentName()));
+}
+
+void CQuillonApp::OnFilePrintPreview() {
+    QPrintPreviewDialog preview(&printer(), frame_.get());
+    connect(&preview, &QPrintPreviewDialog::paintRequested, this, [this](QPrinter* target) {
+        printRowList(*target, doc_->rows(), printHeading(*doc_, documentName()));
+    });
+    preview.exec();
+}
+
+void CQuillonApp::OnFilePrintSetup() {
+    QPageSetupDialog dialog(&printer(), frame_.get());
+    dialog.exec();
+}
+
+}  // namespace quillon

@@ -1,0 +1,95 @@
+// The application: builds the document, the main frame and the view, reads and
+// writes the per-user settings, runs the File and Help commands, and asks
+// whether to save unsaved work before anything would throw it away.
+#pragma once
+
+#include <QObject>
+#include <QStringList>
+#include <memory>
+#include <string>
+
+#include "bank/QuillonDoc.h"
+#include "platform/Settings.h"
+#include "ui/AppSettings.h"
+#include "ui/EditorShell.h"
+
+class QPrinter;
+
+namespace quillon {
+
+class CMainFrame;
+class CQuillonView;
+
+inline constexpr char kBankFilter[] =
+    "Zarquine Sound Bank Files (*.sad)|*.sad|All Files (*.*)|*.*||";
+inline constexpr char kUntitledBankName[] = "Untitled.sad";
+
+class CQuillonApp : public QObject {
+    Q_OBJECT
+  public:
+    // `shell` answers the dialogs (the Qt dialogs when none is given; tests
+    // pass a scripted one). `audio` is the sample preview's library, none
+    // until it is built in. `settingsPath` defaults to the user's store.
+    explicit CQuillonApp(std::unique_ptr<CEditorShell> shell = nullptr, BankAudio* audio = nullptr,
+                         std::string settingsPath = userSettingsPath());
+    ~CQuillonApp() override;
+
+    // Start-up: the recent file list, the frame and the view (whose first
+    // initial update reads the remembered folders), then the command line: a
+    // bank named there is opened, else a new bank starts. False when the named
+    // bank cannot be opened; the program then ends. The frame is shown
+    // maximized.
+    bool InitInstance(const QStringList& files);
+
+    CQuillonDoc& document() { return *doc_; }
+    CMainFrame* mainFrame() const { return frame_.get(); }
+    CQuillonView* view() const;
+    CEditorShell& shell() { return *shell_; }
+    const RecentFileList& recentFiles() const { return recent_; }
+
+    void OnFileNew();
+    void OnFileOpen();
+    void OnFileSave();
+    void OnFileSaveAs();
+    void OnFilePrint();
+    void OnFilePrintPreview();
+    void OnFilePrintSetup();
+    void OnAppAbout();
+    void OnAppExit();
+
+    // Asks about unsaved work first, then opens (the recent file list and
+    // dropped files come here).
+    void OpenFileAfterAsking(const std::string& path);
+    // Opens a bank into the document; shows why when it cannot.
+    bool OpenDocumentFile(const std::string& path);
+
+    // "Save changes to ...?": Save saves (false when that fails or is
+    // cancelled), Discard goes on, Cancel returns false.
+    bool SaveModified();
+    bool DoFileSave();
+    // Saves to `path`, or asks for a name when it is empty.
+    bool DoSave(const std::string& path);
+
+    // The shut-down when the view goes: samples stopped, the bank released,
+    // rows freed, then the settings written. Runs once.
+    void ShutDown();
+
+  private:
+    void registerHandlers();
+    void readSettings();
+    void writeSettings();
+    void afterDocumentChange();
+    void addRecentFile(const std::string& path);
+    std::string documentName() const;
+    QPrinter& printer();
+
+    std::unique_ptr<CEditorShell> shell_;
+    std::unique_ptr<CQuillonDoc> doc_;
+    std::unique_ptr<CMainFrame> frame_;
+    SettingsStore settings_;
+    RecentFileList recent_;
+    std::unique_ptr<QPrinter> printer_;
+    bool shutDown_ = false;
+};
+
+}  // namespace quillon

@@ -1,0 +1,121 @@
+// The sample list view: a table of the row list's 28 columns with the row
+// image and the playback check box in front of the No, full-row selection kept
+// in step with the row list both ways, the header-click sort, the list's keys
+// and mouse bindings, and the 100 ms timer.
+#pragma once
+
+#include <QTableView>
+#include <QTimer>
+#include <functional>
+
+#include "bank/QuillonDoc.h"
+#include "ui/RowListModel.h"
+
+class QMenu;
+
+namespace quillon {
+
+class CBankToolBar;
+
+class CQuillonView : public QTableView, public RowListObserver {
+    Q_OBJECT
+  public:
+    explicit CQuillonView(CQuillonDoc& doc, QWidget* parent = nullptr);
+    ~CQuillonView() override;
+
+    CQuillonDoc& document() { return doc_; }
+    RowListModel& rowModel() { return *model_; }
+
+    // Called after every new or opened document. The first call also starts
+    // the timer and runs `onFirstInitialUpdate` (the settings are read there).
+    void OnInitialUpdate();
+    std::function<void()> onFirstInitialUpdate;
+
+    // What the view needs of the frame: the toolbar's held-button state, the
+    // Wave menu shown as the context menu, and the refresh run on every tick.
+    void attachFrame(CBankToolBar* toolBar, QMenu* contextMenu, std::function<void()> tick);
+
+    // The list's commands.
+    void OnMoveUp();
+    void OnMoveDown();
+    void OnRenumberBank();
+    void OnFind();
+    void OnFindNext();
+    void OnGoto();
+    void OnWho();
+    void OnColumnClick(int column);
+
+    // Validates and commits a pending cell edit; false when its value is
+    // invalid and the caller's action must stop. The in-place cell editor
+    // plugs in here; until it exists no edit can be pending, so every action
+    // goes on.
+    bool ValidateAndCommitPendingEdit();
+    // Commits a pending cell edit without validating it (keys in the list).
+    void CommitPendingEdit();
+
+    // Plays a row (a click on its image, Space). The sample preview plugs in
+    // here; without it nothing plays.
+    std::function<void(int row)> playRow;
+
+    // The column of the last double click, or 0 after a click on a row image.
+    int rememberedEditColumn() const { return editColumn_; }
+
+    // True when the point (viewport coordinates) lies on the row image of
+    // column 0 rather than on its text or check box.
+    bool isOnRowImage(const QPoint& point) const;
+
+    // Brings the view's selection in line with the row list now, instead of
+    // when the event loop next runs.
+    void syncSelectionFromRows();
+
+    // Timer 7: every 100 ms it repeats a held Move button and refreshes the
+    // frame's command states.
+    void OnTimer();
+    QTimer& timer() { return timer_; }
+
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void selectionChanged(const QItemSelection& selected,
+                          const QItemSelection& deselected) override;
+    void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+
+  private:
+    // RowListObserver
+    void selectionChanged() override;
+    void currentChanged(int row) override;
+    void scrollRequested(int row) override;
+
+    void setUpLook();
+    void setUpColumns();
+    void afterReorder();
+    void scheduleSelectionSync();
+    void handleListKey(QKeyEvent* event);
+    void runKeyDialogs();
+    bool isCommandAccelerator(const QKeyEvent* event) const;
+    void showContextMenuAt(const QPoint& globalPos);
+    void endHeldMove();
+
+    CQuillonDoc& doc_;
+    RowListModel* model_;
+    QTimer timer_;
+    CBankToolBar* toolBar_ = nullptr;
+    QMenu* contextMenu_ = nullptr;
+    std::function<void()> tick_;
+    bool initialised_ = false;
+    bool syncing_ = false;
+    bool selectionSyncPending_ = false;
+    bool contextMenuShownByPress_ = false;
+    int editColumn_ = 0;
+
+    // The key state of the list: bits 1 Shift, 2 Ctrl, 4 F and 8 P held
+    // together open "Who?"; Ctrl then F opens Find, Ctrl then G opens Goto.
+    unsigned comboBits_ = 0;
+    bool findArmed_ = false, findKey_ = false;
+    bool gotoArmed_ = false, gotoKey_ = false;
+};
+
+}  // namespace quillon
