@@ -1,0 +1,245 @@
+#include "UiTestSupport.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QHeaderView>
+#include <QMenuBar>
+#include <QTest>
+#include <QToolButton>
+#include <algorithm>
+#include <stdexcept>
+
+#include "platform/Text.h"
+#include "support/FakeShell.h"
+#include "support/WavBuilder.h"
+#include "ui/BankToolBar.h"
+#include "ui/MainFrame.h"
+#include "ui/QuillonView.h"
+#include "wave/SampleOps.h"
+
+namespace quillon::test {
+
+// --- The scripted shell -----------------------------------------------------------
+
+MessageAnswer ScriptedShell::showMessage(const MessageRequest& request) {
+    messages.push_back(request);
+    if (!answers.empty()) {
+        MessageAnswer answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+    return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+}
+
+FileDialogResult ScriptedShell::chooseFiles(const FileDialogRequest& request) {
+    fileRequests.push_back(request);
+    if (fileAnswers.empty()) return {};
+    FileDialogResult answer = fileAnswers.front();
+    fileAnswers.pop_front();
+    return answer;
+}
+
+std::optional<std::string> ScriptedShell::chooseFolder(const std::string& initialFolder) {
+    folderRequests.push_back(initialFolder);
+    if (folderAnswers.empty()) return std::nullopt;
+    std::optional<std::string> answer = folderAnswers.front();
+    folderAnswers.pop_front();
+    return answer;
+}
+
+bool ScriptedShell::editText(TextDialog which, std::string& text) {
+    textRequests.emplace_back(which, text);
+    if (textAnswers.empty()) return false;
+    std::optional<std::string> answer = textAnswers.front();
+    textAnswers.pop_front();
+    if (!answer) return false;
+    text = *answer;
+    return true;
+}
+
+bool ScriptedShell::editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) {
+    return false;
+}
+
+std::vector<std::string> ScriptedShell::messageTexts() const {
+    std::vector<std::string> texts;
+    for (const MessageRequest& m : messages)
+        texts.push_back(m.text);
+    return texts;
+}
+
+// --- Private homes and editors ---------------------------------------------------------
+
+void usePrivateHome(const QString& home) {
+    QDir(home).mkpath("config");
+    QDir(home).mkpath("state");
+    QDir(home).mkpath("runtime");
+    QFile::setPermissions(home + "/runtime",
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    qputenv("HOME", home.toUtf8());
+    qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
+    qputenv("XDG_STATE_HOME", (home + "/state").toUtf8());
+    qputenv("XDG_RUNTIME_DIR", (home + "/runtime").toUtf8());
+}
+
+Editor::Editor(const QStringList& files, const QString& home) {
+    if (home.isEmpty()) {
+        ownHome_ = std::make_unique<QTemporaryDir>();
+        home_ = ownHome_->path();
+    } else {
+        home_ = home;
+    }
+    usePrivateHome(home_);
+    auto shell = std::make_unique<ScriptedShell>();
+    shell_ = shell.get();
+    app_ = std::make_unique<CQuillonApp>(std::move(shell), nullptr, userSettingsPath());
+    started_ = app_->InitInstance(files);
+    if (started_) {
+        frame().activateWindow();
+        QApplication::setActiveWindow(&frame());
+        QCoreApplication::processEvents();
+    }
+}
+
+Editor::~Editor() {
+    app_.reset();
+}
+
+CMainFrame& Editor::frame() {
+    return *app_->mainFrame();
+}
+
+CQuillonView& Editor::view() {
+    return *app_->view();
+}
+
+std::string Editor::file(const std::string& name) const {
+    return (home_ + "/" + QString::fromStdString(name)).toStdString();
+}
+
+// --- Files ----------------------------------------------------------------------------------
+
+std::string makeWav(const std::string& path, uint32_t frames) {
+    PcmWavSpec spec;
+    spec.frames = frames;
+    writeFile(path, makePcmWav(spec));
+    return path;
+}
+
+void makeBank(const std::string& bankPath, const std::string& folder, int count) {
+    QDir().mkpath(QString::fromStdString(folder));
+    FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    std::vector<std::string> paths;
+    for (int i = 1; i <= count; ++i)
+        paths.push_back(makeWav(folder + format("/wave%02d.wav", i), 500 + 10 * uint32_t(i)));
+    if (!addWaveFiles(doc, paths) || !doc.OnSaveDocument(bankPath))
+        throw std::runtime_error("cannot make the test bank " + bankPath);
+}
+
+// --- Hands ----------------------------------------------------------------------------------
+
+QToolButton* toolbarButton(CMainFrame& frame, CommandId id) {
+    std::vector<CommandId> order = toolbarCommands();
+    auto it = std::find(order.begin(), order.end(), id);
+    return it == order.end() ? nullptr : frame.toolBar()->button(int(it - order.begin()));
+}
+
+void clickToolbar(CMainFrame& frame, CommandId id) {
+    frame.updateCommandUI();
+    QTest::mouseClick(toolbarButton(frame, id), Qt::LeftButton);
+    QCoreApplication::processEvents();
+}
+
+void openMenu(QMenu* menu) {
+    menu->popup(QPoint(20, 20));
+    (void)QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000);
+}
+
+namespace {
+
+QMenu* menuHolding(CMainFrame& frame, QAction* action) {
+    for (MenuPlace place : {MenuPlace::File, MenuPlace::GenerateHeader, MenuPlace::Wave,
+                            MenuPlace::Edit, MenuPlace::View, MenuPlace::Help})
+        if (QMenu* menu = frame.menu(place); menu && menu->actions().contains(action)) return menu;
+    return nullptr;
+}
+
+}  // namespace
+
+namespace {
+
+// The window manager gives the focus back when a menu closes; the offscreen
+// platform has none.
+void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
+    menu->close();
+    (void)QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
+    QCoreApplication::processEvents();
+    QApplication::setActiveWindow(&frame);
+    (void)QTest::qWaitFor([&frame] { return QApplication::activeWindow() == &frame; }, 2000);
+}
+
+}  // namespace
+
+bool chooseMenuItem(CMainFrame& frame, CommandId id) {
+    QAction* action = frame.action(id);
+    QMenu* menu = menuHolding(frame, action);
+    if (!menu) return false;
+    openMenu(menu);
+    if (!action->isEnabled()) {
+        closeAndReturnFocus(menu, frame);
+        return false;
+    }
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    closeAndReturnFocus(menu, frame);
+    return true;
+}
+
+void clickRow(CQuillonView& view, int row, int column, Qt::KeyboardModifiers modifiers) {
+    QModelIndex index = view.model()->index(row, column);
+    view.scrollTo(index);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, view.visualRect(index).center());
+    QCoreApplication::processEvents();
+}
+
+void clickHeader(CQuillonView& view, int column) {
+    QHeaderView* header = view.horizontalHeader();
+    int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, QPoint(x, header->height() / 2));
+    QCoreApplication::processEvents();
+}
+
+void selectRows(CQuillonView& view, const std::vector<int>& rows) {
+    for (size_t i = 0; i < rows.size(); ++i)
+        clickRow(view, rows[i], 1, i == 0 ? Qt::NoModifier : Qt::ControlModifier);
+}
+
+std::vector<int> selectedRowsOnScreen(CQuillonView& view) {
+    QCoreApplication::processEvents();
+    std::vector<int> rows;
+    for (const QModelIndex& index : view.selectionModel()->selectedRows())
+        rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+}
+
+namespace {
+
+QStringList column(CQuillonView& view, int c) {
+    QStringList out;
+    for (int r = 0; r < view.model()->rowCount(); ++r)
+        out << view.model()->index(r, c).data().toString();
+    return out;
+}
+
+}  // namespace
+
+QStringList numbersOnScreen(CQuillonView& view) {
+    return column(view, 0);
+}
+
+QStringList namesOnScreen(CQuillonView& view) {
+    return column(view, 1);
+}
+
+}  // namespace quillon::test

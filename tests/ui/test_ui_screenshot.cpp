@@ -1,0 +1,180 @@
+// The real editor program on a real X server: quillon starts on Xvfb with a
+// 20-row bank named on its command line, and the screen is captured once the
+// window has settled. The capture is kept as screenshot-main.png in the test's
+// working folder (or at $QUILLON_SCREENSHOT).
+//
+// The test starts its own Xvfb on a free display; with $QUILLON_TEST_DISPLAY
+// set it uses that server instead. Without Xvfb, xwd, xwdtopnm and pnmtopng it
+// is skipped.
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <set>
+
+#include "platform/Text.h"
+#include "support/FakeShell.h"
+#include "support/WavBuilder.h"
+#include "wave/SampleOps.h"
+
+using namespace quillon;
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 800;
+
+struct SoundSpec {
+    const char* name;
+    const char* description;
+    const char* keys;
+};
+
+const SoundSpec kSounds[] = {
+    {"door_open.wav", "Heavy door opens", "ZQ_PRIORITY=5 ZQ_VOLUME=110 ZQ_PLAYBACK_TYPE=2"},
+    {"door_close.wav", "Heavy door shuts", "ZQ_PRIORITY=5 ZQ_VOLUME=110 ZQ_PLAYBACK_TYPE=2"},
+    {"footstep_grass_01.wav", "Step on grass", "ZQ_PRIORITY=2 ZQ_GROUP=1 ZQ_PITCH_VAR=8"},
+    {"footstep_grass_02.wav", "Step on grass", "ZQ_PRIORITY=2 ZQ_GROUP=1 ZQ_PITCH_VAR=8"},
+    {"footstep_stone_01.wav", "Step on stone", "ZQ_PRIORITY=2 ZQ_GROUP=2 ZQ_PITCH_VAR=6"},
+    {"footstep_stone_02.wav", "Step on stone", "ZQ_PRIORITY=2 ZQ_GROUP=2 ZQ_PITCH_VAR=6"},
+    {"wind_loop.wav", "Wind in the pines", "ZQ_ATMOS_GROUP=1 ZQ_ATMOS_WHEN=40 ZQ_LOOP_COUNT=-1"},
+    {"birds_morning.wav", "Birdsong", "ZQ_ATMOS_GROUP=1 ZQ_ATMOS_WHEN=120 ZQ_PAN=40"},
+    {"river_flow.wav", "River, close", "ZQ_ATMOS_GROUP=2 ZQ_ATMOS_WHEN=0 ZQ_LOOP_COUNT=-1"},
+    {"sword_draw.wav", "Blade leaves sheath", "ZQ_PRIORITY=8 ZQ_VOLUME=120 ZQ_PLAYBACK_TYPE=3"},
+    {"sword_hit_metal.wav", "Clash", "ZQ_PRIORITY=9 ZQ_VOLUME=127 ZQ_PITCH_VAR=12"},
+    {"shield_block.wav", "Block", "ZQ_PRIORITY=9 ZQ_VOLUME=120"},
+    {"coin_pickup.wav", "Coins", "ZQ_PRIORITY=4 ZQ_VOLUME=90 ZQ_PLAYBACK_TYPE=1"},
+    {"chest_open.wav", "Chest creaks open", "ZQ_PRIORITY=5 ZQ_VOLUME=100"},
+    {"fire_crackle.wav", "Campfire",
+     "ZQ_ATMOS_GROUP=3 ZQ_LOOP_COUNT=-1 ZQ_MIN_DIST=1 ZQ_MAX_DIST=30"},
+    {"horse_neigh.wav", "Horse", "ZQ_PRIORITY=6 ZQ_3D_X_POS=-120 ZQ_3D_Z_POS=40"},
+    {"bell_tower.wav", "Distant bell", "ZQ_PRIORITY=3 ZQ_MIN_DIST=10 ZQ_MAX_DIST=400"},
+    {"menu_click.wav", "Menu click", "ZQ_PRIORITY=1 ZQ_VOLUME=80 ZQ_PAN=90"},
+    {"menu_back.wav", "Menu back", "ZQ_PRIORITY=1 ZQ_VOLUME=80 ZQ_PAN=90"},
+    {"thunder_far.wav", "Thunder rolls", "ZQ_PRIORITY=7 ZQ_SCALE=15 ZQ_USER_PARAM=200"},
+};
+
+void makeScreenshotBank(const std::string& bank, const std::string& folder) {
+    QDir().mkpath(QString::fromStdString(folder));
+    test::FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    std::vector<std::string> paths;
+    uint32_t frames = 4000;
+    for (const SoundSpec& sound : kSounds) {
+        test::PcmWavSpec spec;
+        spec.frames = frames += 1733;
+        spec.comment = sound.keys;
+        spec.subject = sound.description;
+        paths.push_back(folder + "/" + sound.name);
+        test::writeFile(paths.back(), test::makePcmWav(spec));
+    }
+    QVERIFY(addWaveFiles(doc, paths));
+    doc.setTitle("Castle courtyard - ambience and effects");
+    QVERIFY(doc.OnSaveDocument(bank));
+}
+
+bool isUniform(const QImage& image) {
+    if (image.isNull()) return true;
+    QRgb first = image.pixel(0, 0);
+    for (int y = 0; y < image.height(); y += 7)
+        for (int x = 0; x < image.width(); x += 7)
+            if (image.pixel(x, y) != first) return false;
+    return true;
+}
+
+int distinctColours(const QImage& image) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3)
+            colours.insert(image.pixel(x, y));
+    return int(colours.size());
+}
+
+QImage capture(const QString& display, const QString& png) {
+    QProcess shell;
+    shell.start("sh",
+                {"-c", QStringLiteral("xwd -root -silent -display %1 | xwdtopnm 2>/dev/null | "
+                                      "pnmtopng > '%2'")
+                           .arg(display, png)});
+    if (!shell.waitForFinished(15000) || shell.exitCode() != 0) return {};
+    return QImage(png);
+}
+
+}  // namespace
+
+class ScreenshotTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void editorOnAnXServer();
+
+  private:
+    QProcess xvfb_;
+};
+
+void ScreenshotTest::editorOnAnXServer() {
+    for (const char* tool : {"xwd", "xwdtopnm", "pnmtopng"})
+        if (QStandardPaths::findExecutable(tool).isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+    QString display = qEnvironmentVariable("QUILLON_TEST_DISPLAY");
+    if (display.isEmpty()) {
+        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) QSKIP("Xvfb is not installed");
+        // -displayfd 1: the server picks a free display and writes its number.
+        xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0",
+                             QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
+                             "-nolisten", "tcp"});
+        QVERIFY(xvfb_.waitForStarted(5000));
+        QTRY_VERIFY_WITH_TIMEOUT(xvfb_.canReadLine(), 15000);
+        display = ":" + QString::fromLatin1(xvfb_.readLine()).trimmed();
+    }
+
+    QTemporaryDir home(QDir::tempPath() + "/castle-XXXXXX");
+    std::string bank = home.filePath("Courtyard.sad").toStdString();
+    makeScreenshotBank(bank, home.filePath("sounds").toStdString());
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("HOME", home.path());
+    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
+    env.insert("XDG_STATE_HOME", home.filePath("state"));
+    QDir().mkpath(home.filePath("runtime"));
+    QFile::setPermissions(home.filePath("runtime"),
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
+    QProcess editor;
+    editor.setProcessEnvironment(env);
+    editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    editor.start(QStringLiteral(QUILLON_EDITOR_PATH), {QString::fromStdString(bank)});
+    QVERIFY2(editor.waitForStarted(5000), qPrintable(editor.errorString()));
+
+    // The window has settled when two captures in a row agree and show more
+    // than a bare screen.
+    QString png = home.filePath("capture.png");
+    QImage last, shot;
+    for (int attempt = 0; attempt < 60 && shot.isNull(); ++attempt) {
+        QTest::qWait(500);
+        QVERIFY2(editor.state() == QProcess::Running, "the editor ended early");
+        QImage now = capture(display, png);
+        if (!isUniform(now) && now == last) shot = now;
+        last = now;
+    }
+    editor.terminate();
+    editor.waitForFinished(5000);
+    QVERIFY2(!shot.isNull(), "the screen never settled");
+    QCOMPARE(shot.size(), QSize(kScreenWidth, kScreenHeight));
+    QVERIFY2(distinctColours(shot) > 20, "the capture shows no window");
+
+    QString target = qEnvironmentVariable("QUILLON_SCREENSHOT", "screenshot-main.png");
+    QFile::remove(target);
+    QVERIFY(shot.save(target));
+    qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
+    if (xvfb_.state() == QProcess::Running) {
+        xvfb_.terminate();
+        xvfb_.waitForFinished(5000);
+    }
+}
+
+QTEST_MAIN(ScreenshotTest)
+#include "test_ui_screenshot.moc"

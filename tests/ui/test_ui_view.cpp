@@ -1,0 +1,359 @@
+// The sample list as the user sees and drives it: columns, check boxes, the
+// selection, sorting by a header click and the moves that depend on it, the
+// keys of the list and its context menu.
+#include <QAbstractItemModelTester>
+#include <QApplication>
+#include <QHeaderView>
+#include <QTest>
+
+#include "UiTestSupport.h"
+#include "bank/Columns.h"
+#include "bank/ListOps.h"
+#include "ui/MainFrame.h"
+#include "ui/QuillonView.h"
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+// An editor showing a bank of `rows` rows named wave01.wav...
+void openBank(Editor& e, int rows) {
+    std::string bank = e.file("bank.sad");
+    makeBank(bank, e.file("waves"), rows);
+    QVERIFY(e.app().OpenDocumentFile(bank));
+    e.frame().updateCommandUI();
+}
+
+}  // namespace
+
+class ListViewTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void modelPassesTheModelTester();
+    void columnsHaveTheirTitlesAndWidths();
+    void firstColumnHoldsImageCheckBoxAndNumber();
+    void checkBoxClickTogglesPlaybackAndMarksChanged();
+    void selectionFollowsClicksAndOperations();
+    void selectionShowsWithoutFocus();
+    void firstClickOnNoSortsDescendingAndMovesRefuse();
+    void movingTwoRowsUpKeepsThemSelected();
+    void clickOffTheRowsKeepsTheSelection();
+    void clickOnTheRowImagePlaysIt();
+    void spaceWithoutSelectionPlaysNothing();
+    void spacePlaysTheFirstSelectedRowAndNeverToggles();
+    void insertStartsTheAdd();
+    void deleteAndBackspaceDeleteTheSelectedRows();
+    void shiftDeleteIsCutsAndDeletesNothing();
+    void ctrlThenFOpensFindAndSelectsTheMatch();
+    void fAloneOpensNothing();
+    void shiftCtrlPThenFOpensWho();
+    void ctrlThenGOpensGoto();
+    void f3FindsTheNextMatchAndWraps();
+    void contextMenuIsTheWaveMenu();
+};
+
+void ListViewTest::modelPassesTheModelTester() {
+    Editor e;
+    QAbstractItemModelTester tester(&e.view().rowModel(),
+                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
+    openBank(e, 5);
+    clickHeader(e.view(), kColName);
+    selectRows(e.view(), {1, 3});
+    QTest::keyClick(&e.view(), Qt::Key_Delete);
+    std::string wav = makeWav(e.file("extra.wav"));
+    e.shell().fileAnswers.push_back({{wav}, e.file("")});
+    QVERIFY(chooseMenuItem(e.frame(), CommandId::WaveAddInsert));
+    QCOMPARE(e.view().model()->rowCount(), 4);
+    e.app().OnFileNew();  // unsaved: the question is answered Cancel
+    QCOMPARE(e.view().model()->rowCount(), 4);
+    e.shell().answers.push_back(MessageAnswer::No);
+    e.app().OnFileNew();
+    QCOMPARE(e.view().model()->rowCount(), 0);
+}
+
+void ListViewTest::columnsHaveTheirTitlesAndWidths() {
+    Editor e;
+    QAbstractItemModel* model = e.view().model();
+    QCOMPARE(model->columnCount(), 28);
+    QStringList titles;
+    for (int c = 0; c < 28; ++c) {
+        titles << model->headerData(c, Qt::Horizontal).toString();
+        QCOMPARE(e.view().columnWidth(c), columnTable()[size_t(c)].width);
+    }
+    QCOMPARE(titles.first(), QString("No"));
+    QCOMPARE(titles.at(20), QString::fromUtf8("\u00b1 Pitch"));
+    QCOMPARE(titles.last(), QString("Scale"));
+    QCOMPARE(e.view().columnWidth(1), 200);
+}
+
+void ListViewTest::firstColumnHoldsImageCheckBoxAndNumber() {
+    Editor e;
+    openBank(e, 2);
+    QModelIndex no = e.view().model()->index(1, 0);
+    QCOMPARE(no.data().toString(), QString("2"));
+    QCOMPARE(no.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+    QVERIFY(!no.data(Qt::DecorationRole).value<QIcon>().isNull());
+    QVERIFY(!e.view().model()->index(1, 1).data(Qt::CheckStateRole).isValid());
+    QVERIFY(!e.view().model()->index(1, 1).data(Qt::DecorationRole).isValid());
+}
+
+void ListViewTest::checkBoxClickTogglesPlaybackAndMarksChanged() {
+    Editor e;
+    openBank(e, 3);
+    QVERIFY(!e.frame().isWindowModified());
+    QModelIndex no = e.view().model()->index(1, 0);
+    QStyleOptionViewItem option;
+    option.initFrom(&e.view());
+    option.rect = e.view().visualRect(no);
+    option.features = QStyleOptionViewItem::HasCheckIndicator |
+                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    QRect box =
+        e.view().style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &e.view());
+    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, box.center());
+    QTRY_VERIFY(!e.doc().rows().row(1).checked);
+    QCOMPARE(no.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    QVERIFY(e.doc().rows().row(0).checked);
+    QVERIFY(e.doc().isModified());
+    QVERIFY(e.frame().isWindowModified());
+}
+
+void ListViewTest::selectionFollowsClicksAndOperations() {
+    Editor e;
+    openBank(e, 6);
+    selectRows(e.view(), {1, 4});
+    QCOMPARE(e.doc().rows().selectedRows(), (std::vector<int>{1, 4}));
+    // Shift-click extends, as in any list.
+    clickRow(e.view(), 3, 1, Qt::ShiftModifier);
+    QCOMPARE(e.doc().rows().selectedCount(), int(selectedRowsOnScreen(e.view()).size()));
+    // An operation that selects in the row list shows on screen.
+    selectOnly(e.doc(), 5);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{5});
+    QCOMPARE(e.view().currentIndex().row(), 5);
+    // The status bar counts the rows and the bytes of the selection.
+    e.frame().updateCommandUI();
+    QCOMPARE(e.frame().paneText(3).trimmed(), QString("6"));
+    QVERIFY(!e.frame().paneText(4).trimmed().isEmpty());
+    QVERIFY(!e.frame().paneText(5).trimmed().isEmpty());
+}
+
+void ListViewTest::selectionShowsWithoutFocus() {
+    Editor e;
+    QPalette look = e.view().palette();
+    QCOMPARE(look.color(QPalette::Inactive, QPalette::Highlight),
+             look.color(QPalette::Active, QPalette::Highlight));
+    QCOMPARE(e.view().selectionBehavior(), QAbstractItemView::SelectRows);
+}
+
+void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
+    Editor e;
+    openBank(e, 4);
+    clickHeader(e.view(), kColNo);
+    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
+    QCOMPARE(e.view().horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
+    clickRow(e.view(), 2);
+    clickToolbar(e.frame(), CommandId::MoveUp);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kMessageMoveUnsorted});
+    QCOMPARE(e.shell().messages.back().icon, MessageIcon::Stop);
+    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
+
+    clickHeader(e.view(), kColNo);
+    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(e.view().horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
+    // The selected row travelled with the sort: it is wave02 at row 1.
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    clickToolbar(e.frame(), CommandId::MoveUp);
+    QCOMPARE(namesOnScreen(e.view()).first(), QString("wave02.wav"));
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
+    clickToolbar(e.frame(), CommandId::MoveDown);
+    clickToolbar(e.frame(), CommandId::MoveDown);
+    QCOMPARE(namesOnScreen(e.view()),
+             (QStringList{"wave01.wav", "wave03.wav", "wave02.wav", "wave04.wav"}));
+    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+    QVERIFY(e.doc().isModified());
+}
+
+void ListViewTest::movingTwoRowsUpKeepsThemSelected() {
+    Editor e;
+    openBank(e, 5);
+    selectRows(e.view(), {2, 3});
+    clickToolbar(e.frame(), CommandId::MoveUp);
+    QCOMPARE(selectedRowsOnScreen(e.view()), (std::vector<int>{1, 2}));
+    QCOMPARE(namesOnScreen(e.view()).mid(1, 3),
+             (QStringList{"wave03.wav", "wave04.wav", "wave02.wav"}));
+    QCOMPARE(numbersOnScreen(e.view()).mid(1, 3), (QStringList{"2", "3", "4"}));
+}
+
+void ListViewTest::clickOffTheRowsKeepsTheSelection() {
+    Editor e;
+    openBank(e, 3);
+    clickRow(e.view(), 1);
+    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {},
+                      QPoint(20, e.view().viewport()->height() - 5));
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{1});
+}
+
+void ListViewTest::clickOnTheRowImagePlaysIt() {
+    Editor e;
+    openBank(e, 3);
+    std::vector<int> played;
+    e.view().playRow = [&](int row) { played.push_back(row); };
+    // On the row's text: the side panel shows it, nothing plays.
+    clickRow(e.view(), 2, kColName);
+    QVERIFY(played.empty());
+    QCOMPARE(e.doc().selectedItem().name, std::string("wave03.wav"));
+    // On the image in front of the No.
+    QRect cell = e.view().visualRect(e.view().model()->index(1, 0));
+    QPoint onImage;
+    for (int x = cell.left(); x < cell.right() && onImage.isNull(); ++x)
+        if (e.view().isOnRowImage(QPoint(x, cell.center().y())))
+            onImage = QPoint(x + 3, cell.center().y());
+    QVERIFY(!onImage.isNull());
+    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, onImage);
+    QCOMPARE(played, std::vector<int>{1});
+    QCOMPARE(e.view().rememberedEditColumn(), 0);
+}
+
+void ListViewTest::spaceWithoutSelectionPlaysNothing() {
+    Editor e;
+    openBank(e, 3);
+    int plays = 0;
+    e.view().playRow = [&](int) { ++plays; };
+    e.view().setFocus();
+    QTest::keyClick(&e.view(), Qt::Key_Space);
+    QCOMPARE(plays, 0);
+    QCOMPARE(e.doc().rows().selectedCount(), 0);
+    QVERIFY(e.doc().rows().row(0).checked);
+}
+
+void ListViewTest::spacePlaysTheFirstSelectedRowAndNeverToggles() {
+    Editor e;
+    openBank(e, 4);
+    std::vector<int> played;
+    e.view().playRow = [&](int row) { played.push_back(row); };
+    selectRows(e.view(), {3, 1});
+    QTest::keyClick(&e.view(), Qt::Key_Space);
+    QCOMPARE(played, std::vector<int>{1});
+    for (int r = 0; r < 4; ++r)
+        QVERIFY(e.doc().rows().row(r).checked);
+    QVERIFY(!e.doc().isModified());
+}
+
+void ListViewTest::insertStartsTheAdd() {
+    Editor e;
+    openBank(e, 2);
+    std::string wav = makeWav(e.file("inserted.wav"));
+    e.shell().fileAnswers.push_back({{wav}, e.file("")});
+    QTest::keyClick(&e.view(), Qt::Key_Insert);
+    QCOMPARE(e.shell().fileRequests.size(), size_t(1));
+    QCOMPARE(e.shell().fileRequests[0].mode, FileDialogMode::AddInsert);
+    QCOMPARE(e.shell().fileRequests[0].initialFolder, e.file("wavs"));
+    QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
+    QVERIFY(e.frame().isWindowModified());
+}
+
+void ListViewTest::deleteAndBackspaceDeleteTheSelectedRows() {
+    Editor e;
+    openBank(e, 5);
+    selectRows(e.view(), {1, 3});
+    QTest::keyClick(&e.view(), Qt::Key_Delete);
+    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave03.wav", "wave05.wav"}));
+    // The numbers keep their gaps until Renumber.
+    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "3", "5"}));
+    clickRow(e.view(), 0);
+    QTest::keyClick(&e.view(), Qt::Key_Backspace);
+    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave03.wav", "wave05.wav"}));
+    QVERIFY(e.doc().isModified());
+}
+
+void ListViewTest::shiftDeleteIsCutsAndDeletesNothing() {
+    Editor e;
+    openBank(e, 3);
+    clickRow(e.view(), 1);
+    QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
+    QCOMPARE(e.view().model()->rowCount(), 3);
+}
+
+void ListViewTest::ctrlThenFOpensFindAndSelectsTheMatch() {
+    Editor e;
+    openBank(e, 4);
+    e.shell().textAnswers.push_back(std::string("WAVE03"));
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+    QCOMPARE(e.shell().textRequests[0].first, TextDialog::Find);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
+    // The find text is kept in lower case and shown so next time.
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(e.shell().textRequests[1].second, std::string("wave03"));
+    // Cancelled, the search still runs with the kept text.
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
+}
+
+void ListViewTest::fAloneOpensNothing() {
+    Editor e;
+    openBank(e, 2);
+    QTest::keyClick(&e.view(), Qt::Key_F);
+    QTest::keyClick(&e.view(), Qt::Key_G);
+    QVERIFY(e.shell().textRequests.empty());
+}
+
+void ListViewTest::shiftCtrlPThenFOpensWho() {
+    Editor e;
+    openBank(e, 2);
+    e.shell().textAnswers.push_back(std::string("Ada"));
+    QTest::keyPress(&e.view(), Qt::Key_Shift, Qt::ShiftModifier);
+    QTest::keyPress(&e.view(), Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyPress(&e.view(), Qt::Key_P, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyPress(&e.view(), Qt::Key_F, Qt::ShiftModifier | Qt::ControlModifier);
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+    QCOMPARE(e.shell().textRequests[0].first, TextDialog::Who);
+    QCOMPARE(e.doc().values().who, std::string("Ada"));
+    QVERIFY(e.doc().isModified());
+    QTest::keyRelease(&e.view(), Qt::Key_F, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyRelease(&e.view(), Qt::Key_P, Qt::ShiftModifier | Qt::ControlModifier);
+    QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
+    QTest::keyRelease(&e.view(), Qt::Key_Shift);
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+}
+
+void ListViewTest::ctrlThenGOpensGoto() {
+    Editor e;
+    openBank(e, 5);
+    clickHeader(e.view(), kColName);  // descending: wave05 first
+    e.shell().textAnswers.push_back(std::string("4"));
+    QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(e.shell().textRequests.at(0).first, TextDialog::Goto);
+    QCOMPARE(e.shell().textRequests.at(0).second, std::string("1"));
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    QCOMPARE(namesOnScreen(e.view()).at(1), QString("wave04.wav"));
+}
+
+void ListViewTest::f3FindsTheNextMatchAndWraps() {
+    Editor e;
+    openBank(e, 3);
+    e.shell().textAnswers.push_back(std::string("wave0"));
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
+    QTest::keyClick(&e.view(), Qt::Key_F3);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    QTest::keyClick(&e.view(), Qt::Key_F3);
+    QTest::keyClick(&e.view(), Qt::Key_F3);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
+}
+
+void ListViewTest::contextMenuIsTheWaveMenu() {
+    Editor e;
+    openBank(e, 3);
+    QModelIndex cell = e.view().model()->index(2, 1);
+    QTest::mouseClick(e.view().viewport(), Qt::RightButton, {}, e.view().visualRect(cell).center());
+    QTRY_COMPARE(QApplication::activePopupWidget(), e.frame().waveMenu());
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
+    // Its states are those of the selection: one row, so Replace is enabled.
+    QVERIFY(e.frame().action(CommandId::WaveReplace)->isEnabled());
+    e.frame().waveMenu()->close();
+}
+
+QTEST_MAIN(ListViewTest)
+#include "test_ui_view.moc"
