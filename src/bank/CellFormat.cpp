@@ -1,5 +1,7 @@
 #include "bank/CellFormat.h"
 
+#include <charconv>
+
 #include "bank/Columns.h"
 #include "bank/Numbers.h"
 #include "platform/Text.h"
@@ -52,7 +54,18 @@ static int keyDigits(int column) {
 }
 
 std::string integerKey(int column, int64_t value) {
-    return format("%.*lld", keyDigits(column), static_cast<long long>(value));
+    // As "%.4d" and its kin: at least that many digits, the sign before them.
+    char digits[24];
+    uint64_t magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
+    auto end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
+    size_t length = size_t(end - digits);
+    size_t width = size_t(keyDigits(column));
+    std::string key;
+    key.reserve(width + 2);
+    if (value < 0) key += '-';
+    if (length < width) key.append(width - length, '0');
+    key.append(digits, length);
+    return key;
 }
 
 std::string distanceKey(double value) {

@@ -207,17 +207,19 @@ bool CQuillonDoc::readBank(const std::string& path) {
 // built with Bank "*", so that a save reads the sample from its WAV file.
 void CQuillonDoc::fillRowsFromRecords(const std::vector<ZQ_BankSample>& records,
                                       uint32_t waveDataSize) {
-    std::vector<Row> rows;
+    std::vector<std::unique_ptr<Row>> rows;
+    rows.reserve(records.size());
     int highestGroup = 0;
     for (const ZQ_BankSample& record : records) {
         if (record.sampleNumber == 0) continue;
-        Row row = rowFromRecord(record);
+        auto row = std::make_unique<Row>();
+        fillRowFromRecord(record, *row);
         bool inSegment = record.waveOffset <= waveDataSize &&
                          record.waveSize <= waveDataSize - record.waveOffset;
         if (!inSegment) {
-            row.cells[kColBank] = std::string(kNotSet);
-            row.record.bank.set(kNotSet);
-            row.record.sampleRecord.reset();
+            row->cells[kColBank] = std::string(kNotSet);
+            row->record.bank.set(kNotSet);
+            row->record.sampleRecord.reset();
         }
         highestGroup = std::max<int>(highestGroup, record.group);
         rows.push_back(std::move(row));

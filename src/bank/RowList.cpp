@@ -14,14 +14,19 @@ int RowList::append(Row row) {
 }
 
 void RowList::assign(std::vector<Row> rows) {
+    std::vector<std::unique_ptr<Row>> owned;
+    owned.reserve(rows.size());
+    for (Row& r : rows)
+        owned.push_back(std::make_unique<Row>(std::move(r)));
+    assign(std::move(owned));
+}
+
+void RowList::assign(std::vector<std::unique_ptr<Row>> rows) {
     notify([](RowListObserver& o) { o.beforeReset(); });
-    rows_.clear();
-    rows_.reserve(rows.size());
+    rows_ = std::move(rows);
     selectedCount_ = 0;
-    for (Row& r : rows) {
-        if (r.selected) ++selectedCount_;
-        rows_.push_back(std::make_unique<Row>(std::move(r)));
-    }
+    for (const auto& r : rows_)
+        if (r->selected) ++selectedCount_;
     current_ = -1;
     notify([](RowListObserver& o) { o.reset(); });
 }

@@ -73,6 +73,7 @@ class RowList {
     int append(Row row);
     // Replaces every row at once (filling from a bank).
     void assign(std::vector<Row> rows);
+    void assign(std::vector<std::unique_ptr<Row>> rows);
     void remove(int index);
     void clear();
 

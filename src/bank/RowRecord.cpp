@@ -172,6 +172,11 @@ void fillProperties(Row& row, const ZQ_BankSample& r) {
 
 Row rowFromRecord(const ZQ_BankSample& r) {
     Row row;
+    fillRowFromRecord(r, row);
+    return row;
+}
+
+void fillRowFromRecord(const ZQ_BankSample& r, Row& row) {
     setInteger(row, kColNo, r.sampleNumber);
     PathParts parts = splitAtLastSeparator(r.path);
     setCell(row, kColName, parts.name, parts.name);
@@ -195,7 +200,6 @@ Row rowFromRecord(const ZQ_BankSample& r) {
     row.record.enabled = r.enabled;
     row.record.loadNumber = r.sampleNumber;
     row.record.sampleRecord = r;
-    return row;
 }
 
 std::string rowPath(const Row& row) {

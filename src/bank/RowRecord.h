@@ -28,6 +28,8 @@ ZQ_BankSample recordFromRow(const Row& row, const WaveFacts& facts);
 // Builds a row from a stored record (whose sample number is not 0): cell texts,
 // sort keys, check box, and the record itself kept in the row record.
 Row rowFromRecord(const ZQ_BankSample& record);
+// The same, filling a row in place (no copy of the row when the list is built).
+void fillRowFromRecord(const ZQ_BankSample& record, Row& row);
 
 // The full path of a row's source file: Location, "/", Name.
 std::string rowPath(const Row& row);
