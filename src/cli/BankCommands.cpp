@@ -23,6 +23,8 @@ std::vector<std::string> absolutePaths(const Args& args, size_t first) {
     return paths;
 }
 
+}  // namespace
+
 // The title and Who fields hold 259 and 255 characters; the document cuts a
 // longer text, and the user is told.
 void setBankTexts(Context& context, const Args& args) {
@@ -38,6 +40,8 @@ void setBankTexts(Context& context, const Args& args) {
             context.shell.note(format("the Who text is cut to %zu characters", kMaxWhoChars));
     }
 }
+
+namespace {
 
 // Control characters of a text read from a bank would garble the terminal.
 std::string printable(std::string_view text) {

@@ -30,6 +30,19 @@ const std::vector<CommandSpec>& commandTable() {
          2,
          -1,
          runCreate},
+        {"import-mpeg",
+         "BANK FILE [--title TEXT] [--who TEXT] [--force]",
+         "make a music bank from an MPEG audio file",
+         "Makes a new music bank from FILE, as Import MPEG Audio File does: the layer II\n"
+         "stream (a plain .MP2 file, or the data chunk of a file whose name holds\n"
+         "\".wav\" or \".WAV\", whose labels go into the Descriptions) is cut into\n"
+         "sections of 21 frames, one row each, and the bank is saved as BANK. The\n"
+         "temporary section files are removed afterwards. An existing BANK is left\n"
+         "alone unless --force is given.",
+         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it exists"}},
+         2,
+         2,
+         runImportMpeg},
         {"add",
          "BANK WAV...",
          "add WAV files to a bank",

@@ -23,5 +23,9 @@ int runHeader(Context& context, const Args& args);
 int runScriptTable(Context& context, const Args& args);
 
 int runCheck(Context& context, const Args& args);
+int runImportMpeg(Context& context, const Args& args);
+
+// The --title and --who options of the commands that make a bank.
+void setBankTexts(Context& context, const Args& args);
 
 }  // namespace quillon::cli

@@ -37,9 +37,6 @@ class TerminalShell : public Shell {
 
     // The tool's own notes and errors: "quillon-cli: " and the text.
     void note(std::string_view text);
-    // How many message boxes were shown: a command that showed one has
-    // something to report in its exit status.
-    int messagesShown() const { return messagesShown_; }
 
   private:
     void clearProgressLine();
@@ -48,7 +45,6 @@ class TerminalShell : public Shell {
     bool stderrIsTerminal_ = false;
     int progressMaximum_ = 0;
     bool progressLineShown_ = false;
-    int messagesShown_ = 0;
 };
 
 }  // namespace quillon::cli

@@ -10,9 +10,12 @@ namespace {
 using test::CliResult;
 using test::CliSandbox;
 
-const char* const kCommands[] = {"create",  "add",     "list",    "info",         "set",
-                                 "clone",   "replace", "refresh", "delete",       "renumber",
-                                 "extract", "header",  "csv",     "script-table", "check"};
+// clang-format off
+const char* const kCommands[] = {
+    "create", "import-mpeg", "add", "list", "info", "set", "clone", "replace", "refresh",
+    "delete", "renumber", "extract", "header", "csv", "script-table", "check",
+};
+// clang-format on
 
 class CliUsage : public testing::Test {
   protected:

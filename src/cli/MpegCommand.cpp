@@ -1,0 +1,36 @@
+// "import-mpeg": a new music bank from an MPEG audio stream, cut into section
+// files by the editor's own import and saved.
+#include "bank/Columns.h"
+#include "cli/Commands.h"
+#include "platform/Paths.h"
+#include "platform/Text.h"
+#include "wave/MpegImport.h"
+
+namespace quillon::cli {
+
+namespace {
+
+// The section files are only needed until the bank that holds them is
+// written; the tool ends right after, saved or not, so they go either way.
+void removeSectionFiles(const RowList& rows) {
+    if (!rows.empty()) (void)removeMpegSectionFolder(rows.cell(0, kColLocation));
+}
+
+}  // namespace
+
+int runImportMpeg(Context& context, const Args& args) {
+    const std::string& bank = args.positional[0];
+    if (pathExists(bank) && !args.has("force")) {
+        context.shell.note(format("%s already exists; use --force to replace it", bank.c_str()));
+        return kExitFailed;
+    }
+    CQuillonDoc& doc = context.doc;
+    doc.OnNewDocument();
+    setBankTexts(context, args);
+    if (!importMpegFile(doc, absolutePath(args.positional[1]))) return kExitFailed;
+    bool saved = saveBank(context, bank);
+    removeSectionFiles(doc.rows());
+    return saved ? kExitOk : kExitFailed;
+}
+
+}  // namespace quillon::cli
