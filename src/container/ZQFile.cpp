@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -63,19 +64,39 @@ Transfer readAt(int fd, void* buffer, size_t count, int64_t offset) {
     return Transfer::Complete;
 }
 
-// Writes count bytes at offset. A write that stops after some bytes went out
-// is Short: that is how a file-size limit or a disk filling up shows.
-Transfer writeAt(int fd, const void* data, size_t count, int64_t offset) {
-    const auto* bytes = static_cast<const uint8_t*>(data);
+// Writes the held bytes and then count bytes of data as one run at offset. A
+// run that stops after some bytes went out is Short: that is how a file-size
+// limit or a disk filling up shows.
+Transfer writeRunAt(int fd, const uint8_t* held, size_t heldLength, const void* data, size_t count,
+                    int64_t offset) {
+    auto* bytes = static_cast<uint8_t*>(const_cast<void*>(data));
+    size_t total = heldLength + count;
     size_t done = 0;
-    while (done < count) {
-        ssize_t n = pwrite(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
+    while (done < total) {
+        iovec parts[2];
+        int used = 0;
+        if (done < heldLength)
+            parts[used++] = {const_cast<uint8_t*>(held) + done, heldLength - done};
+        size_t dataDone = done > heldLength ? done - heldLength : 0;
+        if (count > dataDone) parts[used++] = {bytes + dataDone, count - dataDone};
+        ssize_t n = pwritev(fd, parts, used, off_t(offset + int64_t(done)));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return done > 0 ? Transfer::Short : Transfer::Failed;
         if (n == 0) return Transfer::Short;
         done += size_t(n);
     }
     return Transfer::Complete;
+}
+
+// Logs a write that did not complete; the result code of the write.
+int reportWrite(Transfer sent, const char* fileName) {
+    if (sent == Transfer::Complete) return ZQ_OK;
+    if (sent == Transfer::Short) {
+        ZQ_LOG_ERROR_CODE(kFileErrors, kShortWrite, fileName);
+        return ZQ_FAIL;
+    }
+    ZQ_LOG_SYSTEM_ERROR();
+    return ZQ_ERROR;
 }
 
 bool isMode(int mode) {
@@ -263,6 +284,7 @@ bool ZQFile::SeekTo(int64_t target) {
 int ZQFile::Close() {
     if (!OpenFlag) return ZQ_OK;
     int segmentClosed = CloseSegment();
+    int flushed = FlushHeldBytes();
     delete[] OwnedSegment.Data;
     OwnedSegment = ZQFileSegment{};
     OpenFlag = false;
@@ -275,13 +297,14 @@ int ZQFile::Close() {
     Handle = -1;
     ClearDirectory();
     Position = 0;
-    // A segment whose size could not be written leaves a damaged file: say so.
-    if (result == ZQ_OK && segmentClosed != ZQ_OK) result = ZQ_ERROR;
+    // Data or a segment size that could not be written leave a damaged file: say so.
+    if (result == ZQ_OK && (segmentClosed != ZQ_OK || flushed != ZQ_OK)) result = ZQ_ERROR;
     return result;
 }
 
 int ZQFile::Flush() {
     if (!OpenFlag) return ZQ_OK;
+    if (FlushHeldBytes() != ZQ_OK) return ZQ_ERROR;
     if (fsync(Handle) == 0) return ZQ_OK;
     ZQ_LOG_SYSTEM_ERROR();
     return ZQ_ERROR;
@@ -356,7 +379,39 @@ int ZQFile::WriteSegmentData(const void* data, uint32_t count) {
         return ZQ_ERROR;
     }
     SegmentSize += count;
-    return WriteData(data, count);
+    return StreamData(data, count);
+}
+
+// Writes the held bytes and the piece up to the last page boundary it reaches
+// as one run, and holds the rest. A small piece goes out whole at once.
+int ZQFile::StreamData(const void* data, uint32_t count) {
+    // Held bytes belong just before the position; if something moved it, they go first.
+    if (HeldLength > 0 && HeldStart + HeldLength != Position) {
+        if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
+    }
+    int64_t start = Position;
+    Position += count;
+    int64_t runStart = HeldLength > 0 ? HeldStart : start;
+    int64_t end = start + count;
+    int64_t pageEnd = end - end % kPageBytes;
+    bool whole = count < kPageBytes || pageEnd <= runStart;
+    uint32_t now = whole ? count : uint32_t(pageEnd - start);
+    uint32_t heldLength = HeldLength;
+    HeldLength = 0;
+    Transfer sent = writeRunAt(Handle, HeldBytes, heldLength, data, now, runStart);
+    if (sent == Transfer::Complete && now < count) {
+        std::memcpy(HeldBytes, static_cast<const uint8_t*>(data) + now, count - now);
+        HeldStart = start + now;
+        HeldLength = count - now;
+    }
+    return reportWrite(sent, DisplayName());
+}
+
+int ZQFile::FlushHeldBytes() {
+    if (HeldLength == 0) return ZQ_OK;
+    uint32_t length = HeldLength;
+    HeldLength = 0;
+    return reportWrite(writeRunAt(Handle, HeldBytes, length, nullptr, 0, HeldStart), DisplayName());
 }
 
 int ZQFile::CloseSegment() {
@@ -520,19 +575,10 @@ int ZQFile::WriteData(const void* data, uint32_t count) {
               return ZQ_ERROR;);
     ZQ_ASSERT(Writable(), "Tovik: Call to ZQFile::WriteData wrong file mode",
               "FileMode==ZQ_FILE_NEW || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
+    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     int64_t start = Position;
     Position += count;
-    switch (writeAt(Handle, data, count, start)) {
-        case Transfer::Complete:
-            return ZQ_OK;
-        case Transfer::Short:
-            ZQ_LOG_ERROR_CODE(kFileErrors, kShortWrite, DisplayName());
-            return ZQ_FAIL;
-        case Transfer::Failed:
-            break;
-    }
-    ZQ_LOG_SYSTEM_ERROR();
-    return ZQ_ERROR;
+    return reportWrite(writeRunAt(Handle, nullptr, 0, data, count, start), DisplayName());
 }
 
 int ZQFile::ReadData(void* buffer, uint32_t count) {
@@ -541,6 +587,7 @@ int ZQFile::ReadData(void* buffer, uint32_t count) {
     ZQ_ASSERT(FileMode == ZQ_FILE_READ_ONLY || FileMode == ZQ_FILE_APPEND,
               "Tovik: Call to ZQFile::ReadData wrong file mode",
               "FileMode==ZQ_FILE_READ_ONLY || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
+    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     int64_t start = Position;
     Position += count;
     switch (readAt(Handle, buffer, count, start)) {

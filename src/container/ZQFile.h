@@ -56,6 +56,9 @@ class ZQFile {
     int Close();
 
     int OpenSegment(const char* name);
+    // Streams data into the open segment. The bytes of the last, partial page
+    // of a large piece go out with the next call on the file (at the latest
+    // CloseSegment or Close), which then reports a failure to write them.
     int WriteSegmentData(const void* data, uint32_t count);
     int CloseSegment();
     int WriteSegment(const ZQFileSegment* segment);
@@ -99,6 +102,8 @@ class ZQFile {
     int CheckCallerBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
     int TakeFreshBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
     bool DataPassesEndOfFile(const ZQFileEntry& entry) const;
+    int StreamData(const void* data, uint32_t count);
+    int FlushHeldBytes();
 
     char* Name = nullptr;
     bool OpenFlag = false;
@@ -114,6 +119,15 @@ class ZQFile {
     uint32_t SegmentSize = 0;
 
     ZQFileSegment OwnedSegment;  // the buffer of the last GetSegment with fresh memory
+
+    // Streamed segment data go out in runs that end on a page boundary, since
+    // the page cache takes page-aligned writes much faster than unaligned ones;
+    // the rest of the last page waits here until the next write, read, flush or
+    // close writes it first.
+    static constexpr uint32_t kPageBytes = 4096;
+    uint8_t HeldBytes[kPageBytes];
+    uint32_t HeldLength = 0;
+    int64_t HeldStart = 0;  // file offset of HeldBytes[0]
 };
 
 // 0 when the path names an existing file or folder, else 2.

@@ -1,0 +1,133 @@
+// Streaming into a segment: whatever the sizes of the pieces, the file holds
+// exactly the bytes streamed, including the part of the last page that waits
+// for the next call, and a failure to write that part is reported.
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+
+#include <csignal>
+#include <string>
+#include <vector>
+
+#include "ContainerTestSupport.h"
+#include "container/ZQFile.h"
+
+namespace quillon {
+namespace {
+
+using containertest::Bytes;
+using containertest::LogCapture;
+using containertest::readBytes;
+using containertest::TempFolder;
+using containertest::u32At;
+
+Bytes pattern(size_t count, uint8_t seed) {
+    Bytes out(count);
+    for (size_t i = 0; i < count; ++i)
+        out[i] = uint8_t(i * 13 + seed + i / 251);
+    return out;
+}
+
+class ZQFileStreamTest : public ::testing::Test {
+  protected:
+    void open(ZQFile& file, int mode) {
+        ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
+        ASSERT_EQ(file.Open(mode), ZQ_OK);
+    }
+
+    TempFolder folder;
+    std::string path = folder.file("stream.zq");
+    LogCapture log;
+};
+
+TEST_F(ZQFileStreamTest, FileHoldsExactlyTheBytesStreamedWhateverThePieces) {
+    struct Case {
+        const char* label;
+        std::vector<uint32_t> pieces;
+    };
+    const Case cases[] = {
+        {"one small piece", {5}},
+        {"one piece past a page", {5000}},
+        {"ends on a page boundary", {4096 - 44}},
+        {"one byte past a page boundary", {4096 - 43}},
+        {"pages", {4096, 4096, 4096}},
+        {"mixed sizes", {1, 70000, 3, 4100, 0, 8192, 17}},
+        {"64 KiB pieces", {65536, 65536, 65536, 65536}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ZQFile file;
+        open(file, ZQ_FILE_NEW);
+        ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+        Bytes expected;
+        uint8_t seed = 1;
+        for (uint32_t size : c.pieces) {
+            Bytes piece = pattern(size, seed++);
+            ASSERT_EQ(file.WriteSegmentData(piece.data(), size), ZQ_OK);
+            expected.insert(expected.end(), piece.begin(), piece.end());
+        }
+        ASSERT_EQ(file.CloseSegment(), ZQ_OK);
+        // A second segment after it: its header must follow the held bytes.
+        ASSERT_EQ(file.OpenSegment("T"), ZQ_OK);
+        ASSERT_EQ(file.WriteSegmentData("t", 1), ZQ_OK);
+        ASSERT_EQ(file.Close(), ZQ_OK);
+
+        Bytes bytes = readBytes(path);
+        ASSERT_EQ(bytes.size(), 8 + 36 + expected.size() + 36 + 1);
+        EXPECT_EQ(u32At(bytes, 40), expected.size());
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), bytes.begin() + 44));
+        EXPECT_EQ(bytes[44 + expected.size()], 'T');
+        EXPECT_EQ(bytes.back(), 't');
+    }
+}
+
+TEST_F(ZQFileStreamTest, ReadingAfterStreamingSeesEveryByte) {
+    {
+        ZQFile file;
+        open(file, ZQ_FILE_NEW);
+        ASSERT_EQ(file.Close(), ZQ_OK);
+    }
+    ZQFile file;
+    open(file, ZQ_FILE_APPEND);
+    Bytes data = pattern(10000, 3);
+    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+    ASSERT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
+    ASSERT_EQ(file.Seek(nullptr, 44), ZQ_OK);
+    Bytes back(data.size());
+    ASSERT_EQ(file.ReadData(back.data(), uint32_t(back.size())), ZQ_OK);
+    EXPECT_EQ(back, data);
+}
+
+TEST_F(ZQFileStreamTest, FlushWritesTheHeldBytesBeforeSyncing) {
+    ZQFile file;
+    open(file, ZQ_FILE_NEW);
+    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+    Bytes data = pattern(5000, 9);
+    ASSERT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
+    ASSERT_EQ(file.Flush(), ZQ_OK);
+    struct stat info {};
+    ASSERT_EQ(stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_size, 44 + 5000);
+}
+
+TEST_F(ZQFileStreamTest, FailureToWriteTheHeldBytesIsReportedByTheNextCall) {
+    ZQFile file;
+    open(file, ZQ_FILE_NEW);
+    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = before;
+    limit.rlim_cur = 8192 + 100;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+    Bytes data = pattern(10000, 5);
+    // Up to offset 8192 goes out now, within the limit; the rest is held.
+    EXPECT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
+    EXPECT_EQ(file.CloseSegment(), ZQ_ERROR);
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
+    EXPECT_EQ(log.texts(), std::vector<std::string>{"Error writing to file " + path});
+}
+
+}  // namespace
+}  // namespace quillon
