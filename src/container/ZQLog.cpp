@@ -123,10 +123,6 @@ std::string lineToWrite(const std::string& text, const char* channel, const char
     return out;
 }
 
-bool anywhereToWrite(LogOutput& out) {
-    return out.enabled;
-}
-
 // The text of a code in an error table, or null when the table has none.
 const char* errorText(const ZQErrorCode* table, unsigned long code) {
     for (const ZQErrorCode* entry = table; entry && entry->Text; ++entry)
@@ -198,27 +194,43 @@ int ZQLogger::BuildText(const ZQSPrintf* prefix, const char* file, unsigned long
     return 1;
 }
 
-int ZQLogger::CreateLogTextS(const ZQSPrintf* prefix, const char* channel, const char* file,
-                             unsigned long line, const char* format, ...) {
-    (void)channel;  // RawLogT names the channel
+int ZQLogger::CreateLogTextV(const ZQSPrintf* prefix, const char* file, unsigned long line,
+                             const char* format, va_list args) {
     LogOutput& out = output();
     std::lock_guard lock(out.mutex);
     ZQLogger& logger = Default();
-    if (!anywhereToWrite(out)) {
+    if (!out.enabled) {
         logger.ClearPending();
         return 0;
     }
+    return logger.BuildText(prefix, file, line, format, args);
+}
+
+int ZQLogger::CreateLogTextS(const ZQSPrintf* prefix, const char* channel, const char* file,
+                             unsigned long line, const char* format, ...) {
+    (void)channel;  // RawLogT names the channel
     va_list args;
     va_start(args, format);
-    int result = logger.BuildText(prefix, file, line, format, args);
+    int result = CreateLogTextV(prefix, file, line, format, args);
     va_end(args);
     return result;
+}
+
+// Writes a finished line to the file and stderr, keeping errno.
+static void deliver(LogOutput& out, const std::string& written, bool sync) {
+    int saved = errno;
+    if (out.fd >= 0) {
+        writeAll(out.fd, written);
+        if (sync) fdatasync(out.fd);
+    }
+    if (out.mirrorAsked || out.mirrorFromEnvironment) writeAll(STDERR_FILENO, written);
+    errno = saved;
 }
 
 int ZQLogger::RawLogT(const char* channel) {
     LogOutput& out = output();
     std::lock_guard lock(out.mutex);
-    if (!anywhereToWrite(out)) {
+    if (!out.enabled) {
         ClearPending();
         return 0;
     }
@@ -227,36 +239,24 @@ int ZQLogger::RawLogT(const char* channel) {
     while (!text.empty() && text.back() == '\n')
         text.pop_back();
     std::string written = lineToWrite(text, channel, SourceFile, SourceLine);
-    bool failedCheck = LineKind == kFailedCheckWord;
+    ZQLogRecord record{text.c_str(), written.c_str(), SourceFile, SourceLine,
+                       LineKind == kFailedCheckWord};
     bool sync = SyncRequest == kFailedCheckWord;
-    const char* file = SourceFile;
-    unsigned long line = SourceLine;
     ClearPending();
-
-    int saved = errno;
-    if (out.fd >= 0) {
-        writeAll(out.fd, written);
-        if (sync) fdatasync(out.fd);
-    }
-    if (out.mirrorAsked || out.mirrorFromEnvironment) writeAll(STDERR_FILENO, written);
-    errno = saved;
-    if (failedCheck) ++out.failedChecks;
-    if (out.observer)
-        out.observer(ZQLogRecord{text.c_str(), written.c_str(), file, line, failedCheck});
+    deliver(out, written, sync);
+    if (record.FailedCheck) ++out.failedChecks;
+    if (out.observer) out.observer(record);
     return 1;
 }
 
 void ZQLogger::LogS(const char* channel, const char* file, unsigned long line, const char* format,
                     ...) {
-    LogOutput& out = output();
-    std::lock_guard lock(out.mutex);
-    if (!anywhereToWrite(out)) return;
-    ZQLogger& logger = Default();
+    std::lock_guard lock(output().mutex);
     va_list args;
     va_start(args, format);
-    logger.BuildText(nullptr, file, line, format, args);
+    int built = CreateLogTextV(nullptr, file, line, format, args);
     va_end(args);
-    logger.RawLogT(channel);
+    if (built) Default().RawLogT(channel);
 }
 
 int ZQLogger::LogWin32ErrorS(const char* channel, const char* file, unsigned long line) {
@@ -267,26 +267,27 @@ int ZQLogger::LogWin32ErrorS(const char* channel, const char* file, unsigned lon
     return CreateLogTextS(nullptr, channel, file, line, "System error %d: %s", error, text);
 }
 
-int ZQLogger::LogErrorCodeS(const char* channel, const char* file, unsigned long line,
-                            const ZQErrorCode* table, unsigned long code, ...) {
+// Builds the line of an error code: its text in the table formatted with the
+// arguments, or a line naming the unknown code.
+static int createErrorCodeText(const char* file, unsigned long line, const ZQErrorCode* table,
+                               unsigned long code, va_list args) {
     const char* format = errorText(table, code);
     if (!format)
-        return CreateLogTextS(nullptr, channel, file, line, "Unknown error code %lu", code);
-
-    LogOutput& out = output();
-    std::lock_guard lock(out.mutex);
-    ZQLogger& logger = Default();
-    if (!anywhereToWrite(out)) {
-        logger.ClearPending();
-        return 0;
-    }
-    va_list args;
-    va_start(args, code);
-    // The table's texts are the library's own formats.
+        return ZQLogger::CreateLogTextS(nullptr, nullptr, file, line, "Unknown error code %lu",
+                                        code);
+        // The table's texts are the library's own formats.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wformat-nonliteral"
-    int result = logger.BuildText(nullptr, file, line, format, args);
+    return ZQLogger::CreateLogTextV(nullptr, file, line, format, args);
 #pragma GCC diagnostic pop
+}
+
+int ZQLogger::LogErrorCodeS(const char* channel, const char* file, unsigned long line,
+                            const ZQErrorCode* table, unsigned long code, ...) {
+    (void)channel;
+    va_list args;
+    va_start(args, code);
+    int result = createErrorCodeText(file, line, table, code, args);
     va_end(args);
     return result;
 }
@@ -294,16 +295,12 @@ int ZQLogger::LogErrorCodeS(const char* channel, const char* file, unsigned long
 // --- helpers for code that logs -----------------------------------------------
 
 void ZQLogLine(const char* file, unsigned long line, const char* format, ...) {
-    LogOutput& out = output();
-    std::lock_guard lock(out.mutex);
-    ZQLogger* logger = ZQLogger::FindZQLogger("", 0);
+    std::lock_guard lock(output().mutex);
     va_list args;
     va_start(args, format);
-    char buffer[ZQLogger::kTextBytes];
-    std::vsnprintf(buffer, sizeof buffer, format, args);
+    int built = ZQLogger::CreateLogTextV(nullptr, file, line, format, args);
     va_end(args);
-    if (ZQLogger::CreateLogTextS(nullptr, nullptr, file, line, "%s", buffer))
-        logger->RawLogT(nullptr);
+    if (built) ZQLogger::FindZQLogger("", 0)->RawLogT(nullptr);
 }
 
 void ZQLogSystemError(const char* file, unsigned long line) {
@@ -318,24 +315,12 @@ void ZQLogSystemError(const char* file, unsigned long line) {
 
 void ZQLogErrorCode(const char* file, unsigned long line, const ZQErrorCode* table,
                     unsigned long code, ...) {
-    LogOutput& out = output();
-    std::lock_guard lock(out.mutex);
-    ZQLogger* logger = ZQLogger::FindZQLogger("", 0);
-    const char* format = errorText(table, code);
-    char buffer[ZQLogger::kTextBytes];
-    if (format) {
-        va_list args;
-        va_start(args, code);
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wformat-nonliteral"
-        std::vsnprintf(buffer, sizeof buffer, format, args);
-#pragma GCC diagnostic pop
-        va_end(args);
-    } else {
-        std::snprintf(buffer, sizeof buffer, "Unknown error code %lu", code);
-    }
-    if (ZQLogger::CreateLogTextS(nullptr, nullptr, file, line, "%s", buffer))
-        logger->RawLogT(nullptr);
+    std::lock_guard lock(output().mutex);
+    va_list args;
+    va_start(args, code);
+    int built = createErrorCodeText(file, line, table, code, args);
+    va_end(args);
+    if (built) ZQLogger::FindZQLogger("", 0)->RawLogT(nullptr);
 }
 
 // --- settings -------------------------------------------------------------------

@@ -73,6 +73,11 @@ class ZQLogger {
                               unsigned long line, const char* format, ...)
         __attribute__((format(printf, 5, 6)));
 
+    // CreateLogTextS with the arguments in a va_list.
+    static int CreateLogTextV(const ZQSPrintf* prefix, const char* file, unsigned long line,
+                              const char* format, va_list args)
+        __attribute__((format(printf, 4, 0)));
+
     // Builds and writes a line in one call.
     static void LogS(const char* channel, const char* file, unsigned long line, const char* format,
                      ...) __attribute__((format(printf, 4, 5)));

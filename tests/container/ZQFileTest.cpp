@@ -454,14 +454,5 @@ TEST_F(ZQFileTest, FileExistsForFilesAndFoldersOnly) {
     EXPECT_EQ(FileExists(nullptr), ZQ_FAIL);
 }
 
-TEST_F(ZQFileTest, FlushMakesWrittenDataDurable) {
-    ZQFile file;
-    EXPECT_EQ(file.Flush(), ZQ_OK);  // nothing open, nothing to flush
-    open(file, folder.file("flush.zq"), ZQ_FILE_NEW);
-    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
-    ASSERT_EQ(file.WriteSegmentData("abc", 3), ZQ_OK);
-    EXPECT_EQ(file.Flush(), ZQ_OK);
-}
-
 }  // namespace
 }  // namespace quillon
