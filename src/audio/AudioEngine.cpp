@@ -74,7 +74,8 @@ std::unique_ptr<AudioEngine> AudioEngine::create(const EngineSettings& settings,
     outputSettings.mode = settings.outputMode;
     outputSettings.rate = settings.outputRate;
     outputSettings.updateHz = settings.mixUpdateHz;
-    outputSettings.sourceCount = settings.voiceCount + 1;  // the preview voice beside the pool
+    // The preview voice and the music beside the pool.
+    outputSettings.sourceCount = settings.voiceCount + 2;
     std::unique_ptr<AlOutput> output = AlOutput::open(outputSettings);
     if (!output) {
         result = ZQAudioResult::NoOutput;
@@ -92,6 +93,10 @@ std::unique_ptr<AudioEngine> AudioEngine::create(const EngineSettings& settings,
         return nullptr;
     }
     engine->previewSource_ = AlSource(preview);
+    if (!engine->music_.create(engine->directChannels_)) {
+        result = ZQAudioResult::NoOutput;
+        return nullptr;
+    }
     result = ZQAudioResult::Ok;
     return engine;
 }
@@ -121,6 +126,7 @@ AudioEngine::AudioEngine(std::unique_ptr<AlOutput> output, const EngineSettings&
 
 AudioEngine::~AudioEngine() {
     output_->makeCurrent();
+    music_.stopNow();
     previewSource_.reset();
     previewSample_.reset();
     voices_.stopAll();
@@ -252,6 +258,8 @@ void AudioEngine::forgetBank(ZQ_AudioBank::Impl& bank) {
     output_->makeCurrent();
     const uint32_t id = bank.id;
     voices_.stopWhere([id](const ZQ_SampleInfo& voice) { return voice.BankId == id; });
+    // The music reads its sections from the bank's file as it goes.
+    if (music_.active() && music_.bankId() == id) music_.stopNow();
     cache_.dropBank(id);
 }
 
@@ -260,10 +268,12 @@ void AudioEngine::forgetBank(ZQ_AudioBank::Impl& bank) {
 void AudioEngine::atmosProcess(std::span<ZQ_AudioBank::Impl* const> banks, int ticks) {
     output_->makeCurrent();
     voices_.service();
-    if (ticks <= 0) return;
-    for (ZQ_AudioBank::Impl* bank : banks) {
-        if (bank->ambience.volume > 0) startAmbience(*bank, ticks);
+    if (ticks > 0) {
+        for (ZQ_AudioBank::Impl* bank : banks) {
+            if (bank->ambience.volume > 0) startAmbience(*bank, ticks);
+        }
     }
+    serviceMusic();
 }
 
 // Atmos 0 keeps a sample sounding: it starts again whenever it is not playing.
@@ -340,7 +350,6 @@ void AudioEngine::setGroup(ZQ_AudioBank::Impl& bank, int group) {
 ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage) {
     output_->makeCurrent();
     previewStop();
-    previewSample_.reset();
     const DecodeResult decoded = decodeWaveImage(wavImage);
     wavImage = {};
     if (decoded.error != DecodeError::None) return ZQAudioResult::DecodeFailed;
@@ -358,17 +367,18 @@ ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage) {
     alSourcePlay(source);
     if (!alBatchSucceeded()) {
         previewStop();
-        previewSample_.reset();
         return ZQAudioResult::PlaybackFailed;
     }
     return ZQAudioResult::Ok;
 }
 
+// Stops the preview and frees its decoded audio.
 void AudioEngine::previewStop() {
     output_->makeCurrent();
     alSourceStop(previewSource_.id());
     alSourcei(previewSource_.id(), AL_BUFFER, 0);
     alGetError();
+    previewSample_.reset();
 }
 
 bool AudioEngine::previewPlaying() {
@@ -378,6 +388,39 @@ bool AudioEngine::previewPlaying() {
     return state == AL_PLAYING;
 }
 
+size_t AudioEngine::previewBytes() const {
+    return previewSample_ ? previewSample_->bytes : 0;
+}
+
+// --- Music -------------------------------------------------------------------------
+
+ZQ_MusicInfo* AudioEngine::musicPlay(ZQ_AudioBank::Impl& bank, const ZQ_MusicPlayOptions& options) {
+    output_->makeCurrent();
+    if (!music_.start(bank, options)) return nullptr;
+    serviceMusic();  // tells the callback the first section at once
+    return music_.info();
+}
+
+void AudioEngine::musicStop(int fadeMilliseconds) {
+    output_->makeCurrent();
+    music_.stop(fadeMilliseconds);
+}
+
+void AudioEngine::musicSetMasterVolume(int volume) {
+    output_->makeCurrent();
+    music_.setMasterVolume(volume);
+}
+
+bool AudioEngine::musicPlaying() {
+    serviceMusic();
+    return music_.active();
+}
+
+void AudioEngine::serviceMusic() {
+    output_->makeCurrent();
+    if (const std::optional<std::string> text = music_.service()) music_.report(*text);
+}
+
 // --- Rendering ---------------------------------------------------------------------
 
 ZQAudioResult AudioEngine::render(float* stereoFrames, uint32_t frameCount) {
@@ -385,6 +428,7 @@ ZQAudioResult AudioEngine::render(float* stereoFrames, uint32_t frameCount) {
     output_->makeCurrent();
     output_->render(stereoFrames, frameCount);
     voices_.service();
+    serviceMusic();
     return ZQAudioResult::Ok;
 }
 

@@ -1,6 +1,6 @@
 // The engine behind ZQ_AudioSystem once it is created: the output, the voices,
-// the decoded-sample cache, the ambient scheduler and the preview voice. Every
-// call comes from the caller's one thread.
+// the decoded-sample cache, the ambient scheduler, the preview voice and the
+// music player. Every call comes from the caller's one thread.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "audio/AlOutput.h"
 #include "audio/AudioBank.h"
+#include "audio/MusicPlayer.h"
 #include "audio/SampleCache.h"
 #include "audio/VoicePool.h"
 #include "audio/ZQAudio.h"
@@ -63,6 +64,12 @@ class AudioEngine {
     ZQAudioResult previewPlay(std::vector<uint8_t> wavImage);
     void previewStop();
     [[nodiscard]] bool previewPlaying();
+    [[nodiscard]] size_t previewBytes() const;
+
+    ZQ_MusicInfo* musicPlay(ZQ_AudioBank::Impl& bank, const ZQ_MusicPlayOptions& options);
+    void musicStop(int fadeMilliseconds);
+    void musicSetMasterVolume(int volume);
+    [[nodiscard]] bool musicPlaying();
 
     ZQAudioResult render(float* stereoFrames, uint32_t frameCount);
     ZQAudioResult render(int16_t* stereoFrames, uint32_t frameCount);
@@ -78,6 +85,8 @@ class AudioEngine {
     void stopAmbience(const ZQ_AudioBank::Impl& bank);
     [[nodiscard]] bool ambientVoicePlaying(const ZQ_AudioBank::Impl& bank,
                                            uint32_t sampleNumber) const;
+    // Keeps the music's queue filled and tells the status callback what it plays.
+    void serviceMusic();
 
     // Declared so that sources go before the buffers they hold and the output last.
     std::unique_ptr<AlOutput> output_;
@@ -85,6 +94,7 @@ class AudioEngine {
     VoicePool voices_;
     std::shared_ptr<CachedSample> previewSample_;
     AlSource previewSource_;
+    MusicPlayer music_;
     std::mt19937 random_;
     uint64_t serial_ = 0;
     bool directChannels_ = false;

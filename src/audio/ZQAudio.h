@@ -1,21 +1,22 @@
 // The audio system library: registers bank files, plays their samples on a pool
 // of voices, runs their ambient ("Atmos") samples on a schedule, and plays WAV
-// images from memory for the editor's preview. Output goes through OpenAL Soft;
-// WAV images are decoded by libsndfile. docs/audio.md says what every record
+// images from memory for the editor's preview, and streams music banks. Output
+// goes through OpenAL Soft; WAV images are decoded by libsndfile, music by
+// libmpg123. docs/audio.md says what every record
 // field and configuration field means when a sample plays.
 //
 // One ZQ_AudioSystem serves the run. The caller sets the eight configuration
 // fields, calls Create, and from then on drives the engine from one thread: the
 // engine keeps no thread of its own except the clock of the silent output.
 //
-// Music playback (ZQMusicPlay with ZQ_MusicPlayOptions and its status callback,
-// ZQ_MusicInfo, ZQMusicStop, ZQMusicSetMasterVolume: MPEG sections of a music
-// bank decoded by libmpg123 and streamed) comes later; this header does not
-// declare it yet.
+// Music banks play through ZQMusicPlay: their MPEG sections, one after another,
+// decoded by libmpg123 through one decoder and streamed to OpenAL Soft, so the
+// joins are as seamless as the uncut stream.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -131,6 +132,52 @@ struct ZQ_SampleInfo {
 };
 static_assert(sizeof(ZQ_SampleInfo) == 144, "voice records stand 144 bytes apart");
 
+// --- Music -------------------------------------------------------------------------
+
+// Told what the music plays now, e.g. "section 2 of 14", and "end of music" when
+// a run ends by itself. Called on the caller's thread from the calls that look
+// after the engine (ZQAtmosProcess, ZQRender, the music calls). The text is
+// zero-terminated, at most kMusicStatusMaxChars characters, and lives for the
+// call only.
+using ZQMusicStatusCallback = std::function<void(const char* text)>;
+inline constexpr size_t kMusicStatusMaxChars = 28;
+
+// What ZQMusicPlay is asked to play. The first seven fields are 32-bit words in
+// the order the editor sets them; a field the caller does not set keeps the
+// value below, which is what the editor sets (the status callback aside).
+struct ZQ_MusicPlayOptions {
+    ZQ_AudioBank* Bank = nullptr;
+    int32_t Volume = 127;      // 0..127, the samples' square law; times the master volume
+    uint32_t TrackNumber = 1;  // 1 = the bank's first record with a sample number; 0 as 1
+    // How often the run (TrackNumber to LastTrack) plays: 0 for ever, as a
+    // game's music does; 1 once, then the music ends; n: n times.
+    uint32_t PlayCount = 0;
+    uint32_t LoopTrack = 0;  // where every later pass starts; 0 = TrackNumber
+    uint32_t LastTrack = 0;  // the run's last track; 0 = the bank's last section
+    int32_t Pitch = 100;     // rate in hundredths of the recorded rate, 1..1000
+    ZQMusicStatusCallback StatusCallback;
+};
+
+// ZQ_MusicInfo::State.
+inline constexpr uint32_t ZQ_MUSIC_STOPPED = 0;
+inline constexpr uint32_t ZQ_MUSIC_PLAYING = 1;
+inline constexpr uint32_t ZQ_MUSIC_FADING = 2;  // ZQMusicStop with a fade: ends by itself
+
+// The music player's record, as of the latest call that looked after the
+// engine. One record serves every run; ZQMusicPlay returns it.
+struct ZQ_MusicInfo {
+    uint32_t State;         // ZQ_MUSIC_STOPPED, ZQ_MUSIC_PLAYING or ZQ_MUSIC_FADING
+    uint32_t BankId;        // ZQ_AudioBank::ZQGetBankId of the bank played
+    uint32_t TrackNumber;   // the track of the section heard now
+    uint32_t Section;       // the section heard now: 1 = the bank's first section
+    uint32_t SectionCount;  // the bank's sections
+    uint32_t Pass;          // 1 on the first pass over the run
+    uint32_t SampleRate;    // the stream's own rate
+    uint32_t Underruns;     // times the queue ran dry and the music went on after a gap
+    uint64_t FramesPlayed;  // stream frames heard since the run started
+    uint64_t FramesDecoded;
+};
+
 // --- Banks ----------------------------------------------------------------------
 
 // A registered bank file: its sample table, kept while it is registered. Made
@@ -208,7 +255,8 @@ class ZQ_AudioSystem {
     void ZQSampleStop(ZQ_SampleHandle handle);
 
     // Advances the ambient schedule by this many 100 ms ticks and looks after
-    // the voices (ended plays, long loops). The editor calls it every 100 ms.
+    // the voices (ended plays, long loops) and the music (its queue, its status
+    // callback). The editor calls it every 100 ms.
     void ZQAtmosProcess(int ticks);
     // 0..127; a registered bank starts at 0, which keeps its ambience off.
     void ZQAtmosSetBankVolume(ZQ_AudioBank* bank, int volume);
@@ -218,8 +266,24 @@ class ZQ_AudioSystem {
     // Plays a whole WAV image from memory, taking the bytes: the previous one
     // stops and is freed. Not a voice of the pool; ZQSampleStopAll leaves it.
     ZQAudioResult ZQPreviewPlay(std::vector<uint8_t> wavImage);
+    // Stops the preview and frees its decoded audio.
     void ZQPreviewStop();
     [[nodiscard]] bool ZQPreviewIsPlaying();
+    // Bytes of decoded audio the preview holds; 0 once it is stopped or replaced.
+    [[nodiscard]] size_t ZQPreviewBytes() const;
+
+    // Plays a music bank's sections one after another from the track (see
+    // ZQ_MusicPlayOptions and docs/audio.md); music that played stops first.
+    // Null when nothing starts: no output, an unknown bank, or no section with
+    // decodable MPEG audio at or after the track.
+    ZQ_MusicInfo* ZQMusicPlay(const ZQ_MusicPlayOptions& options);
+    // Stops the music: 0 (or less) at once, else fading out over that many
+    // milliseconds of output.
+    void ZQMusicStop(int fadeMilliseconds);
+    // 0..127 (clamped), the samples' square law; 127 at first. It stays for later runs.
+    void ZQMusicSetMasterVolume(int volume);
+    [[nodiscard]] int ZQMusicGetMasterVolume() const { return musicMasterVolume_; }
+    [[nodiscard]] bool ZQMusicIsPlaying();
 
     // OutputMode ZQ_OUTPUT_LOOPBACK only: mixes the next frames of output as
     // interleaved stereo at OutputRate, then looks after the voices.
@@ -231,6 +295,7 @@ class ZQ_AudioSystem {
 
     std::vector<std::unique_ptr<ZQ_AudioBank>> banks_;
     uint32_t nextBankId_ = 1;
+    int musicMasterVolume_ = 127;
     std::unique_ptr<AudioEngine> engine_;
 };
 

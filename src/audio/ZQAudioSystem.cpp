@@ -92,6 +92,7 @@ ZQAudioResult ZQ_AudioSystem::Create() {
     settings.outputRate = OutputRate;
     ZQAudioResult result = ZQAudioResult::NoOutput;
     engine_ = AudioEngine::create(settings, result);
+    if (engine_) engine_->musicSetMasterVolume(musicMasterVolume_);
     return result;
 }
 
@@ -213,6 +214,29 @@ void ZQ_AudioSystem::ZQPreviewStop() {
 
 bool ZQ_AudioSystem::ZQPreviewIsPlaying() {
     return engine_ && engine_->previewPlaying();
+}
+
+size_t ZQ_AudioSystem::ZQPreviewBytes() const {
+    return engine_ ? engine_->previewBytes() : 0;
+}
+
+ZQ_MusicInfo* ZQ_AudioSystem::ZQMusicPlay(const ZQ_MusicPlayOptions& options) {
+    ZQ_AudioBank* bank = findBank(options.Bank);
+    if (!engine_ || bank == nullptr) return nullptr;
+    return engine_->musicPlay(*bank->impl_, options);
+}
+
+void ZQ_AudioSystem::ZQMusicStop(int fadeMilliseconds) {
+    if (engine_) engine_->musicStop(fadeMilliseconds);
+}
+
+void ZQ_AudioSystem::ZQMusicSetMasterVolume(int volume) {
+    musicMasterVolume_ = std::clamp(volume, 0, 127);
+    if (engine_) engine_->musicSetMasterVolume(musicMasterVolume_);
+}
+
+bool ZQ_AudioSystem::ZQMusicIsPlaying() {
+    return engine_ && engine_->musicPlaying();
 }
 
 ZQAudioResult ZQ_AudioSystem::ZQRender(float* stereoFrames, uint32_t frameCount) {

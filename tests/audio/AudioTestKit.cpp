@@ -2,11 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <numbers>
 
+#include <sys/wait.h>
+
 #include "audio/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "support/MpegReferenceSplit.h"
+#include "wave/MpegSplitter.h"
 
 namespace quillon::test {
 
@@ -178,6 +183,52 @@ std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,
     if (!runCommand("sox '" + in + "' " + options + " '" + out + "' 2>/dev/null"))
         return std::nullopt;
     return readFileBytes(out);
+}
+
+std::optional<std::vector<int16_t>> mpg123Decode(const std::string& path) {
+    if (!haveProgram("mpg123")) return std::nullopt;
+    const std::string command = "mpg123 -q -s '" + path + "' 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return std::nullopt;
+    std::vector<int16_t> samples;
+    int16_t buffer[8192];
+    for (size_t got; (got = std::fread(buffer, sizeof(int16_t), 8192, pipe)) > 0;)
+        samples.insert(samples.end(), buffer, buffer + got);
+    const int status = pclose(pipe);
+    if (status == -1 || !WIFEXITED(status) || WEXITSTATUS(status) != 0) return std::nullopt;
+    return samples;
+}
+
+ZQ_BankSample musicSectionRecord(uint32_t headerValue) {
+    ZQ_BankSample record = playableRecord();
+    record.playType = headerValue;
+    return record;
+}
+
+std::vector<MusicSectionBytes> cutMusicSections(const Bytes& stream) {
+    MpegMemorySource source(stream, "stream");
+    MemorySectionSink sink;
+    std::vector<uint32_t> headers;
+    const MpegSplitResult split = SplitMpegStream(
+        source, sink, [&](const MpegSection& section) { headers.push_back(section.headerValue); });
+    std::vector<MusicSectionBytes> sections;
+    if (!split.ok()) return sections;
+    for (size_t i = 0; i < headers.size(); ++i)
+        sections.push_back({headers[i], sink.sections[i]});
+    return sections;
+}
+
+size_t addMusicSections(TestBank& bank, const Bytes& stream) {
+    const std::vector<MusicSectionBytes> sections = cutMusicSections(stream);
+    for (const MusicSectionBytes& section : sections)
+        bank.add(musicSectionRecord(section.headerValue), section.bytes);
+    return sections.size();
+}
+
+TestBank musicBank(const Bytes& stream) {
+    TestBank bank;
+    addMusicSections(bank, stream);
+    return bank;
 }
 
 ZQ_SamplePlayOptions editorOptions(ZQ_AudioBank* bank, uint32_t sampleNumber, int volume,

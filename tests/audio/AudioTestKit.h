@@ -88,6 +88,27 @@ struct LoopbackAudio {
 [[nodiscard]] std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,
                                               const std::string& options);
 
+// Decodes an MPEG audio file with the mpg123 program: interleaved 16-bit
+// samples in the stream's own channel count; nothing when mpg123 fails.
+[[nodiscard]] std::optional<std::vector<int16_t>> mpg123Decode(const std::string& path);
+
+// A record holding one music section: its Play Type field is the frame header
+// value, without the play-type flag.
+[[nodiscard]] ZQ_BankSample musicSectionRecord(uint32_t headerValue);
+
+// An MPEG stream cut by the import's splitter: each section's bytes and header value.
+struct MusicSectionBytes {
+    uint32_t headerValue = 0;
+    Bytes bytes;
+};
+[[nodiscard]] std::vector<MusicSectionBytes> cutMusicSections(const Bytes& stream);
+
+// Cuts an MPEG stream with the import's splitter and adds one record per
+// section, the section's bytes as its wave bytes; returns the sections added.
+size_t addMusicSections(TestBank& bank, const Bytes& stream);
+// A music bank of one stream.
+[[nodiscard]] TestBank musicBank(const Bytes& stream);
+
 // Options as the editor fills them for a row, flags 0xFFF.
 [[nodiscard]] ZQ_SamplePlayOptions editorOptions(ZQ_AudioBank* bank, uint32_t sampleNumber,
                                                  int volume = 127, int loopCount = 0);
