@@ -1,0 +1,153 @@
+#include "audio/Preview.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "audio/AudioBank.h"
+#include "audio/PlayRules.h"
+#include "bank/CellFormat.h"
+#include "bank/ListOps.h"
+#include "bank/Numbers.h"
+#include "bank/RowRecord.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+namespace {
+
+constexpr uint32_t kEditorOwner = 0;
+constexpr uint32_t kEditorFlags = 0xFFF;
+constexpr uint32_t kEditorSpatial = 1;
+constexpr uint32_t kEditorBehaviour = 3;
+constexpr char kMusicStatusIndent[] = "   ";
+
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+// Reads until `out` is full or the file ends; false on a read error.
+bool readUpTo(int fd, std::vector<uint8_t>& out) {
+    size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = ::read(fd, out.data() + done, out.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) break;
+        done += size_t(got);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string musicStatusText(const char* libraryText) {
+    std::string line = kMusicStatusIndent;
+    if (libraryText != nullptr) line += libraryText;
+    if (line.size() > kStatusTextMaxChars) line.resize(kStatusTextMaxChars);
+    return line;
+}
+
+ZQ_SamplePlayOptions rowPlayOptions(const Row& row, ZQ_AudioBank* bank) {
+    ZQ_SamplePlayOptions options;
+    options.Bank = bank;
+    options.Owner = kEditorOwner;
+    options.Flags = kEditorFlags;
+    options.Spatial = kEditorSpatial;
+    if (row.record.sampleRecord) options.SampleNumber = row.record.sampleRecord->sampleNumber;
+    const std::string& volume = row.cells[kColVolume];
+    options.Volume = isNotSet(volume) ? kFullVolume : atoiLike(volume);
+    const std::string& pitch = row.cells[kColPitch];
+    if (!isNotSet(pitch)) options.Pitch = atoiLike(pitch);
+    const std::string& loop = row.cells[kColLoop];
+    options.LoopCount = isNotSet(loop) ? 0 : atoiLike(loop);
+    options.Behaviour = kEditorBehaviour;
+    return options;
+}
+
+std::optional<std::vector<uint8_t>> readRowWaveFile(const std::string& path, uint32_t size) {
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.get() < 0) return std::nullopt;
+    struct stat info {};
+    if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+    const uint64_t held = std::min<uint64_t>({size, uint64_t(info.st_size), kMaxWaveImageBytes});
+    std::vector<uint8_t> bytes(size_t(held), 0);
+    if (!readUpTo(file.get(), bytes)) return std::nullopt;
+    return bytes;
+}
+
+// --- PreviewPlayer -----------------------------------------------------------------
+
+PreviewPlayer::~PreviewPlayer() {
+    system_.ZQPreviewStop();
+}
+
+RowPlayResult PreviewPlayer::playRow(const RowList& rows, int row) {
+    if (row < 0 || row >= rows.size()) return RowPlayResult::NoSuchRow;
+    const Row& picked = rows.row(row);
+    return isBankYes(picked.cells[kColBank]) ? playFromBank(picked) : playFromFile(picked);
+}
+
+RowPlayResult PreviewPlayer::playFromBank(const Row& row) {
+    ZQ_AudioBank* bank = bankAudio_.currentBank();
+    if (bank == nullptr || !row.record.sampleRecord) return RowPlayResult::NotInBank;
+    return system_.ZQSamplePlay(rowPlayOptions(row, bank)) != nullptr
+               ? RowPlayResult::FromBank
+               : RowPlayResult::NothingStarted;
+}
+
+RowPlayResult PreviewPlayer::playFromFile(const Row& row) {
+    // The file that played stops and its audio goes, whatever becomes of this one.
+    system_.ZQPreviewStop();
+    std::optional<std::vector<uint8_t>> image =
+        readRowWaveFile(rowPath(row), atouLike(row.cells[kColSize]));
+    if (!image) return RowPlayResult::FileUnreadable;
+    return system_.ZQPreviewPlay(std::move(*image)) == ZQAudioResult::Ok
+               ? RowPlayResult::FromFile
+               : RowPlayResult::FileNotPlayable;
+}
+
+StatusFigures PreviewPlayer::statusFigures(const RowList& rows) {
+    StatusFigures figures;
+    if (rows.empty()) return figures;
+    figures.playing = playingText();
+    figures.rowCount = format("%5d", rows.size());
+    const ByteTotals totals = byteTotals(rows);
+    figures.selectedBytes = formatByteTotal(totals.selected);
+    figures.totalBytes = formatByteTotal(totals.all);
+    figures.stopAllEnabled = editorVoicePlaying();
+    return figures;
+}
+
+bool PreviewPlayer::editorVoicePlaying() {
+    // The last record is asked again at every step, as the library may change it.
+    for (const ZQ_SampleInfo* info = system_.ZQSampleGetFirstInfoStruct();
+         info != nullptr && info <= system_.ZQSampleGetLastInfoStruct(); ++info) {
+        if (info->Owner == kEditorOwner && system_.ZQSampleIsPlaying(info) != 0) return true;
+    }
+    return false;
+}
+
+std::string PreviewPlayer::tick() {
+    system_.ZQAtmosProcess(1);
+    return playingText();
+}
+
+std::string PreviewPlayer::playingText() {
+    return format("%5u", system_.ZQSampleGetNumberPlaying());
+}
+
+}  // namespace quillon
