@@ -150,16 +150,6 @@ void readMarkers(RiffReader& reader, const RiffChunk& riff, MpegMarkerList& mark
     }
 }
 
-// The data chunk of the RIFF "WAVE" chunk, searched again from the start. Its
-// size is the one the reader bounded by what holds the chunk, so a size that
-// lies can never take bytes from beyond the RIFF chunk into the music.
-std::optional<RiffChunk> findDataChunk(RiffReader& reader) {
-    reader.rewind();
-    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
-    if (!riff) return std::nullopt;
-    return reader.descend(kDataId, &*riff);
-}
-
 // --- The section folder ---------------------------------------------------------
 
 // A fresh folder of this import's own inside the private temporary folder.
@@ -216,32 +206,40 @@ bool importPlainFile(CQuillonDoc& doc, const std::string& path) {
     return splitIntoRows(doc, stream, MpegMarkerList());
 }
 
-// The data chunk is the stream; the labels become markers. The "fmt " chunk
-// is not read: the frame headers say what the audio is.
+// The data chunk is the stream; the labels become markers.
 bool importWavFile(CQuillonDoc& doc, const std::string& path) {
     std::unique_ptr<FileByteSource> file = FileByteSource::open(path);
-    if (!file) {
+    std::optional<MpegWavStream> wav;
+    if (file) wav = ReadMpegWavStream(*file);
+    if (!wav) {
         showImportMessage(doc.shell(), kMpegOpenFailedMessage);
         return false;
     }
-    RiffReader reader(*file);
-    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
-    if (!riff) {
-        showImportMessage(doc.shell(), kMpegOpenFailedMessage);
-        return false;
-    }
-    MpegMarkerList markers;
-    readMarkers(reader, *riff, markers);
-    std::optional<RiffChunk> data = findDataChunk(reader);
-    if (!data || reader.ioFailed()) {
-        showImportMessage(doc.shell(), kMpegOpenFailedMessage);
-        return false;
-    }
-    FileRangeStream stream(*file, data->dataOffset, data->dataSize, path);
-    return splitIntoRows(doc, stream, markers);
+    FileRangeStream stream(*file, wav->offset, wav->length, path);
+    return splitIntoRows(doc, stream, wav->markers);
 }
 
 }  // namespace
+
+// The "fmt " chunk is not read: the frame headers say what the audio is. The
+// data chunk's size is the one the reader bounded by what holds the chunk, so
+// a size that lies can never take bytes from beyond the RIFF chunk into the music.
+std::optional<MpegWavStream> ReadMpegWavStream(RiffByteSource& file) {
+    RiffReader reader(file);
+    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
+    if (!riff) return std::nullopt;
+    MpegWavStream wav;
+    readMarkers(reader, *riff, wav.markers);
+    reader.rewind();
+    riff = reader.descendList(kRiffId, kWaveForm);
+    std::optional<RiffChunk> data;
+    if (riff) data = reader.descend(kDataId, &*riff);
+    // A read that failed half way may have lost markers or the chunk itself.
+    if (!data || reader.ioFailed()) return std::nullopt;
+    wav.offset = data->dataOffset;
+    wav.length = data->dataSize;
+    return wav;
+}
 
 void AddMpegSection(CQuillonDoc& doc, const std::string& sectionPath, uint32_t sectionLength,
                     uint32_t headerValue, std::string_view description) {

@@ -16,12 +16,16 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
 #include "bank/QuillonDoc.h"
+#include "wave/MpegMarkers.h"
 
 namespace quillon {
+
+class RiffByteSource;
 
 // The one message of a file that cannot be opened or is not a usable WAV file.
 inline constexpr char kMpegOpenFailedMessage[] = "couldn't open file / understand WAV header";
@@ -42,6 +46,20 @@ void AddMpegSection(CQuillonDoc& doc, const std::string& sectionPath, uint32_t s
 // Only the name after the last separator is looked at, so that a folder such
 // as "takes.wav/" does not decide how the file inside is read.
 [[nodiscard]] bool isMpegWavPath(std::string_view path);
+
+// Where the music of a WAV file lies, and the labels that travel with it.
+struct MpegWavStream {
+    uint64_t offset = 0;  // of the "data" chunk's contents in the file
+    uint64_t length = 0;  // the chunk's size, bounded by what holds the chunk
+    MpegMarkerList markers;
+};
+
+// Reads a WAV file for the import, with the chunk search rules of the WAV
+// reader: the labels of the "cue " points (any text, "zqloop" too) and the
+// "data" chunk of the RIFF "WAVE" chunk. Nothing when either chunk is missing
+// or the file cannot be read; missing or odd marker chunks only mean fewer
+// markers.
+[[nodiscard]] std::optional<MpegWavStream> ReadMpegWavStream(RiffByteSource& file);
 
 // The import after its dialog: reads the file (WAV route or plain route),
 // writes the section files, appends one row per section and checks Music Bank.

@@ -284,8 +284,9 @@ TEST_F(MpegImport, LabelsBecomeTheDescriptionsOfTheirSections) {
 }
 
 // Missing, odd or lying marker chunks are no errors: the stream is still
-// imported, with the markers that could be read.
-TEST_F(MpegImport, OddMarkerChunksOnlyMeanFewerMarkers) {
+// imported, with the markers that could be read. A data chunk that declares
+// more than its file holds (a streaming writer's placeholder) ends with the file.
+TEST_F(MpegImport, OddOrLyingChunksStillGiveTheMusic) {
     const Bytes stream = test::makeFrames(25);
     WaveFormatBlock mpeg;
     mpeg.formatTag = 0x50;
@@ -307,6 +308,7 @@ TEST_F(MpegImport, OddMarkerChunksOnlyMeanFewerMarkers) {
         {"cue count of 0", {fmt, data, test::cueChunk({{.id = 1, .position = 7}}, 0), adtl}, ""},
         {"labl cut short", {fmt, data, cue, test::adtlList({test::chunk("labl", {1, 0})})}, ""},
         {"markers before the data", {fmt, cue, adtl, data}, "!7=mark"},
+        {"data size placeholder", {fmt, cue, adtl, data.declaring(0xFFFFFFFF)}, "!7=mark"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
