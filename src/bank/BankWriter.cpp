@@ -23,9 +23,8 @@ namespace quillon {
 
 namespace {
 
-// Audio bytes move in pieces of this size, so a save holds at most this much of
-// any sample in memory whatever its size.
-constexpr size_t kCopyPieceBytes = 1 << 20;
+// Writing to disk is started after every this many bytes of audio.
+constexpr uint64_t kWritebackBytes = 32u << 20;
 constexpr size_t kRecordFlushBytes = 64 * kSampleRecordBytes;
 
 // The writer's own log code: a segment of the previous bank could not be read.
@@ -40,6 +39,8 @@ const char kMessageCreatingNew2[] =
 const char kMessageCreatingNew3[] =
     "         Error Creating new file - 3                          ";
 const char kMessageTempInfo[] = "Error Creating Temp Info File";
+const char kMessageTooLarge[] =
+    "The bank's audio adds up to more than 4 GB - split it into smaller banks";
 
 bool writeAll(int fd, const uint8_t* data, size_t count) {
     while (count > 0) {
@@ -120,7 +121,7 @@ bool BankWriter::checkNumbersAndSizes() {
             waveBytes += atouLike(row.cells[kColSize]);
     }
     if (waveBytes > 0xFFFFFFFFull) {
-        fail("The bank's audio adds up to more than 4 GB - split it into smaller banks");
+        fail(kMessageTooLarge);
         return false;
     }
     return true;
@@ -169,7 +170,6 @@ bool BankWriter::writeBankInfo() {
 
 bool BankWriter::writeRows() {
     if (output_.OpenSegment(ZQFileSegmentWaveData) != ZQ_OK) return false;
-    copyBuffer_.resize(kCopyPieceBytes);
     uint32_t expected = 0;
     RowList& rows = doc_.rows();
     for (int i = 0; i < rows.size(); ++i) {
@@ -181,7 +181,6 @@ bool BankWriter::writeRows() {
         doc_.shell().setProgress(i + 1);
         if (doc_.savePointHook) doc_.savePointHook(SavePoint::RowWritten);
     }
-    copyBuffer_ = {};
     return output_.CloseSegment() == ZQ_OK;
 }
 
@@ -231,23 +230,15 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
     facts.loopStart = loopCell(row, kColLStart);
     facts.loopEnd = loopCell(row, kColLEnd);
     ZQFile& previous = doc_.previousFile();
-    if (!previous.IsOpen() || previous.OpenSegment(ZQFileSegmentWaveData) != ZQ_OK) {
+    if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentWaveData) == kNoSuchSegment) {
         ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
         return false;
     }
-    uint32_t left = stored.waveSize;
-    int32_t offset = int32_t(stored.waveOffset);
-    while (left > 0) {
-        uint32_t piece = uint32_t(std::min<size_t>(left, copyBuffer_.size()));
-        if (previous.GetSegmentData(copyBuffer_.data(), piece, offset) != ZQ_OK) {
-            fail("set file pointer error");
-            return false;
-        }
-        if (output_.WriteSegmentData(copyBuffer_.data(), piece) != ZQ_OK) return false;
-        offset = -1;
-        left -= piece;
-    }
-    return true;
+    if (!fitsInWaveData(facts.size)) return false;
+    int copied = output_.WriteSegmentDataFrom(previous, ZQFileSegmentWaveData, stored.waveOffset,
+                                              stored.waveSize);
+    if (copied == ZQ_FAIL) fail("set file pointer error");
+    return copied == ZQ_OK && keepWritingBack(facts.size);
 }
 
 // A row whose audio must be read from its WAV file.
@@ -266,35 +257,36 @@ bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
         facts.loopEnd = wav.info().loopEnd;
     }
     int fd = ::open(facts.path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    struct stat st {};
+    if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        if (fd >= 0) ::close(fd);
         fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
         return false;
     }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    uint64_t total = 0;
-    bool ok = true;
-    for (;;) {
-        ssize_t n = ::read(fd, copyBuffer_.data(), copyBuffer_.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) {
-            fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
-            ok = false;
-        }
-        if (n <= 0) break;
-        total += uint64_t(n);
-        if (runningOffset_ + total > 0xFFFFFFFFull) {
-            fail("The bank's audio adds up to more than 4 GB - split it into smaller banks");
-            ok = false;
-            break;
-        }
-        if (output_.WriteSegmentData(copyBuffer_.data(), uint32_t(n)) != ZQ_OK) {
-            ok = false;
-            break;
-        }
-    }
+    bool ok = fitsInWaveData(uint64_t(st.st_size));
+    int copied = ok ? output_.WriteSegmentDataFromFile(fd, 0, uint32_t(st.st_size)) : ZQ_ERROR;
     ::close(fd);
-    facts.size = uint32_t(total);
-    return ok;
+    // The file grew shorter since it was looked at: its image would be incomplete.
+    if (copied == ZQ_FAIL) fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
+    facts.size = uint32_t(st.st_size);
+    return ok && copied == ZQ_OK && keepWritingBack(facts.size);
+}
+
+bool BankWriter::fitsInWaveData(uint64_t bytes) {
+    if (bytes <= 0xFFFFFFFFull - runningOffset_) return true;
+    fail(kMessageTooLarge);
+    return false;
+}
+
+// Writing to disk starts while the save goes on, so the flush before the
+// rename has little left to wait for.
+bool BankWriter::keepWritingBack(uint32_t bytes) {
+    bytesSinceWriteback_ += bytes;
+    if (bytesSinceWriteback_ >= kWritebackBytes) {
+        output_.StartWriteback();
+        bytesSinceWriteback_ = 0;
+    }
+    return true;
 }
 
 bool BankWriter::appendRecord(const ZQ_BankSample& record) {

@@ -43,6 +43,8 @@ class BankWriter {
     bool writeRow(int index);
     bool copyFromPreviousFile(int index, WaveFacts& facts);
     bool copyFromDisk(int index, WaveFacts& facts);
+    bool fitsInWaveData(uint64_t bytes);
+    bool keepWritingBack(uint32_t bytes);
     bool appendRecord(const ZQ_BankSample& record);
     bool writeSampleTable();
     bool copyAnimationData();
@@ -58,7 +60,7 @@ class BankWriter {
     ZQFile output_;
     int recordFile_ = -1;
     std::vector<uint8_t> recordBuffer_;  // records not yet written to the record file
-    std::vector<uint8_t> copyBuffer_;    // one piece of one sample's audio bytes
+    uint64_t bytesSinceWriteback_ = 0;
     uint64_t runningOffset_ = 0;
     uint32_t recordCount_ = 0;
     uint32_t ambientCount_ = 0;

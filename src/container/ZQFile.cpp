@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <new>
+#include <vector>
 
 #include "container/ByteOrder.h"
 #include "container/ZQLog.h"
@@ -405,6 +406,72 @@ int ZQFile::StreamData(const void* data, uint32_t count) {
         HeldLength = count - now;
     }
     return reportWrite(sent, DisplayName());
+}
+
+namespace {
+
+// Copies with copy_file_range while the system supports it for these files,
+// then on by reading and writing.
+Transfer copyFileRange(int from, int64_t fromOffset, int to, int64_t toOffset, uint64_t count) {
+    loff_t in = fromOffset, out = toOffset;
+    while (count > 0) {
+        ssize_t n = copy_file_range(from, &in, to, &out, count, 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL))
+            break;
+        if (n < 0) return Transfer::Failed;
+        if (n == 0) return Transfer::Short;
+        count -= uint64_t(n);
+    }
+    std::vector<uint8_t> piece(std::min<uint64_t>(count, 1 << 20));
+    while (count > 0) {
+        size_t want = size_t(std::min<uint64_t>(count, piece.size()));
+        Transfer got = readAt(from, piece.data(), want, in);
+        if (got != Transfer::Complete) return got;
+        if (Transfer put = writeRunAt(to, nullptr, 0, piece.data(), want, out); put != Transfer::Complete)
+            return put == Transfer::Short ? Transfer::Failed : put;
+        in += loff_t(want);
+        out += loff_t(want);
+        count -= want;
+    }
+    return Transfer::Complete;
+}
+
+}  // namespace
+
+int ZQFile::WriteSegmentDataFromFile(int sourceFd, int64_t sourceOffset, uint32_t count) {
+    ZQ_ASSERT(SegmentOpenFlag, "Tovik: Call to ZQFile::WriteSegmentData when segment was not open",
+              "SegmentOpenFlag", return ZQ_ERROR;);
+    ZQ_ASSERT(Writable(), "Tovik: Call to ZQFile::WriteSegmentData wrong file mode",
+              "FileMode==ZQ_FILE_NEW || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
+    if (int64_t(count) > kLargestOffset - (SegmentDataStart + SegmentSize)) {
+        ZQ_LOG("Segment %s would end beyond 4 GiB in file %s", SegmentName, DisplayName());
+        return ZQ_ERROR;
+    }
+    // The bytes held from earlier pieces come first.
+    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
+    Transfer copied = copyFileRange(sourceFd, sourceOffset, Handle, Position, count);
+    if (copied == Transfer::Short) return ZQ_FAIL;
+    if (copied == Transfer::Failed) {
+        ZQ_LOG_SYSTEM_ERROR();
+        return ZQ_ERROR;
+    }
+    Position += count;
+    SegmentSize += count;
+    return ZQ_OK;
+}
+
+int ZQFile::WriteSegmentDataFrom(const ZQFile& source, const char* sourceSegment,
+                                 uint32_t offsetInSegment, uint32_t count) {
+    const ZQFileEntry* entry = source.OpenFlag ? source.FindEntry(sourceSegment) : nullptr;
+    if (!entry) return ZQ_FAIL;
+    // Subtract so that a hostile offset or count cannot wrap.
+    if (offsetInSegment > entry->Size || count > entry->Size - offsetInSegment) return ZQ_FAIL;
+    return WriteSegmentDataFromFile(source.Handle, int64_t(entry->Offset) + offsetInSegment, count);
+}
+
+void ZQFile::StartWriteback() {
+    if (OpenFlag && Writable()) sync_file_range(Handle, 0, 0, SYNC_FILE_RANGE_WRITE);
 }
 
 int ZQFile::FlushHeldBytes() {

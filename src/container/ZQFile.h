@@ -62,6 +62,14 @@ class ZQFile {
     int WriteSegmentData(const void* data, uint32_t count);
     int CloseSegment();
     int WriteSegment(const ZQFileSegment* segment);
+    // Appends to the open segment count bytes that another file holds at an
+    // offset, copied inside the kernel where the system can, so large audio
+    // images never pass through this process. 0; 2 when the source ends early;
+    // 3 when a read or write fails.
+    int WriteSegmentDataFromFile(int sourceFd, int64_t sourceOffset, uint32_t count);
+    // The same from a segment of another container open for reading.
+    int WriteSegmentDataFrom(const ZQFile& source, const char* sourceSegment,
+                             uint32_t offsetInSegment, uint32_t count);
 
     int GetSegment(const char* name, ZQFileSegment* segment, bool freshMemory);
     // Reads from the open segment; offset -1 reads on from where the last read ended.
@@ -76,6 +84,9 @@ class ZQFile {
     // Makes everything written so far durable (fsync): 0, or 3 when the system
     // refuses. A closed file has nothing to flush.
     int Flush();
+    // Starts writing what was written so far to disk without waiting for it,
+    // so that a later Flush has little left to wait for.
+    void StartWriteback();
 
     bool IsOpen() const { return OpenFlag; }
     int Mode() const { return FileMode; }
