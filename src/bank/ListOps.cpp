@@ -1,6 +1,8 @@
 #include "bank/ListOps.h"
 
-#include <unordered_set>
+#include <bit>
+#include <functional>
+#include <string_view>
 
 #include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
@@ -189,13 +191,82 @@ void gotoRow(CQuillonDoc& doc) {
     }
 }
 
+namespace {
+
+// A row's path as rowPath joins it (Location, "/" unless Location is empty or
+// ends in one, Name), read where it lies: the totals run on every toolbar
+// refresh and must not allocate for every row.
+struct RowPathView {
+    std::string_view folder, name;
+    bool slash;
+    explicit RowPathView(const Row& row)
+        : folder(row.cells[kColLocation]),
+          name(row.cells[kColName]),
+          slash(!folder.empty() && folder.back() != '/') {}
+    size_t size() const { return folder.size() + (slash ? 1 : 0) + name.size(); }
+    char lowerAt(size_t i) const {
+        if (i < folder.size()) return asciiLowerChar(folder[i]);
+        i -= folder.size();
+        if (slash && i-- == 0) return '/';
+        return asciiLowerChar(name[i]);
+    }
+};
+
+bool samePathIgnoringCase(const Row& a, const Row& b) {
+    RowPathView pa(a), pb(b);
+    size_t n = pa.size();
+    if (n != pb.size()) return false;
+    for (size_t i = 0; i < n; ++i)
+        if (pa.lowerAt(i) != pb.lowerAt(i)) return false;
+    return true;
+}
+
+// The rows' files seen so far, by path ignoring letter case: an open-addressing
+// table of row references sized once, so a row costs no allocation.
+class SeenPaths {
+  public:
+    explicit SeenPaths(size_t rows) : slots_(std::bit_ceil(rows * 2 + 2)) {}
+
+    // True when no row inserted before has the same path.
+    bool insert(const Row& row) {
+        size_t hash = hashOf(row);
+        size_t mask = slots_.size() - 1;
+        for (size_t i = hash & mask;; i = (i + 1) & mask) {
+            Slot& slot = slots_[i];
+            if (!slot.row) {
+                slot = {hash, &row};
+                return true;
+            }
+            if (slot.hash == hash && samePathIgnoringCase(*slot.row, row)) return false;
+        }
+    }
+
+  private:
+    struct Slot {
+        size_t hash = 0;
+        const Row* row = nullptr;
+    };
+    size_t hashOf(const Row& row) {
+        RowPathView path(row);
+        folded_.assign(path.folder);
+        if (path.slash) folded_ += '/';
+        folded_ += path.name;
+        for (char& c : folded_)
+            c = asciiLowerChar(c);
+        return std::hash<std::string_view>{}(folded_);
+    }
+    std::vector<Slot> slots_;
+    std::string folded_;  // reused for every row
+};
+
+}  // namespace
+
 ByteTotals byteTotals(const RowList& rows) {
     ByteTotals totals;
-    std::unordered_set<std::string> seen;
-    seen.reserve(size_t(rows.size()) * 2);
+    SeenPaths seen(size_t(rows.size()));
     for (int i = 0; i < rows.size(); ++i) {
         const Row& row = rows.row(i);
-        bool firstOfFile = seen.insert(asciiLower(rowPath(row))).second;
+        bool firstOfFile = seen.insert(row);
         if (!firstOfFile && !row.cells[kColClone].empty()) continue;
         uint64_t size = atouLike(row.cells[kColSize]);
         totals.all += size;

@@ -25,9 +25,10 @@ std::string folded(const std::string& text) {
 
 }  // namespace
 
-WaveIndex::WaveIndex(const RowList& rows) {
+WaveIndex::WaveIndex(const RowList& rows) : rows_(rows) {
+    pathCount_.reserve(size_t(rows.size()));
     for (int i = 0; i < rows.size(); ++i)
-        addRow(i, rowPath(rows.row(i)));
+        addPath(rowPath(rows.row(i)));
 }
 
 bool WaveIndex::hasPath(const std::string& path) const {
@@ -37,7 +38,7 @@ bool WaveIndex::hasPath(const std::string& path) const {
 
 void WaveIndex::addRow(int index, const std::string& path) {
     addPath(path);
-    rowsByName_[folded(splitAtLastSeparator(path).name)].push_back(index);
+    if (rowsByName_) (*rowsByName_)[folded(splitAtLastSeparator(path).name)].push_back(index);
 }
 
 void WaveIndex::addPath(const std::string& path) {
@@ -49,10 +50,15 @@ void WaveIndex::removePath(const std::string& path) {
     if (it != pathCount_.end() && it->second > 0) --it->second;
 }
 
-const std::vector<int>& WaveIndex::rowsNamed(const std::string& name) const {
+const std::vector<int>& WaveIndex::rowsNamed(const std::string& name) {
     static const std::vector<int> none;
-    auto it = rowsByName_.find(folded(name));
-    return it == rowsByName_.end() ? none : it->second;
+    if (!rowsByName_) {
+        rowsByName_.emplace();
+        for (int i = 0; i < rows_.size(); ++i)
+            (*rowsByName_)[folded(rows_.cell(i, kColName))].push_back(i);
+    }
+    auto it = rowsByName_->find(folded(name));
+    return it == rowsByName_->end() ? none : it->second;
 }
 
 namespace {
@@ -214,8 +220,13 @@ void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int s
         row.record.setSortKey(c, from.record.sortKey(c));
     }
     index.addRow(rows.append(std::move(row)), path);
-    for (int i : rowsOfPath(rows, path))
-        changeCloneCount(rows, i, +1);
+    // The source, its earlier clones and the new row: every row of the file.
+    // Looked up by name, so cloning many rows does not scan the list per row.
+    std::vector<int> named = index.rowsNamed(splitAtLastSeparator(path).name);
+    std::sort(named.begin(), named.end());
+    named.erase(std::unique(named.begin(), named.end()), named.end());
+    for (int i : named)
+        if (equalIgnoringCase(rowPath(rows.row(i)), path)) changeCloneCount(rows, i, +1);
 }
 
 }  // namespace

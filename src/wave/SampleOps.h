@@ -4,6 +4,7 @@
 // updates a row from a WAV file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -17,7 +18,8 @@ enum class WaveAddMode { Add, Refresh, Replace, Clone };
 inline constexpr char kWaveFilter[] = "Wave Sound (*.wav)|*.wav||";
 
 // The rows' files by case-folded path and name, built once per command so that
-// adding or refreshing many files costs no more per file as the bank grows.
+// adding, refreshing or cloning many files costs no more per file as the bank
+// grows. It lives for one command over a list that only it changes.
 class WaveIndex {
   public:
     explicit WaveIndex(const RowList& rows);
@@ -25,12 +27,15 @@ class WaveIndex {
     void addRow(int index, const std::string& path);
     void addPath(const std::string& path);
     void removePath(const std::string& path);
-    // Rows whose Name equals the name ignoring case, in list order.
-    const std::vector<int>& rowsNamed(const std::string& name) const;
+    // Rows whose Name equals the name ignoring case, in list order, with
+    // perhaps rows that had the name earlier in the command (callers check).
+    const std::vector<int>& rowsNamed(const std::string& name);
 
   private:
+    const RowList& rows_;
     std::unordered_map<std::string, int> pathCount_;
-    std::unordered_map<std::string, std::vector<int>> rowsByName_;
+    // Made from the rows when first asked for: an Add/Insert never needs it.
+    std::optional<std::unordered_map<std::string, std::vector<int>>> rowsByName_;
 };
 
 // Creates or updates a row from a WAV file, showing its own messages. `row` is

@@ -576,6 +576,15 @@ TEST_F(ListOpsTest, TotalsCountEachFileOnceAndTheSelectedApart) {
     EXPECT_EQ(byteTotals(doc.rows()).selected, 100u);
 }
 
+TEST_F(ListOpsTest, TotalsCompareThePathsAsTheyAreJoined) {
+    addRow(1, "b.wav", "/snd/", 1, 10);  // a trailing separator joins without another
+    addRow(2, "B.WAV", "/SND", 1, 10);
+    addRow(3, "snd/b.wav", "", 0, 20);  // no folder: the path is the name alone
+    addRow(4, "snd/b.wav", "", 0, 20);
+    addRow(5, "b.wav", "/snd/x", 0, 40);  // a longer path with the same ending
+    EXPECT_EQ(byteTotals(doc.rows()).all, 70u);
+}
+
 TEST_F(ListOpsTest, TotalsCountRowsWithAnEmptyCloneTextEachTime) {
     addRow(1, "a.wav", "/snd", 0, 100);
     addRow(2, "a.wav", "/snd", 0, 100);

@@ -504,6 +504,19 @@ TEST_F(SampleOpsTest, CloneCountsOneThenTwoAndTheCloneHasNoProperties) {
     EXPECT_EQ(cell(0, kColPriority), "7");
 }
 
+TEST_F(SampleOpsTest, CloneCountsOnlyTheRowsOfTheSameFolderAndName) {
+    add({wav("d1/x.wav"), wav("d2/X.wav"), wav("d1/y.wav")});
+    select({0, 1});
+    cloneSelected(doc);  // one clone of each x.wav, in one command
+    EXPECT_EQ(column(kColLocation),
+              (std::vector<std::string>{dir.file("d1"), dir.file("d2"), dir.file("d1"),
+                                        dir.file("d1"), dir.file("d2")}));
+    EXPECT_EQ(column(kColClone), (std::vector<std::string>{"1", "1", "0", "1", "1"}));
+    select({3});
+    cloneSelected(doc);
+    EXPECT_EQ(column(kColClone), (std::vector<std::string>{"2", "1", "0", "2", "1", "2"}));
+}
+
 TEST_F(SampleOpsTest, CloneOfEverySelectedRowIsAppendedOnce) {
     add({wav("a.wav"), wav("b.wav")});
     ASSERT_TRUE(save());
