@@ -17,11 +17,19 @@ bool isBankYes(std::string_view cell) {
 }
 
 std::string integerCell(int64_t value) {
-    return format("%lld", static_cast<long long>(value));
+    return std::to_string(value);
+}
+
+// As printf's "%.*f" in the C locale, without printf: the same digits and
+// rounding, and no locale to follow.
+static std::string fixedDecimals(double value, int decimals) {
+    char text[400];  // the largest double has 309 digits before the point
+    auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, end.ptr);
 }
 
 std::string distanceCell(double value) {
-    return format("%f", value);
+    return fixedDecimals(value, 6);
 }
 
 static int keyDigits(int column) {
@@ -69,7 +77,7 @@ std::string integerKey(int column, int64_t value) {
 }
 
 std::string distanceKey(double value) {
-    return format("%.4f", value);
+    return fixedDecimals(value, 4);
 }
 
 std::string keyForCellText(int column, std::string_view cell) {
