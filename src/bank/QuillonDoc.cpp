@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <set>
 
 #include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
@@ -13,6 +14,7 @@
 #include "bank/RowRecord.h"
 #include "container/ByteOrder.h"
 #include "platform/Paths.h"
+#include "wave/MpegImport.h"
 
 namespace quillon {
 
@@ -244,7 +246,19 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     if (written != 1) return false;
     setPathName(target);
     setModified(false);
+    removeSavedMusicSections();
     return true;
+}
+
+// Once a music bank is saved its rows copy their audio from the bank, so the
+// section files its import left in the temporary folder are no longer needed.
+void CQuillonDoc::removeSavedMusicSections() {
+    if (!values_.musicBank) return;
+    std::set<std::string> folders;
+    for (int i = 0; i < rows_.size(); ++i)
+        folders.insert(rows_.cell(i, kColLocation));
+    for (const std::string& folder : folders)
+        removeMpegSectionFolder(folder);
 }
 
 int CQuillonDoc::WriteBank(bool reopen) {

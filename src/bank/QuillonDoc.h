@@ -122,6 +122,7 @@ class CQuillonDoc {
     bool readBank(const std::string& path);
     void fillRowsFromRecords(const std::vector<ZQ_BankSample>& records, uint32_t waveDataSize);
     void setPathName(const std::string& path);
+    void removeSavedMusicSections();
     template <typename F>
     void notify(F&& f) {
         for (DocumentObserver* o : observers_)

@@ -562,3 +562,26 @@ INSTANTIATE_TEST_SUITE_P(
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Once the music bank is saved its rows copy from the bank, so the section
+// files of the import are removed; saving again still gives the same music.
+TEST_F(MpegImport, SavingTheMusicBankRemovesItsSectionFiles) {
+    importPicked(write("music.mp2", test::makeFrames(45)));
+    ASSERT_EQ(doc.rows().size(), 3);
+    Bytes sections = concatenated(sectionFiles());
+    ASSERT_TRUE(doc.OnSaveDocument(dir.file("music.sad")));
+    EXPECT_TRUE(leftBehind().empty());
+    ASSERT_TRUE(doc.OnSaveDocument(dir.file("again.sad")));
+    CQuillonDoc reopened(shell, nullptr);
+    ASSERT_TRUE(reopened.OnOpenDocument(dir.file("again.sad")));
+    EXPECT_EQ(reopened.rows().size(), 3);
+    EXPECT_EQ(test::readFileBytes(dir.file("again.sad")).size(),
+              test::readFileBytes(dir.file("music.sad")).size());
+    (void)sections;
+}
+
+}  // namespace
+}  // namespace quillon
