@@ -7,12 +7,15 @@
 #include <QScrollBar>
 #include <QToolButton>
 
+#include "bank/CellEdit.h"
 #include "bank/Columns.h"
 #include "bank/ListOps.h"
 #include "bank/Numbers.h"
+#include "bank/SampleRecord.h"
 #include "bank/Sorting.h"
 #include "platform/Text.h"
 #include "ui/BankToolBar.h"
+#include "ui/CellEdit.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
@@ -47,9 +50,8 @@ CQuillonView::CQuillonView(CQuillonDoc& doc, QWidget* parent)
     connect(model_, &RowListModel::rowsReordered, this, &CQuillonView::afterReorder);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CQuillonView::OnColumnClick);
     connect(&timer_, &QTimer::timeout, this, &CQuillonView::OnTimer);
-    // A scroll by scroll bar first settles a pending cell edit.
-    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()})
-        connect(bar, &QScrollBar::actionTriggered, this, [this](int) { CommitPendingEdit(); });
+    gateScrollBars();
+    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &CQuillonView::placeCellEdit);
 }
 
 CQuillonView::~CQuillonView() {
@@ -107,11 +109,126 @@ void CQuillonView::OnInitialUpdate() {
     syncSelectionFromRows();
 }
 
+// --- The in-place cell editor -------------------------------------------------
+
 bool CQuillonView::ValidateAndCommitPendingEdit() {
+    if (!ValidateCellEdit()) return false;
+    CommitCellEdit();
     return true;
 }
 
-void CQuillonView::CommitPendingEdit() {}
+void CQuillonView::CommitPendingEdit() {
+    CommitCellEdit();
+}
+
+void CQuillonView::BeginCellEdit(int row, int column) {
+    CommitCellEdit();
+    const RowList& rows = doc_.rows();
+    if (row < 0 || row >= rows.size() || column < 0 || column >= kColumnCount) return;
+    scrollTo(model_->index(row, column));
+    auto* editor = new CCellEdit(*this, viewport());
+    editor->setFont(font());
+    editor->setText(toQString(rows.cell(row, column)));
+    cellEdit_ = editor;
+    cellEditRow_ = row;
+    cellEditColumn_ = column;
+    editColumn_ = column;
+    placeCellEdit();
+    editor->show();
+    editor->selectAll();
+    editor->setFocus();
+}
+
+// Over the cell; never lower than the edit needs to show its text.
+void CQuillonView::placeCellEdit() {
+    if (!cellEdit_) return;
+    QRect cell = visualRect(model_->index(cellEditRow_, cellEditColumn_));
+    int height = std::max(cell.height(), cellEdit_->minimumSizeHint().height());
+    cellEdit_->setGeometry(cell.left(), cell.center().y() - height / 2, cell.width(), height);
+}
+
+void CQuillonView::closeCellEdit() {
+    CCellEdit* editor = cellEdit_.data();
+    cellEdit_.clear();
+    if (!editor) return;
+    bool hadFocus = editor->hasFocus();
+    editor->hide();
+    // Its own key handling may be what closes it.
+    editor->deleteLater();
+    if (hadFocus) setFocus();
+}
+
+// True unless every selected row already holds the text.
+bool CQuillonView::commitWouldChangeCells(int column, const std::string& text) const {
+    const RowList& rows = doc_.rows();
+    for (int i = rows.nextSelected(0); i >= 0; i = rows.nextSelected(i + 1))
+        if (rows.cell(i, column) != text) return true;
+    return false;
+}
+
+void CQuillonView::CommitCellEdit() {
+    if (!cellEdit_) return;
+    std::string text = toStdString(cellEdit_->text());
+    const int column = cellEditColumn_, row = cellEditRow_;
+    closeCellEdit();
+    // The Description field holds 255 bytes; a cut never splits a character.
+    if (column == kColDescription) text = cutUtf8(std::move(text), kSampleDescriptionBytes - 1);
+    // Writing what every selected row already holds would only mark the bank
+    // changed.
+    if (commitWouldChangeCells(column, text)) quillon::CommitCellEdit(doc_, column, text);
+    if (column == kColDescription && row < doc_.rows().size()) doc_.showSelectedItem(row);
+}
+
+void CQuillonView::CancelCellEdit() {
+    closeCellEdit();
+}
+
+bool CQuillonView::ValidateCellEdit() {
+    if (!cellEdit_) return true;
+    std::string text = toStdString(cellEdit_->text());
+    CellCheck check = quillon::ValidateCellEdit(cellEditColumn_, text);
+    // A numeric text is shown as the number it was read as, valid or not.
+    if (QString shown = toQString(text); shown != cellEdit_->text()) cellEdit_->setText(shown);
+    if (check.valid) return true;
+    showStop(doc_.shell(), check.message);
+    if (cellEdit_) {
+        cellEdit_->selectAll();
+        cellEdit_->setFocus();
+    }
+    return false;
+}
+
+void CQuillonView::keyFromCellEdit(QKeyEvent* event) {
+    keyPressEvent(event);
+}
+
+// A bank opened or started anew takes the cells away from under an open
+// editor; what it held belonged to the old bank.
+void CQuillonView::beforeReset() {
+    CancelCellEdit();
+}
+
+// A scroll by scroll bar first validates a pending edit; an invalid value
+// drops the scroll. A press is held back before the scroll bar sees it, so it
+// never starts a drag or an auto-repeat behind the message; a wheel turn is
+// undone before it takes effect.
+void CQuillonView::gateScrollBars() {
+    for (QScrollBar* bar : {verticalScrollBar(), horizontalScrollBar()}) {
+        bar->installEventFilter(this);
+        connect(bar, &QScrollBar::actionTriggered, this, [this, bar](int) {
+            if (!ValidateAndCommitPendingEdit()) bar->setSliderPosition(bar->value());
+        });
+        connect(bar, &QScrollBar::valueChanged, this, &CQuillonView::placeCellEdit);
+    }
+}
+
+bool CQuillonView::eventFilter(QObject* watched, QEvent* event) {
+    bool onScrollBar = watched == verticalScrollBar() || watched == horizontalScrollBar();
+    bool press =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (onScrollBar && press && isCellEditOpen() && !ValidateAndCommitPendingEdit()) return true;
+    return QTableView::eventFilter(watched, event);
+}
 
 // --- Selection kept in step with the row list -------------------------------
 
@@ -257,6 +374,7 @@ bool CQuillonView::isCommandAccelerator(const QKeyEvent* event) const {
 
 void CQuillonView::keyPressEvent(QKeyEvent* event) {
     if (selectionSyncPending_) syncSelectionFromRows();
+    editOpenAtKey_ = isCellEditOpen();
     CommitPendingEdit();
     if (isCommandAccelerator(event)) {
         event->ignore();
@@ -301,7 +419,12 @@ void CQuillonView::handleListKey(QKeyEvent* event) {
         case Qt::Key_Up:
         case Qt::Key_Down:
             comboBits_ = 0;
-            if (int first = doc_.rows().nextSelected(0); first >= 0) doc_.showSelectedItem(first);
+            if (int first = doc_.rows().nextSelected(0); first >= 0) {
+                doc_.showSelectedItem(first);
+                // An editor open as the key came follows the selection.
+                if (editOpenAtKey_ && canEditColumn(doc_, editColumn_))
+                    BeginCellEdit(first, editColumn_);
+            }
             break;
         case Qt::Key_Insert:
             comboBits_ = 0;
@@ -415,12 +538,18 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
 void CQuillonView::mouseDoubleClickEvent(QMouseEvent* event) {
     QModelIndex index = indexAt(event->position().toPoint());
     if (!index.isValid() || event->button() != Qt::LeftButton) return;
+    // A value still pending is checked like any click's; opening the new
+    // editor would otherwise write it unchecked.
+    if (!ValidateAndCommitPendingEdit()) return;
+    // The list's own handling first: it may treat the event as a press, which
+    // would settle an editor opened before it.
+    QTableView::mouseDoubleClickEvent(event);
     editColumn_ = index.column();
     doc_.rows().setSelected(index.row(), true);
-    // The cell editor opens here on editable columns; until it exists a
-    // double click only commits what is pending.
-    CommitPendingEdit();
-    QTableView::mouseDoubleClickEvent(event);
+    if (canEditColumn(doc_, index.column()))
+        BeginCellEdit(index.row(), index.column());
+    else
+        CommitPendingEdit();
 }
 
 void CQuillonView::contextMenuEvent(QContextMenuEvent* event) {

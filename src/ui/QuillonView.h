@@ -4,11 +4,13 @@
 // and mouse bindings, and the 100 ms timer.
 #pragma once
 
+#include <QPointer>
 #include <QTableView>
 #include <QTimer>
 #include <functional>
 
 #include "bank/QuillonDoc.h"
+#include "ui/CellEdit.h"
 #include "ui/RowListModel.h"
 
 class QMenu;
@@ -46,12 +48,33 @@ class CQuillonView : public QTableView, public RowListObserver {
     void OnColumnClick(int column);
 
     // Validates and commits a pending cell edit; false when its value is
-    // invalid and the caller's action must stop. The in-place cell editor
-    // plugs in here; until it exists no edit can be pending, so every action
-    // goes on.
+    // invalid and the caller's action must stop (the message was shown and
+    // the editor keeps its text, all of it selected, and the focus).
     bool ValidateAndCommitPendingEdit();
     // Commits a pending cell edit without validating it (keys in the list).
     void CommitPendingEdit();
+
+    // The in-place cell editor. At most one is open. BeginCellEdit commits an
+    // open one first (without validating it), then lays a new one over the
+    // cell with the cell's text, all of it selected, and gives it the focus.
+    void BeginCellEdit(int row, int column);
+    // Writes the editor's text into the cell of every selected row, then
+    // closes the editor.
+    void CommitCellEdit();
+    // Closes the editor without writing anything.
+    void CancelCellEdit();
+    // Checks the editor's text for its column, rewriting a numeric text as
+    // the cell will show it ("12abc" becomes "12"). On a refusal the message
+    // is shown, and the editor keeps its text, all selected, and the focus.
+    // Valid when no editor is open.
+    bool ValidateCellEdit();
+    bool isCellEditOpen() const { return !cellEdit_.isNull(); }
+    CCellEdit* cellEdit() const { return cellEdit_.data(); }
+    int cellEditRow() const { return cellEditRow_; }
+    int cellEditColumn() const { return cellEditColumn_; }
+    // Up and Down from an open editor with a valid value: handled as the
+    // list's own keys, which commit, move the selection and reopen the editor.
+    void keyFromCellEdit(QKeyEvent* event);
 
     // Plays a row (a click on its image, Space). The sample preview plugs in
     // here; without it nothing plays.
@@ -82,12 +105,14 @@ class CQuillonView : public QTableView, public RowListObserver {
     void selectionChanged(const QItemSelection& selected,
                           const QItemSelection& deselected) override;
     void currentChanged(const QModelIndex& current, const QModelIndex& previous) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     // RowListObserver
     void selectionChanged() override;
     void currentChanged(int row) override;
     void scrollRequested(int row) override;
+    void beforeReset() override;
 
     void setUpLook();
     void setUpColumns();
@@ -98,6 +123,10 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool isCommandAccelerator(const QKeyEvent* event) const;
     void showContextMenuAt(const QPoint& globalPos);
     void endHeldMove();
+    void gateScrollBars();
+    void placeCellEdit();
+    void closeCellEdit();
+    bool commitWouldChangeCells(int column, const std::string& text) const;
 
     CQuillonDoc& doc_;
     RowListModel* model_;
@@ -110,6 +139,12 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool selectionSyncPending_ = false;
     bool contextMenuShownByPress_ = false;
     int editColumn_ = 0;
+    // The open cell editor, its row and its column.
+    QPointer<CCellEdit> cellEdit_;
+    int cellEditRow_ = -1;
+    int cellEditColumn_ = -1;
+    // Whether a cell editor was open when the key now handled came.
+    bool editOpenAtKey_ = false;
 
     // The key state of the list: bits 1 Shift, 2 Ctrl, 4 F and 8 P held
     // together open "Who?"; Ctrl then F opens Find, Ctrl then G opens Goto.

@@ -1,0 +1,397 @@
+// Typing values into the list's cells as a user does: a double click opens the
+// editor over the cell, the value is checked before it is written into every
+// selected row, and while an invalid value is pending the clicks, presses and
+// scrolls that would leave the editor are stopped with the value's message.
+#include <QApplication>
+#include <QHeaderView>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTest>
+#include <QToolButton>
+
+#include "UiTestSupport.h"
+#include "bank/Columns.h"
+#include "ui/BankToolBar.h"
+#include "ui/CellEdit.h"
+#include "ui/MainFrame.h"
+#include "ui/QuillonView.h"
+#include "ui/SidePanelBar.h"
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+const char kInvalidPriority[] = "Invalid Priority (Range 1 to 9999)";
+
+void openBank(Editor& e, int rows) {
+    std::string bank = e.file("bank.sad");
+    makeBank(bank, e.file("waves"), rows);
+    QVERIFY(e.app().OpenDocumentFile(bank));
+    e.frame().updateCommandUI();
+}
+
+// A user's double click on a cell: a click, then the second click.
+CCellEdit* doubleClickCell(CQuillonView& view, int row, int column,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QModelIndex index = view.model()->index(row, column);
+    view.scrollTo(index);
+    QPoint at = view.visualRect(index).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, modifiers, at);
+    QCoreApplication::processEvents();
+    return view.cellEdit();
+}
+
+// Opens the editor on a cell and types over its text.
+CCellEdit* typeInto(CQuillonView& view, int row, int column, const QString& text) {
+    CCellEdit* editor = doubleClickCell(view, row, column);
+    if (!editor) return nullptr;
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(editor, Qt::Key_Backspace);
+    QTest::keyClicks(editor, text);
+    return editor;
+}
+
+QString cellOnScreen(CQuillonView& view, int row, int column) {
+    return view.model()->index(row, column).data().toString();
+}
+
+// The editor is open with its whole text selected and the keyboard focus.
+bool editorWaitsForAFix(CQuillonView& view, const QString& text) {
+    CCellEdit* editor = view.cellEdit();
+    return editor && editor->isVisible() && editor->text() == text &&
+           editor->selectedText() == text && QApplication::focusWidget() == editor;
+}
+
+}  // namespace
+
+class CellEditTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void doubleClickOpensTheEditorOverEditableCellsOnly();
+    void typedValueIsCheckedAndShownAsWritten_data();
+    void typedValueIsCheckedAndShownAsWritten();
+    void invalidValueStopsEveryActionThatLeavesTheEditor();
+    void validValueIsWrittenByTheActionThatLeaves();
+    void volumeIsWrittenIntoEverySelectedRow();
+    void qAndEscapeLeaveTheCellUnchanged();
+    void leftAndRightMoveTheCaretOnlyPastAValidValue();
+    void downAndUpReopenTheEditorOnTheNextRow();
+    void doubleClickElsewhereWritesTheFirstValue();
+    void aCommandKeyChecksThePendingValue();
+    void descriptionShowsInTheSidePanel();
+};
+
+void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    for (int column : {kColNo, kColName, kColLocation, kColBank, kColClone, kColFormat,
+                       kColCompression, kColSize, kColLStart, kColLEnd}) {
+        QVERIFY2(!doubleClickCell(view, 1, column), qPrintable(QString::number(column)));
+        QCOMPARE(view.rememberedEditColumn(), column);
+    }
+    CCellEdit* editor = doubleClickCell(view, 1, kColPitch);
+    QVERIFY(editor);
+    QCOMPARE(view.cellEditRow(), 1);
+    QCOMPARE(view.cellEditColumn(), int(kColPitch));
+    QCOMPARE(editor->parentWidget(), view.viewport());
+    QVERIFY(
+        editor->geometry().contains(view.visualRect(view.model()->index(1, kColPitch)).center()));
+    QCOMPARE(editor->font(), view.font());
+    QVERIFY(editorWaitsForAFix(view, cellOnScreen(view, 1, kColPitch)));
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{1});
+}
+
+void CellEditTest::typedValueIsCheckedAndShownAsWritten_data() {
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("shown");    // the editor's text after Enter
+    QTest::addColumn<QString>("message");  // empty: accepted
+    QTest::newRow("trailing-letters-cut") << int(kColPriority) << "12abc"
+                                          << "12"
+                                          << "";
+    QTest::newRow("letters-only") << int(kColPriority) << "abc"
+                                  << "abc" << kInvalidPriority;
+    QTest::newRow("empty-number") << int(kColPriority) << ""
+                                  << "" << kInvalidPriority;
+    QTest::newRow("above-range-shown-as-read") << int(kColVolume) << "128x"
+                                               << "128"
+                                               << "Invalid Volume (Range 0 to 127)";
+    QTest::newRow("plus-sign") << int(kColPan) << "+5"
+                               << "5"
+                               << "";
+    QTest::newRow("loop-minus-one") << int(kColLoop) << "-1"
+                                    << "-1"
+                                    << "";
+    QTest::newRow("loop-minus-two") << int(kColLoop) << "-2"
+                                    << "-2"
+                                    << "Invalid Loop Count (Range -1 to 9999)";
+    QTest::newRow("distance-six-decimals") << int(kColMinDist) << ".5"
+                                           << "0.500000"
+                                           << "";
+    QTest::newRow("distance-too-small") << int(kColMaxDist) << "0.005"
+                                        << "0.005"
+                                        << "Invalid Max Dist (Range 0.01 to 9999)";
+    QTest::newRow("unset-any-column") << int(kColAtmosGroup) << "*"
+                                      << "*"
+                                      << "";
+    QTest::newRow("play-type-kept-as-typed") << int(kColPlayType) << "ONCE"
+                                             << "ONCE"
+                                             << "";
+    QTest::newRow("play-type-number") << int(kColPlayType) << "1"
+                                      << "1"
+                                      << "Invalid Playback Type - use dropdown box";
+    QTest::newRow("description-as-typed") << int(kColDescription) << "2nd take"
+                                          << "2nd take"
+                                          << "";
+}
+
+void CellEditTest::typedValueIsCheckedAndShownAsWritten() {
+    QFETCH(int, column);
+    QFETCH(QString, typed);
+    QFETCH(QString, shown);
+    QFETCH(QString, message);
+    Editor e;
+    openBank(e, 2);
+    QString before = cellOnScreen(e.view(), 0, column);
+    CCellEdit* editor = typeInto(e.view(), 0, column, typed);
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Return);
+    if (message.isEmpty()) {
+        QVERIFY(e.shell().messages.empty());
+        QVERIFY(!e.view().isCellEditOpen());
+        QCOMPARE(cellOnScreen(e.view(), 0, column), shown);
+        // Writing what the cell already holds changes nothing.
+        QCOMPARE(e.frame().isWindowModified(), shown != before);
+    } else {
+        QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{message.toStdString()});
+        QCOMPARE(e.shell().messages[0].icon, MessageIcon::Stop);
+        QCOMPARE(e.shell().messages[0].caption, std::string());
+        QVERIFY(editorWaitsForAFix(e.view(), shown));
+        QCOMPARE(cellOnScreen(e.view(), 0, column), before);
+        QVERIFY(!e.doc().isModified());
+    }
+}
+
+void CellEditTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
+    Editor e;
+    openBank(e, 60);  // enough rows for a vertical scroll bar
+    CQuillonView& view = e.view();
+    QStringList names = namesOnScreen(view);
+    CCellEdit* editor = typeInto(view, 0, kColPriority, "0");
+    QVERIFY(editor);
+    auto refusals = [&] { return int(e.shell().messages.size()); };
+
+    clickHeader(view, kColName);
+    QCOMPARE(refusals(), 1);
+    QCOMPARE(namesOnScreen(view), names);
+
+    clickRow(view, 4);
+    QCOMPARE(refusals(), 2);
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
+    QVERIFY(editorWaitsForAFix(view, "0"));
+
+    QToolButton* moveDown = toolbarButton(e.frame(), CommandId::MoveDown);
+    QVERIFY(moveDown->isEnabled());
+    QTest::mouseClick(moveDown, Qt::LeftButton);
+    QCOMPARE(refusals(), 3);
+    QCOMPARE(namesOnScreen(view), names);
+    QVERIFY(!e.frame().toolBar()->isButtonHeld());
+
+    QScrollBar* bar = view.verticalScrollBar();
+    QVERIFY(bar->isVisible());
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() * 3 / 4));
+    QCOMPARE(refusals(), 4);
+    QCOMPARE(bar->value(), 0);
+    QVERIFY(!bar->isSliderDown());
+
+    QTest::mouseClick(e.frame().toolBar()->titleEdit(), Qt::LeftButton);
+    QCOMPARE(refusals(), 5);
+    QVERIFY(editorWaitsForAFix(view, "0"));
+
+    // A menu opens all the same; the value stays pending.
+    QMenu* file = e.frame().menu(MenuPlace::File);
+    openMenu(file);
+    QVERIFY(file->isVisible());
+    QCOMPARE(refusals(), 6);
+    file->close();
+    QVERIFY(view.isCellEditOpen());
+    QCOMPARE(view.cellEdit()->text(), QString("0"));
+
+    for (const std::string& text : e.shell().messageTexts())
+        QCOMPARE(text, std::string(kInvalidPriority));
+    QCOMPARE(cellOnScreen(view, 0, kColPriority), QString("*"));
+    QVERIFY(!e.doc().isModified());
+
+    // Corrected, the scroll goes through and writes the value first.
+    QApplication::setActiveWindow(&e.frame());
+    view.cellEdit()->setFocus();
+    QTest::keyClicks(view.cellEdit(), "7");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, QPoint(bar->width() / 2, bar->height() * 3 / 4));
+    QVERIFY(!view.isCellEditOpen());
+    QVERIFY(bar->value() > 0);
+    QCOMPARE(cellOnScreen(view, 0, kColPriority), QString("7"));
+    QCOMPARE(refusals(), 6);
+}
+
+void CellEditTest::validValueIsWrittenByTheActionThatLeaves() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColGroup, "42");
+    openMenu(e.frame().menu(MenuPlace::Wave));
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(cellOnScreen(view, 1, kColGroup), QString("42"));
+    e.frame().menu(MenuPlace::Wave)->close();
+
+    typeInto(view, 2, kColUserParam, "300");
+    clickHeader(view, kColNo);  // the edit is written before the sort
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(cellOnScreen(view, 1, kColUserParam), QString("300"));
+
+    // A key in the list writes an open editor's value as it stands.
+    typeInto(view, 0, kColAtmos, "33");
+    view.setFocus();
+    QTest::keyClick(&view, Qt::Key_End);
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(e.doc().rows().cell(0, kColAtmos), std::string("33"));
+    QVERIFY(e.shell().messages.empty());
+}
+
+void CellEditTest::volumeIsWrittenIntoEverySelectedRow() {
+    Editor e;
+    openBank(e, 5);
+    CQuillonView& view = e.view();
+    selectRows(view, {0, 3});
+    CCellEdit* editor = doubleClickCell(view, 2, kColVolume, Qt::ControlModifier);
+    QVERIFY(editor);
+    QCOMPARE(selectedRowsOnScreen(view), (std::vector<int>{0, 2, 3}));
+    std::vector<std::string> userKeys;
+    for (int r = 0; r < 5; ++r)
+        userKeys.emplace_back(e.doc().rows().row(r).record.sortKey(kColUserParam));
+    QTest::keyClicks(editor, "64");
+    QTest::keyClick(editor, Qt::Key_Enter);
+    QStringList volumes;
+    for (int r = 0; r < 5; ++r) {
+        volumes << cellOnScreen(view, r, kColVolume);
+        QCOMPARE(std::string(e.doc().rows().row(r).record.sortKey(kColUserParam)),
+                 userKeys[size_t(r)]);
+    }
+    QCOMPARE(volumes, (QStringList{"64", "*", "64", "64", "*"}));
+    QCOMPARE(std::string(e.doc().rows().row(2).record.sortKey(kColVolume)), std::string("064"));
+    QVERIFY(e.doc().isModified());
+}
+
+void CellEditTest::qAndEscapeLeaveTheCellUnchanged() {
+    Editor e;
+    openBank(e, 2);
+    CQuillonView& view = e.view();
+    for (Qt::Key closing : {Qt::Key_Escape, Qt::Key_Q}) {
+        CCellEdit* editor = typeInto(view, 0, kColPitch, "77");
+        QTest::keyClick(editor, closing);
+        QVERIFY(!view.isCellEditOpen());
+        QCOMPARE(cellOnScreen(view, 0, kColPitch), QString("*"));
+        QCOMPARE(QApplication::focusWidget(), &view);
+    }
+    // q closes the editor too, so it can never be typed.
+    CCellEdit* editor = typeInto(view, 1, kColDescription, "A");
+    QVERIFY(editor);
+    QTest::keyClick(editor, Qt::Key_Q);
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(e.doc().rows().cell(1, kColDescription), std::string());
+    QVERIFY(!e.doc().isModified());
+    QVERIFY(e.shell().messages.empty());
+}
+
+void CellEditTest::leftAndRightMoveTheCaretOnlyPastAValidValue() {
+    Editor e;
+    openBank(e, 2);
+    CCellEdit* editor = typeInto(e.view(), 0, kColPriority, "x1");
+    QTest::keyClick(editor, Qt::Key_Left);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QVERIFY(editorWaitsForAFix(e.view(), "x1"));
+    QTest::keyClicks(editor, "12abc");  // over the selected text
+    QTest::keyClick(editor, Qt::Key_Left);
+    QCOMPARE(editor->text(), QString("12"));
+    QCOMPARE(editor->cursorPosition(), 1);
+    QTest::keyClick(editor, Qt::Key_Right);
+    QCOMPARE(editor->cursorPosition(), 2);
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+    QVERIFY(e.view().isCellEditOpen());
+}
+
+void CellEditTest::downAndUpReopenTheEditorOnTheNextRow() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    CCellEdit* editor = typeInto(view, 1, kColPan, "90");
+    QTest::keyClick(editor, Qt::Key_Down);
+    QCOMPARE(cellOnScreen(view, 1, kColPan), QString("90"));
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{2});
+    QVERIFY(view.isCellEditOpen());
+    QCOMPARE(view.cellEditRow(), 2);
+    QCOMPARE(view.cellEditColumn(), int(kColPan));
+    QVERIFY(editorWaitsForAFix(view, "*"));
+    QCOMPARE(e.doc().selectedItem().name, std::string("wave03.wav"));
+
+    // An invalid value keeps the editor where it is.
+    QTest::keyClicks(view.cellEdit(), "200");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Up);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{"Invalid 2D Pan (Range 0 to 180)"});
+    QCOMPARE(view.cellEditRow(), 2);
+    QTest::keyClicks(view.cellEdit(), "45");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Up);
+    QCOMPARE(cellOnScreen(view, 2, kColPan), QString("45"));
+    QCOMPARE(view.cellEditRow(), 1);
+    QVERIFY(editorWaitsForAFix(view, "90"));
+}
+
+void CellEditTest::doubleClickElsewhereWritesTheFirstValue() {
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    typeInto(view, 0, kColScale, "15");
+    QVERIFY(doubleClickCell(view, 1, kColZPos));
+    QCOMPARE(cellOnScreen(view, 0, kColScale), QString("15"));
+    QCOMPARE(view.cellEditRow(), 1);
+    // With an invalid value pending, the double click is stopped like a click.
+    QTest::keyClicks(view.cellEdit(), "99999");
+    doubleClickCell(view, 2, kColXPos);
+    QCOMPARE(view.cellEditRow(), 1);
+    QCOMPARE(view.cellEditColumn(), int(kColZPos));
+    QVERIFY(!e.shell().messages.empty());
+    QCOMPARE(cellOnScreen(view, 1, kColZPos), QString("*"));
+}
+
+void CellEditTest::aCommandKeyChecksThePendingValue() {
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    clickHeader(view, kColName);  // descending: wave03 first, numbers 3, 2, 1
+    CCellEdit* editor = typeInto(view, 0, kColPriority, "0");
+    QTest::keyClick(editor, Qt::Key_N, Qt::AltModifier);  // Renumber Bank
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QCOMPARE(numbersOnScreen(view), (QStringList{"3", "2", "1"}));
+    QTest::keyClicks(view.cellEdit(), "8");
+    QTest::keyClick(view.cellEdit(), Qt::Key_N, Qt::AltModifier);
+    QCOMPARE(numbersOnScreen(view), (QStringList{"1", "2", "3"}));
+    QCOMPARE(cellOnScreen(view, 0, kColPriority), QString("8"));
+}
+
+void CellEditTest::descriptionShowsInTheSidePanel() {
+    Editor e;
+    openBank(e, 2);
+    QLineEdit* shown = e.frame().sidePanel()->value(CSidePanelBar::Description);
+    CCellEdit* editor = typeInto(e.view(), 1, kColDescription, "Door slam, close");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(shown->text(), QString("Door slam, close"));
+    typeInto(e.view(), 1, kColDescription, "");
+    QTest::keyClick(e.view().cellEdit(), Qt::Key_Return);
+    QCOMPARE(shown->text(), QString("None"));
+    QCOMPARE(cellOnScreen(e.view(), 1, kColDescription), QString());
+}
+
+QTEST_MAIN(CellEditTest)
+#include "test_ui_editing.moc"
