@@ -7,6 +7,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "ui/ScriptExportDialog.h"
 #include "ui/TextDialogs.h"
 
 namespace quillon {
@@ -110,8 +111,12 @@ bool CEditorShell::editText(TextDialog which, std::string& text) {
     return runTextDialog(which, text, dialogParent());
 }
 
-bool CEditorShell::editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) {
-    return false;
+bool CEditorShell::editScriptExportSettings(ScriptExportSettings& settings,
+                                            const BankNameLoader& loadNames) {
+    CScriptExportDialog dialog(settings, loadNames, dialogParent());
+    if (dialog.exec() != QDialog::Accepted) return false;
+    settings = dialog.settings();
+    return true;
 }
 
 void CEditorShell::setStatusText(StatusPane pane, std::string_view text) {

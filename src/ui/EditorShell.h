@@ -27,8 +27,7 @@ class CEditorShell : public Shell {
     FileDialogResult chooseFiles(const FileDialogRequest& request) override;
     std::optional<std::string> chooseFolder(const std::string& initialFolder) override;
     bool editText(TextDialog which, std::string& text) override;
-    // The "Script Header Export Tool" dialog comes with the Custom Export
-    // command, which stays disabled until then; this answers Cancel.
+    // The "Script Header Export Tool" dialog.
     bool editScriptExportSettings(ScriptExportSettings& settings,
                                   const BankNameLoader& loadNames) override;
 

@@ -16,6 +16,7 @@
 #include "ui/Icons.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "ui/SidePanelBar.h"
 
 namespace quillon {
 
@@ -43,7 +44,8 @@ CMainFrame::CMainFrame(CQuillonDoc& doc, QWidget* parent)
     : QMainWindow(parent),
       doc_(doc),
       view_(new CQuillonView(doc, this)),
-      toolBar_(new CBankToolBar(doc, this)) {
+      toolBar_(new CBankToolBar(doc, this)),
+      sidePanel_(new CSidePanelBar(doc, this)) {
     setObjectName("mainFrame");
     setWindowIcon(applicationIcon());
     setAcceptDrops(true);
@@ -52,6 +54,7 @@ CMainFrame::CMainFrame(CQuillonDoc& doc, QWidget* parent)
     createActions();
     createMenus();
     addToolBar(Qt::TopToolBarArea, toolBar_);
+    addDockWidget(Qt::LeftDockWidgetArea, sidePanel_);
     std::vector<QAction*> buttons;
     for (CommandId id : toolbarCommands())
         buttons.push_back(action(id));
@@ -100,7 +103,12 @@ void CMainFrame::createActions() {
         CommandId id = info.id;
         connect(act, &QAction::triggered, this, [this, id] {
             auto it = handlers_.find(id);
-            if (it != handlers_.end() && action(id)->isEnabled()) it->second();
+            if (it == handlers_.end() || !action(id)->isEnabled()) return;
+            // A command reached by its key while a cell editor is open checks
+            // the pending value first, as a toolbar press does: an invalid
+            // value stops it, a valid one is written before it runs.
+            if (!view_->ValidateAndCommitPendingEdit()) return;
+            it->second();
         });
         actions_[info.id] = act;
         addAction(act);  // shortcuts work without the menus open

@@ -21,6 +21,7 @@ namespace quillon {
 
 class CBankToolBar;
 class CQuillonView;
+class CSidePanelBar;
 
 class CMainFrame : public QMainWindow, public RowListObserver, public DocumentObserver {
     Q_OBJECT
@@ -30,6 +31,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
 
     CQuillonView* view() const { return view_; }
     CBankToolBar* toolBar() const { return toolBar_; }
+    CSidePanelBar* sidePanel() const { return sidePanel_; }
     QAction* action(CommandId id) const;
     QMenu* menu(MenuPlace place) const;
     QMenu* waveMenu() const { return menu(MenuPlace::Wave); }
@@ -99,6 +101,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     CQuillonDoc& doc_;
     CQuillonView* view_;
     CBankToolBar* toolBar_;
+    CSidePanelBar* sidePanel_;
     std::map<CommandId, QAction*> actions_;
     std::map<CommandId, std::function<void()>> handlers_;
     std::map<MenuPlace, QMenu*> menus_;

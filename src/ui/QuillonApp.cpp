@@ -9,6 +9,8 @@
 #include <QScreen>
 
 #include "bank/ListOps.h"
+#include "export/SampleHeader.h"
+#include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -18,6 +20,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "wave/MpegImport.h"
 #include "wave/SampleOps.h"
 
 namespace quillon {
@@ -86,15 +89,29 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(WaveExtract, [&d] { extractSelected(d); });
     f.setHandler(WaveClone, [&d] { cloneSelected(d); });
     f.setHandler(ExportWaveList, [&d] { runWaveListExport(d); });
+    f.setHandler(ImportMpeg, [&d] { ImportMpegAudio(d); });
+    f.setHandler(ExportEnum, [&d] { runSampleHeaderExport(d, HeaderStyle::Enum); });
+    f.setHandler(ExportDefine, [&d] { runSampleHeaderExport(d, HeaderStyle::Define); });
+    // No play hook yet: until the sample preview gives one, Yes to "do you
+    // want to play the line?" plays nothing and asks again; No stops all.
+    f.setHandler(CustomExport, [&d] { runScriptTableExport(d, {}); });
+    f.setHandler(WaveOpenInEditor,
+                 [this] { openSelectedInWaveEditor(*doc_, waveEditorPath_, waveEditorStarter); });
     // Commands still to come register here, one line each, and are disabled
-    // until then: ImportMpeg, ExportEnum, ExportDefine, CustomExport,
-    // WaveOpenInEditor (the small dialogs and the wave editor); EnablePlayback,
-    // DisablePlayback, CreateGroup, StopAll (the sample preview); PlayMusic,
-    // PlayAtmos (the ambient and music test). The Edit commands have none.
-    f.onOpenRecent = [this](const std::string& path) { OpenFileAfterAsking(path); };
-    f.onFileDropped = [this](const std::string& path) { OpenFileAfterAsking(path); };
+    // until then: EnablePlayback, DisablePlayback, CreateGroup, StopAll (the
+    // sample preview); PlayMusic, PlayAtmos (the ambient and music test). The
+    // Edit commands have none.
+    //
+    // Leaving the bank, as a command does, first settles a pending cell edit:
+    // an invalid value keeps the bank open with the editor.
+    f.onOpenRecent = [this](const std::string& path) {
+        if (view()->ValidateAndCommitPendingEdit()) OpenFileAfterAsking(path);
+    };
+    f.onFileDropped = [this](const std::string& path) {
+        if (view()->ValidateAndCommitPendingEdit()) OpenFileAfterAsking(path);
+    };
     f.onClose = [this] {
-        if (!SaveModified()) return false;
+        if (!view()->ValidateAndCommitPendingEdit() || !SaveModified()) return false;
         ShutDown();
         return true;
     };
@@ -105,6 +122,7 @@ void CQuillonApp::registerHandlers() {
 void CQuillonApp::readSettings() {
     settings_.load();
     readRememberedFolders(settings_, doc_->folders());
+    waveEditorPath_ = findWaveEditor(classesRootSettingsPath());
 }
 
 // Written over what is on disk now, so values another program put in the

@@ -12,6 +12,7 @@
 #include "platform/Settings.h"
 #include "ui/AppSettings.h"
 #include "ui/EditorShell.h"
+#include "wave/WaveEditor.h"
 
 class QPrinter;
 
@@ -70,6 +71,11 @@ class CQuillonApp : public QObject {
     // Saves to `path`, or asks for a name when it is empty.
     bool DoSave(const std::string& path);
 
+    // The external wave editor, found when the view first showed.
+    const std::string& waveEditorPath() const { return waveEditorPath_; }
+    // Starts each wave editor process (tests look at what it is given).
+    ProcessStarter waveEditorStarter = startDetachedProcess;
+
     // The shut-down when the view goes: samples stopped, the bank released,
     // rows freed, then the settings written. Runs once.
     void ShutDown();
@@ -89,6 +95,7 @@ class CQuillonApp : public QObject {
     SettingsStore settings_;
     RecentFileList recent_;
     std::unique_ptr<QPrinter> printer_;
+    std::string waveEditorPath_ = kDefaultWaveEditor;
     bool shutDown_ = false;
 };
 

@@ -15,6 +15,7 @@
 #include "ui/BankToolBar.h"
 #include "ui/MainFrame.h"
 #include "ui/QuillonView.h"
+#include "ui/ScriptExportDialog.h"
 #include "wave/SampleOps.h"
 
 namespace quillon::test {
@@ -57,8 +58,17 @@ bool ScriptedShell::editText(TextDialog which, std::string& text) {
     return true;
 }
 
-bool ScriptedShell::editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) {
-    return false;
+bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
+                                             const BankNameLoader& loadNames) {
+    ++scriptDialogsShown;
+    CScriptExportDialog dialog(settings, loadNames, dialogParent());
+    if (!useScriptDialog) return false;
+    dialog.show();
+    useScriptDialog(dialog);
+    dialog.hide();
+    if (dialog.result() != QDialog::Accepted) return false;
+    settings = dialog.settings();
+    return true;
 }
 
 std::vector<std::string> ScriptedShell::messageTexts() const {

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QTemporaryDir>
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,10 @@
 #include "ui/QuillonApp.h"
 
 class QToolButton;
+
+namespace quillon {
+class CScriptExportDialog;
+}
 
 namespace quillon::test {
 
@@ -42,6 +47,10 @@ class ScriptedShell : public CEditorShell {
     std::deque<std::optional<std::string>> folderAnswers;
     std::vector<std::pair<TextDialog, std::string>> textRequests;
     std::deque<std::optional<std::string>> textAnswers;  // nothing: Escape
+    // The user in the "Script Header Export Tool" dialog: given the real
+    // dialog, shown but not run, and presses its buttons. None: Cancel.
+    std::function<void(CScriptExportDialog&)> useScriptDialog;
+    int scriptDialogsShown = 0;
 };
 
 // An editor in a private home: $HOME and the XDG folders point below a

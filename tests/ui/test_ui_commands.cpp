@@ -90,11 +90,12 @@ const std::vector<RuleRow> kRules = {
 // screen whatever their rule says.
 const std::set<CommandId> kWired = {
     FileNew,           FileOpen,         FileSave,       FileSaveAs,
-    FilePrint,         FilePrintPreview, FilePrintSetup, RenumberBank,
+    FilePrint,         FilePrintPreview, FilePrintSetup, ImportMpeg,
+    ExportEnum,        ExportDefine,     CustomExport,   RenumberBank,
     AppExit,           WaveAddInsert,    WaveReplace,    WaveRefreshOriginal,
-    WaveRefreshChange, WaveExtract,      WaveClone,      ViewToolbar,
-    ViewStatusBar,     AppAbout,         MoveUp,         MoveDown,
-    ExportWaveList};
+    WaveRefreshChange, WaveExtract,      WaveClone,      WaveOpenInEditor,
+    ViewToolbar,       ViewStatusBar,    AppAbout,       MoveUp,
+    MoveDown,          ExportWaveList};
 
 CommandFacts factsOf(Situation s) {
     CommandFacts f;
