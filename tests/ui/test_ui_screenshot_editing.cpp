@@ -1,0 +1,216 @@
+// The editor in use on a real X server: a bank of harbour sounds is open, a
+// row is shown in the side panel, and a Volume cell is being typed into. The
+// screen is captured once it has settled and kept as screenshot-editing.png
+// in the test's working folder (or at $QUILLON_SCREENSHOT_EDITING).
+//
+// The editor runs inside this test, on an Xvfb server the test starts before
+// the application exists (the platform is chosen then). Without Xvfb, xwd,
+// xwdtopnm and pnmtopng the test runs offscreen and is skipped.
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <set>
+
+#include "UiTestSupport.h"
+#include "bank/Columns.h"
+#include "support/FakeShell.h"
+#include "support/WavBuilder.h"
+#include "ui/CellEdit.h"
+#include "ui/MainFrame.h"
+#include "ui/QuillonView.h"
+#include "wave/SampleOps.h"
+
+using namespace quillon;
+using namespace quillon::test;
+
+namespace {
+
+constexpr int kScreenWidth = 1280;
+constexpr int kScreenHeight = 800;
+
+struct SoundSpec {
+    const char* name;
+    const char* description;
+    const char* keys;
+};
+
+const SoundSpec kSounds[] = {
+    {"gull_cry_01.wav", "Gull overhead", "ZQ_PRIORITY=3 ZQ_VOLUME=90 ZQ_PITCH_VAR=10"},
+    {"gull_cry_02.wav", "Gull, far", "ZQ_PRIORITY=3 ZQ_VOLUME=70 ZQ_PITCH_VAR=10"},
+    {"waves_pier.wav", "Waves on the pier", "ZQ_ATMOS_GROUP=1 ZQ_LOOP_COUNT=-1"},
+    {"waves_hull.wav", "Water on a hull", "ZQ_ATMOS_GROUP=1 ZQ_ATMOS_WHEN=30"},
+    {"rope_creak.wav", "Mooring rope creaks", "ZQ_PRIORITY=4 ZQ_PAN=60"},
+    {"ship_bell.wav", "Ship's bell, two strokes", "ZQ_PRIORITY=6 ZQ_VOLUME=110"},
+    {"crate_drop.wav", "Crate dropped on boards", "ZQ_PRIORITY=7 ZQ_VOLUME=120"},
+    {"chain_rattle.wav", "Anchor chain", "ZQ_PRIORITY=6 ZQ_LOOP_COUNT=2"},
+    {"market_crowd.wav", "Fish market crowd", "ZQ_ATMOS_GROUP=2 ZQ_LOOP_COUNT=-1"},
+    {"barrel_roll.wav", "Barrel rolls away", "ZQ_PRIORITY=5 ZQ_3D_X_POS=40"},
+    {"foghorn.wav", "Foghorn, distant", "ZQ_PRIORITY=8 ZQ_MIN_DIST=20 ZQ_MAX_DIST=900"},
+    {"oars_splash.wav", "Oars in the water", "ZQ_PRIORITY=2 ZQ_GROUP=1"},
+    {"sail_flap.wav", "Sail in the wind", "ZQ_PRIORITY=2 ZQ_GROUP=1 ZQ_SCALE=12"},
+    {"tavern_door.wav", "Tavern door swings", "ZQ_PRIORITY=5 ZQ_PLAYBACK_TYPE=2"},
+    {"coins_count.wav", "Coins counted out", "ZQ_PRIORITY=4 ZQ_PLAYBACK_TYPE=1"},
+    {"cart_wheels.wav", "Cart on cobbles", "ZQ_PRIORITY=3 ZQ_3D_Z_POS=-60"},
+    {"dog_bark.wav", "Harbour dog", "ZQ_PRIORITY=5 ZQ_PITCH_VAR=6"},
+    {"hammer_nails.wav", "Shipwright at work", "ZQ_PRIORITY=3 ZQ_USER_PARAM=120"},
+};
+
+void makeHarbourBank(const std::string& bank, const std::string& folder) {
+    QDir().mkpath(QString::fromStdString(folder));
+    FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    std::vector<std::string> paths;
+    uint32_t frames = 6000;
+    for (const SoundSpec& sound : kSounds) {
+        PcmWavSpec spec;
+        spec.frames = frames += 2111;
+        spec.comment = sound.keys;
+        spec.subject = sound.description;
+        paths.push_back(folder + "/" + sound.name);
+        writeFile(paths.back(), makePcmWav(spec));
+    }
+    QVERIFY(addWaveFiles(doc, paths));
+    doc.setTitle("Harbour - ambience and effects");
+    QVERIFY(doc.OnSaveDocument(bank));
+}
+
+QImage capture(const QString& display, const QString& png) {
+    QProcess shell;
+    shell.start("sh",
+                {"-c", QStringLiteral("xwd -root -silent -display %1 | xwdtopnm 2>/dev/null | "
+                                      "pnmtopng > '%2'")
+                           .arg(display, png)});
+    if (!shell.waitForFinished(15000) || shell.exitCode() != 0) return {};
+    return QImage(png);
+}
+
+int distinctColours(const QImage& image) {
+    std::set<QRgb> colours;
+    for (int y = 0; y < image.height(); y += 3)
+        for (int x = 0; x < image.width(); x += 3)
+            colours.insert(image.pixel(x, y));
+    return int(colours.size());
+}
+
+bool haveCaptureTools() {
+    for (const char* tool : {"Xvfb", "xwd", "xwdtopnm", "pnmtopng"})
+        if (QStandardPaths::findExecutable(tool).isEmpty()) return false;
+    return true;
+}
+
+// An Xvfb server on a display it picks itself (-displayfd), started before
+// the application so that the application can use it.
+class XServer {
+  public:
+    bool start() {
+        int fds[2];
+        if (::pipe(fds) != 0) return false;
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+        posix_spawn_file_actions_addclose(&actions, fds[0]);
+        std::string screen =
+            std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
+        const char* argv[] = {"Xvfb",         "-displayfd", "1",   "-screen", "0",
+                              screen.c_str(), "-nolisten",  "tcp", nullptr};
+        int started = ::posix_spawnp(&pid_, "Xvfb", &actions, nullptr,
+                                     const_cast<char* const*>(argv), environ);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(fds[1]);
+        if (started != 0) {
+            ::close(fds[0]);
+            pid_ = 0;
+            return false;
+        }
+        std::string number;
+        char c;
+        while (::read(fds[0], &c, 1) == 1 && c != '\n')
+            number += c;
+        ::close(fds[0]);
+        display_ = ":" + number;
+        return !number.empty();
+    }
+    ~XServer() {
+        if (pid_ <= 0) return;
+        ::kill(pid_, SIGTERM);
+        ::waitpid(pid_, nullptr, 0);
+    }
+    const std::string& display() const { return display_; }
+
+  private:
+    pid_t pid_ = 0;
+    std::string display_;
+};
+
+XServer* gServer = nullptr;
+
+}  // namespace
+
+class EditingScreenshotTest : public QObject {
+    Q_OBJECT
+  private slots:
+    void editorInUseOnAnXServer();
+};
+
+void EditingScreenshotTest::editorInUseOnAnXServer() {
+    if (!gServer) QSKIP("Xvfb and the capture tools are not installed");
+    QApplication::setCursorFlashTime(0);  // a steady caret: captures can agree
+    QTemporaryDir home;
+    usePrivateHome(home.path());
+    std::string bank = home.filePath("Harbour.sad").toStdString();
+    makeHarbourBank(bank, home.filePath("harbour").toStdString());
+    Editor e({QString::fromStdString(bank)}, home.path());
+    QVERIFY(e.started());
+    QVERIFY(QTest::qWaitForWindowExposed(&e.frame()));
+
+    CQuillonView& view = e.view();
+    clickRow(view, 5);  // "Ship's bell" fills the side panel
+    QModelIndex volume = view.model()->index(5, kColVolume);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, {}, view.visualRect(volume).center());
+    QVERIFY(view.isCellEditOpen());
+    QTest::keyClicks(view.cellEdit(), "96");
+
+    QString display = QString::fromStdString(gServer->display());
+    QString png = home.filePath("capture.png");
+    QImage last, shot;
+    for (int attempt = 0; attempt < 40 && shot.isNull(); ++attempt) {
+        QTest::qWait(250);
+        QImage now = capture(display, png);
+        if (!now.isNull() && now == last) shot = now;
+        last = now;
+    }
+    QVERIFY2(!shot.isNull(), "the screen never settled");
+    QCOMPARE(shot.size(), QSize(kScreenWidth, kScreenHeight));
+    QVERIFY2(distinctColours(shot) > 20, "the capture shows no window");
+    QVERIFY(view.isCellEditOpen());
+
+    QString target = qEnvironmentVariable("QUILLON_SCREENSHOT_EDITING", "screenshot-editing.png");
+    QFile::remove(target);
+    QVERIFY(shot.save(target));
+    qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
+}
+
+int main(int argc, char** argv) {
+    XServer server;
+    if (haveCaptureTools() && server.start()) {
+        gServer = &server;
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", QByteArray::fromStdString(server.display()));
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    EditingScreenshotTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "test_ui_screenshot_editing.moc"
