@@ -13,6 +13,8 @@ namespace quillon {
 PathParts splitAtLastSeparator(std::string_view path) {
     size_t cut = path.find_last_of("/\\");
     if (cut == std::string_view::npos) return {std::string(), std::string(path)};
+    // A file in the root folder keeps "/" as its folder, so joining gives the path back.
+    if (cut == 0 && path[0] == '/') return {"/", std::string(path.substr(1))};
     return {std::string(path.substr(0, cut)), std::string(path.substr(cut + 1))};
 }
 
