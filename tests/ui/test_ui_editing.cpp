@@ -188,8 +188,18 @@ void CellEditTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
     QCOMPARE(refusals(), 1);
     QCOMPARE(namesOnScreen(view), names);
 
-    clickRow(view, 4);
+    // A click on a row's image neither selects nor plays it.
+    std::vector<int> played;
+    view.playRow = [&](int row) { played.push_back(row); };
+    QRect number = view.visualRect(view.model()->index(4, kColNo));
+    QPoint onImage;
+    for (int x = number.left(); x < number.right() && onImage.isNull(); ++x)
+        if (view.isOnRowImage(QPoint(x, number.center().y())))
+            onImage = QPoint(x + 3, number.center().y());
+    QVERIFY(!onImage.isNull());
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onImage);
     QCOMPARE(refusals(), 2);
+    QVERIFY(played.empty());
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
     QVERIFY(editorWaitsForAFix(view, "0"));
 
@@ -319,7 +329,11 @@ void CellEditTest::leftAndRightMoveTheCaretOnlyPastAValidValue() {
     QTest::keyClick(editor, Qt::Key_Right);
     QCOMPARE(editor->cursorPosition(), 2);
     QCOMPARE(e.shell().messages.size(), size_t(1));
+    // Tab stays in the editor: the list would write the value unchecked.
+    QTest::keyClick(editor, Qt::Key_Tab);
     QVERIFY(e.view().isCellEditOpen());
+    QCOMPARE(QApplication::focusWidget(), editor);
+    QCOMPARE(editor->text(), QString("12"));
 }
 
 void CellEditTest::downAndUpReopenTheEditorOnTheNextRow() {
