@@ -5,10 +5,14 @@
 namespace quillon {
 
 int RowList::append(Row row) {
+    return append(std::make_unique<Row>(std::move(row)));
+}
+
+int RowList::append(std::unique_ptr<Row> row) {
     int index = size();
     notify([&](RowListObserver& o) { o.beforeRowsInserted(index, index); });
-    if (row.selected) ++selectedCount_;
-    rows_.push_back(std::make_unique<Row>(std::move(row)));
+    if (row->selected) ++selectedCount_;
+    rows_.push_back(std::move(row));
     notify([&](RowListObserver& o) { o.rowsInserted(index, index); });
     return index;
 }

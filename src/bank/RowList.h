@@ -71,6 +71,7 @@ class RowList {
 
     // Adds a row at the end; returns its index.
     int append(Row row);
+    int append(std::unique_ptr<Row> row);
     // Replaces every row at once (filling from a bank).
     void assign(std::vector<Row> rows);
     void assign(std::vector<std::unique_ptr<Row>> rows);

@@ -187,7 +187,9 @@ void replaceRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
 
 void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const WavFileInfo& info) {
     RowList& rows = doc.rows();
-    Row row;
+    // Built where it will stay: a row is large, and a bank may get thousands.
+    auto made = std::make_unique<Row>();
+    Row& row = *made;
     setInteger(row, kColNo, nextNumber(rows));
     row.checked = true;
     row.record.enabled = 1;
@@ -197,7 +199,7 @@ void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const W
     WavCommentKeys keys = ParseWavCommentKeys(info.comment);
     fillProperties(row, keys);
     if (keys.group) rows.raiseHighestGroup(*keys.group);
-    index.addRow(rows.append(std::move(row)), path);
+    index.addRow(rows.append(std::move(made)), path);
 }
 
 void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int source) {

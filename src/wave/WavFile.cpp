@@ -221,9 +221,11 @@ WavReadResult ReadWavBytes(std::span<const uint8_t> image, bool wantInfoTexts) {
 
 std::string GetWavFormatText(const WaveFormatBlock& format) {
     // Two leading blanks make depths below 10 sort before two-digit depths as text.
-    std::string text = quillon::format(format.bitsPerSample < 10 ? "  %u-bit " : "%u-bit ",
-                                       unsigned(format.bitsPerSample));
-    text += quillon::format("%u khz ", unsigned(format.samplesPerSecond / 1000));
+    std::string text = format.bitsPerSample < 10 ? "  " : "";
+    text += std::to_string(format.bitsPerSample);
+    text += "-bit ";
+    text += std::to_string(format.samplesPerSecond / 1000);
+    text += " khz ";
     text += format.channels == 1 ? "Mono" : "Stereo";
     return text;
 }
