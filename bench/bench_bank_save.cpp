@@ -121,19 +121,28 @@ int main(int argc, char** argv) {
     // Save of new rows (each WAV read once, written once) against tar.
     long growthNew = saveGrowthKiB(doc, work + "/probe.sad");
     std::filesystem::remove(work + "/probe.sad");
-    double tarSeconds =
-        secondsOf([&] { run("tar -cf " + work + "/all.tar -C " + work + "/wavs" + names); });
+    std::string tar = "tar -cf " + work + "/all.tar -C " + work + "/wavs" + names;
+    double tarSeconds = secondsOf([&] { run(tar); });
+    // The save flushes the bank to disk before it counts as saved; tar does not,
+    // so the same archive flushed to disk is measured too.
+    double durableTarSeconds = secondsOf([&] { run(tar + " && sync " + work + "/all.tar"); });
     double saveSeconds = secondsOf([&] { doc.OnSaveDocument(work + "/bank.sad"); });
     std::printf("save new rows:   %.3f s   tar -cf: %.3f s   ratio %.2f (target 1.0 or less)\n",
                 saveSeconds, tarSeconds, saveSeconds / tarSeconds);
+    std::printf("                 tar -cf, then flushed to disk: %.3f s   ratio %.2f\n",
+                durableTarSeconds, saveSeconds / durableTarSeconds);
 
     // Save again: every row "Yes", its bytes copied from the previous file.
     long growthYes = saveGrowthKiB(doc, work + "/probe.sad");
     std::filesystem::remove(work + "/probe.sad");
-    double cpSeconds = secondsOf([&] { run("cp " + work + "/bank.sad " + work + "/copy.sad"); });
+    std::string cp = "cp " + work + "/bank.sad " + work + "/copy.sad";
+    double cpSeconds = secondsOf([&] { run(cp); });
+    double durableCpSeconds = secondsOf([&] { run(cp + " && sync " + work + "/copy.sad"); });
     double resaveSeconds = secondsOf([&] { doc.OnSaveDocument(work + "/bank2.sad"); });
     std::printf("save Yes rows:   %.3f s   cp: %.3f s   ratio %.2f (target 1.2 or less)\n",
                 resaveSeconds, cpSeconds, resaveSeconds / cpSeconds);
+    std::printf("                 cp, then flushed to disk: %.3f s   ratio %.2f\n",
+                durableCpSeconds, resaveSeconds / durableCpSeconds);
     std::printf(
         "memory a save adds: new rows %.1f MiB, Yes rows %.1f MiB "
         "(target 24 MiB plus the largest WAV, %.2f MiB)\n",
