@@ -48,7 +48,8 @@ ZQAudioResult EditorAudio::create() {
 }
 
 std::string EditorAudio::outputNotice() const {
-    return system_ ? system_->ZQGetOutputText() : std::string();
+    if (!system_ || outputMode_ == ZQ_OUTPUT_LOOPBACK) return std::string();
+    return system_->ZQGetOutputText();
 }
 
 // The preview and the bank hold on to the system: they go first.

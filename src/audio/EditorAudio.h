@@ -33,7 +33,8 @@ class EditorAudio : public BankAudio {
     // 1, 0, 0, 32, 0x1000000, 44100), then creates the system.
     ZQAudioResult create();
     // The line the status bar shows once when no sound comes out ("No sound
-    // device - silent output"); empty while sound comes out.
+    // device - silent output"); empty while sound comes out, and on the
+    // loopback device, whose caller (a test) stands in for the sound card.
     [[nodiscard]] std::string outputNotice() const;
     // Stops the preview and frees its audio, releases the current bank and
     // destroys the system. Runs once.

@@ -5,6 +5,7 @@
 
 #include "ui/FileDialogs.h"
 #include "ui/MainFrame.h"
+#include "ui/MusicBarDialog.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
@@ -117,6 +118,10 @@ bool CEditorShell::editScriptExportSettings(ScriptExportSettings& settings,
     if (dialog.exec() != QDialog::Accepted) return false;
     settings = dialog.settings();
     return true;
+}
+
+void CEditorShell::runMusicBar(CMusicBarDialog& bar) {
+    bar.exec();
 }
 
 void CEditorShell::setStatusText(StatusPane pane, std::string_view text) {

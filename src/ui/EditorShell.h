@@ -14,6 +14,7 @@
 namespace quillon {
 
 class CMainFrame;
+class CMusicBarDialog;
 
 class CEditorShell : public Shell {
   public:
@@ -30,6 +31,9 @@ class CEditorShell : public Shell {
     // The "Script Header Export Tool" dialog.
     bool editScriptExportSettings(ScriptExportSettings& settings,
                                   const BankNameLoader& loadNames) override;
+
+    // The bar of the ambient and music test, modal until it closes.
+    virtual void runMusicBar(CMusicBarDialog& bar);
 
     void setStatusText(StatusPane pane, std::string_view text) override;
     void beginProgress(int maximum) override;

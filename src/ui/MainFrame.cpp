@@ -10,8 +10,6 @@
 #include <QStatusBar>
 #include <QToolButton>
 
-#include "bank/ListOps.h"
-#include "platform/Text.h"
 #include "ui/BankToolBar.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
@@ -61,7 +59,10 @@ CMainFrame::CMainFrame(CQuillonDoc& doc, QWidget* parent)
     toolBar_->addButtons(buttons);
     toolBar_->setPressGate([this] { return view_->ValidateAndCommitPendingEdit(); });
     createStatusBar();
-    view_->attachFrame(toolBar_, waveMenu(), [this] { updateCommandUIIfDirty(); });
+    view_->attachFrame(toolBar_, waveMenu(), [this] {
+        if (onTimer) onTimer();
+        updateCommandUIIfDirty();
+    });
     findMnemonicConflicts();
     qApp->installEventFilter(this);
     doc_.rows().addObserver(this);
@@ -229,7 +230,9 @@ void CMainFrame::updateCommandUIIfDirty() {
 
 void CMainFrame::updateCommandUI() {
     dirty_ = false;
-    CommandFacts facts = commandFacts(doc_, samplePlaying && samplePlaying());
+    StatusFigures figures = statusFigures ? statusFigures() : StatusFigures{};
+    samplePlayingAtRefresh_ = figures.stopAllEnabled;
+    CommandFacts facts = commandFacts(doc_, figures.stopAllEnabled);
     for (const auto& [id, act] : actions_) {
         // The "Recent File" placeholder shows, disabled, while the list is
         // empty; the entries themselves are always enabled.
@@ -239,20 +242,19 @@ void CMainFrame::updateCommandUI() {
     }
     action(CommandId::ViewToolbar)->setChecked(!toolBar_->isHidden());
     action(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
-    refreshStatusPanes(facts);
+    if (statusFigures) refreshStatusPanes(figures);
 }
 
-void CMainFrame::refreshStatusPanes(const CommandFacts& facts) {
-    if (facts.rows == 0) {
-        for (int i = 2; i <= 5; ++i)
-            setPaneText(i, QString());
-        return;
-    }
-    setPaneText(2, QString::fromStdString(format("%5d", playingCount ? playingCount() : 0)));
-    setPaneText(3, QString::fromStdString(format("%5d", facts.rows)));
-    ByteTotals totals = byteTotals(doc_.rows());
-    setPaneText(4, QString::fromStdString(formatByteTotal(totals.selected)));
-    setPaneText(5, QString::fromStdString(formatByteTotal(totals.all)));
+void CMainFrame::refreshIfSamplePlayingChanged(bool playing) {
+    if (playing != samplePlayingAtRefresh_) markDirty();
+}
+
+void CMainFrame::refreshStatusPanes(const StatusFigures& figures) {
+    setPaneText(kPaneStatus, toQString(figures.status));
+    setPaneText(kPanePlaying, toQString(figures.playing));
+    setPaneText(kPaneRows, toQString(figures.rowCount));
+    setPaneText(kPaneSelectedBytes, toQString(figures.selectedBytes));
+    setPaneText(kPaneTotalBytes, toQString(figures.totalBytes));
 }
 
 // --- Status bar and progress --------------------------------------------------------

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "audio/Preview.h"
 #include "bank/QuillonDoc.h"
 #include "ui/Commands.h"
 
@@ -45,13 +46,19 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     const std::vector<QAction*>& recentFileActions() const { return recentActions_; }
     std::function<void(const std::string& path)> onOpenRecent;
 
-    // The refresh of every command's enabled state and of status panes 2 to 5.
+    // The refresh of every command's enabled state and of status panes 1 to 5.
     void updateCommandUI();
     // The same, when something changed since the last refresh.
     void updateCommandUIIfDirty();
-    // From the sample preview: whether a library voice plays, and how many.
-    std::function<bool()> samplePlaying;
-    std::function<int()> playingCount;
+    // From the sample preview, at every refresh: the status panes' figures and
+    // whether a library voice plays (which enables Stop All). The preview
+    // empties its status text then. Without it the panes are left alone.
+    std::function<StatusFigures()> statusFigures;
+    // A refresh is due when the preview's voices started or stopped playing
+    // since the last one.
+    void refreshIfSamplePlayingChanged(bool playing);
+    // Every tick of the view's timer, before the refresh of a changed state.
+    std::function<void()> onTimer;
 
     // Status bar panes 0 to 5.
     void setPaneText(int pane, const QString& text);
@@ -92,7 +99,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     void createMenus();
     void createStatusBar();
     QMenu* addMenu(MenuPlace place, const QString& title, QMenu* parent);
-    void refreshStatusPanes(const CommandFacts& facts);
+    void refreshStatusPanes(const StatusFigures& figures);
     void markDirty();
     void showTitle();
     void placeProgressBar();
@@ -115,6 +122,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     std::map<int, QAction*> mnemonicConflicts_;  // by QKeyCombination::toCombined()
     bool dirty_ = true;
     bool refreshQueued_ = false;
+    bool samplePlayingAtRefresh_ = false;
 };
 
 }  // namespace quillon

@@ -7,6 +7,7 @@
 #include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QStatusBar>
 
 #include "bank/ListOps.h"
 #include "export/SampleHeader.h"
@@ -18,6 +19,7 @@
 #include "ui/EditorShell.h"
 #include "ui/ListPrinter.h"
 #include "ui/MainFrame.h"
+#include "ui/MusicBarDialog.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
 #include "wave/MpegImport.h"
@@ -25,10 +27,11 @@
 
 namespace quillon {
 
-CQuillonApp::CQuillonApp(std::unique_ptr<CEditorShell> shell, BankAudio* audio,
+CQuillonApp::CQuillonApp(std::unique_ptr<CEditorShell> shell, std::unique_ptr<EditorAudio> audio,
                          std::string settingsPath)
     : shell_(shell ? std::move(shell) : std::make_unique<CEditorShell>()),
-      doc_(std::make_unique<CQuillonDoc>(*shell_, audio)),
+      audio_(audio ? std::move(audio) : std::make_unique<EditorAudio>()),
+      doc_(std::make_unique<CQuillonDoc>(*shell_, audio_.get())),
       settings_(std::move(settingsPath)) {}
 
 CQuillonApp::~CQuillonApp() {
@@ -50,6 +53,8 @@ bool CQuillonApp::InitInstance(const QStringList& files) {
     shell_->attach(frame_.get());
     frame_->setRecentFiles(recent_.paths());
     registerHandlers();
+    registerAudioHandlers();
+    view()->onCreateAudioSystem = [this] { createAudioSystem(); };
     view()->onFirstInitialUpdate = [this] { readSettings(); };
 
     doc_->OnNewDocument();
@@ -92,15 +97,18 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(ImportMpeg, [&d] { ImportMpegAudio(d); });
     f.setHandler(ExportEnum, [&d] { runSampleHeaderExport(d, HeaderStyle::Enum); });
     f.setHandler(ExportDefine, [&d] { runSampleHeaderExport(d, HeaderStyle::Define); });
-    // No play hook yet: until the sample preview gives one, Yes to "do you
-    // want to play the line?" plays nothing and asks again; No stops all.
-    f.setHandler(CustomExport, [&d] { runScriptTableExport(d, {}); });
+    f.setHandler(CustomExport, [this, &d] {
+        runScriptTableExport(d, {[this](int row) { PlayRow(row); }, [this] { OnStopAll(); }});
+    });
     f.setHandler(WaveOpenInEditor,
                  [this] { openSelectedInWaveEditor(*doc_, waveEditorPath_, waveEditorStarter); });
-    // Commands still to come register here, one line each, and are disabled
-    // until then: EnablePlayback, DisablePlayback, CreateGroup, StopAll (the
-    // sample preview); PlayMusic, PlayAtmos (the ambient and music test). The
-    // Edit commands have none.
+    f.setHandler(EnablePlayback, [&d] { setPlaybackForSelected(d, true); });
+    f.setHandler(DisablePlayback, [&d] { setPlaybackForSelected(d, false); });
+    f.setHandler(CreateGroup, [&d] { createGroupForSelected(d); });
+    f.setHandler(StopAll, [this] { OnStopAll(); });
+    f.setHandler(PlayMusic, [this] { OnPlayBank(BankTestKind::Music); });
+    f.setHandler(PlayAtmos, [this] { OnPlayBank(BankTestKind::Atmos); });
+    // The Edit commands have no handler.
     //
     // Leaving the bank, as a command does, first settles a pending cell edit:
     // an invalid value keeps the bank open with the editor.
@@ -139,13 +147,65 @@ void CQuillonApp::writeSettings() {
 void CQuillonApp::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
-    if (BankAudio* audio = doc_->audio()) {
-        audio->stopAllSamples();
-        audio->releaseBank();
-    }
+    // No tick may reach the audio system once it is gone.
+    if (CQuillonView* v = view()) v->timer().stop();
+    audio_->stopAllSamples();
+    audio_->releaseBank();
     doc_->previousFile().Close();
     doc_->rows().clear();
+    audio_->destroySystem();
     writeSettings();
+}
+
+// --- Audio: the sample preview, the timer, the ambient and music test -------------
+
+// The view plays rows; the frame takes its status figures and timer tick.
+void CQuillonApp::registerAudioHandlers() {
+    view()->playRow = [this](int row) { PlayRow(row); };
+    frame_->statusFigures = [this] { return audio_->refreshFigures(doc_->rows()); };
+    frame_->onTimer = [this] { OnTimerTick(); };
+}
+
+// When no sound comes out the status bar says so, once.
+void CQuillonApp::createAudioSystem() {
+    (void)audio_->create();
+    std::string notice = audio_->outputNotice();
+    if (!notice.empty()) frame_->setPaneText(kPanePrompt, toQString(notice));
+}
+
+// While the test's bar holds the list, the toolbar behind it is not refreshed:
+// a refresh would empty the music's status text as ambient voices come and go.
+void CQuillonApp::OnTimerTick() {
+    frame_->setPaneText(kPanePlaying, toQString(audio_->tick()));
+    frame_->setPaneText(kPaneStatus, toQString(audio_->statusText()));
+    if (view()->isEnabled()) frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
+}
+
+void CQuillonApp::PlayRow(int row) {
+    (void)audio_->playRow(doc_->rows(), row);
+    frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
+}
+
+void CQuillonApp::OnStopAll() {
+    audio_->stopAll();
+    frame_->updateCommandUI();
+}
+
+// The bar runs between the write of the temporary bank and the end steps; the
+// list stays disabled meanwhile.
+void CQuillonApp::OnPlayBank(BankTestKind kind) {
+    BankTest test(*doc_, *audio_, kind);
+    test.setListEnabled = [this](bool enabled) { view()->setEnabled(enabled); };
+    bool written = test.writeTemporaryBank();
+    // The refresh the write made due runs now rather than under the bar, where
+    // it would empty the music's first status text.
+    frame_->updateCommandUI();
+    if (!written) return;
+    test.startSound();
+    CMusicBarDialog bar(test, frame_->statusBar(), frame_.get());
+    shell_->runMusicBar(bar);
+    test.end();
+    frame_->updateCommandUI();
 }
 
 // --- File commands ----------------------------------------------------------------

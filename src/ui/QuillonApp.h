@@ -8,6 +8,8 @@
 #include <memory>
 #include <string>
 
+#include "audio/BankTest.h"
+#include "audio/EditorAudio.h"
 #include "bank/QuillonDoc.h"
 #include "platform/Settings.h"
 #include "ui/AppSettings.h"
@@ -29,9 +31,11 @@ class CQuillonApp : public QObject {
     Q_OBJECT
   public:
     // `shell` answers the dialogs (the Qt dialogs when none is given; tests
-    // pass a scripted one). `audio` is the sample preview's library, none
-    // until it is built in. `settingsPath` defaults to the user's store.
-    explicit CQuillonApp(std::unique_ptr<CEditorShell> shell = nullptr, BankAudio* audio = nullptr,
+    // pass a scripted one). `audio` is the audio library with the sample
+    // preview (one on the default sound device when none is given; tests pass
+    // one on the loopback device). `settingsPath` defaults to the user's store.
+    explicit CQuillonApp(std::unique_ptr<CEditorShell> shell = nullptr,
+                         std::unique_ptr<EditorAudio> audio = nullptr,
                          std::string settingsPath = userSettingsPath());
     ~CQuillonApp() override;
 
@@ -46,6 +50,7 @@ class CQuillonApp : public QObject {
     CMainFrame* mainFrame() const { return frame_.get(); }
     CQuillonView* view() const;
     CEditorShell& shell() { return *shell_; }
+    EditorAudio& audio() { return *audio_; }
     const RecentFileList& recentFiles() const { return recent_; }
 
     void OnFileNew();
@@ -76,12 +81,21 @@ class CQuillonApp : public QObject {
     // Starts each wave editor process (tests look at what it is given).
     ProcessStarter waveEditorStarter = startDetachedProcess;
 
+    // The sample preview's commands and the ambient and music test.
+    void PlayRow(int row);
+    void OnStopAll();
+    void OnPlayBank(BankTestKind kind);
+
     // The shut-down when the view goes: samples stopped, the bank released,
-    // rows freed, then the settings written. Runs once.
+    // the bank file closed, rows freed, the audio system destroyed (the
+    // preview's audio with it), then the settings written. Runs once.
     void ShutDown();
 
   private:
     void registerHandlers();
+    void registerAudioHandlers();
+    void createAudioSystem();
+    void OnTimerTick();
     void readSettings();
     void writeSettings();
     void afterDocumentChange();
@@ -90,6 +104,8 @@ class CQuillonApp : public QObject {
     QPrinter& printer();
 
     std::unique_ptr<CEditorShell> shell_;
+    // Before the document, which keeps a pointer to it as its BankAudio.
+    std::unique_ptr<EditorAudio> audio_;
     std::unique_ptr<CQuillonDoc> doc_;
     std::unique_ptr<CMainFrame> frame_;
     SettingsStore settings_;

@@ -103,6 +103,7 @@ void CQuillonView::attachFrame(CBankToolBar* toolBar, QMenu* contextMenu,
 void CQuillonView::OnInitialUpdate() {
     if (!initialised_) {
         initialised_ = true;
+        if (onCreateAudioSystem) onCreateAudioSystem();
         timer_.start(kTimerPeriodMs);
         if (onFirstInitialUpdate) onFirstInitialUpdate();
     }

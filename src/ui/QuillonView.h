@@ -28,9 +28,11 @@ class CQuillonView : public QTableView, public RowListObserver {
     CQuillonDoc& document() { return doc_; }
     RowListModel& rowModel() { return *model_; }
 
-    // Called after every new or opened document. The first call also starts
-    // the timer and runs `onFirstInitialUpdate` (the settings are read there).
+    // Called after every new or opened document. The first call creates the
+    // audio system (`onCreateAudioSystem`), starts the timer and runs
+    // `onFirstInitialUpdate` (the settings are read there), in that order.
     void OnInitialUpdate();
+    std::function<void()> onCreateAudioSystem;
     std::function<void()> onFirstInitialUpdate;
 
     // What the view needs of the frame: the toolbar's held-button state, the
@@ -76,8 +78,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     // list's own keys, which commit, move the selection and reopen the editor.
     void keyFromCellEdit(QKeyEvent* event);
 
-    // Plays a row (a click on its image, Space). The sample preview plugs in
-    // here; without it nothing plays.
+    // Plays a row (a click on its image, Space); the application gives the
+    // sample preview here. Without it nothing plays.
     std::function<void(int row)> playRow;
 
     // The column of the last double click, or 0 after a click on a row image.
@@ -91,8 +93,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     // when the event loop next runs.
     void syncSelectionFromRows();
 
-    // Timer 7: every 100 ms it repeats a held Move button and refreshes the
-    // frame's command states.
+    // Timer 7: every 100 ms it repeats a held Move button, then runs the
+    // frame's tick (the audio library's tick, the status panes, the refresh).
     void OnTimer();
     QTimer& timer() { return timer_; }
 

@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <vector>
@@ -66,6 +65,7 @@ TEST(EditorAudio, CreatesWithTheEditorsConfigurationAndTheGivenOutput) {
     const uint32_t expected[] = {1, ZQ_OUTPUT_LOOPBACK, 1, 0, 0, 32, 0x1000000, 44100};
     for (size_t i = 0; i < 8; ++i)
         EXPECT_EQ(fields[i], expected[i]) << "field " << i;
+    EXPECT_EQ(audio.outputNotice(), "") << "the loopback device's caller stands in for a card";
 }
 
 // The tests run with OpenAL Soft's null driver: the editor's default output
@@ -103,27 +103,6 @@ TEST(EditorAudio, RefreshEmptiesTheStatusTextAndTextsAreCutToFit) {
 
 // --- The test's steps ---------------------------------------------------------------------
 
-// Keeps the private temporary folder (and so the temporary bank) inside the
-// test's own folder.
-class TmpDirScope {
-  public:
-    explicit TmpDirScope(const std::string& path) {
-        if (const char* old = std::getenv("TMPDIR")) saved_ = old;
-        ::setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~TmpDirScope() {
-        if (saved_)
-            ::setenv("TMPDIR", saved_->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-    TmpDirScope(const TmpDirScope&) = delete;
-    TmpDirScope& operator=(const TmpDirScope&) = delete;
-
-  private:
-    std::optional<std::string> saved_;
-};
-
 class BankTestSteps : public ::testing::Test {
   protected:
     void SetUp() override { ASSERT_EQ(audio.create(), ZQAudioResult::Ok); }
@@ -153,7 +132,7 @@ class BankTestSteps : public ::testing::Test {
     }
 
     test::TempFolder folder;
-    TmpDirScope tmp{folder.path()};
+    test::ScopedTmpDir tmp{folder.path()};
     RecordingEditorAudio audio;
     test::FakeShell shell;
     CQuillonDoc doc{shell, &audio};

@@ -30,6 +30,21 @@ std::string TempFolder::file(const std::string& name) const {
     return path_ + "/" + name;
 }
 
+ScopedTmpDir::ScopedTmpDir(const std::string& path) {
+    if (const char* old = std::getenv("TMPDIR")) {
+        saved_ = old;
+        hadValue_ = true;
+    }
+    ::setenv("TMPDIR", path.c_str(), 1);
+}
+
+ScopedTmpDir::~ScopedTmpDir() {
+    if (hadValue_)
+        ::setenv("TMPDIR", saved_.c_str(), 1);
+    else
+        ::unsetenv("TMPDIR");
+}
+
 std::vector<uint8_t> readFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});

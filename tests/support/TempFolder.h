@@ -22,6 +22,21 @@ class TempFolder {
     std::string path_;
 };
 
+// Points $TMPDIR at a folder for its lifetime, so that the program's private
+// temporary folder (temporary banks, MPEG sections) stays inside a test's own
+// folder and tests running side by side never share one.
+class ScopedTmpDir {
+  public:
+    explicit ScopedTmpDir(const std::string& path);
+    ~ScopedTmpDir();
+    ScopedTmpDir(const ScopedTmpDir&) = delete;
+    ScopedTmpDir& operator=(const ScopedTmpDir&) = delete;
+
+  private:
+    std::string saved_;
+    bool hadValue_ = false;
+};
+
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);

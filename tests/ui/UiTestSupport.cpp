@@ -14,6 +14,7 @@
 #include "support/WavBuilder.h"
 #include "ui/BankToolBar.h"
 #include "ui/MainFrame.h"
+#include "ui/MusicBarDialog.h"
 #include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
 #include "wave/SampleOps.h"
@@ -71,6 +72,13 @@ bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
     return true;
 }
 
+void ScriptedShell::runMusicBar(CMusicBarDialog& bar) {
+    ++musicBarsShown;
+    bar.show();
+    if (useMusicBar) useMusicBar(bar);
+    bar.hide();
+}
+
 std::vector<std::string> ScriptedShell::messageTexts() const {
     std::vector<std::string> texts;
     for (const MessageRequest& m : messages)
@@ -92,7 +100,7 @@ void usePrivateHome(const QString& home) {
     qputenv("XDG_RUNTIME_DIR", (home + "/runtime").toUtf8());
 }
 
-Editor::Editor(const QStringList& files, const QString& home) {
+Editor::Editor(const QStringList& files, const QString& home, std::unique_ptr<EditorAudio> audio) {
     if (home.isEmpty()) {
         ownHome_ = std::make_unique<QTemporaryDir>();
         home_ = ownHome_->path();
@@ -102,7 +110,8 @@ Editor::Editor(const QStringList& files, const QString& home) {
     usePrivateHome(home_);
     auto shell = std::make_unique<ScriptedShell>();
     shell_ = shell.get();
-    app_ = std::make_unique<CQuillonApp>(std::move(shell), nullptr, userSettingsPath());
+    if (!audio) audio = std::make_unique<EditorAudio>(ZQ_OUTPUT_LOOPBACK);
+    app_ = std::make_unique<CQuillonApp>(std::move(shell), std::move(audio), userSettingsPath());
     started_ = app_->InitInstance(files);
     if (started_) {
         frame().activateWindow();

@@ -21,8 +21,9 @@
 class QToolButton;
 
 namespace quillon {
+class CMusicBarDialog;
 class CScriptExportDialog;
-}
+}  // namespace quillon
 
 namespace quillon::test {
 
@@ -51,14 +52,22 @@ class ScriptedShell : public CEditorShell {
     // dialog, shown but not run, and presses its buttons. None: Cancel.
     std::function<void(CScriptExportDialog&)> useScriptDialog;
     int scriptDialogsShown = 0;
+    // The user at the ambient and music test's bar: given the real bar, shown
+    // but not run; the bar closes when this returns. None: closed at once.
+    void runMusicBar(CMusicBarDialog& bar) override;
+    std::function<void(CMusicBarDialog&)> useMusicBar;
+    int musicBarsShown = 0;
 };
 
 // An editor in a private home: $HOME and the XDG folders point below a
 // temporary folder that goes with the object, and so does the settings store.
 class Editor {
   public:
-    // `home`: reuse the home of an earlier editor (a restart).
-    explicit Editor(const QStringList& files = {}, const QString& home = {});
+    // `home`: reuse the home of an earlier editor (a restart). `audio`: the
+    // editor's audio library; by default one on the loopback device, where
+    // nothing sounds and a voice plays until it is stopped.
+    explicit Editor(const QStringList& files = {}, const QString& home = {},
+                    std::unique_ptr<EditorAudio> audio = nullptr);
     ~Editor();
 
     CQuillonApp& app() { return *app_; }
