@@ -232,6 +232,9 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
     ZQFile& previous = doc_.previousFile();
     if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentWaveData) == kNoSuchSegment) {
         ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
+        // Said to the user too: a save that stops without a word looks like a hang.
+        fail(format("%s - Error reading the bank file the sample came from",
+                    row.cells[kColName].c_str()));
         return false;
     }
     if (!fitsInWaveData(facts.size)) return false;
@@ -354,6 +357,7 @@ bool BankWriter::copyAnimationData() {
         if (bytes.size() != previous.GetSegmentSize(name)) {
             ZQ_LOG("Error %d: segment %s of %s could not be read", kPreviousSegmentError, name,
                    previous.GetName());
+            fail(format("%s - Error reading the animation data", previous.GetName()));
             return false;
         }
         if (output_.OpenSegment(name) != ZQ_OK ||

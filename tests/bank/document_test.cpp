@@ -519,3 +519,19 @@ TEST_F(OpenBankRegression, segment_size_past_file_end) {
 
 }  // namespace
 }  // namespace quillon
+
+namespace quillon {
+namespace {
+
+// Rows marked "Yes" whose bank file is gone cannot be copied: the save says so.
+TEST_F(BankDocument, SavingRowsWhoseBankFileIsClosedSaysWhy) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    doc.previousFile().Close();
+    EXPECT_FALSE(save("other.sad"));
+    EXPECT_EQ(shell.messageTexts().back(), "a.wav - Error reading the bank file the sample came from");
+    EXPECT_FALSE(test::fileExists(dir.file("other.sad")));
+}
+
+}  // namespace
+}  // namespace quillon
