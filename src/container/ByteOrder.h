@@ -17,7 +17,9 @@
 
 namespace quillon {
 
-inline uint16_t loadU16(const uint8_t* p) { return uint16_t(p[0] | (p[1] << 8)); }
+inline uint16_t loadU16(const uint8_t* p) {
+    return uint16_t(p[0] | (p[1] << 8));
+}
 inline uint32_t loadU32(const uint8_t* p) {
     return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
@@ -33,7 +35,7 @@ inline void storeU32(uint8_t* p, uint32_t v) {
 }
 
 class LeReader {
-public:
+  public:
     explicit LeReader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
 
     // True while every read so far found its bytes; stays false after the first short read.
@@ -70,12 +72,14 @@ public:
     }
     void bytes(uint8_t* out, size_t count) {
         const uint8_t* p = take(count);
-        if (p) std::memcpy(out, p, count);
-        else std::memset(out, 0, count);
+        if (p)
+            std::memcpy(out, p, count);
+        else
+            std::memset(out, 0, count);
     }
     void skip(size_t count) { take(count); }
 
-private:
+  private:
     const uint8_t* take(size_t count) {
         // Subtract so that a hostile count cannot overflow the position.
         if (!ok_ || count > bytes_.size() - pos_) {
@@ -94,7 +98,7 @@ private:
 
 // Appends little-endian values to a byte vector.
 class LeWriter {
-public:
+  public:
     explicit LeWriter(std::vector<uint8_t>& out) : out_(out) {}
 
     void u8(uint8_t v) { out_.push_back(v); }
@@ -123,7 +127,7 @@ public:
     void bytes(const uint8_t* p, size_t count) { out_.insert(out_.end(), p, p + count); }
     void zeros(size_t count) { out_.insert(out_.end(), count, 0); }
 
-private:
+  private:
     std::vector<uint8_t>& out_;
 };
 

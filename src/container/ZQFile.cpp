@@ -428,7 +428,8 @@ Transfer copyFileRange(int from, int64_t fromOffset, int to, int64_t toOffset, u
         size_t want = size_t(std::min<uint64_t>(count, piece.size()));
         Transfer got = readAt(from, piece.data(), want, in);
         if (got != Transfer::Complete) return got;
-        if (Transfer put = writeRunAt(to, nullptr, 0, piece.data(), want, out); put != Transfer::Complete)
+        if (Transfer put = writeRunAt(to, nullptr, 0, piece.data(), want, out);
+            put != Transfer::Complete)
             return put == Transfer::Short ? Transfer::Failed : put;
         in += loff_t(want);
         out += loff_t(want);

@@ -529,7 +529,8 @@ TEST_F(BankDocument, SavingRowsWhoseBankFileIsClosedSaysWhy) {
     ASSERT_TRUE(save("bank.sad"));
     doc.previousFile().Close();
     EXPECT_FALSE(save("other.sad"));
-    EXPECT_EQ(shell.messageTexts().back(), "a.wav - Error reading the bank file the sample came from");
+    EXPECT_EQ(shell.messageTexts().back(),
+              "a.wav - Error reading the bank file the sample came from");
     EXPECT_FALSE(test::fileExists(dir.file("other.sad")));
 }
 
