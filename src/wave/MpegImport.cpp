@@ -30,20 +30,9 @@ constexpr FourCC kAdtlList = fourCC("adtl");
 constexpr FourCC kLabelId = fourCC("labl");
 constexpr FourCC kDataId = fourCC("data");
 
-constexpr size_t kCueCountBytes = 4;
-// identifier, position, then four fields that play no part here
-constexpr size_t kCuePointBytes = 24;
 constexpr size_t kLabelIdBytes = 4;
-// More cue points than this is hostile; the cut keeps the table and the
-// labels examined small.
-constexpr size_t kMaxCuePoints = 65536;
 
 constexpr char kSectionFolderPrefix[] = "mpeg-";
-
-struct CuePoint {
-    uint32_t id = 0;
-    uint32_t position = 0;
-};
 
 // --- The row of a section ------------------------------------------------------
 
@@ -93,26 +82,6 @@ class FileRangeStream final : public MpegByteSource {
     uint64_t length_;
     std::string name_;
 };
-
-// The cue table in file order; the stored count is cut to what the chunk
-// holds (and to kMaxCuePoints) before anything is allocated.
-std::vector<CuePoint> readCuePoints(RiffReader& reader, const RiffChunk& cue) {
-    uint8_t countBytes[kCueCountBytes];
-    const size_t countRead = reader.read(cue, countBytes);
-    const uint64_t tableBytes = cue.dataSize - countRead;
-    const size_t count = size_t(
-        std::min<uint64_t>({loadU32(countBytes), tableBytes / kCuePointBytes, kMaxCuePoints}));
-    std::vector<uint8_t> table(count * kCuePointBytes);
-    reader.read(cue, table);
-    LeReader in(table);
-    std::vector<CuePoint> points(count);
-    for (CuePoint& point : points) {
-        point.id = in.u32();
-        point.position = in.u32();
-        in.skip(kCuePointBytes - 8);
-    }
-    return points;
-}
 
 // One "labl" chunk: its cue identifier and its text up to the first zero
 // byte, of which only the first kMpegMarkerTextMax characters are kept. A

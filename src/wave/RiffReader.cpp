@@ -179,4 +179,28 @@ size_t RiffReader::read(const RiffChunk& chunk, std::span<uint8_t> out) {
     return taken;
 }
 
+namespace {
+constexpr size_t kCueCountBytes = 4;
+// identifier, position, then chunk id, chunk start, block start, sample offset
+constexpr size_t kCuePointBytes = 24;
+}  // namespace
+
+std::vector<CuePoint> readCuePoints(RiffReader& reader, const RiffChunk& cue) {
+    uint8_t countBytes[kCueCountBytes];
+    size_t countRead = reader.read(cue, countBytes);
+    uint64_t tableBytes = cue.dataSize - countRead;
+    size_t count = size_t(
+        std::min<uint64_t>({loadU32(countBytes), tableBytes / kCuePointBytes, kMaxCuePoints}));
+    std::vector<uint8_t> table(count * kCuePointBytes);
+    reader.read(cue, table);
+    LeReader in(table);
+    std::vector<CuePoint> points(count);
+    for (CuePoint& point : points) {
+        point.id = in.u32();
+        point.position = in.u32();
+        in.skip(kCuePointBytes - 8);
+    }
+    return points;
+}
+
 }  // namespace quillon

@@ -161,4 +161,20 @@ class RiffReader {
     bool ioFailed_ = false;
 };
 
+// One point of a "cue " chunk; the four further fields of each point play no
+// part in this system.
+struct CuePoint {
+    uint32_t id = 0;
+    uint32_t position = 0;  // sample frame
+};
+
+// A real file marks a handful of points; more than this is hostile, and the
+// cut keeps the table (and the labels examined after it) small.
+inline constexpr size_t kMaxCuePoints = 65536;
+
+// Reads the cue table in file order from the current position of a "cue "
+// chunk just descended into. The stored count is cut to what the chunk holds
+// (and to kMaxCuePoints) before anything is allocated.
+std::vector<CuePoint> readCuePoints(RiffReader& reader, const RiffChunk& cue);
+
 }  // namespace quillon

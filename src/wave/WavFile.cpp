@@ -25,21 +25,9 @@ constexpr FourCC kSubjectId = fourCC("ISBJ");
 
 constexpr std::string_view kLoopLabel = "zqloop";
 
-constexpr size_t kCueCountBytes = 4;
-// identifier, position, then chunk id, chunk start, block start, sample offset (unused)
-constexpr size_t kCuePointBytes = 24;
 constexpr size_t kLabelIdBytes = 4;
 // cue identifier, sample length, purpose, country, language, dialect, code page
 constexpr size_t kLabelledTextHeadBytes = 20;
-// A real file marks a handful of points; more than this is hostile, and the
-// cut keeps the table (and the labels examined) small.
-constexpr size_t kMaxCuePoints = 65536;
-
-struct CuePoint {
-    uint32_t id = 0;
-    uint32_t position = 0;
-};
-
 struct LoopLabel {
     uint32_t cueId = 0;
     int32_t startFrame = 0;
@@ -53,27 +41,6 @@ WaveFormatBlock readFormatBlock(RiffReader& reader, const RiffChunk& fmt) {
     WaveFormatBlock block = decodeWaveFormatBlock(bytes);
     block.extraSize = 0;
     return block;
-}
-
-// The cue table in file order. The stored count is cut to what the chunk holds
-// (and to kMaxCuePoints) before anything is allocated.
-std::vector<CuePoint> readCuePoints(RiffReader& reader, const RiffChunk& cue) {
-    uint8_t countBytes[kCueCountBytes];
-    size_t countRead = reader.read(cue, countBytes);
-    uint64_t tableBytes = cue.dataSize - countRead;
-    size_t count = size_t(
-        std::min<uint64_t>({loadU32(countBytes), tableBytes / kCuePointBytes, kMaxCuePoints}));
-
-    std::vector<uint8_t> table(count * kCuePointBytes);
-    reader.read(cue, table);
-    LeReader in(table);
-    std::vector<CuePoint> points(count);
-    for (CuePoint& point : points) {
-        point.id = in.u32();
-        point.position = in.u32();
-        in.skip(kCuePointBytes - 8);
-    }
-    return points;
 }
 
 // A zero-terminated text read from the current position, bounded by the chunk
