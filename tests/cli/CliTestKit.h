@@ -34,8 +34,8 @@ class CliSandbox {
     // Runs quillon-cli with the arguments; stdin is empty.
     CliResult run(const std::vector<std::string>& arguments) const;
 
-    // A 0.2 s, 22050 Hz, 16-bit mono sine written by sox, with the spec's
-    // chunks appended inside its RIFF form. Empty when sox failed.
+    // A 0.2 s, 22050 Hz, 16-bit mono sine written by sox, with the chunks that
+    // SoxWavSpec names appended inside its RIFF form. Empty when sox failed.
     std::string soxWav(const std::string& name, const SoxWavSpec& spec) const;
 
     // The records of a CSV file as Python's csv module reads them, each a list
