@@ -291,8 +291,11 @@ void AudioEngine::startAmbience(ZQ_AudioBank::Impl& bank, int ticks) {
             int64_t& due = state.ticksUntilDue[i];
             due -= ticks;
             if (due > 0) continue;
-            // A late tick starts it once, not once for every period missed.
-            due = std::max<int64_t>(due + record.atmos, kDueNow);
+            // A late tick starts it once, not once for every period missed, and
+            // the next start keeps to the rhythm: `late` ticks past the due tick,
+            // the next is a period after that tick, less the ticks already gone.
+            const int64_t late = -due;
+            due = record.atmos - late % record.atmos;
         }
         ZQ_SamplePlayOptions options;
         const VoiceSettings settings = resolveVoiceSettings(record, options, random_);

@@ -130,6 +130,30 @@ TEST_F(Ambience, ALateCallStartsOnceNotOncePerMissedPeriod) {
     EXPECT_EQ(test::voicesOf(system(), 1), 1);
 }
 
+// Atmos 5 starts on ticks 1, 6, 11, 16, ...; a call that jumps from tick 1 to
+// tick 13 starts it once there, and the next start is still tick 16, not the
+// tick right after the late call.
+TEST_F(Ambience, ALateCallKeepsTheRhythm) {
+    TestBank bank;
+    bank.add(ambient(0, 5), test::sineWav(441, 441));  // 10 ms
+    ZQ_AudioBank* handle = registerBank(bank);
+    system().ZQAtmosSetBankVolume(handle, 127);
+    std::set<uint64_t> starts;
+    std::vector<int> startTicks;
+    auto advance = [&](int ticks, int reachedTick) {
+        const size_t before = starts.size();
+        system().ZQAtmosProcess(ticks);
+        noteStarts(1, starts);
+        if (starts.size() > before) startTicks.push_back(reachedTick);
+        audio.render(kTickFrames);
+    };
+    advance(1, 1);
+    advance(12, 13);
+    for (int t = 14; t <= 21; ++t)
+        advance(1, t);
+    EXPECT_EQ(startTicks, (std::vector<int>{1, 13, 16, 21}));
+}
+
 TEST_F(Ambience, AtmosZeroKeepsTheSampleSounding) {
     TestBank bank;
     bank.add(ambient(0, 0), test::sineWav(441, 2205));  // ends halfway through a tick
