@@ -353,13 +353,8 @@ bool BankWriter::copyAnimationData() {
         return true;
     for (const char* name : {ZQFileSegmentAnimArray, ZQFileSegmentListViewText}) {
         if (previous.GetSegmentSize(name) == kNoSuchSegment) continue;
-        std::vector<uint8_t> bytes = doc_.readPreviousSegment(name);
-        if (bytes.size() != previous.GetSegmentSize(name)) {
-            ZQ_LOG("Error %d: segment %s of %s could not be read", kPreviousSegmentError, name,
-                   previous.GetName());
-            fail(format("%s - Error reading the animation data", previous.GetName()));
-            return false;
-        }
+        std::vector<uint8_t> bytes;
+        if (!readAnimationSegment(name, bytes)) return false;
         if (output_.OpenSegment(name) != ZQ_OK ||
             output_.WriteSegmentData(bytes.data(), uint32_t(bytes.size())) != ZQ_OK ||
             output_.CloseSegment() != ZQ_OK)
@@ -371,11 +366,24 @@ bool BankWriter::copyAnimationData() {
     for (int i = 0; i < rows.size(); ++i)
         if (uint32_t load = rows.row(i).record.loadNumber)
             newNumberOf[load] = rowNumber(rows.row(i));
-    std::vector<uint8_t> numbers = renumberAnimWaveNumbers(
-        doc_.readPreviousSegment(ZQFileSegmentAnimArrayWaveNumbers), newNumberOf);
+    std::vector<uint8_t> stored;
+    if (!readAnimationSegment(ZQFileSegmentAnimArrayWaveNumbers, stored)) return false;
+    std::vector<uint8_t> numbers = renumberAnimWaveNumbers(stored, newNumberOf);
     return output_.OpenSegment(ZQFileSegmentAnimArrayWaveNumbers) == ZQ_OK &&
            output_.WriteSegmentData(numbers.data(), uint32_t(numbers.size())) == ZQ_OK &&
            output_.CloseSegment() == ZQ_OK;
+}
+
+// Reads a whole segment of the animation data; a segment that cannot be read
+// whole stops the save rather than leave the new bank without it.
+bool BankWriter::readAnimationSegment(const char* name, std::vector<uint8_t>& bytes) {
+    ZQFile& previous = doc_.previousFile();
+    bytes = doc_.readPreviousSegment(name);
+    if (bytes.size() == previous.GetSegmentSize(name)) return true;
+    ZQ_LOG("Error %d: segment %s of %s could not be read", kPreviousSegmentError, name,
+           previous.GetName());
+    fail(format("%s - Error reading the animation data", previous.GetName()));
+    return false;
 }
 
 // Puts the written bank in the target's place. The output is flushed to disk

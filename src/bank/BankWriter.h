@@ -48,6 +48,7 @@ class BankWriter {
     bool appendRecord(const ZQ_BankSample& record);
     bool writeSampleTable();
     bool copyAnimationData();
+    bool readAnimationSegment(const char* name, std::vector<uint8_t>& bytes);
     bool replaceTarget();
     void attachRowsToWrittenBank();
     void discardOutput();

@@ -495,6 +495,28 @@ TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
     EXPECT_EQ(numbers, u32s({3, 2, 3, 7}));
 }
 
+// Wave numbers that cannot be read must not come out of a save as an empty
+// segment: the animation data would lose every sample it names.
+TEST_F(BankDocument, UnreadableAnimationWaveNumbersFailTheSave) {
+    writeContainer(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
+                                          {ZQFileSegmentWaveData, {}},
+                                          {ZQFileSegmentBankSampleTable, table(0, {})},
+                                          {ZQFileSegmentAnimArray, {1, 2, 3}},
+                                          {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+                                          {ZQFileSegmentAnimArrayWaveNumbers, u32s({2, 1, 2})}});
+    // The last segment, the wave numbers, loses its last word.
+    size_t length = test::readFileBytes(dir.file("anim.sad")).size();
+    ASSERT_EQ(::truncate(dir.file("anim.sad").c_str(), off_t(length - 4)), 0);
+    auto before = test::readFileBytes(dir.file("anim.sad"));
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("anim.sad")));
+    add({wav("a.wav")});
+    EXPECT_FALSE(save("anim.sad"));
+    EXPECT_EQ(shell.messageTexts().back(),
+              dir.file("anim.sad") + " - Error reading the animation data");
+    EXPECT_EQ(test::readFileBytes(dir.file("anim.sad")), before);
+    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
+}
+
 }  // namespace
 }  // namespace quillon
 
