@@ -60,6 +60,14 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+// True when both paths name one existing file, however they are spelt.
+bool sameFile(const std::string& a, const char* b) {
+    struct stat first {};
+    struct stat second {};
+    return b && ::stat(a.c_str(), &first) == 0 && ::stat(b, &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 int32_t loopCell(const Row& row, int column) {
     const std::string& cell = row.cells[size_t(column)];
     return isNotSet(cell) ? -1 : atoiLike(cell);
@@ -131,6 +139,16 @@ bool BankWriter::openOutput() {
     const std::string& target = doc_.targetPath_;
     outputIsTemp_ = pathExists(target);
     outputPath_ = outputIsTemp_ ? joinPath(doc_.targetFolder_, kBankTempName) : target;
+    // Opening the temporary bank truncates it: it must be neither the target
+    // nor the bank the rows' audio is copied from.
+    const ZQFile& previous = doc_.previousFile();
+    if (outputIsTemp_ && (sameFile(outputPath_, target.c_str()) ||
+                          (previous.IsOpen() && sameFile(outputPath_, previous.GetName())))) {
+        fail(format("%s would be overwritten - save the bank under a new name",
+                    outputPath_.c_str()));
+        outputPath_.clear();
+        return false;
+    }
     if (output_.SetName(outputPath_.c_str()) != ZQ_OK || output_.Open(ZQ_FILE_NEW) != ZQ_OK) {
         fail(outputIsTemp_ ? kMessageCreatingNew1 : kMessageCreatingOutput);
         // A new target that could not be created is not ours to remove.

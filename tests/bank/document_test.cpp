@@ -251,6 +251,30 @@ TEST_F(BankDocument, NewTargetIsWrittenDirectlyAndExistingOneThroughTheTemporary
     EXPECT_TRUE(inspectBank(dir.file("bank.sad")).isContainer);
 }
 
+// A bank that is itself named "ZQBank.TMP" would be truncated as the new bank's
+// temporary file while it is still being read, and then removed.
+TEST_F(BankDocument, BankNamedLikeTheTemporaryBankIsNeverWrittenThrough) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("ZQBank.TMP"));
+    ASSERT_TRUE(save("other.sad"));
+    auto temporaryBank = test::readFileBytes(dir.file("ZQBank.TMP"));
+    auto other = test::readFileBytes(dir.file("other.sad"));
+    std::string refusal =
+        dir.file("ZQBank.TMP") + " would be overwritten - save the bank under a new name";
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("ZQBank.TMP")));
+    for (const char* target : {"ZQBank.TMP", "other.sad"}) {
+        SCOPED_TRACE(target);
+        shell.messages.clear();
+        EXPECT_FALSE(save(target));
+        EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{refusal}));
+        EXPECT_EQ(test::readFileBytes(dir.file("ZQBank.TMP")), temporaryBank);
+        EXPECT_EQ(test::readFileBytes(dir.file("other.sad")), other);
+    }
+    // A new name is written directly, the rows' audio still copied from the bank.
+    ::unlink(dir.file("a.wav").c_str());
+    EXPECT_TRUE(save("new.sad"));
+}
+
 TEST_F(BankDocument, ReadOnlyTargetIsLeftUntouched) {
     add({wav("a.wav")});
     std::string target = dir.file("locked.sad");
