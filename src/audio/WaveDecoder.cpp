@@ -70,6 +70,14 @@ bool countsWholeBlocks(int format) {
     return codec == SF_FORMAT_MS_ADPCM || codec == SF_FORMAT_IMA_ADPCM;
 }
 
+// Only WAV images: their frame count comes from the data chunk, which
+// libsndfile bounds by the image. Other containers it knows (FLAC, Ogg ...)
+// take the count from a header field, so a few bytes could ask for gigabytes.
+bool isWavContainer(int format) {
+    const int container = format & SF_FORMAT_TYPEMASK;
+    return container == SF_FORMAT_WAV || container == SF_FORMAT_WAVEX;
+}
+
 bool isFloat(int format) {
     const int codec = format & SF_FORMAT_SUBMASK;
     return codec == SF_FORMAT_FLOAT || codec == SF_FORMAT_DOUBLE;
@@ -117,7 +125,7 @@ DecodeResult decodeWaveImage(std::span<const uint8_t> image) {
     SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SndfileCloser> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
-    if (!sound || info.samplerate <= 0 || info.channels <= 0) {
+    if (!sound || !isWavContainer(info.format) || info.samplerate <= 0 || info.channels <= 0) {
         result.error = DecodeError::NotDecodable;
         return result;
     }

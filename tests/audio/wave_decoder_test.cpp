@@ -119,6 +119,26 @@ TEST(WaveDecoder, RefusesWhatItCannotPlay) {
     }
 }
 
+// A FLAC image whose stream header promises 50 million frames in 1.6 KB: only
+// WAV images are decoded, so nothing is allocated for what it promises.
+TEST(WaveDecoder, RefusesImagesThatAreNotWav) {
+    TempFolder folder;
+    std::optional<Bytes> flac =
+        test::soxConvert(folder, test::sineWav(441, 2205, 22050), "-t flac");
+    if (!flac) GTEST_SKIP() << "sox is not available";
+    ASSERT_GE(flac->size(), 26u);
+    ASSERT_EQ(std::memcmp(flac->data(), "fLaC", 4), 0);
+    EXPECT_EQ(decodeWaveImage(*flac).error, DecodeError::NotDecodable);
+    // STREAMINFO: its total sample count is the low 36 bits of bytes 18 to 25.
+    uint64_t fields = 0;
+    for (size_t i = 18; i < 26; ++i)
+        fields = (fields << 8) | (*flac)[i];
+    fields = (fields & ~((uint64_t(1) << 36) - 1)) | 50'000'000;
+    for (size_t i = 25; i >= 18; --i, fields >>= 8)
+        (*flac)[i] = uint8_t(fields & 0xFF);
+    EXPECT_EQ(decodeWaveImage(*flac).error, DecodeError::NotDecodable);
+}
+
 TEST(FactChunk, IsFoundOnlyWithinTheImage) {
     struct Case {
         const char* name;
