@@ -582,7 +582,7 @@ bool ZQFile::DataPassesEndOfFile(const ZQFileEntry& entry) const {
     return int64_t(entry.Size) > int64_t(info.st_size) - int64_t(entry.Offset);
 }
 
-int ZQFile::GetSegmentData(void* buffer, uint32_t count, int32_t offset) {
+int ZQFile::GetSegmentData(void* buffer, uint32_t count, int64_t offset) {
     ZQ_ASSERT(SegmentOpenFlag, "Tovik: Call to ZQFile::GetSegmentData when segment was not open",
               "SegmentOpenFlag", return ZQ_ERROR;);
     if (offset != -1) {
@@ -594,7 +594,7 @@ int ZQFile::GetSegmentData(void* buffer, uint32_t count, int32_t offset) {
 
 // Reads the segment whatever the mode: in a file open for writing, opening
 // the segment the usual way would write a new segment header instead.
-int ZQFile::GetSegmentData(const char* name, void* buffer, uint32_t count, int32_t offset) {
+int ZQFile::GetSegmentData(const char* name, void* buffer, uint32_t count, int64_t offset) {
     ZQ_ASSERT(OpenFlag, "Tovik: Call to ZQFile::GetSegmentData on a file which was not open",
               "OpenFlag", return ZQ_ERROR;);
     if (int closed = CloseSegment(); closed != ZQ_OK) return closed;
@@ -609,7 +609,7 @@ uint32_t ZQFile::GetSegmentSize(const char* name) {
     return entry ? entry->Size : kNoSuchSegment;
 }
 
-int ZQFile::Seek(const char* name, int32_t offset) {
+int ZQFile::Seek(const char* name, int64_t offset) {
     int64_t target = offset;
     if (name) {
         int found = SegmentTarget(name, offset, &target);
@@ -620,7 +620,7 @@ int ZQFile::Seek(const char* name, int32_t offset) {
     return ZQ_ERROR;
 }
 
-int ZQFile::SegmentTarget(const char* name, int32_t offset, int64_t* target) {
+int ZQFile::SegmentTarget(const char* name, int64_t offset, int64_t* target) {
     ZQ_ASSERT(OpenFlag && (FileMode == ZQ_FILE_READ_ONLY || FileMode == ZQ_FILE_APPEND),
               "Tovik: Wrong mode to seek",
               "OpenFlag && (FileMode==ZQ_FILE_READ_ONLY || FileMode==ZQ_FILE_APPEND)",
@@ -629,7 +629,7 @@ int ZQFile::SegmentTarget(const char* name, int32_t offset, int64_t* target) {
     if (!entry) return ZQ_FAIL;
     // Compared in 64 bits: a segment above 2 GiB can be sought into, and a
     // negative offset, which would leave the segment, is refused as well.
-    ZQ_ASSERT(offset >= 0 && int64_t(offset) <= int64_t(entry->Size),
+    ZQ_ASSERT(offset >= 0 && offset <= int64_t(entry->Size),
               "Tovik: Attempt to seek past end of segment in a file",
               "(SLONG)offset<=(SLONG)entry->Size", return ZQ_ERROR;);
     *target = int64_t(entry->Offset) + offset;

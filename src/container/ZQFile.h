@@ -73,12 +73,13 @@ class ZQFile {
 
     int GetSegment(const char* name, ZQFileSegment* segment, bool freshMemory);
     // Reads from the open segment; offset -1 reads on from where the last read ended.
-    int GetSegmentData(void* buffer, uint32_t count, int32_t offset);
-    int GetSegmentData(const char* name, void* buffer, uint32_t count, int32_t offset);
+    // Offsets are 64 bits wide: a segment's data reach up to 4 GiB.
+    int GetSegmentData(void* buffer, uint32_t count, int64_t offset);
+    int GetSegmentData(const char* name, void* buffer, uint32_t count, int64_t offset);
     uint32_t GetSegmentSize(const char* name);
 
     // With a name: an offset inside that segment; without (nullptr): an absolute offset.
-    int Seek(const char* name, int32_t offset);
+    int Seek(const char* name, int64_t offset);
     int WriteData(const void* data, uint32_t count);
     int ReadData(void* buffer, uint32_t count);
     // Makes everything written so far durable (fsync): 0, or 3 when the system
@@ -105,7 +106,7 @@ class ZQFile {
     void ClearDirectory();
     int SeekToEndOfLastSegment();
     bool SeekTo(int64_t target);
-    int SegmentTarget(const char* name, int32_t offset, int64_t* target);
+    int SegmentTarget(const char* name, int64_t offset, int64_t* target);
     int OpenSegmentForReading(const char* name);
     int OpenSegmentForWriting(const char* name);
     int WriteSegmentHeader(const char* name);

@@ -363,7 +363,7 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
     if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
     std::vector<uint8_t> piece(std::min<uint32_t>(stored.waveSize, 1u << 20));
-    int32_t offset = int32_t(stored.waveOffset);
+    int64_t offset = stored.waveOffset;
     for (uint32_t left = stored.waveSize; ok && left > 0;) {
         uint32_t n = std::min<uint32_t>(left, uint32_t(piece.size()));
         ok = previous.GetSegmentData(piece.data(), n, offset) == ZQ_OK &&

@@ -1,10 +1,13 @@
 // The Wave commands on a document: Add/Insert, the Insert key, Replace, the two
 // Refreshes, Clone and Extract, with the files made by the tests' WAV builder
 // and the user played by the scripted shell.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
 
 #include "audio/SegmentNames.h"
@@ -645,6 +648,47 @@ TEST_F(SampleOpsTest, ExtractFromABankWithoutWaveDataWritesNothingAndShowsNothin
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_FALSE(test::fileExists(dir.file("out/x1.wav")));
     EXPECT_TRUE(doc.previousFile().IsOpen());
+}
+
+// Offsets inside the wave data run to 4 GiB. The bank is written sparse: only
+// its headers, the image and the table take room on disk.
+TEST_F(SampleOpsTest, ExtractReadsAnImageStoredPastTwoGigabytes) {
+    std::vector<uint8_t> image = test::makePcmWav({});
+    const uint32_t waveOffset = 0x80000000u + 1000;
+    const uint32_t waveBytes = waveOffset + uint32_t(image.size());
+    auto header = [](const char* name, uint32_t size) {
+        std::vector<uint8_t> bytes(32, 0);
+        std::copy(name, name + std::strlen(name), bytes.begin());
+        std::vector<uint8_t> sizeField = test::u32Words({size});
+        bytes.insert(bytes.end(), sizeField.begin(), sizeField.end());
+        return bytes;
+    };
+    std::vector<uint8_t> start = {'Z', 'a', 'R', 'q', 'U', 'i', 'N', 'e'};
+    for (const auto& part : {header(ZQFileSegmentBankInfo, 532), test::blankBankInfo(),
+                             header(ZQFileSegmentWaveData, waveBytes)})
+        start.insert(start.end(), part.begin(), part.end());
+    std::vector<uint8_t> end = header(ZQFileSegmentBankSampleTable, 4 + 640);
+    std::vector<uint8_t> table =
+        test::sampleTable(1, {test::storedRecord(1, waveOffset, uint32_t(image.size()))});
+    end.insert(end.end(), table.begin(), table.end());
+
+    std::string path = dir.file("large.sad");
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    off_t dataStart = off_t(start.size());
+    bool written =
+        ::pwrite(fd, start.data(), start.size(), 0) == ssize_t(start.size()) &&
+        ::pwrite(fd, image.data(), image.size(), dataStart + waveOffset) == ssize_t(image.size()) &&
+        ::pwrite(fd, end.data(), end.size(), dataStart + off_t(waveBytes)) == ssize_t(end.size());
+    ::close(fd);
+    ASSERT_TRUE(written);
+
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    ASSERT_EQ(cell(0, kColBank), "Yes");
+    std::filesystem::create_directories(dir.file("out"));
+    EXPECT_TRUE(extractRows(doc, {0}, dir.file("out")));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(test::readFileBytes(dir.file("out/x1.wav")), image);
 }
 
 TEST_F(SampleOpsTest, ExtractCancelledDoesNothing) {
