@@ -1,5 +1,6 @@
 #include "bank/ListOps.h"
 
+#include <algorithm>
 #include <bit>
 #include <functional>
 #include <string_view>
@@ -78,10 +79,12 @@ void renumberBank(CQuillonDoc& doc) {
 
 namespace {
 
+// Never below 0: a row can share the file without a Clone (a Refresh that
+// moved a same-named file into its folder).
 void lowerCloneCounts(RowList& rows, const std::string& path) {
     for (int i = 0; i < rows.size(); ++i) {
         if (!equalIgnoringCase(rowPath(rows.row(i)), path)) continue;
-        int count = atoiLike(rows.row(i).record.cloneKey.view()) - 1;
+        int count = std::max(0, atoiLike(rows.row(i).record.cloneKey.view()) - 1);
         rows.setCellAndKey(i, kColClone, integerCell(count), integerKey(kColClone, count));
     }
 }

@@ -347,6 +347,18 @@ TEST_F(ListOpsTest, DeletingBothClonesAtOnceLeavesTheThirdAtZero) {
     EXPECT_EQ(doc.rows().selectedCount(), 0);
 }
 
+// A Refresh (Change Path) can bring a row of another folder onto a cloned
+// file with Clone 0; deleting a clone must not take that row to -1.
+TEST_F(ListOpsTest, DeletingAClonedRowNeverTakesACountBelowZero) {
+    addRow(1, "a.wav", "/snd", 1);
+    addRow(2, "a.wav", "/snd", 1);
+    addRow(3, "a.wav", "/snd", 0);
+    select({0});
+    deleteSelectedRows(doc);
+    EXPECT_EQ(column(kColClone), (Texts{"0", "0"}));
+    EXPECT_EQ(keys(kColClone), (Texts{"0000", "0000"}));
+}
+
 TEST_F(ListOpsTest, DeleteEmptiesTheSelectedItemBox) {
     addRows(2);
     doc.showSelectedItem(1);
