@@ -79,7 +79,9 @@ ZQ_SamplePlayOptions rowPlayOptions(const Row& row, ZQ_AudioBank* bank) {
 }
 
 std::optional<std::vector<uint8_t>> readRowWaveFile(const std::string& path, uint32_t size) {
-    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    // O_NONBLOCK: a named pipe would otherwise hold the open until a writer
+    // comes; it is refused below with everything else that is not a file.
+    FileDescriptor file(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     if (file.get() < 0) return std::nullopt;
     struct stat info {};
     if (::fstat(file.get(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;

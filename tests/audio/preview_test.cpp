@@ -1,8 +1,13 @@
 // The editor's row preview and its status figures, through the loopback device:
 // which rows play out of the bank and which from their files, what the cells
 // put into the play options, and what the status panes show.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
+#include <future>
 #include <string>
 #include <vector>
 
@@ -259,6 +264,23 @@ TEST(RowWaveFile, ReadsTheFirstSizeBytesZeroFilled) {
     }
     EXPECT_FALSE(readRowWaveFile(folder.file("missing.bin"), 5));
     EXPECT_FALSE(readRowWaveFile(folder.path(), 5)) << "a folder";
+}
+
+// A row whose file is a named pipe must not hang the editor waiting for a
+// writer: it plays nothing. Should the open wait after all, the test opens the
+// writer's end itself, so that it fails rather than hangs.
+TEST(RowWaveFile, ANamedPipeIsRefusedWithoutWaitingForAWriter) {
+    test::TempFolder folder;
+    const std::string fifo = folder.file("pipe.wav");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    std::future<bool> read =
+        std::async(std::launch::async, [&] { return readRowWaveFile(fifo, 100).has_value(); });
+    if (read.wait_for(std::chrono::seconds(30)) != std::future_status::ready) {
+        const int writer = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK);
+        if (writer >= 0) ::close(writer);
+        ADD_FAILURE() << "the read waited for a writer of the pipe";
+    }
+    EXPECT_FALSE(read.get());
 }
 
 // --- The status bar ------------------------------------------------------------------------
