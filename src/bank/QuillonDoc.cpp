@@ -13,7 +13,6 @@
 #include "bank/CellFormat.h"
 #include "bank/RowRecord.h"
 #include "container/ByteOrder.h"
-#include "platform/Paths.h"
 #include "wave/MpegImport.h"
 
 namespace quillon {
@@ -91,9 +90,12 @@ void CQuillonDoc::setPathName(const std::string& path) {
     notify([](DocumentObserver& o) { o.pathChanged(); });
 }
 
+// The target is a path of this system, where only "/" separates folders; a
+// backslash is part of a file name.
 void CQuillonDoc::setTarget(const std::string& path) {
     targetPath_ = path;
-    targetFolder_ = splitAtLastSeparator(path).folder;
+    size_t cut = path.rfind('/');
+    targetFolder_ = cut == std::string::npos ? std::string() : path.substr(0, cut == 0 ? 1 : cut);
 }
 
 void CQuillonDoc::clearBank() {

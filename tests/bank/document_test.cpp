@@ -251,6 +251,17 @@ TEST_F(BankDocument, NewTargetIsWrittenDirectlyAndExistingOneThroughTheTemporary
     EXPECT_TRUE(inspectBank(dir.file("bank.sad")).isContainer);
 }
 
+// A backslash is an ordinary character of a file name here, not a folder
+// separator: the temporary bank goes beside the target all the same.
+TEST_F(BankDocument, BankWhoseNameHoldsABackslashIsSavedOverAgain) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("night\\rain.sad"));
+    add({wav("b.wav")});
+    EXPECT_TRUE(save("night\\rain.sad"));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(inspectBank(dir.file("night\\rain.sad")).records.size(), 2u);
+}
+
 // A bank that is itself named "ZQBank.TMP" would be truncated as the new bank's
 // temporary file while it is still being read, and then removed.
 TEST_F(BankDocument, BankNamedLikeTheTemporaryBankIsNeverWrittenThrough) {
