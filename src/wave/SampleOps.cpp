@@ -131,15 +131,16 @@ void fillProperties(Row& row, const WavCommentKeys& keys) {
     setText(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
 }
 
-int nextNumber(const RowList& rows) {
-    return rows.empty() ? 1 : atoiLike(rows.cell(rows.size() - 1, kColNo)) + 1;
+// Read in 64 bits: a No loaded from a bank may be as large as 4294967295.
+int64_t nextNumber(const RowList& rows) {
+    return rows.empty() ? 1 : leadingInteger(rows.cell(rows.size() - 1, kColNo)) + 1;
 }
 
 // Never below 0: two rows can come to share a file without a Clone (a Refresh
 // that moves same-named files into one folder), and replacing one of them
 // must not leave the other with a count of -1.
 void changeCloneCount(RowList& rows, int index, int delta) {
-    int count = std::max(0, atoiLike(rows.cell(index, kColClone)) + delta);
+    int64_t count = std::max<int64_t>(0, leadingInteger(rows.cell(index, kColClone)) + delta);
     rows.setCellAndKey(index, kColClone, integerCell(count), integerKey(kColClone, count));
 }
 

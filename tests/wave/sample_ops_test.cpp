@@ -139,6 +139,29 @@ TEST_F(SampleOpsTest, AddNumbersAfterTheLastRowInListOrder) {
     EXPECT_EQ(key(2, kColNo), "0042");
 }
 
+// A stored sample number and clone count are 32-bit unsigned: one more than
+// the largest must not wrap round through the signed range.
+TEST_F(SampleOpsTest, NumbersAndCountsFromABankAreRaisedWithoutWrapping) {
+    ZQ_BankSample stored;
+    stored.sampleNumber = 0xFFFFFFFF;
+    stored.cloneCount = 0xFFFFFFFF;
+    stored.path = dir.file("a.wav");
+    stored.atmos = stored.loopStart = stored.loopEnd = -1;
+    std::vector<uint8_t> record;
+    encodeSampleRecord(stored, record);
+    ASSERT_TRUE(test::writeContainer(
+        dir.file("big.sad"), {{ZQFileSegmentBankInfo, test::blankBankInfo()},
+                              {ZQFileSegmentWaveData, {}},
+                              {ZQFileSegmentBankSampleTable, test::sampleTable(1, {record})}}));
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("big.sad")));
+    add({wav("b.wav")});
+    EXPECT_EQ(cell(1, kColNo), "4294967296");
+    select({0});
+    cloneSelected(doc);
+    EXPECT_EQ(cell(2, kColNo), "4294967297");
+    EXPECT_EQ(cell(0, kColClone), "4294967296");
+}
+
 TEST_F(SampleOpsTest, AddRefusesAFileAlreadyInTheBankIgnoringCase) {
     std::string path = wav("Snd/Door.wav");
     add({path});
