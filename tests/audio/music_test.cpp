@@ -496,6 +496,25 @@ TEST_F(MusicBanks, SectionsWithoutFramesPlayNothing) {
     EXPECT_FALSE(audio.system.ZQMusicIsPlaying());
 }
 
+// A section's bytes are MPEG frames, not a WAV image: it plays as music, never
+// as a sample, even though libsndfile could read a bare MPEG stream.
+TEST_F(MusicBanks, ASectionDoesNotPlayAsASample) {
+    const std::optional<std::string> mp2 =
+        test::makeLayer2Stream(folder, "music", 44100, 2, 192, 0.5);
+    if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
+    const std::vector<test::MusicSectionBytes> sections =
+        test::cutMusicSections(test::readFileBytes(*mp2));
+    ASSERT_FALSE(sections.empty());
+    test::TestBank bank;
+    bank.add(test::musicSectionRecord(sections[0].headerValue), sections[0].bytes);
+    ZQ_SamplePlayOptions options;
+    options.Bank = registered(bank);
+    ASSERT_NE(options.Bank, nullptr);
+    options.SampleNumber = 1;
+    EXPECT_EQ(audio.system.ZQSamplePlay(options), nullptr);
+    EXPECT_EQ(audio.system.ZQSampleGetNumberPlaying(), 0u);
+}
+
 // WAV samples among the sections are stepped over and not counted; the
 // sections on either side still join as the uncut stream.
 TEST_F(MusicBanks, SamplesAmongTheSectionsAreSteppedOver) {
