@@ -1,6 +1,8 @@
 #include "bank/RowRecord.h"
 
+#include <algorithm>
 #include <cmath>
+#include <limits>
 
 #include "bank/CellFormat.h"
 #include "bank/Numbers.h"
@@ -140,6 +142,15 @@ void setMinusOneUnset(Row& row, int column, int32_t value) {
         setInteger(row, column, value);
 }
 
+// A stored float as a cell's integer, after `whole` has cut or rounded it: held
+// to the 32-bit range the cells are read back in, 0 for a value that is no
+// number. Converting a float outside the integer range would be undefined.
+int64_t storedFloatCell(double whole) {
+    if (std::isnan(whole)) return 0;
+    return int64_t(std::clamp(whole, double(std::numeric_limits<int32_t>::min()),
+                              double(std::numeric_limits<int32_t>::max())));
+}
+
 void fillProperties(Row& row, const ZQ_BankSample& r) {
     setZeroUnset(row, kColPriority, r.priority);
     setZeroUnset(row, kColGroup, r.group);
@@ -151,12 +162,12 @@ void fillProperties(Row& row, const ZQ_BankSample& r) {
     setFlagged(row, r, kFlagVolume, kColVolume, r.volume);
     setFlagged(row, r, kFlagLoop, kColLoop, r.loopCount);
     // Positions show as their float cut to an integer.
-    setFlagged(row, r, kFlagXPos, kColXPos, int64_t(std::trunc(double(r.xPos))));
-    setFlagged(row, r, kFlagYPos, kColYPos, int64_t(std::trunc(double(r.yPos))));
-    setFlagged(row, r, kFlagZPos, kColZPos, int64_t(std::trunc(double(r.zPos))));
+    setFlagged(row, r, kFlagXPos, kColXPos, storedFloatCell(std::trunc(double(r.xPos))));
+    setFlagged(row, r, kFlagYPos, kColYPos, storedFloatCell(std::trunc(double(r.yPos))));
+    setFlagged(row, r, kFlagZPos, kColZPos, storedFloatCell(std::trunc(double(r.zPos))));
     setDistance(row, r, kFlagMinDist, kColMinDist, r.minDist);
     setDistance(row, r, kFlagMaxDist, kColMaxDist, r.maxDist);
-    setFlagged(row, r, kFlagScale, kColScale, std::lround(double(r.scale) * 10.0));
+    setFlagged(row, r, kFlagScale, kColScale, storedFloatCell(std::round(double(r.scale) * 10.0)));
     if (r.has(kFlagPlayType)) {
         std::string cell = playTypeCell(r.playType);
         setCell(row, kColPlayType, cell, cell);

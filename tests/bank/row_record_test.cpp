@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "bank/CellFormat.h"
 #include "bank/RowRecord.h"
 
@@ -216,6 +218,25 @@ TEST(RowFromRecord, MusicSectionShowsItsMpegCompression) {
     EXPECT_EQ(row.cells[kColFormat], "16-bit 44 khz Stereo");
     EXPECT_EQ(row.record.mpegDescriptor, 0x00A4FDFFu);
     EXPECT_EQ(row.cells[kColPlayType], "*");
+}
+
+// Stored floats past the integer range (a broken or hostile bank) are held at
+// the range's ends when they become cells, rather than turned into whatever
+// an out-of-range conversion gives, such as a negative number for a huge one.
+TEST(RowFromRecord, FloatsPastTheIntegerRangeAreHeldAtItsEnds) {
+    ZQ_BankSample r;
+    r.sampleNumber = 1;
+    r.path = "/snd/a.wav";
+    r.setFlags = kFlagXPos | kFlagYPos | kFlagZPos | kFlagScale;
+    r.xPos = 1e30f;
+    r.yPos = -1e30f;
+    r.zPos = std::numeric_limits<float>::quiet_NaN();
+    r.scale = 1e30f;
+    Row row = rowFromRecord(r);
+    EXPECT_EQ(row.cells[kColXPos], "2147483647");
+    EXPECT_EQ(row.cells[kColYPos], "-2147483648");
+    EXPECT_EQ(row.cells[kColZPos], "0");
+    EXPECT_EQ(row.cells[kColScale], "2147483647");
 }
 
 TEST(RowFromRecord, DisabledSampleHasItsBoxClear) {
