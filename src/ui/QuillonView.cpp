@@ -523,17 +523,34 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
         QTableView::mousePressEvent(event);
         return;
     }
+    pressDropped_ = true;
     if (doc_.rows().empty()) return;
     if (!ValidateAndCommitPendingEdit()) return;
     QModelIndex index = indexAt(event->position().toPoint());
     // Off the rows the list's own handling does not run, so the selection stays.
     if (!index.isValid()) return;
+    pressDropped_ = false;
     doc_.showSelectedItem(index.row());
     if (isOnRowImage(event->position().toPoint())) {
         editColumn_ = kColNo;
         if (playRow) playRow(index.row());
     }
     QTableView::mousePressEvent(event);
+}
+
+// The list would sweep rows into the selection from the point of its last
+// own press, and take a release over that row's check box as a click on it.
+void CQuillonView::mouseMoveEvent(QMouseEvent* event) {
+    if (pressDropped_ && (event->buttons() & Qt::LeftButton)) return;
+    QTableView::mouseMoveEvent(event);
+}
+
+void CQuillonView::mouseReleaseEvent(QMouseEvent* event) {
+    if (pressDropped_ && event->button() == Qt::LeftButton) {
+        pressDropped_ = false;
+        return;
+    }
+    QTableView::mouseReleaseEvent(event);
 }
 
 void CQuillonView::mouseDoubleClickEvent(QMouseEvent* event) {

@@ -102,6 +102,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void selectionChanged(const QItemSelection& selected,
@@ -140,6 +142,9 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool syncing_ = false;
     bool selectionSyncPending_ = false;
     bool contextMenuShownByPress_ = false;
+    // The left press now held was kept from the list (off the rows, or an
+    // invalid pending value): its drag and release are not the list's either.
+    bool pressDropped_ = false;
     int editColumn_ = 0;
     // The open cell editor, its row and its column.
     QPointer<CCellEdit> cellEdit_;

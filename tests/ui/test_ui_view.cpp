@@ -4,6 +4,7 @@
 #include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QHeaderView>
+#include <QMouseEvent>
 #include <QTest>
 
 #include "UiTestSupport.h"
@@ -25,6 +26,26 @@ void openBank(Editor& e, int rows) {
     e.frame().updateCommandUI();
 }
 
+// The check box in front of a row's No, in viewport coordinates.
+QPoint checkBoxOf(CQuillonView& view, int row) {
+    QStyleOptionViewItem option;
+    option.initFrom(&view);
+    option.rect = view.visualRect(view.model()->index(row, 0));
+    option.features = QStyleOptionViewItem::HasCheckIndicator |
+                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
+    return view.style()
+        ->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &view)
+        .center();
+}
+
+// The mouse moved with the left button held.
+void dragTo(CQuillonView& view, QPoint to) {
+    QPointF at(to);
+    QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
+                     Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &move);
+}
+
 }  // namespace
 
 class ListViewTest : public QObject {
@@ -39,6 +60,7 @@ class ListViewTest : public QObject {
     void firstClickOnNoSortsDescendingAndMovesRefuse();
     void movingTwoRowsUpKeepsThemSelected();
     void clickOffTheRowsKeepsTheSelection();
+    void dragFromBelowTheRowsSelectsAndTogglesNothing();
     void clickOnTheRowImagePlaysIt();
     void spaceWithoutSelectionPlaysNothing();
     void spacePlaysTheFirstSelectedRowAndNeverToggles();
@@ -103,14 +125,7 @@ void ListViewTest::checkBoxClickTogglesPlaybackAndMarksChanged() {
     openBank(e, 3);
     QVERIFY(!e.frame().isWindowModified());
     QModelIndex no = e.view().model()->index(1, 0);
-    QStyleOptionViewItem option;
-    option.initFrom(&e.view());
-    option.rect = e.view().visualRect(no);
-    option.features = QStyleOptionViewItem::HasCheckIndicator |
-                      QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasDisplay;
-    QRect box =
-        e.view().style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, &e.view());
-    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, box.center());
+    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, checkBoxOf(e.view(), 1));
     QTRY_VERIFY(!e.doc().rows().row(1).checked);
     QCOMPARE(no.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
     QVERIFY(e.doc().rows().row(0).checked);
@@ -193,6 +208,29 @@ void ListViewTest::clickOffTheRowsKeepsTheSelection() {
                       QPoint(20, e.view().viewport()->height() - 5));
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
     QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{1});
+}
+
+// A press below the rows is not the list's, and neither is the drag that
+// follows it: no rows are swept into the selection, and a release over a
+// check box does not count as a click on it.
+void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    clickRow(view, 2);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
+    QTRY_VERIFY(!e.doc().rows().row(2).checked);
+    const QPoint below(20, view.viewport()->height() - 5);
+    const QPoint onFirstRow = view.visualRect(view.model()->index(0, kColName)).center();
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, below);
+    dragTo(view, onFirstRow);
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, onFirstRow);
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{2});
+    QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{2});
+    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, below);
+    dragTo(view, checkBoxOf(view, 2));
+    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
+    QVERIFY(!e.doc().rows().row(2).checked);
 }
 
 void ListViewTest::clickOnTheRowImagePlaysIt() {
