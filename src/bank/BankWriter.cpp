@@ -277,7 +277,9 @@ bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
         facts.loopStart = wav.info().loopStart;
         facts.loopEnd = wav.info().loopEnd;
     }
-    int fd = ::open(facts.path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK so that a pipe named as the file cannot hold the save in the
+    // open; only a regular file is taken.
+    int fd = ::open(facts.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);

@@ -1,6 +1,7 @@
 // Saving and opening banks through the document, checked with the independent
 // bank inspector of the tests.
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -384,6 +385,8 @@ TEST_F(BankDocument, AudioLibraryIsToldAboutEveryBankChange) {
                                         "release", "register " + dir.file("bank.sad"), "release"}));
 }
 
+volatile sig_atomic_t alarmRang = 0;
+
 // Writes a container with the given segments directly, for banks the writer
 // would never make.
 void writeContainer(const std::string& path,
@@ -489,6 +492,46 @@ TEST_F(BankDocument, RecordOutsideTheWaveDataOpensAsARowToReadFromDisk) {
     EXPECT_EQ(doc.rows().cell(1, kColBank), "*");
     EXPECT_EQ(doc.rows().cell(2, kColBank), "*");
     EXPECT_FALSE(doc.rows().row(2).record.sampleRecord);
+}
+
+void noteAlarm(int) {
+    alarmRang = 1;
+}
+
+// In a music bank the save reads a re-read section without parsing it first.
+// A path that names a pipe (a damaged or hostile bank) must fail the save,
+// not wait for a writer that never comes. An alarm ends the wait should it
+// begin, so the test cannot hang.
+TEST_F(BankDocument, MusicSectionThatIsAPipeFailsTheSaveWithoutWaiting) {
+    std::string pipe = dir.file("section.mpg");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    ZQ_BankSample r;
+    r.sampleNumber = 1;
+    r.path = pipe;
+    r.waveSize = 10;  // outside the empty wave data: read from disk at the save
+    r.atmos = r.loopStart = r.loopEnd = -1;
+    std::vector<uint8_t> record;
+    encodeSampleRecord(r, record);
+    std::vector<uint8_t> info = bankInfo();
+    info[8] = 1;  // a music bank
+    writeContainer(dir.file("music.sad"), {{ZQFileSegmentBankInfo, info},
+                                           {ZQFileSegmentWaveData, {}},
+                                           {ZQFileSegmentBankSampleTable, table(1, {record})}});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("music.sad")));
+    ASSERT_TRUE(doc.values().musicBank);
+
+    struct sigaction alarm {
+    }, before{};
+    alarm.sa_handler = noteAlarm;  // no SA_RESTART: the waiting open is ended
+    sigaction(SIGALRM, &alarm, &before);
+    alarmRang = 0;
+    ::alarm(10);
+    bool saved = save("copy.sad");
+    ::alarm(0);
+    sigaction(SIGALRM, &before, nullptr);
+    EXPECT_EQ(alarmRang, 0);
+    EXPECT_FALSE(saved);
+    EXPECT_EQ(shell.messageTexts().back(), "Error Reading Wav File " + pipe);
 }
 
 TEST_F(BankDocument, ReadOnlyBankOpensWithAllowSaveCleared) {
