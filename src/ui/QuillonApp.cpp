@@ -176,7 +176,9 @@ void CQuillonApp::createAudioSystem() {
 // While the test's bar holds the list, the toolbar behind it is not refreshed:
 // a refresh would empty the music's status text as ambient voices come and go.
 void CQuillonApp::OnTimerTick() {
-    frame_->setPaneText(kPanePlaying, toQString(audio_->tick()));
+    std::string playing = audio_->tick();
+    // Without rows the refresh keeps panes 2 to 5 empty; the count waits for rows.
+    if (!doc_->rows().empty()) frame_->setPaneText(kPanePlaying, toQString(playing));
     frame_->setPaneText(kPaneStatus, toQString(audio_->statusText()));
     if (view()->isEnabled()) frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
 }
