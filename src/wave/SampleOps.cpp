@@ -355,7 +355,9 @@ const char kMessageSavingFile[] = "Error Saving File";
 // whatever happens, so later saves can still copy from it.
 bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
     const ZQ_BankSample& stored = *row.record.sampleRecord;
-    int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // O_NONBLOCK so that a pipe standing under the name cannot hold the
+    // extract in the open waiting for a reader.
+    int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
     if (out < 0) {
         showStop(doc.shell(), kMessageSavingFile);
         return false;

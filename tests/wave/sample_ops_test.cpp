@@ -3,6 +3,7 @@
 // and the user played by the scripted shell.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -557,6 +558,8 @@ TEST_F(SampleOpsTest, CloneOfEverySelectedRowIsAppendedOnce) {
 
 // --- Extract -------------------------------------------------------------------
 
+volatile sig_atomic_t alarmRang = 0;
+
 class ExtractTest : public SampleOpsTest {
   protected:
     void SetUp() override {
@@ -634,6 +637,29 @@ TEST_F(ExtractTest, AnUnwritableTargetStopsWithErrorSavingFile) {
     expectFrameClosed();
     shell.messages.clear();
     EXPECT_FALSE(extractRows(doc, {1}, dir.file("no/such/folder")));
+    EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
+}
+
+void noteAlarm(int) {
+    alarmRang = 1;
+}
+
+// A pipe standing where a file should go has no reader: the extract must stop
+// with its message rather than wait for one. An alarm ends the wait should it
+// begin, so the test cannot hang.
+TEST_F(ExtractTest, APipeWhereTheFileShouldGoStopsWithoutWaiting) {
+    ASSERT_EQ(::mkfifo(dir.file("out/one.wav").c_str(), 0600), 0);
+    struct sigaction alarm {
+    }, before{};
+    alarm.sa_handler = noteAlarm;  // no SA_RESTART: the waiting open is ended
+    sigaction(SIGALRM, &alarm, &before);
+    alarmRang = 0;
+    ::alarm(10);
+    bool extracted = extractRows(doc, {0, 1}, dir.file("out"));
+    ::alarm(0);
+    sigaction(SIGALRM, &before, nullptr);
+    EXPECT_EQ(alarmRang, 0);
+    EXPECT_FALSE(extracted);
     EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
 }
 
