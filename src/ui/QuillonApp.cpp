@@ -281,11 +281,12 @@ bool CQuillonApp::SaveModified() {
     return answer == MessageAnswer::No;
 }
 
-// A bank that has no file yet, or whose file may not be written, is saved
-// under a name the user gives.
+// A bank that has no file yet, or whose file may not be written (read-only,
+// or "Allow Save" cleared), is saved under a name the user gives.
 bool CQuillonApp::DoFileSave() {
     const std::string& path = doc_->pathName();
-    return DoSave(path.empty() || isReadOnlyFile(path) ? std::string() : path);
+    bool writable = !path.empty() && doc_->values().allowSave && !isReadOnlyFile(path);
+    return DoSave(writable ? path : std::string());
 }
 
 bool CQuillonApp::DoSave(const std::string& path) {

@@ -4,6 +4,7 @@
 // the Qt side of the shell (message boxes, file and folder dialogs, the
 // one-line dialogs, the progress bar).
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
@@ -29,6 +30,7 @@
 #include "ui/MainFrame.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "ui/SidePanelBar.h"
 #include "ui/TextDialogs.h"
 
 using namespace quillon;
@@ -73,6 +75,7 @@ class EditorAppTest : public QObject {
     void brokenBankSaysSoAndLeavesAnEmptyList();
     void unsavedQuestion_data();
     void unsavedQuestion();
+    void saveAnswerKeepsAProtectedBankAndAsksForAName();
     void exitAsksAndCancelKeepsTheWindow();
     void droppedFileAsksFirst();
     void saveWritesTheBankAndClearsTheMark();
@@ -182,6 +185,26 @@ void EditorAppTest::unsavedQuestion() {
         QVERIFY(e.doc().isModified());
         QCOMPARE(e.doc().pathName(), bank);
     }
+}
+
+// With "Allow Save" cleared the bank's own file is not written, whichever way
+// the save comes: the question's Save asks for a name as Save As does.
+void EditorAppTest::saveAnswerKeepsAProtectedBankAndAsksForAName() {
+    Editor e;
+    std::string bank = e.file("b.sad");
+    makeBank(bank, e.file("waves"), 1);
+    QVERIFY(e.app().OpenDocumentFile(bank));
+    const std::string before = fileText(bank);
+    QTest::mouseClick(e.frame().sidePanel()->allowSaveBox(), Qt::LeftButton);
+    QVERIFY(!e.doc().values().allowSave);
+    addWave(e, "added.wav", e.file("more"));
+    e.shell().answers.push_back(MessageAnswer::Yes);
+    QVERIFY(chooseMenuItem(e.frame(), CommandId::FileNew));  // the name dialog: Cancel
+    QCOMPARE(e.shell().fileRequests.size(), size_t(2));
+    QVERIFY(e.shell().fileRequests[1].save);
+    QCOMPARE(fileText(bank), before);
+    QCOMPARE(e.view().model()->rowCount(), 2);
+    QVERIFY(e.doc().isModified());
 }
 
 void EditorAppTest::exitAsksAndCancelKeepsTheWindow() {
