@@ -77,6 +77,13 @@ uint32_t rowNumber(const Row& row) {
     return uint32_t(atoiLike(row.cells[kColNo]));
 }
 
+bool standInNumberOrder(const RowList& rows) {
+    for (int i = 1; i < rows.size(); ++i)
+        if (leadingInteger(rows.cell(i - 1, kColNo)) > leadingInteger(rows.cell(i, kColNo)))
+            return false;
+    return true;
+}
+
 }  // namespace
 
 BankWriter::BankWriter(CQuillonDoc& doc, bool reopen) : doc_(doc), reopen_(reopen) {}
@@ -93,6 +100,10 @@ int BankWriter::run() {
     Shell& shell = doc_.shell();
     RowList& rows = doc_.rows();
     shell.beginProgress(rows.size());
+    // The records are written in the rows' order. A damaged bank whose records
+    // stood out of number order opens with its rows so, while the sort state
+    // still takes them as sorted: look rather than trust it.
+    if (!standInNumberOrder(rows)) rows.sortState().sortedByNumber = false;
     resortByNumber(rows);
     bool ok = checkNumbersAndSizes() && openOutput() && openRecordFile() && writeBankInfo() &&
               writeRows() && writeSampleTable() && copyAnimationData() && replaceTarget();

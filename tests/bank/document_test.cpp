@@ -480,6 +480,23 @@ TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
     EXPECT_EQ(doc.rows().size(), 0);
 }
 
+// Each record of a bank holds the number of its place, but a damaged bank may
+// hold them out of order; its rows then open out of order, and the save must
+// still put every record in its place.
+TEST_F(BankDocument, RowsOpenedOutOfNumberOrderAreSavedInPlace) {
+    writeContainer(dir.file("b.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
+                                       {ZQFileSegmentWaveData, std::vector<uint8_t>(10, 7)},
+                                       {ZQFileSegmentBankSampleTable,
+                                        table(2, {recordBytes(2, 0, 10), recordBytes(1, 0, 10)})}});
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
+    ASSERT_EQ(doc.rows().cell(0, kColNo), "2");
+    ASSERT_TRUE(save("copy.sad"));
+    auto bank = inspectBank(dir.file("copy.sad"));
+    ASSERT_EQ(bank.records.size(), 2u);
+    EXPECT_EQ(bank.records[0].number, 1u);
+    EXPECT_EQ(bank.records[1].number, 2u);
+}
+
 TEST_F(BankDocument, RecordOutsideTheWaveDataOpensAsARowToReadFromDisk) {
     writeContainer(dir.file("b.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
                                        {ZQFileSegmentWaveData, std::vector<uint8_t>(100, 7)},
