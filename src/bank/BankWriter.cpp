@@ -93,7 +93,9 @@ BankWriter::~BankWriter() {
 }
 
 void BankWriter::fail(const std::string& message) {
-    if (!message.empty()) showStop(doc_.shell(), message);
+    if (message.empty()) return;
+    showStop(doc_.shell(), message);
+    told_ = true;
 }
 
 int BankWriter::run() {
@@ -107,7 +109,14 @@ int BankWriter::run() {
     resortByNumber(rows);
     bool ok = checkNumbersAndSizes() && openOutput() && openRecordFile() && writeBankInfo() &&
               writeRows() && writeSampleTable() && copyAnimationData() && replaceTarget();
-    if (!ok) discardOutput();
+    if (!ok) {
+        discardOutput();
+        // Some steps stop without a message of their own (a write the system
+        // refused, a full disk): the user must still learn the bank is not saved.
+        if (!told_)
+            fail(format("%s - Error writing the bank file - the bank was not saved",
+                        doc_.targetPath_.c_str()));
+    }
     shell.endProgress();
     if (ok && doc_.savePointHook) doc_.savePointHook(SavePoint::Done);
     return ok ? 1 : 0;

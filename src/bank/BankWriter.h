@@ -71,6 +71,7 @@ class BankWriter {
         WaveFormatBlock format;
     };
     std::unordered_map<std::string, Owner> ownerOfPath_;  // keyed by the case-folded path
+    bool told_ = false;  // a message has told the user why the save failed
 };
 
 }  // namespace quillon

@@ -37,7 +37,9 @@ class SaveSafety : public testing::Test {
     }
 
     // Runs a save in a child process; the child ends itself with SIGKILL at the
-    // given save point (counting from 1), or never when killAt is 0.
+    // given save point (counting from 1), or never when killAt is 0. It exits
+    // with 0 when the save succeeded, 1 when it failed and said so, and 2 when
+    // it failed without a word to the user.
     int saveInChild(int killAt, rlim_t sizeLimit = RLIM_INFINITY) {
         pid_t pid = fork();
         if (pid == 0) {
@@ -50,7 +52,8 @@ class SaveSafety : public testing::Test {
             doc.savePointHook = [&](SavePoint) {
                 if (++points == killAt) raise(SIGKILL);
             };
-            _exit(doc.OnSaveDocument(target) ? 0 : 1);
+            if (doc.OnSaveDocument(target)) _exit(0);
+            _exit(shell.messages.empty() ? 2 : 1);
         }
         int status = 0;
         waitpid(pid, &status, 0);
