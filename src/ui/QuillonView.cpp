@@ -514,9 +514,13 @@ bool CQuillonView::isOnRowImage(const QPoint& point) const {
 void CQuillonView::mousePressEvent(QMouseEvent* event) {
     if (selectionSyncPending_) syncSelectionFromRows();
     if (event->button() == Qt::RightButton) {
+        // The press answers for the context menu that follows it, shown or not.
+        contextMenuSettledByPress_ = true;
+        // A pending value belongs to the rows selected now: it is written
+        // before the press selects another row, and an invalid one stops it.
+        if (!ValidateAndCommitPendingEdit()) return;
         QTableView::mousePressEvent(event);
         showContextMenuAt(event->globalPosition().toPoint());
-        contextMenuShownByPress_ = true;
         return;
     }
     if (event->button() != Qt::LeftButton) {
@@ -571,10 +575,10 @@ void CQuillonView::mouseDoubleClickEvent(QMouseEvent* event) {
 }
 
 void CQuillonView::contextMenuEvent(QContextMenuEvent* event) {
-    // The press already showed the menu; a keyboard request shows it at the
-    // current row.
-    if (event->reason() == QContextMenuEvent::Mouse && contextMenuShownByPress_) {
-        contextMenuShownByPress_ = false;
+    // The press already showed the menu, or refused it; a keyboard request
+    // shows it at the current row.
+    if (event->reason() == QContextMenuEvent::Mouse && contextMenuSettledByPress_) {
+        contextMenuSettledByPress_ = false;
         event->accept();
         return;
     }

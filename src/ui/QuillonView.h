@@ -141,7 +141,7 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool initialised_ = false;
     bool syncing_ = false;
     bool selectionSyncPending_ = false;
-    bool contextMenuShownByPress_ = false;
+    bool contextMenuSettledByPress_ = false;
     // The left press now held was kept from the list (off the rows, or an
     // invalid pending value): its drag and release are not the list's either.
     bool pressDropped_ = false;

@@ -74,6 +74,7 @@ class CellEditTest : public QObject {
     void typedValueIsCheckedAndShownAsWritten();
     void invalidValueStopsEveryActionThatLeavesTheEditor();
     void validValueIsWrittenByTheActionThatLeaves();
+    void rightClickOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void volumeIsWrittenIntoEverySelectedRow();
     void qAndEscapeLeaveTheCellUnchanged();
     void leftAndRightMoveTheCaretOnlyPastAValidValue();
@@ -268,6 +269,34 @@ void CellEditTest::validValueIsWrittenByTheActionThatLeaves() {
     QVERIFY(!view.isCellEditOpen());
     QCOMPARE(e.doc().rows().cell(0, kColAtmos), std::string("33"));
     QVERIFY(e.shell().messages.empty());
+}
+
+// The right click selects the row it lands on before its menu opens; the value
+// typed into row 1 belongs to row 1 all the same, and an invalid one stops
+// the click as a left click is stopped.
+void CellEditTest::rightClickOnAnotherRowWritesThePendingValueWhereItWasTyped() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColVolume, "64");
+    QPoint onRow3 = view.visualRect(view.model()->index(3, kColName)).center();
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, onRow3);
+    QTRY_COMPARE(QApplication::activePopupWidget(), e.frame().waveMenu());
+    e.frame().waveMenu()->close();
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(cellOnScreen(view, 1, kColVolume), QString("64"));
+    QCOMPARE(cellOnScreen(view, 3, kColVolume), QString("*"));
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{3});
+
+    // The closed menu leaves no window active on a screen without a window manager.
+    QApplication::setActiveWindow(&e.frame());
+    typeInto(view, 0, kColPriority, "0");
+    QTest::mouseClick(view.viewport(), Qt::RightButton, {}, onRow3);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
+    QVERIFY(editorWaitsForAFix(view, "0"));
+    QCOMPARE(cellOnScreen(view, 3, kColPriority), QString("*"));
 }
 
 void CellEditTest::volumeIsWrittenIntoEverySelectedRow() {
