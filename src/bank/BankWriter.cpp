@@ -1,6 +1,7 @@
 #include "bank/BankWriter.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -90,6 +91,7 @@ BankWriter::BankWriter(CQuillonDoc& doc, bool reopen) : doc_(doc), reopen_(reope
 
 BankWriter::~BankWriter() {
     if (recordFile_ >= 0) ::close(recordFile_);
+    unlockTemporaryBank();
 }
 
 void BankWriter::fail(const std::string& message) {
@@ -169,6 +171,12 @@ bool BankWriter::openOutput() {
         outputPath_.clear();
         return false;
     }
+    if (outputIsTemp_ && !lockTemporaryBank()) {
+        ZQ_LOG_SYSTEM_ERROR();
+        fail(kMessageCreatingNew1);
+        outputPath_.clear();  // what stands under that name is not this save's
+        return false;
+    }
     if (output_.SetName(outputPath_.c_str()) != ZQ_OK || output_.Open(ZQ_FILE_NEW) != ZQ_OK) {
         fail(outputIsTemp_ ? kMessageCreatingNew1 : kMessageCreatingOutput);
         // A new target that could not be created is not ours to remove.
@@ -177,6 +185,40 @@ bool BankWriter::openOutput() {
     }
     if (doc_.savePointHook) doc_.savePointHook(SavePoint::OutputOpen);
     return true;
+}
+
+// Saves of banks in one folder all write "ZQBank.TMP" there. Each save holds
+// the file locked from before it truncates it until it has renamed or removed
+// it, so a second save waits its turn instead of writing into the first one's
+// bank. A save that waited finds the file renamed or removed by then, and
+// takes the name afresh.
+bool BankWriter::lockTemporaryBank() {
+    for (;;) {
+        int fd = ::open(outputPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
+                        0666);
+        if (fd < 0) return false;
+        int locked;
+        do
+            locked = ::flock(fd, LOCK_EX);
+        while (locked != 0 && errno == EINTR);
+        struct stat held {};
+        struct stat named {};
+        // A system that cannot lock the file leaves the save as it was without locks.
+        bool stillNamed =
+            locked != 0 || (::fstat(fd, &held) == 0 && ::lstat(outputPath_.c_str(), &named) == 0 &&
+                            held.st_dev == named.st_dev && held.st_ino == named.st_ino);
+        if (stillNamed) {
+            tempLock_ = fd;
+            return true;
+        }
+        ::close(fd);
+    }
+}
+
+void BankWriter::unlockTemporaryBank() {
+    if (tempLock_ < 0) return;
+    ::close(tempLock_);
+    tempLock_ = -1;
 }
 
 // The records are collected in a temporary file while the audio bytes stream
@@ -438,6 +480,7 @@ bool BankWriter::replaceTarget() {
         fail(kMessageRenaming);
         return false;
     }
+    unlockTemporaryBank();
     syncFolder(doc_.targetFolder_);
     outputPath_.clear();  // the output is the target now: nothing to discard
     if (doc_.savePointHook) doc_.savePointHook(SavePoint::Renamed);
@@ -489,6 +532,7 @@ void BankWriter::attachRowsToWrittenBank() {
 void BankWriter::discardOutput() {
     output_.Close();
     if (!outputPath_.empty()) ::unlink(outputPath_.c_str());
+    unlockTemporaryBank();
 }
 
 }  // namespace quillon

@@ -37,6 +37,8 @@ class BankWriter {
   private:
     bool checkNumbersAndSizes();
     bool openOutput();
+    bool lockTemporaryBank();
+    void unlockTemporaryBank();
     bool openRecordFile();
     bool writeBankInfo();
     bool writeRows();
@@ -59,6 +61,7 @@ class BankWriter {
     std::string outputPath_;
     bool outputIsTemp_ = false;
     ZQFile output_;
+    int tempLock_ = -1;  // holds the temporary bank for this save alone
     int recordFile_ = -1;
     std::vector<uint8_t> recordBuffer_;  // records not yet written to the record file
     uint64_t bytesSinceWriteback_ = 0;

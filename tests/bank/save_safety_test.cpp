@@ -6,8 +6,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
+#include <thread>
+
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "support/BankInspector.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -92,6 +96,58 @@ TEST_F(SaveSafety, DiskFullFailsTheSaveAndKeepsTheOldBank) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_EQ(test::readFileBytes(target), oldBank);
+    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
+}
+
+// Two banks saved into one folder at once (a build running jobs side by side)
+// both write the temporary bank there. The second save must wait for the
+// first, not write into its file: each target then holds its own whole bank.
+TEST_F(SaveSafety, SavesIntoOneFolderTakeTurnsWithTheTemporaryBank) {
+    test::FakeShell otherShell;
+    CQuillonDoc other{otherShell, nullptr};
+    std::string otherTarget = dir.file("other.sad");
+    ASSERT_TRUE(addWaveFiles(other, {dir.file("w0.wav"), dir.file("w1.wav")}));
+    ASSERT_TRUE(other.OnSaveDocument(otherTarget));
+    ASSERT_TRUE(addWaveFiles(other, {dir.file("w2.wav")}));
+
+    int paused[2], resume[2];
+    ASSERT_EQ(pipe(paused), 0);
+    ASSERT_EQ(pipe(resume), 0);
+    // The first save stops half way through its rows until it is told to go on.
+    pid_t first = fork();
+    if (first == 0) {
+        int rows = 0;
+        doc.savePointHook = [&](SavePoint point) {
+            if (point != SavePoint::RowWritten || ++rows != 15) return;
+            char byte = 0;
+            if (write(paused[1], &byte, 1) != 1 || read(resume[0], &byte, 1) != 1) _exit(3);
+        };
+        _exit(doc.OnSaveDocument(target) ? 0 : 1);
+    }
+    char byte = 0;
+    ASSERT_EQ(read(paused[0], &byte, 1), 1);
+    pid_t second = fork();
+    if (second == 0) _exit(other.OnSaveDocument(otherTarget) ? 0 : 1);
+    // The second save gets every chance to finish while the first one waits;
+    // it must not, but how long it is given decides nothing once it waits.
+    int secondStatus = 0;
+    bool secondEnded = false;
+    for (int i = 0; i < 40 && !secondEnded; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        secondEnded = waitpid(second, &secondStatus, WNOHANG) == second;
+    }
+    ASSERT_EQ(write(resume[1], &byte, 1), 1);
+    int firstStatus = 0;
+    waitpid(first, &firstStatus, 0);
+    if (!secondEnded) waitpid(second, &secondStatus, 0);
+
+    EXPECT_TRUE(WIFEXITED(firstStatus) && WEXITSTATUS(firstStatus) == 0);
+    EXPECT_TRUE(WIFEXITED(secondStatus) && WEXITSTATUS(secondStatus) == 0);
+    EXPECT_EQ(test::inspectBank(target).records.size(), 129u);
+    auto otherBank = test::inspectBank(otherTarget);
+    ASSERT_EQ(otherBank.records.size(), 3u);
+    EXPECT_EQ(test::waveImage(otherBank, otherBank.records[2]),
+              test::readFileBytes(dir.file("w2.wav")));
     EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
 }
 
