@@ -524,6 +524,9 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
         return;
     }
     if (event->button() != Qt::LeftButton) {
+        // Any press selects the row it lands on: a pending value is written
+        // to the rows it was typed for first, and an invalid one stops it.
+        if (!ValidateAndCommitPendingEdit()) return;
         QTableView::mousePressEvent(event);
         return;
     }

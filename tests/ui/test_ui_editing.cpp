@@ -82,6 +82,7 @@ class CellEditTest : public QObject {
     void doubleClickElsewhereWritesTheFirstValue();
     void aCommandKeyChecksThePendingValue();
     void descriptionShowsInTheSidePanel();
+    void middleClickOnAnotherRowWritesThePendingValueWhereItWasTyped();
 };
 
 void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
@@ -434,6 +435,27 @@ void CellEditTest::descriptionShowsInTheSidePanel() {
     QTest::keyClick(e.view().cellEdit(), Qt::Key_Return);
     QCOMPARE(shown->text(), QString("None"));
     QCOMPARE(cellOnScreen(e.view(), 1, kColDescription), QString());
+}
+
+// A middle press selects the row it lands on, as any press in the list does;
+// the value typed into row 1 belongs to row 1 all the same, and an invalid one
+// stops the press.
+void CellEditTest::middleClickOnAnotherRowWritesThePendingValueWhereItWasTyped() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColVolume, "64");
+    QPoint onRow3 = view.visualRect(view.model()->index(3, kColName)).center();
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton, {}, onRow3);
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(cellOnScreen(view, 1, kColVolume), QString("64"));
+    QCOMPARE(cellOnScreen(view, 3, kColVolume), QString("*"));
+
+    typeInto(view, 0, kColPriority, "0");
+    QTest::mouseClick(view.viewport(), Qt::MiddleButton, {}, onRow3);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
+    QVERIFY(editorWaitsForAFix(view, "0"));
 }
 
 QTEST_MAIN(CellEditTest)
