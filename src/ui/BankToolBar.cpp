@@ -117,7 +117,10 @@ bool CBankToolBar::eventFilter(QObject* watched, QEvent* event) {
         buttonHeld_ = true;
         heldTicks_ = 0;
         auto it = std::find(buttons_.begin(), buttons_.end(), button);
-        pressedIndex_ = it == buttons_.end() ? -1 : int(it - buttons_.begin());
+        // A disabled button takes the press without acting on it, so holding
+        // it must not repeat its command either.
+        bool counts = it != buttons_.end() && button->isEnabled();
+        pressedIndex_ = counts ? int(it - buttons_.begin()) : -1;
     }
     return false;
 }

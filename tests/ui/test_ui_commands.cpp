@@ -182,6 +182,7 @@ class CommandTableTest : public QObject {
     void heldMoveButtonRepeatsAfterTheThirdTick();
     void heldMoveStopsAtTheRefusal();
     void altEOpensExtractWhileItIsEnabled();
+    void heldDisabledMoveButtonRepeatsNothing();
 };
 
 void CommandTableTest::everyCommandIsInTheTableOnce() {
@@ -392,6 +393,25 @@ void CommandTableTest::altEOpensExtractWhileItIsEnabled() {
     // Edit menu that "&Edit" also names.
     QTest::keyClick(&e.view(), Qt::Key_E, Qt::AltModifier);
     QCOMPARE(e.shell().folderRequests.size(), size_t(1));
+}
+
+// A disabled button is pressed all the same; holding it must not run its
+// command behind the user's back.
+void CommandTableTest::heldDisabledMoveButtonRepeatsNothing() {
+    Editor e;
+    std::string bank = e.file("ten.sad");
+    makeBank(bank, e.file("waves"), 10);
+    QVERIFY(e.app().OpenDocumentFile(bank));
+    e.view().timer().stop();
+    clickHeader(e.view(), kColName);  // no longer in number order, nothing selected
+    e.frame().updateCommandUI();
+    QToolButton* up = toolbarButton(e.frame(), MoveUp);
+    QVERIFY(!up->isEnabled());
+    QTest::mousePress(up, Qt::LeftButton);
+    for (int tick = 1; tick <= 6; ++tick)
+        e.view().OnTimer();
+    QTest::mouseRelease(up, Qt::LeftButton);
+    QVERIFY(e.shell().messages.empty());
 }
 
 QTEST_MAIN(CommandTableTest)
