@@ -228,9 +228,16 @@ bool BankWriter::openRecordFile() {
     std::optional<std::string> folder = privateTempFolder();
     if (!folder) ZQ_LOG("No private temporary folder could be had");
     std::string path = joinPath(folder.value_or(""), kRecordTempName);
-    if (folder)
+    // Created afresh: a file of that name may be another save's, in the moment
+    // before that save removed it, and must not be written into. Taking the
+    // name from it leaves that save its open file.
+    for (int tries = 0; folder && recordFile_ < 0 && tries < 100; ++tries) {
         recordFile_ =
-            ::open(path.c_str(), O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
+            ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (recordFile_ < 0 &&
+            (errno != EEXIST || (::unlink(path.c_str()) != 0 && errno != ENOENT)))
+            break;
+    }
     if (recordFile_ < 0) {
         fail(kMessageTempInfo);
         return false;

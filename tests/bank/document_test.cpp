@@ -1,5 +1,6 @@
 // Saving and opening banks through the document, checked with the independent
 // bank inspector of the tests.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -9,6 +10,7 @@
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "container/ZQFile.h"
+#include "platform/Paths.h"
 #include "support/BankInspector.h"
 #include "support/FakeBankAudio.h"
 #include "support/FakeShell.h"
@@ -342,6 +344,26 @@ TEST_F(BankDocument, FailedSaveLeavesTheOldBankAndNoTemporaryFiles) {
     auto bank = inspectBank(dir.file("bank.sad"));
     EXPECT_EQ(bank.records.size(), 3u);
     EXPECT_EQ(test::waveImage(bank, bank.records[0]), test::readFileBytes(dir.file("a.wav")));
+}
+
+// Another save's record file, in the moment before that save removed its name,
+// is neither truncated nor written into.
+TEST_F(BankDocument, RecordFileOfAnotherSaveIsLeftAlone) {
+    ::mkdir(dir.file("tmp").c_str(), 0700);
+    test::ScopedTmpDir tmp(dir.file("tmp"));
+    std::optional<std::string> folder = privateTempFolder();
+    ASSERT_TRUE(folder);
+    std::string records = *folder + "/ZQAudio.TMP";
+    test::writeFileBytes(records, {7, 7, 7});
+    int held = ::open(records.c_str(), O_RDONLY);
+    ASSERT_GE(held, 0);
+    add({wav("a.wav"), wav("b.wav")});
+    EXPECT_TRUE(save("bank.sad"));
+    EXPECT_EQ(inspectBank(dir.file("bank.sad")).records.size(), 2u);
+    struct stat st {};
+    ASSERT_EQ(::fstat(held, &st), 0);
+    EXPECT_EQ(st.st_size, 3);
+    ::close(held);
 }
 
 TEST_F(BankDocument, FailedSaveToANewTargetRemovesThePartFile) {
