@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <set>
 
@@ -232,13 +233,30 @@ void CQuillonDoc::fillRowsFromRecords(const std::vector<ZQ_BankSample>& records,
     rows_.assign(std::move(rows));
 }
 
+namespace {
+
+// A target that is a symbolic link is saved as the bank the link names, in
+// that bank's folder: renaming the written bank over the link itself would
+// cut the link off and leave the bank it names unchanged.
+std::string bankBehindLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;  // a dangling link: the save makes its bank
+    std::string bank(resolved);
+    std::free(resolved);
+    return bank;
+}
+
+}  // namespace
+
 bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     if (audio_) audio_->stopAllSamples();
     if (isReadOnlyFile(target)) {
         showStop(shell_, "File is read only");
         return false;
     }
-    setTarget(target);
+    setTarget(bankBehindLink(target));
     shell_.setStatusText(kPanePrompt, "Saving - Please Wait...");
     shell_.setMainWindowsEnabled(false);
     int written = WriteBank(true);
