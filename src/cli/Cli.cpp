@@ -237,7 +237,10 @@ bool saveBank(Context& context, const std::string& path) {
         context.shell.note(format("a bank needs at least one row; %s is not saved", path.c_str()));
         return false;
     }
-    return context.doc.OnSaveDocument(absolutePath(path));
+    if (context.doc.OnSaveDocument(absolutePath(path))) return true;
+    // The save's own message may not name the file; a pipeline's log must.
+    context.shell.note(format("%s is not saved", path.c_str()));
+    return false;
 }
 
 int saveIfChanged(Context& context, const std::string& path, bool worked) {

@@ -20,10 +20,35 @@ bool openExportableBank(Context& context, const std::string& bank) {
     return false;
 }
 
-int savedOrFailed(Context& context, SaveResult result) {
+// The editor's message names no file; the tool's note after it does.
+int savedOrFailed(Context& context, SaveResult result, const std::string& path) {
     if (result == SaveResult::Saved) return kExitOk;
     showStop(context.shell, kErrorSavingFile);
+    context.shell.note("cannot write " + path);
     return kExitFailed;
+}
+
+// Why no table was written, naming the file at fault.
+void noteScriptTableFailure(Context& context, ScriptTableStatus status,
+                            const ScriptTableRequest& request) {
+    const char* output = request.outputPath.c_str();
+    switch (status) {
+        case ScriptTableStatus::NoBankNames:
+            context.shell.note(format("no sound bank names read from %s; %s is not written",
+                                      request.bankListPath.c_str(), output));
+            break;
+        case ScriptTableStatus::NoScriptEnums:
+            context.shell.note(format("no script enums read from %s; %s is not written",
+                                      request.scriptEnumPath.c_str(), output));
+            break;
+        case ScriptTableStatus::CannotCreate:
+        case ScriptTableStatus::WriteFailed:
+            context.shell.note(format("cannot write %s", output));
+            break;
+        case ScriptTableStatus::Cancelled:
+        case ScriptTableStatus::Written:
+            break;
+    }
 }
 
 }  // namespace
@@ -35,8 +60,8 @@ int runList(Context& context, const Args& args) {
 
 int runCsv(Context& context, const Args& args) {
     if (!openExportableBank(context, args.positional[0])) return kExitFailed;
-    return savedOrFailed(context,
-                         writeWaveListCsv(context.doc.rows(), absolutePath(args.positional[1])));
+    std::string path = absolutePath(args.positional[1]);
+    return savedOrFailed(context, writeWaveListCsv(context.doc.rows(), path), path);
 }
 
 int runHeader(Context& context, const Args& args) {
@@ -49,7 +74,7 @@ int runHeader(Context& context, const Args& args) {
     SaveResult result =
         exportSampleHeader(context.doc.rows(), define ? HeaderStyle::Define : HeaderStyle::Enum,
                            prefix.value_or(kDefaultEnumPrefix), headerTitleFromPath(path), path);
-    return savedOrFailed(context, result);
+    return savedOrFailed(context, result, path);
 }
 
 int runScriptTable(Context& context, const Args& args) {
@@ -70,7 +95,10 @@ int runScriptTable(Context& context, const Args& args) {
     // Nothing plays on a terminal: the match question's No has nothing to stop.
     ScriptTableResult result =
         exportScriptTable(context.doc.rows(), request, context.shell, ScriptTableHooks{});
-    if (result.status != ScriptTableStatus::Written) return kExitFailed;
+    if (result.status != ScriptTableStatus::Written) {
+        noteScriptTableFailure(context, result.status, request);
+        return kExitFailed;
+    }
     // Written, but the bank named is not in the list: its rows went to the
     // list's first bank, as the export's message said.
     return request.selectedBank < 0 ? kExitFailed : kExitOk;

@@ -27,7 +27,12 @@ int runImportMpeg(Context& context, const Args& args) {
     CQuillonDoc& doc = context.doc;
     doc.OnNewDocument();
     setBankTexts(context, args);
-    if (!importMpegFile(doc, absolutePath(args.positional[1]))) return kExitFailed;
+    if (!importMpegFile(doc, absolutePath(args.positional[1]))) {
+        // The import's messages do not always name the file.
+        context.shell.note(
+            format("%s is not imported; %s is not made", args.positional[1].c_str(), bank.c_str()));
+        return kExitFailed;
+    }
     bool saved = saveBank(context, bank);
     removeSectionFiles(doc.rows());
     return saved ? kExitOk : kExitFailed;

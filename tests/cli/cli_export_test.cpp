@@ -87,11 +87,12 @@ TEST_F(CliExport, CsvFileHoldsWhatListPrints) {
     EXPECT_EQ(textOf(box.file("Wavlist.csv")), listed.out);
 }
 
-TEST_F(CliExport, AnOutputThatCannotBeWrittenSaysErrorSavingFile) {
+TEST_F(CliExport, AnOutputThatCannotBeWrittenSaysErrorSavingFileAndNamesIt) {
+    std::string out = box.file("no/such/folder/out");
     for (const char* command : {"csv", "header"}) {
-        CliResult r = box.run({command, bank, box.file("no/such/folder/out")});
+        CliResult r = box.run({command, bank, out});
         EXPECT_EQ(r.status, 1) << command;
-        EXPECT_EQ(r.err, "Error Saving File\n") << command;
+        EXPECT_EQ(r.err, "Error Saving File\nquillon-cli: cannot write " + out + "\n") << command;
     }
 }
 

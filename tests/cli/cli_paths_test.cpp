@@ -1,6 +1,10 @@
-// quillon-cli with the paths a build pipeline meets: names with blanks,
-// non-ASCII letters and a leading "-", and banks reached through a link.
+// quillon-cli with the paths and failures a build pipeline meets: names with
+// blanks, non-ASCII letters and a leading "-", banks reached through a link,
+// and saves or exports that cannot be written, each reported with the file's
+// name and without touching what was there.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -13,6 +17,10 @@ namespace {
 using test::CliResult;
 using test::CliSandbox;
 namespace fs = std::filesystem;
+
+void writeText(const std::string& path, const std::string& text) {
+    test::writeFile(path, test::Bytes(text.begin(), text.end()));
+}
 
 class CliPaths : public testing::Test {
   protected:
@@ -71,6 +79,60 @@ TEST_F(CliPaths, ASaveThroughALinkChangesTheBankTheLinkNames) {
     EXPECT_EQ(lastLine(box.run({"list", real}).out), "2 Wav files");
     EXPECT_FALSE(test::fileExists(box.file("ZQBank.TMP")));
     EXPECT_FALSE(test::fileExists(box.file("store/ZQBank.TMP")));
+}
+
+// A save that fails says which bank it leaves as it was; pipelines log many.
+TEST_F(CliPaths, AFailedSaveNamesTheBankAndLeavesItAlone) {
+    std::string bank = box.file("bank.sad");
+    ASSERT_EQ(box.run({"create", bank, a}).status, 0);
+    test::Bytes before = test::readFileBytes(bank);
+    ASSERT_EQ(::chmod(bank.c_str(), 0444), 0);
+    CliResult readOnly = box.run({"add", bank, b});
+    EXPECT_EQ(readOnly.status, 1);
+    EXPECT_EQ(readOnly.err, "File is read only\nquillon-cli: " + bank + " is not saved\n");
+    EXPECT_EQ(test::readFileBytes(bank), before);
+    ::chmod(bank.c_str(), 0644);
+
+    struct Case {
+        const char* what;
+        std::string target;
+    };
+    fs::create_directories(box.file("a folder.sad"));
+    for (const Case& c : {Case{"a folder", box.file("a folder.sad")},
+                          Case{"a missing folder", box.file("nowhere/new.sad")}}) {
+        CliResult r = box.run({"create", "--force", c.target, a});
+        EXPECT_EQ(r.status, 1) << c.what;
+        EXPECT_EQ(lastLine(r.err), "quillon-cli: " + c.target + " is not saved") << c.what;
+        EXPECT_FALSE(test::fileExists(box.file("ZQBank.TMP"))) << c.what;
+    }
+    EXPECT_TRUE(fs::is_directory(box.file("a folder.sad")));
+}
+
+TEST_F(CliPaths, AScriptTableThatCannotBeMadeNamesTheFileAtFault) {
+    std::string bank = box.file("bank.sad");
+    ASSERT_EQ(box.run({"create", bank, a}).status, 0);
+    std::string list = box.file("AudioSFX.h");
+    std::string enums = box.file("HelpTextEnums.h");
+    std::string table = box.file("table.h");
+    writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tunused,\n\tBANK_A,\n};\n");
+    writeText(enums, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    std::string missing = box.file("missing.h");
+    struct Case {
+        std::string banks, enums, output, message;
+    };
+    for (const Case& c : {
+             Case{missing, enums, table,
+                  "no sound bank names read from " + missing + "; " + table + " is not written"},
+             Case{list, missing, table,
+                  "no script enums read from " + missing + "; " + table + " is not written"},
+             Case{list, enums, box.file("nowhere/t.h"), "cannot write " + box.file("nowhere/t.h")},
+         }) {
+        CliResult r = box.run({"script-table", bank, c.output, "--banks", c.banks, "--enums",
+                               c.enums, "--bank", "BANK_A"});
+        EXPECT_EQ(r.status, 1) << c.message;
+        EXPECT_EQ(lastLine(r.err), "quillon-cli: " + c.message);
+        EXPECT_FALSE(test::fileExists(table));
+    }
 }
 
 }  // namespace
