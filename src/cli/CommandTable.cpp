@@ -84,7 +84,8 @@ const std::vector<CommandSpec>& commandTable() {
          "COLUMN is a column title, letter case aside: Description, Priority, Group,\n"
          "\"Atmos Group\", Atmos, Volume, \"User Param\", \"Play Type\", Loop, Pitch,\n"
          "PitchVar (the \xC2\xB1 Pitch column), Pan, XPos, YPos, ZPos, \"Min Dist\",\n"
-         "\"Max Dist\" or Scale. A music bank's Description cannot be set.",
+         "\"Max Dist\" or Scale. \"Play Type\" takes Overlap, Once or Restart. A music\n"
+         "bank's Description cannot be set.",
          {},
          4,
          4,
