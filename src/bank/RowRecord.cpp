@@ -181,6 +181,14 @@ void fillProperties(Row& row, const ZQ_BankSample& r) {
 
 }  // namespace
 
+// A stored path that holds a "/" was written here, where a backslash belongs
+// to the file's name; one without came from a system whose folders the
+// backslash separates.
+static PathParts splitStoredPath(std::string_view path) {
+    return path.find('/') != std::string_view::npos ? splitLocalPath(path)
+                                                    : splitAtLastSeparator(path);
+}
+
 Row rowFromRecord(const ZQ_BankSample& r) {
     Row row;
     fillRowFromRecord(r, row);
@@ -189,7 +197,7 @@ Row rowFromRecord(const ZQ_BankSample& r) {
 
 void fillRowFromRecord(const ZQ_BankSample& r, Row& row) {
     setInteger(row, kColNo, r.sampleNumber);
-    PathParts parts = splitAtLastSeparator(r.path);
+    PathParts parts = splitStoredPath(r.path);
     setCell(row, kColName, parts.name, parts.name);
     setCell(row, kColLocation, parts.folder, parts.folder);
     setCell(row, kColBank, std::string(kBankYes), kBankYes);

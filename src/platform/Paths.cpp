@@ -10,12 +10,19 @@
 
 namespace quillon {
 
-PathParts splitAtLastSeparator(std::string_view path) {
-    size_t cut = path.find_last_of("/\\");
+static PathParts splitAt(std::string_view path, size_t cut) {
     if (cut == std::string_view::npos) return {std::string(), std::string(path)};
     // A file in the root folder keeps "/" as its folder, so joining gives the path back.
     if (cut == 0 && path[0] == '/') return {"/", std::string(path.substr(1))};
     return {std::string(path.substr(0, cut)), std::string(path.substr(cut + 1))};
+}
+
+PathParts splitAtLastSeparator(std::string_view path) {
+    return splitAt(path, path.find_last_of("/\\"));
+}
+
+PathParts splitLocalPath(std::string_view path) {
+    return splitAt(path, path.rfind('/'));
 }
 
 std::string joinPath(std::string_view folder, std::string_view name) {

@@ -18,6 +18,10 @@ struct PathParts {
 // Splits at the last "/" or "\".
 PathParts splitAtLastSeparator(std::string_view path);
 
+// Splits a path of this system at its last "/": here a backslash is an
+// ordinary character of a file name.
+PathParts splitLocalPath(std::string_view path);
+
 // folder + "/" + name; an empty folder gives just the name.
 std::string joinPath(std::string_view folder, std::string_view name);
 

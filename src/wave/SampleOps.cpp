@@ -38,7 +38,7 @@ bool WaveIndex::hasPath(const std::string& path) const {
 
 void WaveIndex::addRow(int index, const std::string& path) {
     addPath(path);
-    if (rowsByName_) (*rowsByName_)[folded(splitAtLastSeparator(path).name)].push_back(index);
+    if (rowsByName_) (*rowsByName_)[folded(splitLocalPath(path).name)].push_back(index);
 }
 
 void WaveIndex::addPath(const std::string& path) {
@@ -155,7 +155,7 @@ std::vector<int> rowsOfPath(const RowList& rows, const std::string& path) {
 void refreshRowsNamed(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
                       const WavFileInfo& info, int givenRow) {
     RowList& rows = doc.rows();
-    PathParts parts = splitAtLastSeparator(path);
+    PathParts parts = splitLocalPath(path);
     // The index may still list a row under a name it had before a Replace.
     std::vector<int> named = index.rowsNamed(parts.name);
     for (int i : named) {
@@ -177,7 +177,7 @@ void replaceRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
     rows.setChecked(given, true);
     rows.update(given, [&](Row& row) {
         row.record.enabled = 1;
-        fillFileFacts(row, splitAtLastSeparator(path), info);
+        fillFileFacts(row, splitLocalPath(path), info);
         setInteger(row, kColClone, 0);
         setText(row, kColDescription, info.subject);
     });
@@ -194,7 +194,7 @@ void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const W
     setInteger(row, kColNo, nextNumber(rows));
     row.checked = true;
     row.record.enabled = 1;
-    fillFileFacts(row, splitAtLastSeparator(path), info);
+    fillFileFacts(row, splitLocalPath(path), info);
     setInteger(row, kColClone, 0);
     setText(row, kColDescription, info.subject);
     WavCommentKeys keys = ParseWavCommentKeys(info.comment);
@@ -225,7 +225,7 @@ void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int s
     index.addRow(rows.append(std::move(row)), path);
     // The source, its earlier clones and the new row: every row of the file.
     // Looked up by name, so cloning many rows does not scan the list per row.
-    std::vector<int> named = index.rowsNamed(splitAtLastSeparator(path).name);
+    std::vector<int> named = index.rowsNamed(splitLocalPath(path).name);
     std::sort(named.begin(), named.end());
     named.erase(std::unique(named.begin(), named.end()), named.end());
     for (int i : named)

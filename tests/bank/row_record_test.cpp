@@ -197,13 +197,29 @@ TEST(RowFromRecord, BuildsCellsKeysAndRowRecord) {
     EXPECT_EQ(*row.record.sampleRecord, r);
 }
 
-TEST(RowFromRecord, SplitsPathsMadeOnOtherSystemsAtTheirBackslash) {
-    ZQ_BankSample r;
-    r.path = "c:\\wavs\\door.wav";
-    r.sampleNumber = 1;
-    Row row = rowFromRecord(r);
-    EXPECT_EQ(row.cells[kColName], "door.wav");
-    EXPECT_EQ(row.cells[kColLocation], "c:\\wavs");
+// Paths made on other systems separate folders by a backslash; in a path made
+// here a backslash is part of the file's name.
+TEST(RowFromRecord, SplitsPathsAtTheSeparatorOfTheSystemThatWroteThem) {
+    struct Case {
+        const char* path;
+        const char* location;
+        const char* name;
+    };
+    for (Case c :
+         {Case{"c:\\wavs\\door.wav", "c:\\wavs", "door.wav"},
+          Case{"/snd/night\\rain.wav", "/snd", "night\\rain.wav"},
+          Case{"/snd\\x/rain.wav", "/snd\\x", "rain.wav"}, Case{"/rain.wav", "/", "rain.wav"}}) {
+        ZQ_BankSample r;
+        r.path = c.path;
+        r.sampleNumber = 1;
+        Row row = rowFromRecord(r);
+        EXPECT_EQ(row.cells[kColName], c.name) << c.path;
+        EXPECT_EQ(row.cells[kColLocation], c.location) << c.path;
+        // A path made here comes back whole when the row is saved again.
+        if (c.path[0] == '/') {
+            EXPECT_EQ(rowPath(row), c.path);
+        }
+    }
 }
 
 TEST(RowFromRecord, MusicSectionShowsItsMpegCompression) {

@@ -322,6 +322,25 @@ TEST_F(CliBank, AddGoesOnPastARefusedFileAndSaves) {
     }
 }
 
+// Here a backslash is an ordinary character of a file name: such a file is
+// added, kept after the bank is opened again, and read again from its folder.
+TEST_F(CliBank, FileWhoseNameHoldsABackslashKeepsItsName) {
+    std::string odd = box.soxWav("night\\rain.wav", {});
+    ASSERT_FALSE(odd.empty());
+    CliResult added = box.run({"add", bank, odd});
+    ASSERT_EQ(added.status, 0) << added.err;
+    if (test::havePython()) {
+        Records after = rows();
+        ASSERT_EQ(after.size(), 4u);
+        EXPECT_EQ(after[3][kName], "night\\rain.wav");
+        EXPECT_EQ(after[3][kLocation], folderOf(odd));
+    }
+    CliResult checked = box.run({"check", bank});
+    EXPECT_EQ(checked.status, 0) << checked.out;
+    CliResult refreshed = box.run({"refresh", bank, "4"});
+    EXPECT_EQ(refreshed.status, 0) << refreshed.err;
+}
+
 TEST_F(CliBank, AddOfNothingButRefusedFilesLeavesTheBankUntouched) {
     test::Bytes before = test::readFileBytes(bank);
     CliResult r = box.run({"add", bank, a, box.file("missing.wav")});
