@@ -429,7 +429,10 @@ void CQuillonView::handleListKey(QKeyEvent* event) {
             break;
         case Qt::Key_Insert:
             comboBits_ = 0;
-            insertKeyAdd(doc_);
+            // The key is Add/Insert's and keeps its rule: no wave file goes
+            // into a music bank, whose rows are sections of one stream.
+            if (commandRuleAllows(CommandId::WaveAddInsert, commandFacts(doc_, false)))
+                insertKeyAdd(doc_);
             break;
         case Qt::Key_Delete:
         case Qt::Key_Backspace:

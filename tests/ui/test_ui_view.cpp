@@ -65,6 +65,7 @@ class ListViewTest : public QObject {
     void spaceWithoutSelectionPlaysNothing();
     void spacePlaysTheFirstSelectedRowAndNeverToggles();
     void insertStartsTheAdd();
+    void insertAddsNoWaveToAMusicBank();
     void deleteAndBackspaceDeleteTheSelectedRows();
     void shiftDeleteIsCutsAndDeletesNothing();
     void ctrlThenFOpensFindAndSelectsTheMatch();
@@ -290,6 +291,20 @@ void ListViewTest::insertStartsTheAdd() {
     QCOMPARE(e.shell().fileRequests[0].initialFolder, e.file("wavs"));
     QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
     QVERIFY(e.frame().isWindowModified());
+}
+
+// Add/Insert is off in a music bank; its key must not bring a wave in either.
+void ListViewTest::insertAddsNoWaveToAMusicBank() {
+    Editor e;
+    openBank(e, 2);
+    e.doc().setMusicBank(true);
+    clickRow(e.view(), 1);
+    std::string wav = makeWav(e.file("inserted.wav"));
+    e.shell().fileAnswers.push_back({{wav}, e.file("")});
+    QTest::keyClick(&e.view(), Qt::Key_Insert);
+    QVERIFY(e.shell().fileRequests.empty());
+    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave02.wav"}));
+    QVERIFY(!e.doc().isModified());
 }
 
 void ListViewTest::deleteAndBackspaceDeleteTheSelectedRows() {
