@@ -41,7 +41,9 @@ void readFlaggedPosition(const Row& row, int column, uint32_t flag, float& field
 void readFlaggedDistance(const Row& row, int column, uint32_t flag, float& field, uint32_t& flags) {
     const std::string& cell = cellOf(row, column);
     if (isNotSet(cell)) return;
-    field = float(atofLike(cell));
+    // Held to the float range: converting a double beyond it is undefined.
+    constexpr double kLargest = std::numeric_limits<float>::max();
+    field = float(std::clamp(atofLike(cell), -kLargest, kLargest));
     flags |= flag;
 }
 

@@ -153,6 +153,18 @@ TEST(RecordFromRow, EdgeValuesOfTheRecordRules) {
     EXPECT_EQ(back.cells[kColXPos], "-12");
 }
 
+// A distance taken from a WAV file's comment keys is not range-checked; one
+// past what a float holds is kept at the float's end rather than turned into
+// an undefined value.
+TEST(RecordFromRow, DistancesPastTheFloatRangeAreHeldAtItsEnds) {
+    Row row = newRow(1);
+    row.cells[kColMinDist] = "1e300";
+    row.cells[kColMaxDist] = "-1e300";
+    ZQ_BankSample r = recordFromRow(row, facts());
+    EXPECT_EQ(r.minDist, std::numeric_limits<float>::max());
+    EXPECT_EQ(r.maxDist, -std::numeric_limits<float>::max());
+}
+
 TEST(RecordFromRow, UnknownPlayTypeKeepsTheMpegDescriptorWithTheBitSet) {
     Row row = newRow(1);
     row.record.mpegDescriptor = 0x44C4FDFF;
