@@ -1,6 +1,8 @@
 // The commands that write the bank's rows out: the wave list to stdout or a
 // file, the sample header and the script table. They read the bank; none
 // changes it.
+#include <sys/stat.h>
+
 #include "cli/Commands.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptSources.h"
@@ -12,9 +14,22 @@ namespace quillon::cli {
 
 namespace {
 
-// The editor disables its exporters in a music bank and with no rows.
-bool openExportableBank(Context& context, const std::string& bank) {
+// True when both paths name one existing file, whatever their spelling.
+bool sameExistingFile(const std::string& a, const std::string& b) {
+    struct stat sa {
+    }, sb{};
+    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+           sa.st_ino == sb.st_ino;
+}
+
+// The editor disables its exporters in a music bank and with no rows. An
+// output that is the bank itself would put a text file where the bank was.
+bool openExportableBank(Context& context, const std::string& bank, const std::string& output) {
     if (!openBank(context, bank) || refuseMusicBank(context)) return false;
+    if (sameExistingFile(bank, output)) {
+        context.shell.note(format("%s is the bank itself; nothing is written", output.c_str()));
+        return false;
+    }
     if (!context.doc.rows().empty()) return true;
     context.shell.note(format("%s has no rows; nothing is written", bank.c_str()));
     return false;
@@ -59,7 +74,7 @@ int runList(Context& context, const Args& args) {
 }
 
 int runCsv(Context& context, const Args& args) {
-    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+    if (!openExportableBank(context, args.positional[0], args.positional[1])) return kExitFailed;
     std::string path = absolutePath(args.positional[1]);
     return savedOrFailed(context, writeWaveListCsv(context.doc.rows(), path), path);
 }
@@ -69,7 +84,7 @@ int runHeader(Context& context, const Args& args) {
     std::optional<std::string> prefix = args.value("prefix");
     // The #define style always names its symbols ZQ_SAMPLE_...
     if (define && prefix) return usageError(context, "--prefix applies to the enum style only");
-    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+    if (!openExportableBank(context, args.positional[0], args.positional[1])) return kExitFailed;
     std::string path = absolutePath(args.positional[1]);
     SaveResult result =
         exportSampleHeader(context.doc.rows(), define ? HeaderStyle::Define : HeaderStyle::Enum,
@@ -83,7 +98,7 @@ int runScriptTable(Context& context, const Args& args) {
     std::optional<std::string> bankName = args.value("bank");
     if (!banks || !enums || !bankName)
         return usageError(context, "--banks, --enums and --bank are all needed");
-    if (!openExportableBank(context, args.positional[0])) return kExitFailed;
+    if (!openExportableBank(context, args.positional[0], args.positional[1])) return kExitFailed;
 
     ScriptTableRequest request;
     request.bankListPath = absolutePath(*banks);

@@ -135,5 +135,31 @@ TEST_F(CliPaths, AScriptTableThatCannotBeMadeNamesTheFileAtFault) {
     }
 }
 
+// An output argument that names the bank itself, by any spelling, is a slip
+// that would put a text file where the bank was.
+TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
+    std::string bank = box.file("bank.sad");
+    ASSERT_EQ(box.run({"create", bank, a}).status, 0);
+    test::Bytes before = test::readFileBytes(bank);
+    std::string link = box.file("link.sad");
+    fs::create_symlink(bank, link);
+    std::string list = box.file("AudioSFX.h");
+    std::string enums = box.file("HelpTextEnums.h");
+    writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tunused,\n\tBANK_A,\n};\n");
+    writeText(enums, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    for (const std::string& out : {bank, box.file("odd folder/../bank.sad"), link}) {
+        for (std::vector<std::string> arguments :
+             {std::vector<std::string>{"csv", bank, out},
+              {"header", bank, out},
+              {"header", bank, out, "--define"},
+              {"script-table", bank, out, "--banks", list, "--enums", enums, "--bank", "BANK_A"}}) {
+            CliResult r = box.run(arguments);
+            EXPECT_EQ(r.status, 1) << arguments[0] << " " << out;
+            EXPECT_EQ(r.err, "quillon-cli: " + out + " is the bank itself; nothing is written\n");
+            EXPECT_EQ(test::readFileBytes(bank), before) << arguments[0] << " " << out;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace quillon
