@@ -10,15 +10,11 @@ namespace quillon {
 
 namespace {
 
-// ZQFile seeks inside a segment with a signed 32-bit offset.
-constexpr uint64_t kMaxSeekableOffset = INT32_MAX;
-
 bool audioBytesInside(const ZQ_BankSample& record, uint64_t waveDataBytes) {
     // Subtract so that a hostile offset and size cannot overflow the sum.
     return record.waveSize > 0 && record.waveSize <= kMaxWaveImageBytes &&
            record.waveOffset <= waveDataBytes &&
-           record.waveSize <= waveDataBytes - record.waveOffset &&
-           record.waveOffset <= kMaxSeekableOffset;
+           record.waveSize <= waveDataBytes - record.waveOffset;
 }
 
 }  // namespace
@@ -61,7 +57,7 @@ bool ZQ_AudioBank::Impl::readWaveImage(const ZQ_BankSample& wanted, std::vector<
     if (!playable(wanted.sampleNumber)) return false;
     out.resize(wanted.waveSize);
     return file.GetSegmentData(ZQFileSegmentWaveData, out.data(), wanted.waveSize,
-                               int32_t(wanted.waveOffset)) == ZQ_OK;
+                               int64_t(wanted.waveOffset)) == ZQ_OK;
 }
 
 ZQBankError openBankFile(const char* path, ZQ_AudioBank::Impl& bank) {

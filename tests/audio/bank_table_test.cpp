@@ -84,6 +84,16 @@ TEST(SampleTable, RecordsWithAudioOutsideTheWaveDataAreNotPlayable) {
     }
 }
 
+// The save writes wave data of up to 4 GiB; an image past the first 2 GiB is
+// read like any other.
+TEST(SampleTable, AudioPastTwoGibInTheWaveDataIsPlayable) {
+    const uint64_t waveBytes = 0xF0000000;
+    const SampleTable parsed =
+        parseSampleTable(tableBytes(1, {recordAt(1, 0x90000000, 1000)}), waveBytes);
+    ASSERT_EQ(parsed.records.size(), 1u);
+    EXPECT_TRUE(parsed.playable[0]);
+}
+
 class BankRegister : public ::testing::Test {
   protected:
     TempFolder folder;
