@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScopedValueRollback>
 #include <QScrollBar>
 #include <QToolButton>
 
@@ -321,11 +322,16 @@ void CQuillonView::endHeldMove() {
     if (toolBar_) toolBar_->endRepeat();
 }
 
+// A refusal shows its message in a loop of its own, where the timer ticks on
+// while the button is still down: no repeat may start another move until
+// this one, message and all, is over and has ended the repeat.
 void CQuillonView::OnMoveUp() {
+    QScopedValueRollback<bool> running(moveRunning_, true);
     if (refused(moveSelectedUp(doc_))) endHeldMove();
 }
 
 void CQuillonView::OnMoveDown() {
+    QScopedValueRollback<bool> running(moveRunning_, true);
     if (refused(moveSelectedDown(doc_))) endHeldMove();
 }
 
@@ -603,7 +609,7 @@ void CQuillonView::showContextMenuAt(const QPoint& globalPos) {
 void CQuillonView::OnTimer() {
     // Held toolbar buttons repeat only while the main windows take input, not
     // during a save that lets events through.
-    if (toolBar_ && toolBar_->isButtonHeld() && isEnabled()) {
+    if (toolBar_ && toolBar_->isButtonHeld() && isEnabled() && !moveRunning_) {
         int ticks = toolBar_->countHeldTick();
         if (ticks > kTicksBeforeRepeat) {
             if (toolBar_->pressedButtonIndex() == CBankToolBar::kMoveUpIndex)

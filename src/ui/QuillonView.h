@@ -145,6 +145,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     // The left press now held was kept from the list (off the rows, or an
     // invalid pending value): its drag and release are not the list's either.
     bool pressDropped_ = false;
+    // A Move command runs (its refusal message may be up).
+    bool moveRunning_ = false;
     int editColumn_ = 0;
     // The open cell editor, its row and its column.
     QPointer<CCellEdit> cellEdit_;

@@ -25,6 +25,7 @@ namespace quillon::test {
 
 MessageAnswer ScriptedShell::showMessage(const MessageRequest& request) {
     messages.push_back(request);
+    if (whileMessageShows) whileMessageShows(request);
     if (!answers.empty()) {
         MessageAnswer answer = answers.front();
         answers.pop_front();

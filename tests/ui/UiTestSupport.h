@@ -42,6 +42,9 @@ class ScriptedShell : public CEditorShell {
     // everything; a box with only OK answers OK.
     std::vector<MessageRequest> messages;
     std::deque<MessageAnswer> answers;
+    // Runs while a message is up, as the events a real message box lets
+    // through (the view's timer ticks) would.
+    std::function<void(const MessageRequest&)> whileMessageShows;
     std::vector<FileDialogRequest> fileRequests;
     std::deque<FileDialogResult> fileAnswers;  // none left: Cancel
     std::vector<std::string> folderRequests;

@@ -183,6 +183,7 @@ class CommandTableTest : public QObject {
     void heldMoveStopsAtTheRefusal();
     void altEOpensExtractWhileItIsEnabled();
     void heldDisabledMoveButtonRepeatsNothing();
+    void heldMoveRefusesOnceWhileItsMessageShows();
 };
 
 void CommandTableTest::everyCommandIsInTheTableOnce() {
@@ -412,6 +413,29 @@ void CommandTableTest::heldDisabledMoveButtonRepeatsNothing() {
         e.view().OnTimer();
     QTest::mouseRelease(up, Qt::LeftButton);
     QVERIFY(e.shell().messages.empty());
+}
+
+// The refusal's message box lets the timer tick on behind it while the
+// button is still down: the repeat must have ended before, or every tick
+// would stack up another box.
+void CommandTableTest::heldMoveRefusesOnceWhileItsMessageShows() {
+    Editor e;
+    tenRowsLastSelected(e);
+    clickRow(e.view(), 1);
+    e.frame().updateCommandUI();
+    int shown = 0;
+    e.shell().whileMessageShows = [&](const MessageRequest&) {
+        if (++shown > 1) return;
+        for (int tick = 1; tick <= 6; ++tick)
+            e.view().OnTimer();
+    };
+    QToolButton* up = toolbarButton(e.frame(), MoveUp);
+    QTest::mousePress(up, Qt::LeftButton);
+    for (int tick = 1; tick <= 6; ++tick)
+        e.view().OnTimer();
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kMessageMoveFirst});
+    QCOMPARE(firstSelected(e), 0);
+    QTest::mouseRelease(up, Qt::LeftButton);
 }
 
 QTEST_MAIN(CommandTableTest)
