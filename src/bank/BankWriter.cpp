@@ -177,6 +177,7 @@ bool BankWriter::openOutput() {
         outputPath_.clear();  // what stands under that name is not this save's
         return false;
     }
+    if (outputIsTemp_) keepTargetPermissions();
     if (output_.SetName(outputPath_.c_str()) != ZQ_OK || output_.Open(ZQ_FILE_NEW) != ZQ_OK) {
         fail(outputIsTemp_ ? kMessageCreatingNew1 : kMessageCreatingOutput);
         // A new target that could not be created is not ours to remove.
@@ -213,6 +214,19 @@ bool BankWriter::lockTemporaryBank() {
         }
         ::close(fd);
     }
+}
+
+// The new bank takes the place of the old one, so it takes its permissions
+// and, where this user may give it, its group: a private bank stays private
+// and a bank shared by a team stays writable for the team.
+void BankWriter::keepTargetPermissions() {
+    struct stat old {};
+    if (::stat(doc_.targetPath_.c_str(), &old) != 0) return;
+    // The group first: changing it may clear the set-group bit that the mode then restores.
+    if (::fchown(tempLock_, uid_t(-1), old.st_gid) != 0)
+        ZQ_LOG("The group of %s could not be kept", doc_.targetPath_.c_str());
+    // The owner keeps reading and writing it: the save opens the new bank again.
+    if (::fchmod(tempLock_, (old.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) ZQ_LOG_SYSTEM_ERROR();
 }
 
 void BankWriter::unlockTemporaryBank() {

@@ -39,6 +39,7 @@ class BankWriter {
     bool openOutput();
     bool lockTemporaryBank();
     void unlockTemporaryBank();
+    void keepTargetPermissions();
     bool openRecordFile();
     bool writeBankInfo();
     bool writeRows();

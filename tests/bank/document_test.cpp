@@ -289,6 +289,22 @@ TEST_F(BankDocument, BankNamedLikeTheTemporaryBankIsNeverWrittenThrough) {
     EXPECT_TRUE(save("new.sad"));
 }
 
+// A bank saved over keeps who may read and write it, whatever the mask the
+// program runs with: a private bank stays private, a shared one shared.
+TEST_F(BankDocument, SavingOverABankKeepsItsPermissions) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    mode_t mask = ::umask(022);
+    for (mode_t mode : {mode_t(0600), mode_t(0664)}) {
+        ::chmod(dir.file("bank.sad").c_str(), mode);
+        EXPECT_TRUE(save("bank.sad"));
+        struct stat st {};
+        ASSERT_EQ(::stat(dir.file("bank.sad").c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, mode);
+    }
+    ::umask(mask);
+}
+
 TEST_F(BankDocument, ReadOnlyTargetIsLeftUntouched) {
     add({wav("a.wav")});
     std::string target = dir.file("locked.sad");
