@@ -8,7 +8,6 @@
 #include "bank/ListOps.h"
 #include "cli/Commands.h"
 #include "container/ByteOrder.h"
-#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "wave/SampleOps.h"
 
@@ -64,10 +63,7 @@ uint32_t sampleTableCountWord(CQuillonDoc& doc) {
 
 int runCreate(Context& context, const Args& args) {
     const std::string& bank = args.positional[0];
-    if (pathExists(bank) && !args.has("force")) {
-        context.shell.note(format("%s already exists; use --force to replace it", bank.c_str()));
-        return kExitFailed;
-    }
+    if (!mayMakeBank(context, bank, args.has("force"))) return kExitFailed;
     CQuillonDoc& doc = context.doc;
     doc.OnNewDocument();
     setBankTexts(context, args);

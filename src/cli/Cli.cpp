@@ -225,6 +225,21 @@ bool openBank(Context& context, const std::string& path) {
     return false;
 }
 
+bool mayMakeBank(Context& context, const std::string& bank, bool force) {
+    std::error_code error;
+    std::filesystem::file_status status = std::filesystem::status(bank, error);
+    if (!std::filesystem::exists(status)) return true;
+    const char* why = nullptr;
+    if (!force)
+        why = "already exists; use --force to replace it";
+    else if (!std::filesystem::is_regular_file(status))
+        why = "is not a file; it is not replaced";
+    else
+        return true;
+    context.shell.note(format("%s %s", bank.c_str(), why));
+    return false;
+}
+
 bool refuseMusicBank(Context& context) {
     if (!context.doc.values().musicBank) return false;
     context.shell.note(format("%s is a music bank; '%s' works on sample banks only",

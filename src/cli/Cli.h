@@ -78,6 +78,11 @@ std::string absolutePath(const std::string& path);
 // Opens the bank; on failure says why and returns false.
 bool openBank(Context& context, const std::string& path);
 
+// Whether a new bank may be saved as `bank`: a path that names nothing, or,
+// with --force, an existing file (never a folder, pipe or device, which the
+// save would rename over). Says why not.
+bool mayMakeBank(Context& context, const std::string& bank, bool force);
+
 // Refuses, with a message, a command the editor disables in a music bank.
 bool refuseMusicBank(Context& context);
 

@@ -26,7 +26,7 @@ const std::vector<CommandSpec>& commandTable() {
          "file) is reported and the next one is still added; the exit status is then 1.\n"
          "When no file could be added, no bank is made. An existing BANK is left alone\n"
          "unless --force is given.",
-         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it exists"}},
+         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it is an existing file"}},
          2,
          -1,
          runCreate},
@@ -39,7 +39,7 @@ const std::vector<CommandSpec>& commandTable() {
          "sections of 21 frames, one row each, and the bank is saved as BANK. The\n"
          "temporary section files are removed afterwards. An existing BANK is left\n"
          "alone unless --force is given.",
-         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it exists"}},
+         {kTitleOption, kWhoOption, {"force", nullptr, "replace BANK when it is an existing file"}},
          2,
          2,
          runImportMpeg},

@@ -2,7 +2,6 @@
 // files by the editor's own import and saved.
 #include "bank/Columns.h"
 #include "cli/Commands.h"
-#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "wave/MpegImport.h"
 
@@ -20,10 +19,7 @@ void removeSectionFiles(const RowList& rows) {
 
 int runImportMpeg(Context& context, const Args& args) {
     const std::string& bank = args.positional[0];
-    if (pathExists(bank) && !args.has("force")) {
-        context.shell.note(format("%s already exists; use --force to replace it", bank.c_str()));
-        return kExitFailed;
-    }
+    if (!mayMakeBank(context, bank, args.has("force"))) return kExitFailed;
     CQuillonDoc& doc = context.doc;
     doc.OnNewDocument();
     setBankTexts(context, args);

@@ -93,19 +93,29 @@ TEST_F(CliPaths, AFailedSaveNamesTheBankAndLeavesItAlone) {
     EXPECT_EQ(test::readFileBytes(bank), before);
     ::chmod(bank.c_str(), 0644);
 
-    struct Case {
-        const char* what;
-        std::string target;
-    };
-    fs::create_directories(box.file("a folder.sad"));
-    for (const Case& c : {Case{"a folder", box.file("a folder.sad")},
-                          Case{"a missing folder", box.file("nowhere/new.sad")}}) {
-        CliResult r = box.run({"create", "--force", c.target, a});
-        EXPECT_EQ(r.status, 1) << c.what;
-        EXPECT_EQ(lastLine(r.err), "quillon-cli: " + c.target + " is not saved") << c.what;
-        EXPECT_FALSE(test::fileExists(box.file("ZQBank.TMP"))) << c.what;
+    std::string nowhere = box.file("nowhere/new.sad");
+    CliResult r = box.run({"create", "--force", nowhere, a});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "Error Creating Output File\nquillon-cli: " + nowhere + " is not saved\n");
+}
+
+// --force replaces a bank file. A folder, pipe or device of that name (as root,
+// /dev/null itself) would be renamed over and lost.
+TEST_F(CliPaths, ForceNeverReplacesWhatIsNotAFile) {
+    std::string folder = box.file("folder.sad");
+    std::string pipe = box.file("pipe.sad");
+    fs::create_directories(folder);
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0644), 0);
+    for (const std::string& target : {folder, pipe}) {
+        for (const char* command : {"create", "import-mpeg"}) {
+            CliResult r = box.run({command, "--force", target, a});
+            EXPECT_EQ(r.status, 1) << command << " " << target;
+            EXPECT_EQ(r.err, "quillon-cli: " + target + " is not a file; it is not replaced\n");
+        }
     }
-    EXPECT_TRUE(fs::is_directory(box.file("a folder.sad")));
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_fifo(pipe));
+    EXPECT_FALSE(test::fileExists(box.file("ZQBank.TMP")));
 }
 
 TEST_F(CliPaths, AScriptTableThatCannotBeMadeNamesTheFileAtFault) {
