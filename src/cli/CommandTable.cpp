@@ -158,7 +158,8 @@ const std::vector<CommandSpec>& commandTable() {
          "Writes the C header that names every sample by its file name and number, as\n"
          "Generate Header does: an enum with an include guard and a closing _LAST entry\n"
          "(symbols PREFIX_NAME), or with --define one #define ZQ_SAMPLE_NAME per row.\n"
-         "Rows are written in number order; the guard takes OUT.h's name.",
+         "Rows are written in number order; the guard takes OUT.h's name. A music bank\n"
+         "is refused.",
          {{"define", nullptr, "write #define lines instead of an enum"},
           {"prefix", "P", "the enum's prefix (default ZQ_SAMPLE)"}},
          2,
@@ -167,7 +168,8 @@ const std::vector<CommandSpec>& commandTable() {
         {"csv",
          "BANK OUT.csv",
          "write the wave list CSV to a file",
-         "Writes the wave list, as list prints it, to the file OUT.csv.",
+         "Writes the wave list, as list prints it, to the file OUT.csv. As the editor's\n"
+         "export, it needs a sample bank with rows; a music bank is refused.",
          {},
          2,
          2,
@@ -182,7 +184,9 @@ const std::vector<CommandSpec>& commandTable() {
          "matches no constant is reported and passed over (the question to play it is\n"
          "answered No); a value check of ENUMS.h goes on as OK does. When NAME is not\n"
          "in LIST.h the table is written with the list's first bank and the exit\n"
-         "status is 1.",
+         "status is 1. A music bank is refused. Without an OUT.h to keep lines from, the\n"
+         "editor's \"error: can't open output file\" is printed and the table is still\n"
+         "written (exit status 0).",
          {{"banks", "LIST.h", "the game's sound bank list header"},
           {"enums", "ENUMS.h", "the game's script enum header"},
           {"bank", "NAME", "this bank's name in the sound bank list"},
