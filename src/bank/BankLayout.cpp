@@ -3,13 +3,15 @@
 #include <algorithm>
 
 #include "container/ByteOrder.h"
+#include "platform/Text.h"
 
 namespace quillon {
 
 namespace {
 
-std::string cut(const std::string& text, size_t maxChars) {
-    return text.substr(0, maxChars);
+// Cut before a character that would not fit, never inside one.
+std::string cut(const std::string& text, size_t maxBytes) {
+    return std::string(cutAtCharacter(text, maxBytes));
 }
 
 // Calls f(byteOffset) for every sample number word of the groups.

@@ -82,8 +82,10 @@ CellCheck ValidateCellEdit(int column, std::string& text) {
 
 void CommitCellEdit(CQuillonDoc& doc, int column, const std::string& text) {
     RowList& rows = doc.rows();
-    std::string cell =
-        column == kColDescription ? text.substr(0, kSampleDescriptionBytes - 1) : text;
+    // Cut before a character that would not fit, never inside one.
+    std::string cell = column == kColDescription
+                           ? std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1))
+                           : text;
     std::string key = keyForCellText(column, cell);
     for (int i : rows.selectedRows())
         rows.setCellAndKey(i, column, cell, key);

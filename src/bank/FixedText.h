@@ -7,6 +7,8 @@
 #include <cstddef>
 #include <string_view>
 
+#include "platform/Text.h"
+
 namespace quillon {
 
 template <size_t N>
@@ -17,10 +19,10 @@ class FixedText {
     FixedText() { bytes_.fill(0); }
     explicit FixedText(std::string_view text) { set(text); }
 
-    // Keeps at most N - 1 characters so a terminating zero always remains; the
-    // rest of the field is zero.
+    // Keeps at most N - 1 bytes so a terminating zero always remains, cut
+    // before a character that would not fit; the rest of the field is zero.
     void set(std::string_view text) {
-        size_t n = std::min(text.size(), N - 1);
+        size_t n = cutAtCharacter(text, N - 1).size();
         std::copy_n(text.data(), n, bytes_.data());
         std::fill(bytes_.begin() + n, bytes_.end(), '\0');
         length_ = n;

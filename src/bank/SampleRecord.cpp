@@ -1,6 +1,7 @@
 #include "bank/SampleRecord.h"
 
 #include "container/ByteOrder.h"
+#include "platform/Text.h"
 
 namespace quillon {
 
@@ -75,8 +76,9 @@ ZQ_BankSample decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes> by
 
 void encodeSampleRecord(const ZQ_BankSample& r, std::vector<uint8_t>& out) {
     LeWriter w(out);
-    // Cut one short of the field so the text stays zero-terminated.
-    w.text(std::string_view(r.path).substr(0, kSamplePathBytes - 1), kSamplePathBytes);
+    // Cut one short of the field so the text stays zero-terminated, and before
+    // a character that would not fit.
+    w.text(cutAtCharacter(r.path, kSamplePathBytes - 1), kSamplePathBytes);
     w.u32(r.sampleNumber);
     w.u32(r.waveOwner);
     w.u32(r.waveSize);
@@ -89,8 +91,7 @@ void encodeSampleRecord(const ZQ_BankSample& r, std::vector<uint8_t>& out) {
     w.zeros(2);  // reserved
     w.i32(r.loopStart);
     w.i32(r.loopEnd);
-    w.text(std::string_view(r.description).substr(0, kSampleDescriptionBytes - 1),
-           kSampleDescriptionBytes);
+    w.text(cutAtCharacter(r.description, kSampleDescriptionBytes - 1), kSampleDescriptionBytes);
     w.u32(r.priority);
     w.u32(r.setFlags);
     w.i32(r.loopCount);

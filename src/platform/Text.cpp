@@ -5,6 +5,18 @@
 
 namespace quillon {
 
+std::string_view cutAtCharacter(std::string_view text, size_t maxBytes) {
+    if (text.size() <= maxBytes) return text;
+    auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    // The first byte cut off continues a character: find where that one starts,
+    // at most three bytes back, and cut before it when it starts a sequence.
+    size_t start = maxBytes;
+    while (start > 0 && maxBytes - start < 3 && (byte(start) & 0xC0) == 0x80)
+        --start;
+    if (start < maxBytes && byte(start) >= 0xC0) return text.substr(0, start);
+    return text.substr(0, maxBytes);
+}
+
 std::string asciiLower(std::string_view text) {
     std::string out(text);
     for (char& c : out)

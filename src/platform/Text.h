@@ -23,6 +23,10 @@ bool equalIgnoringCase(std::string_view a, std::string_view b);
 // before every letter); negative, 0 or positive.
 int compareIgnoringCase(std::string_view a, std::string_view b);
 
+// The longest start of a text that fits in maxBytes without ending inside a
+// UTF-8 character. A text that is not UTF-8 is cut at maxBytes.
+std::string_view cutAtCharacter(std::string_view text, size_t maxBytes);
+
 // A printf-style format into a std::string.
 std::string format(const char* pattern, ...) __attribute__((format(printf, 1, 2)));
 

@@ -232,6 +232,18 @@ TEST_F(CommitTest, DescriptionIsCutTo255AndAnEmptyOneShowsNone) {
     EXPECT_EQ(doc.selectedItem().description, "None");
 }
 
+// A cut never splits a character: the Description stays readable text.
+TEST_F(CommitTest, DescriptionIsCutBeforeACharacterThatWouldNotFit) {
+    select({1});
+    std::string accented;
+    for (int i = 0; i < 200; ++i)
+        accented += "\u00e9";  // two bytes each
+    CommitCellEdit(doc, kColDescription, accented);
+    std::string kept = accented.substr(0, 254);
+    EXPECT_EQ(doc.rows().cell(1, kColDescription), kept);
+    EXPECT_EQ(key(1, kColDescription), kept);
+}
+
 TEST_F(CommitTest, NothingSelectedWritesNothing) {
     CommitCellEdit(doc, kColPriority, "5");
     for (int i = 0; i < doc.rows().size(); ++i)

@@ -163,6 +163,21 @@ TEST_F(CliBank, InfoShowsTheBankValuesCountsAndSegments) {
                                              std::filesystem::file_size(c));
 }
 
+// The title and Who fields hold 259 and 255 bytes; a longer text is cut
+// before a character that would not fit, so what info prints is still text.
+TEST_F(CliBank, LongTitleAndWhoAreCutBetweenCharacters) {
+    std::string accented;
+    for (int i = 0; i < 200; ++i)
+        accented += "\u00e9";  // two bytes each
+    CliResult made =
+        box.run({"create", "--force", bank, "--title", accented, "--who", accented, a});
+    ASSERT_EQ(made.status, 0) << made.err;
+    std::vector<std::string> lines = test::linesOf(box.run({"info", bank}).out);
+    ASSERT_GE(lines.size(), 2u);
+    EXPECT_EQ(lines[0], "title: " + accented.substr(0, 258));
+    EXPECT_EQ(lines[1], "who: " + accented.substr(0, 254));
+}
+
 struct SetCase {
     const char* name;
     const char* column;
