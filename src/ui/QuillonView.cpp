@@ -503,6 +503,15 @@ void CQuillonView::keyReleaseEvent(QKeyEvent* event) {
     QTableView::keyReleaseEvent(event);
 }
 
+// While a cell editor is open the keyboard is its own: a key that reached the
+// list would write the pending value unchecked. The focus can come back to
+// the list past the editor (Shift+Tab from the side panel); it goes on to
+// the editor.
+void CQuillonView::focusInEvent(QFocusEvent* event) {
+    QTableView::focusInEvent(event);
+    if (cellEdit_) cellEdit_->setFocus();
+}
+
 // --- Mouse -----------------------------------------------------------------------
 
 bool CQuillonView::isOnRowImage(const QPoint& point) const {

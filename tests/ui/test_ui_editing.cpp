@@ -83,6 +83,7 @@ class CellEditTest : public QObject {
     void aCommandKeyChecksThePendingValue();
     void descriptionShowsInTheSidePanel();
     void middleClickOnAnotherRowWritesThePendingValueWhereItWasTyped();
+    void keysReachingTheListPastTheEditorStayWithTheEditor();
 };
 
 void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
@@ -456,6 +457,24 @@ void CellEditTest::middleClickOnAnotherRowWritesThePendingValueWhereItWasTyped()
     QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
     QVERIFY(editorWaitsForAFix(view, "0"));
+}
+
+// The focus can leave an open editor for the side panel (a click on one of
+// its boxes) and come back to the list with Shift+Tab. A key in the list
+// writes an open editor's value unchecked: the keys must go to the editor.
+void CellEditTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColPriority, "0");
+    // As a click on the Name box gives it the focus.
+    e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), view.cellEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QVERIFY(editorWaitsForAFix(view, "0"));
+    QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
 }
 
 QTEST_MAIN(CellEditTest)
