@@ -119,7 +119,14 @@ int runExtract(Context& context, const Args& args) {
     RowPick pick = rowsNumberedOrAll(context, args, 2);
     if (pick.status != kExitOk) return pick.status;
     selectRows(context.doc.rows(), pick.rows);
-    return extractRows(context.doc, pick.rows, *folder) ? kExitOk : kExitFailed;
+    int shown = context.shell.messagesShown();
+    if (extractRows(context.doc, pick.rows, *folder)) return kExitOk;
+    // When the bank's wave data cannot be read the extract stops without a
+    // message of its own.
+    if (context.shell.messagesShown() == shown)
+        context.shell.note(format("the stored audio of %s cannot be read; the extract stops",
+                                  args.positional[0].c_str()));
+    return kExitFailed;
 }
 
 }  // namespace quillon::cli

@@ -8,7 +8,9 @@
 
 #include <filesystem>
 
+#include "audio/SegmentNames.h"
 #include "cli/CliTestKit.h"
+#include "support/BankFixtures.h"
 #include "support/WavBuilder.h"
 
 namespace quillon {
@@ -169,6 +171,25 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
             EXPECT_EQ(test::readFileBytes(bank), before) << arguments[0] << " " << out;
         }
     }
+}
+
+// A bank whose records say "stored" but which has no wave data to read them
+// from: the extract stops without a message of the editor's own, and a
+// pipeline must still learn why it failed.
+TEST(CliExtract, ABankWithoutWaveDataSaysSo) {
+    if (test::cliPath().empty()) GTEST_FAIL() << "quillon-cli was not built";
+    CliSandbox box;
+    std::string bank = box.file("nodata.sad");
+    ASSERT_TRUE(test::writeContainer(
+        bank, {{ZQFileSegmentBankInfo, test::blankBankInfo()},
+               {ZQFileSegmentBankSampleTable, test::sampleTable(1, {test::storedRecord(1)})}}));
+    std::string out = box.file("out");
+    fs::create_directories(out);
+    CliResult r = box.run({"extract", bank, out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err,
+              "quillon-cli: the stored audio of " + bank + " cannot be read; the extract stops\n");
+    EXPECT_TRUE(fs::is_empty(out));
 }
 
 }  // namespace
