@@ -147,7 +147,8 @@ const std::vector<CommandSpec>& commandTable() {
          "Writes the WAV file that the bank stores for each row named (every row when\n"
          "no number is given) into the folder DIR under the row's Name, byte for byte,\n"
          "replacing a file of that name. Rows whose audio is not stored in the bank yet\n"
-         "are skipped with a message (exit status 1).",
+         "are skipped with a message (exit status 1). Rows of different files that share\n"
+         "a Name would replace each other's file: they are refused and nothing is written.",
          {},
          2,
          -1,

@@ -173,6 +173,30 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
     }
 }
 
+// Two files of one name from different folders would land on one target, the
+// later silently replacing the earlier; clones of one file are no clash.
+TEST_F(CliPaths, ExtractRefusesRowsOfDifferentFilesWithOneName) {
+    fs::create_directories(box.file("other"));
+    std::string twin = box.soxWav("other/-höhe 1.wav", {});
+    ASSERT_FALSE(twin.empty());
+    std::string bank = box.file("bank.sad");
+    ASSERT_EQ(box.run({"create", bank, a, twin, b}).status, 0);
+    ASSERT_EQ(box.run({"clone", bank, "3"}).status, 0);
+    std::string out = box.file("out");
+    fs::create_directories(out);
+
+    CliResult r = box.run({"extract", bank, out});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quillon-cli: rows 1 and 2 would both be extracted to " + out +
+                         "/-höhe 1.wav; nothing is extracted\n");
+    EXPECT_TRUE(fs::is_empty(out));
+
+    CliResult apart = box.run({"extract", bank, out, "2", "3", "4"});
+    EXPECT_EQ(apart.status, 0) << apart.err;
+    EXPECT_EQ(test::readFileBytes(out + "/-höhe 1.wav"), test::readFileBytes(twin));
+    EXPECT_EQ(test::readFileBytes(out + "/b.wav"), test::readFileBytes(b));
+}
+
 // A bank whose records say "stored" but which has no wave data to read them
 // from: the extract stops without a message of the editor's own, and a
 // pipeline must still learn why it failed.
