@@ -125,8 +125,8 @@ int BankWriter::run() {
 }
 
 // Rows that share a No, a No outside 1 to 65535 (the record count is 16 bits),
-// or wave data past what 32-bit offsets reach would make a broken bank: refuse
-// before anything is written.
+// a path longer than a record holds, or wave data past what 32-bit offsets
+// reach would make a broken bank: refuse before anything is written.
 bool BankWriter::checkNumbersAndSizes() {
     const RowList& rows = doc_.rows();
     std::set<uint32_t> seen;
@@ -147,8 +147,16 @@ bool BankWriter::checkNumbersAndSizes() {
                        static_cast<long long>(number)));
             return false;
         }
-        if (paths.insert(asciiLower(rowPath(row))).second)
-            waveBytes += atouLike(row.cells[kColSize]);
+        std::string path = rowPath(row);
+        // Cut to fit, the path would come back as another file, or none.
+        if (path.size() > kSamplePathBytes - 1) {
+            fail(
+                format("%s - the path is longer than %zu characters and cannot be stored in the "
+                       "bank - move the file to a shorter path before saving",
+                       path.c_str(), kSamplePathBytes - 1));
+            return false;
+        }
+        if (paths.insert(asciiLower(path)).second) waveBytes += atouLike(row.cells[kColSize]);
     }
     if (waveBytes > 0xFFFFFFFFull) {
         fail(kMessageTooLarge);

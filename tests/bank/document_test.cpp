@@ -9,6 +9,7 @@
 #include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "bank/RowRecord.h"
 #include "container/ZQFile.h"
 #include "platform/Paths.h"
 #include "support/BankInspector.h"
@@ -339,6 +340,33 @@ TEST_F(BankDocument, NumbersThatWouldBreakTheBankAreRefusedBeforeWriting) {
     setNumbers({1, 65535});
     EXPECT_TRUE(save("bank.sad"));
     EXPECT_EQ(inspectBank(dir.file("bank.sad")).countWord, 65535u);
+}
+
+// A record holds a path of at most 259 bytes. A longer one would come back cut
+// (a nameless row, an empty name in the exported header): the save refuses it
+// by name before anything is written.
+TEST_F(BankDocument, PathTooLongForTheRecordIsRefusedBeforeWriting) {
+    std::string folder = dir.file(std::string(100, 's'));
+    ASSERT_EQ(::mkdir(folder.c_str(), 0700), 0);
+    size_t nameLength = 259 - folder.size() - 1;
+    std::string fits = folder + "/" + std::string(nameLength - 4, 'f') + ".wav";
+    std::string tooLong = folder + "/" + std::string(nameLength - 3, 'l') + ".wav";
+    ASSERT_EQ(fits.size(), 259u);
+    test::writeFile(fits, test::makePcmWav({}));
+    test::writeFile(tooLong, test::makePcmWav({}));
+    add({fits, tooLong});
+    EXPECT_FALSE(save("bank.sad"));
+    EXPECT_EQ(shell.messageTexts(),
+              (std::vector<std::string>{
+                  tooLong + " - the path is longer than 259 characters and cannot be stored in "
+                            "the bank - move the file to a shorter path before saving"}));
+    EXPECT_FALSE(test::fileExists(dir.file("bank.sad")));
+
+    doc.rows().remove(1);
+    ASSERT_TRUE(save("bank.sad"));
+    CQuillonDoc reopened(shell, nullptr);
+    ASSERT_TRUE(reopened.OnOpenDocument(dir.file("bank.sad")));
+    EXPECT_EQ(rowPath(reopened.rows().row(0)), fits);
 }
 
 TEST_F(BankDocument, FailedSaveLeavesTheOldBankAndNoTemporaryFiles) {
