@@ -1,8 +1,6 @@
 // The commands that write the bank's rows out: the wave list to stdout or a
 // file, the sample header and the script table. They read the bank; none
 // changes it.
-#include <sys/stat.h>
-
 #include "cli/Commands.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptSources.h"
@@ -13,14 +11,6 @@
 namespace quillon::cli {
 
 namespace {
-
-// True when both paths name one existing file, whatever their spelling.
-bool sameExistingFile(const std::string& a, const std::string& b) {
-    struct stat sa {
-    }, sb{};
-    return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
-           sa.st_ino == sb.st_ino;
-}
 
 // The editor disables its exporters in a music bank and with no rows. An
 // output that is the bank itself would put a text file where the bank was.

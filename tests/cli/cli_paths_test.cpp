@@ -197,6 +197,22 @@ TEST_F(CliPaths, ExtractRefusesRowsOfDifferentFilesWithOneName) {
     EXPECT_EQ(test::readFileBytes(out + "/b.wav"), test::readFileBytes(b));
 }
 
+// A row whose Name is the bank's own, extracted into the bank's folder, would
+// cut the bank short before reading the audio from it.
+TEST_F(CliPaths, ExtractNeverWritesOverItsOwnBank) {
+    fs::create_directories(box.file("banks"));
+    std::string source = box.file("bank.sad");
+    fs::copy_file(b, source);
+    std::string bank = box.file("banks/bank.sad");
+    ASSERT_EQ(box.run({"create", bank, source}).status, 0);
+    test::Bytes before = test::readFileBytes(bank);
+    CliResult r = box.run({"extract", bank, box.file("banks")});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "quillon-cli: " + box.file("banks") +
+                         "/bank.sad is the bank itself; nothing is extracted\n");
+    EXPECT_EQ(test::readFileBytes(bank), before);
+}
+
 // A bank whose records say "stored" but which has no wave data to read them
 // from: the extract stops without a message of the editor's own, and a
 // pipeline must still learn why it failed.
