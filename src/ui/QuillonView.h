@@ -153,6 +153,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     QPointer<CCellEdit> cellEdit_;
     int cellEditRow_ = -1;
     int cellEditColumn_ = -1;
+    // The cell's text as the editor was opened over it.
+    std::string cellEditShown_;
     // Whether a cell editor was open when the key now handled came.
     bool editOpenAtKey_ = false;
 

@@ -84,6 +84,7 @@ class CellEditTest : public QObject {
     void descriptionShowsInTheSidePanel();
     void middleClickOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void keysReachingTheListPastTheEditorStayWithTheEditor();
+    void anUnchangedOldDescriptionKeepsItsBytes();
 };
 
 void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
@@ -475,6 +476,34 @@ void CellEditTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
     QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
     QVERIFY(editorWaitsForAFix(view, "0"));
     QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
+}
+
+// Banks made on the old system hold Latin-1 letters, which the list shows as
+// such. Opening the editor over one and leaving it unchanged, as Enter or a
+// walk down the column with Down does, must not rewrite the bytes as UTF-8.
+void CellEditTest::anUnchangedOldDescriptionKeepsItsBytes() {
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    const std::string old = "Caf\xe9 terrace";
+    for (int r : {0, 1})
+        e.doc().rows().setCellAndKey(r, kColDescription, old, old);
+    e.doc().setModified(false);
+    CCellEdit* editor = doubleClickCell(view, 0, kColDescription);
+    QVERIFY(editor);
+    QCOMPARE(editor->text(), QString::fromUtf8("Caf\u00e9 terrace"));
+    QTest::keyClick(editor, Qt::Key_Down);
+    QTest::keyClick(view.cellEdit(), Qt::Key_Return);
+    QCOMPARE(e.doc().rows().cell(0, kColDescription), old);
+    QCOMPARE(e.doc().rows().cell(1, kColDescription), old);
+    QVERIFY(!e.doc().isModified());
+
+    // A typed change is the user's own text.
+    editor = doubleClickCell(view, 1, kColDescription);
+    QTest::keyClick(editor, Qt::Key_End);
+    QTest::keyClicks(editor, "s");
+    QTest::keyClick(editor, Qt::Key_Return);
+    QCOMPARE(e.doc().rows().cell(1, kColDescription), std::string("Caf\xc3\xa9 terraces"));
 }
 
 QTEST_MAIN(CellEditTest)
