@@ -14,6 +14,7 @@
 #include "bank/CellFormat.h"
 #include "bank/RowRecord.h"
 #include "container/ByteOrder.h"
+#include "platform/Paths.h"
 #include "wave/MpegImport.h"
 
 namespace quillon {
@@ -120,15 +121,10 @@ bool CQuillonDoc::OnNewDocument() {
 }
 
 bool CQuillonDoc::OnOpenDocument(const std::string& path) {
-    bool canAppend = false;
-    {
-        ZQFile probe;
-        if (probe.SetName(path.c_str()) == ZQ_OK && probe.Open(ZQ_FILE_APPEND) == ZQ_OK) {
-            canAppend = true;
-            probe.Close();
-        }
-    }
-    setAllowSave(canAppend && !isReadOnlyFile(path));
+    // Whether the bank may be written is asked of the system, not found out by
+    // opening it for writing: closing such a handle tells every tool that
+    // watches the file (build watchers, sync clients) that it was written.
+    setAllowSave(pathExists(path) && !isReadOnlyFile(path));
     clearBank();
     if (!readBank(path)) {
         // The earlier rows are gone by now. The document becomes a new, unnamed

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -626,6 +627,21 @@ TEST_F(BankDocument, ReadOnlyBankOpensWithAllowSaveCleared) {
     ::chmod(dir.file("bank.sad").c_str(), 0644);
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("bank.sad")));
     EXPECT_TRUE(doc.values().allowSave);
+}
+
+// Opening a bank only reads it. Tools that watch files for writes (build
+// watchers, sync clients) must not see it as written each time it is opened.
+TEST_F(BankDocument, OpeningABankNeverOpensItForWriting) {
+    add({wav("a.wav")});
+    ASSERT_TRUE(save("bank.sad"));
+    int watch = ::inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(::inotify_add_watch(watch, dir.file("bank.sad").c_str(), IN_CLOSE_WRITE), 0);
+    ASSERT_TRUE(doc.OnOpenDocument(dir.file("bank.sad")));
+    EXPECT_TRUE(doc.values().allowSave);
+    char events[4096];
+    EXPECT_LT(::read(watch, events, sizeof events), 0) << "the bank was opened for writing";
+    ::close(watch);
 }
 
 TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
