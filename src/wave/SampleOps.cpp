@@ -1,6 +1,7 @@
 #include "wave/SampleOps.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -351,10 +352,25 @@ namespace {
 constexpr int kPreviousSegmentError = 11;
 const char kMessageSavingFile[] = "Error Saving File";
 
+// True when both paths name one existing file, whatever their spelling.
+bool isSameFile(const std::string& a, const char* b) {
+    struct stat first {};
+    struct stat second {};
+    return ::stat(a.c_str(), &first) == 0 && ::stat(b, &second) == 0 &&
+           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+}
+
 // Writes one row's stored WAV image to the target. The previous file stays open
 // whatever happens, so later saves can still copy from it.
 bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
     const ZQ_BankSample& stored = *row.record.sampleRecord;
+    ZQFile& previous = doc.previousFile();
+    // Opening the bank itself for writing would cut it short before its
+    // audio is read, and the failed extract would then remove it.
+    if (previous.IsOpen() && isSameFile(target, previous.GetName())) {
+        showStop(doc.shell(), kMessageSavingFile);
+        return false;
+    }
     // O_NONBLOCK so that a pipe standing under the name cannot hold the
     // extract in the open waiting for a reader.
     int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
@@ -362,7 +378,6 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
         showStop(doc.shell(), kMessageSavingFile);
         return false;
     }
-    ZQFile& previous = doc.previousFile();
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
     if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
     std::vector<uint8_t> piece(std::min<uint32_t>(stored.waveSize, 1u << 20));

@@ -640,6 +640,18 @@ TEST_F(ExtractTest, AnUnwritableTargetStopsWithErrorSavingFile) {
     EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
 }
 
+// A WAV file that shares the open bank's name, extracted into the bank's
+// folder, would cut the bank short before its audio is read from it.
+TEST_F(SampleOpsTest, ExtractNeverWritesOverTheOpenBank) {
+    add({wav("src/bank.sad")});
+    ASSERT_TRUE(save());
+    test::Bytes before = test::readFileBytes(dir.file("bank.sad"));
+    EXPECT_FALSE(extractRows(doc, {0}, dir.path()));
+    EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
+    EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), before);
+    EXPECT_TRUE(doc.previousFile().IsOpen());
+}
+
 void noteAlarm(int) {
     alarmRang = 1;
 }
