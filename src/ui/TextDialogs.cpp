@@ -52,9 +52,12 @@ void COneLineDialog::setText(const QString& text) {
 
 bool runTextDialog(TextDialog which, std::string& text, QWidget* parent) {
     std::unique_ptr<COneLineDialog> dialog = makeDialog(which, parent);
-    dialog->setText(toQString(text));
+    const QString shown = toQString(text);
+    dialog->setText(shown);
     if (dialog->exec() != QDialog::Accepted) return false;
-    text = toStdString(dialog->text());
+    // A line confirmed as it was shown keeps its bytes: the Latin-1 letters
+    // of a bank made on the old system are not rewritten as UTF-8.
+    if (dialog->text() != shown) text = toStdString(dialog->text());
     return true;
 }
 

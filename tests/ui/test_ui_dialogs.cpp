@@ -97,6 +97,7 @@ class DialogsTest : public QObject {
     void allowSaveIsTheUsersSwitchForSave();
     void oneLineDialogsTakeALineWithEnterOrEscape_data();
     void oneLineDialogsTakeALineWithEnterOrEscape();
+    void aLineConfirmedUnchangedKeepsItsBytes();
     void findNextWrapsAndGotoFindsTheNumber();
     void whoIsStoredInTheSavedBank();
     void enumPrefixServesTheNextExportUntilFileNew();
@@ -222,6 +223,21 @@ void DialogsTest::oneLineDialogsTakeALineWithEnterOrEscape() {
     QCOMPARE(seenText, QString("shown"));  // the value, all selected
     QCOMPARE(confirmed, enter);
     QCOMPARE(text, std::string(enter ? "typed" : "shown"));
+}
+
+// The "Who?" text of a bank made on the old system may hold Latin-1 letters;
+// confirming it unchanged must not rewrite them as UTF-8 (and mark the bank
+// changed).
+void DialogsTest::aLineConfirmedUnchangedKeepsItsBytes() {
+    QTimer::singleShot(0, [] {
+        QWidget* dialog = nullptr;
+        (void)QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()); }, 5000);
+        if (dialog) QTest::keyClick(dialog->findChild<QLineEdit*>(), Qt::Key_Return);
+    });
+    const std::string old = "Andr\xe9 and crew";
+    std::string text = old;
+    QVERIFY(runTextDialog(TextDialog::Who, text, nullptr));
+    QCOMPARE(text, old);
 }
 
 void DialogsTest::findNextWrapsAndGotoFindsTheNumber() {
