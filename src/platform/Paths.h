@@ -45,4 +45,8 @@ std::string korvelFolder();       // $HOME/dev/korvel
 // True when the path names an existing file or folder.
 bool pathExists(const std::string& path);
 
+// True when both paths name one existing file, whatever their spelling: the
+// same device and inode, links followed.
+bool sameExistingFile(const std::string& a, const std::string& b);
+
 }  // namespace quillon

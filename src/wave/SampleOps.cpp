@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
@@ -351,33 +352,51 @@ namespace {
 
 constexpr int kPreviousSegmentError = 11;
 const char kMessageSavingFile[] = "Error Saving File";
+// How many names the extract tries for its new file before it gives up.
+constexpr int kNewFileNameAttempts = 100;
 
-// True when both paths name one existing file, whatever their spelling.
-bool isSameFile(const std::string& a, const char* b) {
-    struct stat first {};
-    struct stat second {};
-    return ::stat(a.c_str(), &first) == 0 && ::stat(b, &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+// A target that is a symbolic link stands for the file it names: that file is
+// replaced, in its own folder, as writing through the link would update it. A
+// dangling link is replaced itself.
+std::string fileBehindLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string file(resolved);
+    std::free(resolved);
+    return file;
 }
 
-// Writes one row's stored WAV image to the target. The previous file stays open
-// whatever happens, so later saves can still copy from it.
-bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
-    const ZQ_BankSample& stored = *row.record.sampleRecord;
+// Creates a new, empty file beside the target, in its folder so that a rename
+// can put it in the target's place. O_EXCL: a name someone else holds, or a
+// link planted under it, is never opened. Returns -1 when no file is made.
+int createFileBeside(const std::string& target, std::string& path) {
+    std::string folder = splitLocalPath(target).folder;
+    for (int attempt = 0; attempt < kNewFileNameAttempts; ++attempt) {
+        path = joinPath(folder, format(".quillon-extract-%d-%d", int(::getpid()), attempt));
+        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    return -1;
+}
+
+// The new file takes the old one's place, so it takes its permissions and,
+// where this user may give it, its group, as writing into the old file kept
+// them.
+void keepPermissions(int fd, const struct stat& old, const std::string& target) {
+    // The group first: changing it may clear the set-group bit that the mode then restores.
+    if (::fchown(fd, uid_t(-1), old.st_gid) != 0)
+        ZQ_LOG("The group of %s could not be kept", target.c_str());
+    if (::fchmod(fd, old.st_mode & 07777) != 0) ZQ_LOG_SYSTEM_ERROR();
+}
+
+// Copies one row's stored WAV image from the previous file to `out`. A read
+// or write that fails is shown; a bank without wave data is only logged. The
+// previous file stays open whatever happens, so later saves can still copy
+// from it.
+bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, int out) {
     ZQFile& previous = doc.previousFile();
-    // Opening the bank itself for writing would cut it short before its
-    // audio is read, and the failed extract would then remove it.
-    if (previous.IsOpen() && isSameFile(target, previous.GetName())) {
-        showStop(doc.shell(), kMessageSavingFile);
-        return false;
-    }
-    // O_NONBLOCK so that a pipe standing under the name cannot hold the
-    // extract in the open waiting for a reader.
-    int out = ::open(target.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NONBLOCK, 0666);
-    if (out < 0) {
-        showStop(doc.shell(), kMessageSavingFile);
-        return false;
-    }
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
     if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
     std::vector<uint8_t> piece(std::min<uint32_t>(stored.waveSize, 1u << 20));
@@ -391,10 +410,45 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& target) {
         left -= n;
     }
     previous.CloseSegment();
-    ok = (::close(out) == 0) && ok;
-    // A partly written file is no WAV file: it is removed.
-    if (!ok) ::unlink(target.c_str());
     return ok;
+}
+
+// Writes one row's stored WAV image to the target. The image is written to a
+// new file beside it first and renamed over the target only when complete, so
+// that a failed extract leaves a file already standing there as it was.
+bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
+    std::string target = fileBehindLink(name);
+    ZQFile& previous = doc.previousFile();
+    // Renaming over the bank itself would put a WAV file where the bank was.
+    if (previous.IsOpen() && sameExistingFile(target, previous.GetName())) {
+        showStop(doc.shell(), kMessageSavingFile);
+        return false;
+    }
+    struct stat old {};
+    bool replacing = ::stat(target.c_str(), &old) == 0;
+    // A folder, pipe or device is not replaced by a file, and a file without
+    // write permission is meant to be left alone.
+    if ((replacing && !S_ISREG(old.st_mode)) || isReadOnlyFile(target)) {
+        showStop(doc.shell(), kMessageSavingFile);
+        return false;
+    }
+    std::string temp;
+    int out = createFileBeside(target, temp);
+    if (out < 0) {
+        showStop(doc.shell(), kMessageSavingFile);
+        return false;
+    }
+    if (replacing) keepPermissions(out, old, target);
+    bool copied = copyStoredImage(doc, *row.record.sampleRecord, out);
+    // The new file is on the disk before it takes the old one's place.
+    bool placed = copied && ::fsync(out) == 0;
+    placed = (::close(out) == 0) && placed;
+    placed = placed && ::rename(temp.c_str(), target.c_str()) == 0;
+    if (placed) return true;
+    // A partly written file is no WAV file: it is removed, and the old one stays.
+    ::unlink(temp.c_str());
+    if (copied) showStop(doc.shell(), kMessageSavingFile);
+    return false;
 }
 
 }  // namespace

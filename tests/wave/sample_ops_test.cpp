@@ -596,10 +596,52 @@ TEST_F(ExtractTest, ExtractedFilesEqualTheSourcesByteForByte) {
     EXPECT_TRUE(save("copy.sad"));
 }
 
-TEST_F(ExtractTest, ExtractReplacesAnExistingTarget) {
-    test::writeFileBytes(dir.file("out/two.wav"), std::vector<uint8_t>(100000, 9));
-    EXPECT_TRUE(extractRows(doc, {1}, dir.file("out")));
-    EXPECT_EQ(test::readFileBytes(dir.file("out/two.wav")), test::readFileBytes(sources[1]));
+std::vector<std::string> folderEntries(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// What stands under the target's name decides what is replaced: a file (which
+// keeps its permissions), the file a link names (the link stays), or nothing
+// when the file is read-only. No file of the extract's own is left beside it.
+TEST_F(ExtractTest, ExtractReplacesAnExistingTargetOnlyWhenItMayBeWritten) {
+    const test::Bytes old(100000, 9);
+    struct Case {
+        const char* what;
+        mode_t mode;
+        bool viaLink;
+        bool replaced;
+    };
+    for (const Case& c : {Case{"file", 0640, false, true}, Case{"linked file", 0604, true, true},
+                          Case{"read-only file", 0444, false, false}}) {
+        SCOPED_TRACE(c.what);
+        std::filesystem::remove_all(dir.file("out"));
+        std::filesystem::remove_all(dir.file("kept"));
+        std::filesystem::create_directories(dir.file("out"));
+        std::filesystem::create_directories(dir.file("kept"));
+        std::string file = c.viaLink ? dir.file("kept/real.wav") : dir.file("out/two.wav");
+        test::writeFileBytes(file, old);
+        ASSERT_EQ(::chmod(file.c_str(), c.mode), 0);
+        if (c.viaLink) std::filesystem::create_symlink(file, dir.file("out/two.wav"));
+        shell.messages.clear();
+
+        EXPECT_EQ(extractRows(doc, {1}, dir.file("out")), c.replaced);
+        EXPECT_EQ(test::readFileBytes(file), c.replaced ? test::readFileBytes(sources[1]) : old);
+        EXPECT_EQ(std::filesystem::is_symlink(dir.file("out/two.wav")), c.viaLink);
+        struct stat st {};
+        ASSERT_EQ(::stat(file.c_str(), &st), 0);
+        EXPECT_EQ(st.st_mode & 07777, c.mode);
+        EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"two.wav"}));
+        if (c.viaLink) {
+            EXPECT_EQ(folderEntries(dir.file("kept")), (std::vector<std::string>{"real.wav"}));
+        }
+        if (!c.replaced) {
+            EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
+        }
+    }
 }
 
 TEST_F(ExtractTest, RowsNotInTheBankAreSkippedAndSaidOnce) {
@@ -688,6 +730,7 @@ TEST_F(ExtractTest, FailedReadKeepsThePreviousFileOpenAndRemovesThePartFile) {
     EXPECT_EQ(test::readFileBytes(dir.file("out/one.wav")), test::readFileBytes(sources[0]));
     EXPECT_FALSE(test::fileExists(dir.file("out/two.wav")));
     EXPECT_FALSE(test::fileExists(dir.file("out/three.wav")));
+    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"one.wav"}));
     EXPECT_TRUE(doc.previousFile().IsOpen());
     expectFrameClosed();
     // The first row's bytes are still read from the open file.
@@ -695,6 +738,20 @@ TEST_F(ExtractTest, FailedReadKeepsThePreviousFileOpenAndRemovesThePartFile) {
     ::unlink(dir.file("out/one.wav").c_str());
     EXPECT_TRUE(extractRows(doc, {0}, dir.file("out")));
     EXPECT_EQ(test::readFileBytes(dir.file("out/one.wav")), test::readFileBytes(sources[0]));
+}
+
+// The bank's audio cannot be read: the user's file of that name must outlive
+// the failed extract, not be emptied by it.
+TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
+    const test::Bytes old(5000, 7);
+    test::writeFileBytes(dir.file("out/two.wav"), old);
+    auto bank = test::inspectBank(dir.file("bank.sad"));
+    uint64_t cut = bank.segments[1].dataOffset + bank.records[1].waveOffset + 10;
+    ASSERT_EQ(::truncate(dir.file("bank.sad").c_str(), off_t(cut)), 0);
+    EXPECT_FALSE(extractRows(doc, {1}, dir.file("out")));
+    EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
+    EXPECT_EQ(test::readFileBytes(dir.file("out/two.wav")), old);
+    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"two.wav"}));
 }
 
 TEST_F(SampleOpsTest, ExtractFromABankWithoutWaveDataWritesNothingAndShowsNothing) {
