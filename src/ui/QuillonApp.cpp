@@ -197,7 +197,13 @@ void CQuillonApp::OnStopAll() {
 // list stays disabled meanwhile.
 void CQuillonApp::OnPlayBank(BankTestKind kind) {
     BankTest test(*doc_, *audio_, kind);
-    test.setListEnabled = [this](bool enabled) { view()->setEnabled(enabled); };
+    // Disabled, the list gives the keyboard focus away (to the side panel's
+    // "Allow Save", which Space would then clear); enabled again, it takes
+    // the focus back, as after the other long operations.
+    test.setListEnabled = [this](bool enabled) {
+        view()->setEnabled(enabled);
+        if (enabled) view()->setFocus();
+    };
     bool written = test.writeTemporaryBank();
     // The refresh the write made due runs now rather than under the bar, where
     // it would empty the music's first status text.

@@ -3,6 +3,7 @@
 // image and from Space, Stop All and its enabled state, the playback and group
 // commands, the status panes, shut-down, and the ambient and music test with
 // its bar.
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QLineEdit>
@@ -136,6 +137,7 @@ class AudioTest : public QObject {
     void musicTestPlaysTheSelectedTrackAndPutsEverythingBack();
     void ambientTestSpinnerAndSliderReachTheLibrary();
     void aNeverSavedBankPlaysAndItsRowsSaveAfterwards();
+    void theListHasTheKeysAgainAfterATest();
 };
 
 void AudioTest::withoutASoundDeviceTheStatusBarSaysSo() {
@@ -407,6 +409,24 @@ void AudioTest::aNeverSavedBankPlaysAndItsRowsSaveAfterwards() {
         QCOMPARE(waveImage(saved, saved.records[i]), readFileBytes(wavs[i]));
     QCOMPARE(saved.records[1].atmos, 0);
     QVERIFY(e.shell().messages.empty());
+}
+
+// The list is disabled while the bar is open, which sends the keyboard focus
+// on to the side panel's "Allow Save". Afterwards Space must play a row
+// again, not clear "Allow Save".
+void AudioTest::theListHasTheKeysAgainAfterATest() {
+    Editor e;
+    openBank(e, 3);
+    setCellOfRow(e, 1, kColAtmos, "5");
+    clickRow(e.view(), 1);
+    QCOMPARE(QApplication::focusWidget(), &e.view());
+    clickToolbar(e.frame(), PlayAtmos);
+    QCOMPARE(e.shell().musicBarsShown, 1);
+    QCOMPARE(e.frame().focusWidget(), &e.view());
+    QApplication::setActiveWindow(&e.frame());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    QVERIFY(e.doc().values().allowSave);
+    QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
 }
 
 QTEST_MAIN(AudioTest)
