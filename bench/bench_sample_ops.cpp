@@ -8,7 +8,10 @@
 //  - the byte totals over 10,000 rows, against summing the Size cells alone
 //    (target: median 2 ms or less);
 //  - Clone of 1,000 rows in a list of 9,000 against the same in a list of
-//    1,000 (no target; near 1 when a clone's cost does not grow with the list).
+//    1,000 (no target; near 1 when a clone's cost does not grow with the list);
+//  - deleting every other row, clones among them, of 10,000 rows against the
+//    same of 2,000, per row (no target; near 1 when a deletion's cost does not
+//    grow with the list).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -233,6 +236,27 @@ void measureTotals(const RowList& rows, long& sink) {
 
 }  // namespace
 
+// Every other row of each list goes; per row, the longer list against the
+// shorter.
+void measureDelete(CQuillonDoc& shorter, CQuillonDoc& longer) {
+    double perRow[2];
+    int index = 0;
+    for (CQuillonDoc* doc : {&shorter, &longer}) {
+        RowList& rows = doc->rows();
+        int count = rows.size();
+        rows.clearSelection();
+        for (int i = 0; i < count; i += 2)
+            rows.setSelected(i, true);
+        Clock::time_point start = Clock::now();
+        deleteSelectedRows(*doc);
+        perRow[index++] = millisSince(start) / ((count + 1) / 2);
+    }
+    std::printf(
+        "\ndeleting every other row: %.2f us a row of 2,000, %.2f us a row of 10,000 "
+        "(ratio %.2f)\n",
+        perRow[0] * 1000, perRow[1] * 1000, perRow[1] / perRow[0]);
+}
+
 int main() {
     std::string folder = (std::filesystem::temp_directory_path() / "quillon-bench-XXXXXX").string();
     if (!::mkdtemp(folder.data())) return 1;
@@ -276,6 +300,7 @@ int main() {
 
     measureTotals(doc.rows(), sink);
     measureSorting(doc.rows());
+    measureDelete(small, doc);
     std::printf("[checksum %ld]\n", sink);
     return 0;
 }

@@ -4,6 +4,8 @@
 #include <bit>
 #include <functional>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 #include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
@@ -79,13 +81,35 @@ void renumberBank(CQuillonDoc& doc) {
 
 namespace {
 
-// Never below 0: a row can share the file without a Clone (a Refresh that
-// moved a same-named file into its folder).
-void lowerCloneCounts(RowList& rows, const std::string& path) {
-    for (int i = 0; i < rows.size(); ++i) {
-        if (!equalIgnoringCase(rowPath(rows.row(i)), path)) continue;
-        int count = std::max(0, atoiLike(rows.row(i).record.cloneKey.view()) - 1);
-        rows.setCellAndKey(i, kColClone, integerCell(count), integerKey(kColClone, count));
+int cloneCount(const Row& row) {
+    return atoiLike(row.record.cloneKey.view());
+}
+
+// Each deleted row whose Clone count is above 0 lowers the count of every row
+// of its file by one, never below 0: a row can share the file without a Clone
+// (a Refresh that moved a same-named file into its folder). Lowering by one d
+// times with that floor is lowering by d once, so each file is settled in one
+// pass over its rows however many of them go.
+void lowerCloneCounts(RowList& rows, const std::vector<int>& deleted) {
+    if (std::none_of(deleted.begin(), deleted.end(),
+                     [&rows](int i) { return cloneCount(rows.row(i)) > 0; }))
+        return;
+    std::unordered_map<std::string, std::vector<int>> rowsOfFile;  // keyed by the folded path
+    for (int i = 0; i < rows.size(); ++i)
+        rowsOfFile[asciiLower(rowPath(rows.row(i)))].push_back(i);
+    std::vector<bool> goes(size_t(rows.size()), false);
+    for (int i : deleted)
+        goes[size_t(i)] = true;
+    for (const auto& [path, members] : rowsOfFile) {
+        int lowered = 0;
+        for (int i : members)  // in list order, as the rows are deleted
+            if (goes[size_t(i)] && cloneCount(rows.row(i)) - lowered > 0) ++lowered;
+        if (lowered == 0) continue;
+        for (int i : members) {
+            if (goes[size_t(i)]) continue;
+            int count = std::max(0, cloneCount(rows.row(i)) - lowered);
+            rows.setCellAndKey(i, kColClone, integerCell(count), integerKey(kColClone, count));
+        }
     }
 }
 
@@ -101,8 +125,8 @@ std::vector<uint8_t> animWaveNumbersOf(CQuillonDoc& doc) {
 void deleteSelectedRows(CQuillonDoc& doc) {
     RowList& rows = doc.rows();
     std::vector<uint8_t> animNumbers = animWaveNumbersOf(doc);
-    bool deleted = false;
-    for (int i = rows.nextSelected(0); i >= 0; i = rows.nextSelected(0)) {
+    std::vector<int> deleted;
+    for (int i : rows.selectedRows()) {
         const Row& row = rows.row(i);
         if (!animNumbers.empty() && animWaveNumbersContain(animNumbers, row.record.loadNumber)) {
             showStop(doc.shell(),
@@ -110,12 +134,14 @@ void deleteSelectedRows(CQuillonDoc& doc) {
             rows.setSelected(i, false);
             continue;
         }
-        if (atoiLike(row.record.cloneKey.view()) > 0) lowerCloneCounts(rows, rowPath(row));
-        rows.remove(i);
-        deleted = true;
+        deleted.push_back(i);
     }
+    lowerCloneCounts(rows, deleted);
+    // From the bottom up, so the rows still to go keep their places.
+    for (auto it = deleted.rbegin(); it != deleted.rend(); ++it)
+        rows.remove(*it);
     doc.showSelectedItem(-1);
-    if (deleted) doc.setModified();
+    if (!deleted.empty()) doc.setModified();
 }
 
 void createGroupForSelected(CQuillonDoc& doc) {

@@ -3,6 +3,9 @@
 // playback flags, Find, Find Next and Goto, and the byte totals.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 #include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
@@ -357,6 +360,54 @@ TEST_F(ListOpsTest, DeletingAClonedRowNeverTakesACountBelowZero) {
     deleteSelectedRows(doc);
     EXPECT_EQ(column(kColClone), (Texts{"0", "0"}));
     EXPECT_EQ(keys(kColClone), (Texts{"0000", "0000"}));
+}
+
+// The rows go one at a time from the top, each whose count is still above 0
+// lowering every row of its file by one (never below 0); the counts left must
+// be the same whichever way the deletion is carried out.
+TEST_F(ListOpsTest, DeletingManyRowsLeavesTheCountsOfDeletingThemOneByOne) {
+    std::mt19937 random(7);
+    for (int round = 0; round < 200; ++round) {
+        doc.rows().clear();
+        struct Model {
+            int file, count;
+            bool selected;
+        };
+        std::vector<Model> model;
+        int rowCount = 1 + int(random() % 12);
+        for (int i = 0; i < rowCount; ++i) {
+            Model m{int(random() % 3), int(random() % 4), random() % 2 == 0};
+            model.push_back(m);
+            // One file under three spellings of its letter case.
+            std::string name = std::string(size_t(1 + i % 3), 'f') + std::to_string(m.file);
+            std::string spelled = i % 2 ? name : std::string(1, char('F')) + name.substr(1);
+            addRow(i + 1, spelled + ".wav", "/snd", m.count);
+        }
+        for (int i = 0; i < rowCount; ++i)
+            doc.rows().setSelected(i, model[size_t(i)].selected);
+
+        // The rows of one file share its name ignoring case only when the
+        // lengths agree, so a file is its name's length and its digit.
+        auto sameFile = [&](size_t a, size_t b) {
+            return model[a].file == model[b].file && a % 3 == b % 3;
+        };
+        std::vector<size_t> left;
+        for (size_t i = 0; i < model.size(); ++i)
+            left.push_back(i);
+        for (size_t i = 0; i < model.size(); ++i) {
+            if (!model[i].selected) continue;
+            if (model[i].count > 0)
+                for (size_t j : left)
+                    if (sameFile(i, j)) model[j].count = std::max(0, model[j].count - 1);
+            left.erase(std::find(left.begin(), left.end(), i));
+        }
+        Texts expected;
+        for (size_t j : left)
+            expected.push_back(std::to_string(model[j].count));
+
+        deleteSelectedRows(doc);
+        ASSERT_EQ(column(kColClone), expected) << "round " << round;
+    }
 }
 
 TEST_F(ListOpsTest, DeleteEmptiesTheSelectedItemBox) {
