@@ -75,9 +75,6 @@ int usageError(Context& context, const std::string& problem);
 // is used next (the editor's dialogs always give full paths).
 std::string absolutePath(const std::string& path);
 
-// True when both paths name one existing file, whatever their spelling.
-bool sameExistingFile(const std::string& a, const std::string& b);
-
 // Opens the bank; on failure says why and returns false.
 bool openBank(Context& context, const std::string& path);
 

@@ -6,6 +6,7 @@
 #include "export/ScriptSources.h"
 #include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace quillon::cli {

@@ -2,13 +2,11 @@
 // delete, renumber and extract. Each selects the rows as the user would and
 // runs the editor's command body.
 #include <filesystem>
-#include <map>
 
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
 #include "bank/RowRecord.h"
 #include "cli/Commands.h"
-#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "wave/SampleOps.h"
 
@@ -31,33 +29,6 @@ std::optional<std::string> existingFolder(Context& context, const std::string& f
         return std::nullopt;
     }
     return absolutePath(folder);
-}
-
-// Targets that would lose data: stored rows of one Name but of different
-// files would be extracted to one target, the later silently replacing the
-// earlier (clones name one file); and a target that is the bank itself would
-// be cut short before its audio is read.
-bool refuseTargetClash(Context& context, const std::vector<int>& picked,
-                       const std::string& folder) {
-    const RowList& rows = context.doc.rows();
-    std::map<std::string, int> firstOfName;
-    for (int i : picked) {
-        const Row& row = rows.row(i);
-        if (!isBankYes(row.cells[kColBank]) || !row.record.sampleRecord) continue;
-        std::string target = joinPath(folder, row.cells[kColName]);
-        if (sameExistingFile(target, context.bankArgument)) {
-            context.shell.note(
-                format("%s is the bank itself; nothing is extracted", target.c_str()));
-            return true;
-        }
-        auto [first, added] = firstOfName.emplace(row.cells[kColName], i);
-        if (added || equalIgnoringCase(rowPath(rows.row(first->second)), rowPath(row))) continue;
-        context.shell.note(format(
-            "rows %s and %s would both be extracted to %s; nothing is extracted",
-            rows.cell(first->second, kColNo).c_str(), row.cells[kColNo].c_str(), target.c_str()));
-        return true;
-    }
-    return false;
 }
 
 bool openSampleBank(Context& context, const std::string& bank) {
@@ -147,7 +118,6 @@ int runExtract(Context& context, const Args& args) {
     if (!folder) return kExitFailed;
     RowPick pick = rowsNumberedOrAll(context, args, 2);
     if (pick.status != kExitOk) return pick.status;
-    if (refuseTargetClash(context, pick.rows, *folder)) return kExitFailed;
     selectRows(context.doc.rows(), pick.rows);
     int shown = context.shell.messagesShown();
     if (extractRows(context.doc, pick.rows, *folder)) return kExitOk;

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
+#include <map>
+#include <set>
 
 #include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
@@ -418,12 +420,6 @@ bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, int out) {
 // that a failed extract leaves a file already standing there as it was.
 bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
     std::string target = fileBehindLink(name);
-    ZQFile& previous = doc.previousFile();
-    // Renaming over the bank itself would put a WAV file where the bank was.
-    if (previous.IsOpen() && sameExistingFile(target, previous.GetName())) {
-        showStop(doc.shell(), kMessageSavingFile);
-        return false;
-    }
     struct stat old {};
     bool replacing = ::stat(target.c_str(), &old) == 0;
     // A folder, pipe or device is not replaced by a file, and a file without
@@ -451,20 +447,56 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
     return false;
 }
 
+// Only rows whose audio is in the open bank have stored bytes.
+bool hasStoredImage(const Row& row) {
+    return isBankYes(row.cells[kColBank]) && row.record.sampleRecord;
+}
+
+// Finds, before anything is written, a target that would destroy data: the
+// open bank itself (a WAV file would take its place), or the target of an
+// earlier row of the same Name but of a different file (the later would
+// silently replace the earlier; clones name one file). Says which and
+// returns false.
+bool targetsAreSafe(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder) {
+    const RowList& list = doc.rows();
+    std::map<std::string, int> firstOfName;
+    for (int index : rows) {
+        const Row& row = list.row(index);
+        if (!hasStoredImage(row)) continue;
+        std::string target = joinPath(folder, row.cells[kColName]);
+        if (sameExistingFile(target, doc.pathName())) {
+            showStop(doc.shell(), format("%s - this is the open bank file - nothing was extracted",
+                                         target.c_str()));
+            return false;
+        }
+        auto [first, added] = firstOfName.emplace(row.cells[kColName], index);
+        if (added || equalIgnoringCase(rowPath(list.row(first->second)), rowPath(row))) continue;
+        showStop(doc.shell(), format("%s - rows %s and %s are different wavs of this name - "
+                                     "nothing was extracted",
+                                     target.c_str(), list.cell(first->second, kColNo).c_str(),
+                                     row.cells[kColNo].c_str()));
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder) {
+    if (!targetsAreSafe(doc, rows, folder)) return false;
     LongOperation operation(doc.shell(), int(rows.size()));
     int done = 0;
     int skipped = 0;
+    std::set<std::string> written;
     for (int index : rows) {
         operation.step(++done);
         const Row& row = doc.rows().row(index);
-        // Only rows whose audio is in the open bank have stored bytes.
-        if (!isBankYes(row.cells[kColBank]) || !row.record.sampleRecord) {
+        if (!hasStoredImage(row)) {
             ++skipped;
             continue;
         }
+        // A clone of a row already extracted names the same file.
+        if (!written.insert(row.cells[kColName]).second) continue;
         if (!extractRow(doc, row, joinPath(folder, row.cells[kColName]))) return false;
     }
     if (skipped > 0)

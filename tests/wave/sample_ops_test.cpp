@@ -689,9 +689,53 @@ TEST_F(SampleOpsTest, ExtractNeverWritesOverTheOpenBank) {
     ASSERT_TRUE(save());
     test::Bytes before = test::readFileBytes(dir.file("bank.sad"));
     EXPECT_FALSE(extractRows(doc, {0}, dir.path()));
-    EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
+    EXPECT_EQ(shell.messageTexts(),
+              (std::vector<std::string>{dir.file("bank.sad") +
+                                        " - this is the open bank file - nothing was extracted"}));
     EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), before);
     EXPECT_TRUE(doc.previousFile().IsOpen());
+    // A link to the bank under the row's Name is the bank too.
+    std::filesystem::create_directories(dir.file("out"));
+    std::filesystem::create_symlink(dir.file("bank.sad"), dir.file("out/bank.sad"));
+    shell.messages.clear();
+    EXPECT_FALSE(extractRows(doc, {0}, dir.file("out")));
+    EXPECT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), before);
+}
+
+// Two different files of one Name (takes/door.wav and final/door.wav) would
+// land on one target, the later silently replacing the earlier: nothing is
+// written, whatever the order. Clones of one file are no clash.
+TEST_F(SampleOpsTest, ExtractRefusesDifferentFilesOfOneName) {
+    test::PcmWavSpec longer;
+    longer.frames = 5000;
+    add({wav("other.wav"), wav("takes/door.wav"), wav("final/door.wav", longer)});
+    ASSERT_TRUE(save());
+    select({1});
+    cloneSelected(doc);  // row 3, a clone of takes/door.wav
+    ASSERT_TRUE(save());
+    std::filesystem::create_directories(dir.file("out"));
+    struct Case {
+        std::vector<int> rows;
+        const char* numbers;  // the rows' No values as the message names them
+    };
+    for (const Case& c :
+         {Case{{0, 1, 2}, "2 and 3"}, Case{{2, 0, 1}, "3 and 2"}, Case{{3, 0, 2}, "4 and 3"}}) {
+        SCOPED_TRACE(c.numbers);
+        shell.messages.clear();
+        EXPECT_FALSE(extractRows(doc, c.rows, dir.file("out")));
+        EXPECT_EQ(shell.messageTexts(),
+                  (std::vector<std::string>{dir.file("out/door.wav") + " - rows " + c.numbers +
+                                            " are different wavs of this name - nothing was "
+                                            "extracted"}));
+        EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
+    }
+    shell.messages.clear();
+    EXPECT_TRUE(extractRows(doc, {0, 1, 3}, dir.file("out")));
+    EXPECT_TRUE(shell.messages.empty());
+    EXPECT_EQ(test::readFileBytes(dir.file("out/door.wav")),
+              test::readFileBytes(dir.file("takes/door.wav")));
+    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"door.wav", "other.wav"}));
 }
 
 void noteAlarm(int) {
