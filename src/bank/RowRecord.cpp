@@ -47,11 +47,19 @@ void readFlaggedDistance(const Row& row, int column, uint32_t flag, float& field
     flags |= flag;
 }
 
+// A value taken from a WAV file's comment keys is not range-checked; one that
+// an unsigned field cannot hold is kept at the field's nearer end rather than
+// wrapped into another value (a Volume of 70000 is not 4464).
+template <typename Field>
+Field heldTo(int32_t value) {
+    return Field(std::clamp<int64_t>(value, 0, std::numeric_limits<Field>::max()));
+}
+
 void readProperties(const Row& row, ZQ_BankSample& r) {
     int32_t v = 0;
-    if (readInteger(row, kColPriority, v)) r.priority = uint32_t(v);
-    if (readInteger(row, kColGroup, v)) r.group = uint16_t(v);
-    if (readInteger(row, kColAtmosGroup, v)) r.atmosGroup = uint16_t(v);
+    if (readInteger(row, kColPriority, v)) r.priority = heldTo<uint32_t>(v);
+    if (readInteger(row, kColGroup, v)) r.group = heldTo<uint16_t>(v);
+    if (readInteger(row, kColAtmosGroup, v)) r.atmosGroup = heldTo<uint16_t>(v);
     readFlaggedInteger(row, kColPitch, kFlagPitch, r.pitch, r.setFlags);
     if (readInteger(row, kColPitchVar, v)) r.pitchVariation = v;
     readFlaggedPosition(row, kColXPos, kFlagXPos, r.xPos, r.setFlags);
@@ -59,10 +67,10 @@ void readProperties(const Row& row, ZQ_BankSample& r) {
     readFlaggedPosition(row, kColZPos, kFlagZPos, r.zPos, r.setFlags);
     readFlaggedInteger(row, kColPan, kFlagPan, r.pan, r.setFlags);
     if (readInteger(row, kColVolume, v)) {
-        r.volume = uint16_t(v);
+        r.volume = heldTo<uint16_t>(v);
         r.setFlags |= kFlagVolume;
     }
-    if (readInteger(row, kColUserParam, v)) r.userParam = uint16_t(v);
+    if (readInteger(row, kColUserParam, v)) r.userParam = heldTo<uint16_t>(v);
     readFlaggedInteger(row, kColLoop, kFlagLoop, r.loopCount, r.setFlags);
     if (readInteger(row, kColAtmos, v)) r.atmos = v;
     const std::string& playType = cellOf(row, kColPlayType);

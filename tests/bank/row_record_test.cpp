@@ -137,14 +137,14 @@ TEST(RecordFromRow, EdgeValuesOfTheRecordRules) {
     row.cells[kColScale] = "7";
     row.cells[kColPlayType] = "ONCE";
     row.cells[kColXPos] = "-12";
-    row.cells[kColGroup] = "65537";  // only the low 16 bits are kept
+    row.cells[kColGroup] = "65537";  // held at the field's end, not wrapped to group 1
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.priority, 0u);
     EXPECT_EQ(r.scale, 0.7f);
     EXPECT_EQ(r.playType, 2u);
     EXPECT_TRUE(r.has(kFlagPlayType));
     EXPECT_EQ(r.xPos, -12.0f);
-    EXPECT_EQ(r.group, 1);
+    EXPECT_EQ(r.group, 65535);
 
     Row back = rowFromRecord(r);
     EXPECT_EQ(back.cells[kColPriority], "*");
@@ -163,6 +163,30 @@ TEST(RecordFromRow, DistancesPastTheFloatRangeAreHeldAtItsEnds) {
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.minDist, std::numeric_limits<float>::max());
     EXPECT_EQ(r.maxDist, -std::numeric_limits<float>::max());
+}
+
+// So are the integers: a value an unsigned field cannot hold is kept at the
+// field's nearer end, never wrapped into an unrelated value.
+TEST(RecordFromRow, IntegersOutsideAnUnsignedFieldAreHeldAtItsEnds) {
+    Row row = newRow(1);
+    row.cells[kColVolume] = "70000";
+    row.cells[kColGroup] = "-3";
+    row.cells[kColAtmosGroup] = "65536";
+    row.cells[kColUserParam] = "-1";
+    row.cells[kColPriority] = "-5";
+    ZQ_BankSample r = recordFromRow(row, facts());
+    EXPECT_EQ(r.volume, 65535);
+    EXPECT_EQ(r.group, 0);
+    EXPECT_EQ(r.atmosGroup, 65535);
+    EXPECT_EQ(r.userParam, 0);
+    EXPECT_EQ(r.priority, 0u);
+    EXPECT_TRUE(r.has(kFlagVolume));
+
+    row.cells[kColVolume] = "127";
+    row.cells[kColPriority] = "9999";
+    r = recordFromRow(row, facts());
+    EXPECT_EQ(r.volume, 127);
+    EXPECT_EQ(r.priority, 9999u);
 }
 
 TEST(RecordFromRow, UnknownPlayTypeKeepsTheMpegDescriptorWithTheBitSet) {
