@@ -93,10 +93,12 @@ CliSandbox::CliSandbox() : home_(dir_.file("home")) {
         ::mkdir((home_ + sub).c_str(), 0700);
 }
 
-CliResult CliSandbox::run(const std::vector<std::string>& arguments) const {
+CliResult CliSandbox::run(const std::vector<std::string>& arguments,
+                          const std::string& stdoutPath) const {
     CliResult result;
     std::string program = cliPath();
-    std::string outPath = dir_.file("cli-stdout"), errPath = dir_.file("cli-stderr");
+    std::string outPath = stdoutPath.empty() ? dir_.file("cli-stdout") : stdoutPath;
+    std::string errPath = dir_.file("cli-stderr");
     std::vector<std::string> env = sandboxEnvironment(home_);
     std::vector<char*> argv = {program.data()};
     std::vector<std::string> args = arguments;
@@ -127,7 +129,7 @@ CliResult CliSandbox::run(const std::vector<std::string>& arguments) const {
     while (::waitpid(pid, &wstatus, 0) < 0 && errno == EINTR) {
     }
     result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
-    result.out = readText(outPath);
+    if (stdoutPath.empty()) result.out = readText(outPath);
     result.err = readText(errPath);
     return result;
 }

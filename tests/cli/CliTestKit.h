@@ -31,8 +31,10 @@ class CliSandbox {
   public:
     CliSandbox();
 
-    // Runs quillon-cli with the arguments; stdin is empty.
-    CliResult run(const std::vector<std::string>& arguments) const;
+    // Runs quillon-cli with the arguments; stdin is empty. Given a path, stdout
+    // goes there instead of being captured.
+    CliResult run(const std::vector<std::string>& arguments,
+                  const std::string& stdoutPath = {}) const;
 
     // A 0.2 s, 22050 Hz, 16-bit mono sine written by sox, with the chunks that
     // SoxWavSpec names appended inside its RIFF form. Empty when sox failed.

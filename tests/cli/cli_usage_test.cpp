@@ -55,6 +55,17 @@ TEST_F(CliUsage, EachCommandHasTheSameHelpBothWays) {
     EXPECT_NE(box.run({"help", "set"}).out.find("PitchVar"), std::string::npos);
 }
 
+// A pipeline that saves the help or the version to a full disk must not be
+// told it has them.
+TEST_F(CliUsage, HelpThatCannotBeWrittenIsAFailure) {
+    for (std::vector<std::string> arguments :
+         {std::vector<std::string>{"--help"}, {"help", "list"}, {"--version"}}) {
+        CliResult r = box.run(arguments, "/dev/full");
+        EXPECT_EQ(r.status, 1) << arguments.front();
+        EXPECT_EQ(r.err, "quillon-cli: cannot write to the standard output\n");
+    }
+}
+
 struct UsageCase {
     const char* name;
     std::vector<std::string> arguments;  // "BANK" stands for an existing bank file
