@@ -6,7 +6,6 @@
 #include "export/ScriptSources.h"
 #include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
-#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace quillon::cli {
@@ -17,10 +16,7 @@ namespace {
 // output that is the bank itself would put a text file where the bank was.
 bool openExportableBank(Context& context, const std::string& bank, const std::string& output) {
     if (!openBank(context, bank) || refuseMusicBank(context)) return false;
-    if (sameExistingFile(bank, output)) {
-        context.shell.note(format("%s is the bank itself; nothing is written", output.c_str()));
-        return false;
-    }
+    if (refuseOutputOverBank(context.shell, context.doc.pathName(), output)) return false;
     if (!context.doc.rows().empty()) return true;
     context.shell.note(format("%s has no rows; nothing is written", bank.c_str()));
     return false;

@@ -7,6 +7,9 @@
 #include <cerrno>
 #include <fstream>
 
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
 namespace quillon {
 
 SaveResult saveTextFile(const std::string& path, std::string_view bytes) {
@@ -28,6 +31,13 @@ SaveResult saveTextFile(const std::string& path, std::string_view bytes) {
     // A full disk may show only when the data is flushed on close.
     if (::close(fd) != 0) ok = false;
     return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+}
+
+bool refuseOutputOverBank(Shell& shell, const std::string& bankPath, const std::string& output) {
+    if (!sameExistingFile(output, bankPath)) return false;
+    showStop(shell,
+             format("%s - this is the open bank file - nothing was written", output.c_str()));
+    return true;
 }
 
 bool readTextLines(const std::string& path,

@@ -26,6 +26,13 @@ enum class SaveResult {
 // choosing that name expects) and writes `bytes` to it.
 [[nodiscard]] SaveResult saveTextFile(const std::string& path, std::string_view bytes);
 
+// Refuses an output that is the bank file itself, by any spelling or link
+// (`bankPath` empty for a bank never saved): the export would put a text file
+// where the bank was. Says so naming the output and returns true when it
+// refuses; nothing is written then.
+[[nodiscard]] bool refuseOutputOverBank(Shell& shell, const std::string& bankPath,
+                                        const std::string& output);
+
 // Reads a text file line by line, lines of any length whole: a line is the
 // text up to a line feed, without it and without one carriage return before
 // it, and cut at a NUL byte as a C string would be. `visit` returns false to

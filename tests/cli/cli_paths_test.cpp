@@ -167,7 +167,7 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
               {"script-table", bank, out, "--banks", list, "--enums", enums, "--bank", "BANK_A"}}) {
             CliResult r = box.run(arguments);
             EXPECT_EQ(r.status, 1) << arguments[0] << " " << out;
-            EXPECT_EQ(r.err, "quillon-cli: " + out + " is the bank itself; nothing is written\n");
+            EXPECT_EQ(r.err, out + " - this is the open bank file - nothing was written\n");
             EXPECT_EQ(test::readFileBytes(bank), before) << arguments[0] << " " << out;
         }
     }
