@@ -15,6 +15,7 @@
 #include "bank/RowRecord.h"
 #include "container/ByteOrder.h"
 #include "platform/Paths.h"
+#include "platform/Text.h"
 #include "wave/MpegImport.h"
 
 namespace quillon {
@@ -248,6 +249,13 @@ std::string bankBehindLink(const std::string& path) {
 
 bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     if (audio_) audio_->stopAllSamples();
+    // The new bank is renamed into place: a folder, pipe or device standing
+    // under the name would be replaced by it, not written.
+    if (existsAsNonFile(target)) {
+        showStop(shell_,
+                 format("%s - this is not a file - the bank was not saved", target.c_str()));
+        return false;
+    }
     if (isReadOnlyFile(target)) {
         showStop(shell_, "File is read only");
         return false;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "bank/Numbers.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 
 namespace quillon::cli {
@@ -232,7 +233,7 @@ bool mayMakeBank(Context& context, const std::string& bank, bool force) {
     const char* why = nullptr;
     if (!force)
         why = "already exists; use --force to replace it";
-    else if (!std::filesystem::is_regular_file(status))
+    else if (existsAsNonFile(bank))
         why = "is not a file; it is not replaced";
     else
         return true;

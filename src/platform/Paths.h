@@ -49,4 +49,9 @@ bool pathExists(const std::string& path);
 // same device and inode, links followed.
 bool sameExistingFile(const std::string& a, const std::string& b);
 
+// True when the path names something that exists but is no regular file (a
+// folder, a named pipe, a device), links followed. Saving a file under such a
+// name would replace it instead of writing into it.
+bool existsAsNonFile(const std::string& path);
+
 }  // namespace quillon

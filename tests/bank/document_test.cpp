@@ -317,6 +317,31 @@ TEST_F(BankDocument, ReadOnlyTargetIsLeftUntouched) {
     EXPECT_EQ(test::readFileBytes(target), (std::vector<uint8_t>{1, 2, 3}));
 }
 
+// The new bank is renamed into place, so a folder, a named pipe or a device
+// standing under the chosen name (or behind a link of that name) would be
+// replaced by it: the save is refused and the thing stays what it was. (No
+// device is tried: a failing test run as root would replace it.)
+TEST_F(BankDocument, SaveAsOntoSomethingNotAFileIsRefused) {
+    add({wav("a.wav")});
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    ASSERT_EQ(::mkdir(dir.file("folder").c_str(), 0700), 0);
+    ASSERT_EQ(::symlink(dir.file("pipe").c_str(), dir.file("link").c_str()), 0);
+    for (std::string name : {"pipe", "folder", "link"}) {
+        SCOPED_TRACE(name);
+        shell.messages.clear();
+        EXPECT_FALSE(save(name));
+        EXPECT_EQ(shell.messageTexts(),
+                  (std::vector<std::string>{dir.file(name) +
+                                            " - this is not a file - the bank was not saved"}));
+        EXPECT_TRUE(doc.pathName().empty());
+        EXPECT_TRUE(doc.isModified());
+    }
+    struct stat st {};
+    EXPECT_TRUE(::stat(dir.file("pipe").c_str(), &st) == 0 && S_ISFIFO(st.st_mode));
+    EXPECT_TRUE(::lstat(dir.file("link").c_str(), &st) == 0 && S_ISLNK(st.st_mode));
+    EXPECT_TRUE(::stat(dir.file("folder").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
+}
+
 TEST_F(BankDocument, NumbersThatWouldBreakTheBankAreRefusedBeforeWriting) {
     add({wav("a.wav"), wav("b.wav")});
     struct Case {
