@@ -89,4 +89,14 @@ bool existsAsNonFile(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode);
 }
 
+std::string fileBehindLink(const std::string& path) {
+    struct stat st {};
+    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+    char* resolved = ::realpath(path.c_str(), nullptr);
+    if (!resolved) return path;
+    std::string file(resolved);
+    std::free(resolved);
+    return file;
+}
+
 }  // namespace quillon

@@ -54,4 +54,8 @@ bool sameExistingFile(const std::string& a, const std::string& b);
 // name would replace it instead of writing into it.
 bool existsAsNonFile(const std::string& path);
 
+// The file a symbolic link names, so that a file written in its place lands
+// there and the link stays; any other path, and a dangling link, unchanged.
+std::string fileBehindLink(const std::string& path);
+
 }  // namespace quillon

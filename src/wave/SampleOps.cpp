@@ -357,19 +357,6 @@ const char kMessageSavingFile[] = "Error Saving File";
 // How many names the extract tries for its new file before it gives up.
 constexpr int kNewFileNameAttempts = 100;
 
-// A target that is a symbolic link stands for the file it names: that file is
-// replaced, in its own folder, as writing through the link would update it. A
-// dangling link is replaced itself.
-std::string fileBehindLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;
-    std::string file(resolved);
-    std::free(resolved);
-    return file;
-}
-
 // Creates a new, empty file beside the target, in its folder so that a rename
 // can put it in the target's place. O_EXCL: a name someone else holds, or a
 // link planted under it, is never opened. Returns -1 when no file is made.
