@@ -136,6 +136,7 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
         values_.title = kDefaultTitle;
         values_.who.clear();
         setMusicBank(false);
+        setAllowSave(true);  // as a new document's, not the broken file's
         showSelectedItem(-1);
         if (audio_) audio_->releaseBank();
         setPathName("");
@@ -230,23 +231,6 @@ void CQuillonDoc::fillRowsFromRecords(const std::vector<ZQ_BankSample>& records,
     rows_.assign(std::move(rows));
 }
 
-namespace {
-
-// A target that is a symbolic link is saved as the bank the link names, in
-// that bank's folder: renaming the written bank over the link itself would
-// cut the link off and leave the bank it names unchanged.
-std::string bankBehindLink(const std::string& path) {
-    struct stat st {};
-    if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
-    char* resolved = ::realpath(path.c_str(), nullptr);
-    if (!resolved) return path;  // a dangling link: the save makes its bank
-    std::string bank(resolved);
-    std::free(resolved);
-    return bank;
-}
-
-}  // namespace
-
 bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     if (audio_) audio_->stopAllSamples();
     // The new bank is renamed into place: a folder, pipe or device standing
@@ -260,7 +244,10 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
         showStop(shell_, "File is read only");
         return false;
     }
-    setTarget(bankBehindLink(target));
+    // Saved as the bank a link names, in that bank's folder: renaming the new
+    // bank over the link itself would cut the link off and leave its bank as
+    // it was.
+    setTarget(fileBehindLink(target));
     shell_.setStatusText(kPanePrompt, "Saving - Please Wait...");
     shell_.setMainWindowsEnabled(false);
     int written = WriteBank(true);

@@ -654,6 +654,16 @@ TEST_F(BankDocument, ReadOnlyBankOpensWithAllowSaveCleared) {
     EXPECT_TRUE(doc.values().allowSave);
 }
 
+// A failed open leaves a new document, which a save may write, whatever the
+// broken file allowed.
+TEST_F(BankDocument, AFailedOpenOfAReadOnlyFileLeavesAllowSaveSet) {
+    test::writeFileBytes(dir.file("text.sad"), {'n', 'o', 't', ' ', 'a', ' ', 'b', 'a', 'n', 'k'});
+    ::chmod(dir.file("text.sad").c_str(), 0444);
+    EXPECT_FALSE(doc.OnOpenDocument(dir.file("text.sad")));
+    EXPECT_EQ(doc.pathName(), "");
+    EXPECT_TRUE(doc.values().allowSave);
+}
+
 // Opening a bank only reads it. Tools that watch files for writes (build
 // watchers, sync clients) must not see it as written each time it is opened.
 TEST_F(BankDocument, OpeningABankNeverOpensItForWriting) {
