@@ -1,11 +1,6 @@
 #include "wave/SampleOps.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <set>
@@ -16,6 +11,7 @@
 #include "bank/RowRecord.h"
 #include "container/ZQLog.h"
 #include "platform/Paths.h"
+#include "platform/ReplacementFile.h"
 #include "platform/Text.h"
 #include "wave/WavFile.h"
 
@@ -354,37 +350,11 @@ namespace {
 
 constexpr int kPreviousSegmentError = 11;
 const char kMessageSavingFile[] = "Error Saving File";
-// How many names the extract tries for its new file before it gives up.
-constexpr int kNewFileNameAttempts = 100;
-
-// Creates a new, empty file beside the target, in its folder so that a rename
-// can put it in the target's place. O_EXCL: a name someone else holds, or a
-// link planted under it, is never opened. Returns -1 when no file is made.
-int createFileBeside(const std::string& target, std::string& path) {
-    std::string folder = splitLocalPath(target).folder;
-    for (int attempt = 0; attempt < kNewFileNameAttempts; ++attempt) {
-        path = joinPath(folder, format(".quillon-extract-%d-%d", int(::getpid()), attempt));
-        int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// The new file takes the old one's place, so it takes its permissions and,
-// where this user may give it, its group, as writing into the old file kept
-// them.
-void keepPermissions(int fd, const struct stat& old, const std::string& target) {
-    // The group first: changing it may clear the set-group bit that the mode then restores.
-    if (::fchown(fd, uid_t(-1), old.st_gid) != 0)
-        ZQ_LOG("The group of %s could not be kept", target.c_str());
-    if (::fchmod(fd, old.st_mode & 07777) != 0) ZQ_LOG_SYSTEM_ERROR();
-}
-
 // Copies one row's stored WAV image from the previous file to `out`. A read
 // or write that fails is shown; a bank without wave data is only logged. The
 // previous file stays open whatever happens, so later saves can still copy
 // from it.
-bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, int out) {
+bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, ReplacementFile& out) {
     ZQFile& previous = doc.previousFile();
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
     if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
@@ -393,7 +363,7 @@ bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, int out) {
     for (uint32_t left = stored.waveSize; ok && left > 0;) {
         uint32_t n = std::min<uint32_t>(left, uint32_t(piece.size()));
         ok = previous.GetSegmentData(piece.data(), n, offset) == ZQ_OK &&
-             ::write(out, piece.data(), n) == ssize_t(n);
+             out.write(std::string_view(reinterpret_cast<const char*>(piece.data()), n));
         if (!ok) showStop(doc.shell(), kMessageSavingFile);
         offset = -1;
         left -= n;
@@ -406,30 +376,18 @@ bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, int out) {
 // new file beside it first and renamed over the target only when complete, so
 // that a failed extract leaves a file already standing there as it was.
 bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
-    std::string target = fileBehindLink(name);
-    struct stat old {};
-    bool replacing = ::stat(target.c_str(), &old) == 0;
     // A folder, pipe or device is not replaced by a file, and a file without
     // write permission is meant to be left alone.
-    if ((replacing && !S_ISREG(old.st_mode)) || isReadOnlyFile(target)) {
+    ReplacementFile out(name);
+    if (!out.ready()) {
         showStop(doc.shell(), kMessageSavingFile);
         return false;
     }
-    std::string temp;
-    int out = createFileBeside(target, temp);
-    if (out < 0) {
-        showStop(doc.shell(), kMessageSavingFile);
-        return false;
-    }
-    if (replacing) keepPermissions(out, old, target);
+    if (!out.keptGroup()) ZQ_LOG("The group of %s could not be kept", out.target().c_str());
     bool copied = copyStoredImage(doc, *row.record.sampleRecord, out);
-    // The new file is on the disk before it takes the old one's place.
-    bool placed = copied && ::fsync(out) == 0;
-    placed = (::close(out) == 0) && placed;
-    placed = placed && ::rename(temp.c_str(), target.c_str()) == 0;
-    if (placed) return true;
+    if (copied && out.commit()) return true;
     // A partly written file is no WAV file: it is removed, and the old one stays.
-    ::unlink(temp.c_str());
+    out.discard();
     if (copied) showStop(doc.shell(), kMessageSavingFile);
     return false;
 }

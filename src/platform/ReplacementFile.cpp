@@ -1,0 +1,105 @@
+#include "platform/ReplacementFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/Paths.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+namespace {
+
+// How many names are tried for the new file before giving up.
+constexpr int kNewFileNameAttempts = 100;
+
+// Checked by the permission bits too: the superuser may write any file, but
+// a file without write permission is meant to be left alone.
+bool withoutWritePermission(const std::string& path, const struct stat& st) {
+    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
+}  // namespace
+
+ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehindLink(target)) {
+    struct stat old {};
+    bool replacing = ::stat(target_.c_str(), &old) == 0;
+    if (replacing && !S_ISREG(old.st_mode)) {
+        status_ = Status::NotAFile;
+        return;
+    }
+    if (replacing && withoutWritePermission(target_, old)) {
+        status_ = Status::ReadOnly;
+        return;
+    }
+    if (!createBeside()) return;
+    status_ = Status::Ready;
+    if (!replacing) return;
+    // The group first: changing it may clear the set-group bit that the mode then restores.
+    keptGroup_ = ::fchown(fd_, uid_t(-1), old.st_gid) == 0;
+    (void)::fchmod(fd_, old.st_mode & 07777);
+}
+
+ReplacementFile::~ReplacementFile() {
+    discard();
+}
+
+// In the target's folder, so that a rename can put it in the target's place.
+// O_EXCL: a name someone else holds, or a link planted under it, is never
+// opened.
+bool ReplacementFile::createBeside() {
+    std::string folder = splitLocalPath(target_).folder;
+    for (int attempt = 0; attempt < kNewFileNameAttempts; ++attempt) {
+        temp_ = joinPath(folder, format(".quillon-new-%d-%d", int(::getpid()), attempt));
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd_ >= 0) return true;
+        if (errno != EEXIST) break;
+    }
+    temp_.clear();
+    return false;
+}
+
+bool ReplacementFile::write(std::string_view bytes) {
+    if (fd_ < 0) return false;
+    const char* data = bytes.data();
+    size_t left = bytes.size();
+    while (left > 0) {
+        ssize_t n = ::write(fd_, data, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            writeFailed_ = true;
+            return false;
+        }
+        data += n;
+        left -= size_t(n);
+    }
+    return true;
+}
+
+bool ReplacementFile::commit() {
+    if (fd_ < 0) return false;
+    // The new file is on the disk before it takes the old one's place; a full
+    // disk may show only here.
+    bool placed = !writeFailed_ && ::fsync(fd_) == 0;
+    placed = ::close(fd_) == 0 && placed;
+    fd_ = -1;
+    placed = placed && ::rename(temp_.c_str(), target_.c_str()) == 0;
+    if (!placed) {
+        discard();
+        return false;
+    }
+    temp_.clear();
+    return true;
+}
+
+void ReplacementFile::discard() {
+    if (fd_ >= 0) ::close(fd_);
+    fd_ = -1;
+    if (!temp_.empty()) ::unlink(temp_.c_str());
+    temp_.clear();
+}
+
+}  // namespace quillon
