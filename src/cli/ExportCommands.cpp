@@ -13,10 +13,11 @@ namespace quillon::cli {
 namespace {
 
 // The editor disables its exporters in a music bank and with no rows. An
-// output that is the bank itself would put a text file where the bank was.
+// output that is the bank itself would put a text file where the bank was,
+// and one that is a folder, pipe or device is no file to replace.
 bool openExportableBank(Context& context, const std::string& bank, const std::string& output) {
     if (!openBank(context, bank) || refuseMusicBank(context)) return false;
-    if (refuseOutputOverBank(context.shell, context.doc.pathName(), output)) return false;
+    if (refuseUnsafeOutput(context.shell, context.doc.pathName(), output)) return false;
     if (!context.doc.rows().empty()) return true;
     context.shell.note(format("%s has no rows; nothing is written", bank.c_str()));
     return false;

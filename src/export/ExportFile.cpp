@@ -1,42 +1,31 @@
 #include "export/ExportFile.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <fstream>
 
 #include "platform/Paths.h"
+#include "platform/ReplacementFile.h"
 #include "platform/Text.h"
 
 namespace quillon {
 
 SaveResult saveTextFile(const std::string& path, std::string_view bytes) {
-    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return SaveResult::CannotCreate;
-    const char* data = bytes.data();
-    size_t left = bytes.size();
-    bool ok = true;
-    while (left > 0) {
-        ssize_t n = ::write(fd, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            ok = false;
-            break;
-        }
-        data += n;
-        left -= size_t(n);
-    }
-    // A full disk may show only when the data is flushed on close.
-    if (::close(fd) != 0) ok = false;
-    return ok ? SaveResult::Saved : SaveResult::WriteFailed;
+    ReplacementFile file(path);
+    if (!file.ready()) return SaveResult::CannotCreate;
+    if (file.write(bytes) && file.commit()) return SaveResult::Saved;
+    return SaveResult::WriteFailed;
 }
 
-bool refuseOutputOverBank(Shell& shell, const std::string& bankPath, const std::string& output) {
-    if (!sameExistingFile(output, bankPath)) return false;
-    showStop(shell,
-             format("%s - this is the open bank file - nothing was written", output.c_str()));
+bool refuseUnsafeOutput(Shell& shell, const std::string& bankPath, const std::string& output) {
+    const char* why = nullptr;
+    if (existsAsNonFile(output))
+        why = "this is not a file";
+    else if (sameExistingFile(output, bankPath))
+        why = "this is the open bank file";
+    else
+        return false;
+    showStop(shell, format("%s - %s - nothing was written", output.c_str(), why));
     return true;
 }
 

@@ -18,20 +18,24 @@ inline constexpr std::string_view kTextModeLineEnd = "\r\n";
 
 enum class SaveResult {
     Saved,
-    CannotCreate,  // the file could not be created or truncated: nothing written
-    WriteFailed,   // created, but not every byte reached the disk (disk full ...)
+    CannotCreate,  // no new file could be made, or the old one may not be replaced
+    WriteFailed,   // made, but not every byte reached the disk (disk full ...)
 };
 
-// Creates or truncates `path` (following a link to its target, as a user
-// choosing that name expects) and writes `bytes` to it.
+// Replaces the file `path` with one holding `bytes`, and only with a complete
+// one: a failed write leaves a file already standing there exactly as it
+// was. A link is followed to the file it names, as a user choosing that name
+// expects; a file replaced keeps its permissions and group. A folder, pipe or
+// device, and a file without write permission, are not replaced.
 [[nodiscard]] SaveResult saveTextFile(const std::string& path, std::string_view bytes);
 
-// Refuses an output that is the bank file itself, by any spelling or link
-// (`bankPath` empty for a bank never saved): the export would put a text file
-// where the bank was. Says so naming the output and returns true when it
-// refuses; nothing is written then.
-[[nodiscard]] bool refuseOutputOverBank(Shell& shell, const std::string& bankPath,
-                                        const std::string& output);
+// Refuses an output that no export may write: the bank file itself, by any
+// spelling or link (`bankPath` empty for a bank never saved), which would
+// become a text file, and a folder, pipe or device, which a file would take
+// the place of. Says so naming the output and returns true when it refuses;
+// nothing is written then.
+[[nodiscard]] bool refuseUnsafeOutput(Shell& shell, const std::string& bankPath,
+                                      const std::string& output);
 
 // Reads a text file line by line, lines of any length whole: a line is the
 // text up to a line feed, without it and without one carriage return before

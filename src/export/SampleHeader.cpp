@@ -87,7 +87,7 @@ void runSampleHeaderExport(CQuillonDoc& doc, HeaderStyle style) {
         shell.chooseFiles(exportSaveDialog(kSampleHeaderDefaultName, kSampleHeaderFilter));
     if (chosen.paths.empty()) return;
     const std::string& path = chosen.paths.front();
-    if (refuseOutputOverBank(shell, doc.pathName(), path)) return;
+    if (refuseUnsafeOutput(shell, doc.pathName(), path)) return;
     std::string title = headerTitleFromPath(path);
     if (style == HeaderStyle::Enum) {
         std::string prefix = doc.texts().enumPrefix;

@@ -247,7 +247,7 @@ void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks) {
     save.initialFolder = korvelFolder();
     FileDialogResult chosen = shell.chooseFiles(save);
     if (chosen.paths.empty()) return;
-    if (refuseOutputOverBank(shell, doc.pathName(), chosen.paths.front())) return;
+    if (refuseUnsafeOutput(shell, doc.pathName(), chosen.paths.front())) return;
 
     ScriptTableRequest request;
     request.bankListPath = settings.bankListPath;

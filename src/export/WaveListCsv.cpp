@@ -61,7 +61,7 @@ void runWaveListExport(CQuillonDoc& doc) {
     FileDialogResult chosen =
         doc.shell().chooseFiles(exportSaveDialog(kWaveListDefaultName, kWaveListFilter));
     if (chosen.paths.empty()) return;
-    if (refuseOutputOverBank(doc.shell(), doc.pathName(), chosen.paths.front())) return;
+    if (refuseUnsafeOutput(doc.shell(), doc.pathName(), chosen.paths.front())) return;
     if (writeWaveListCsv(rows, chosen.paths.front()) != SaveResult::Saved)
         showStop(doc.shell(), kErrorSavingFile);
 }
