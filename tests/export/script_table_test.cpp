@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -256,6 +258,38 @@ TEST_F(ScriptTable, AnOutputThatCannotBeOpenedAsksWhetherItIsCheckedOut) {
     EXPECT_EQ(shell.messageTexts(),
               (std::vector<std::string>{"error: can't open output file. is it checked out?",
                                         "1 enums updated out of 5"}));
+}
+
+// A table without write permission is one not checked out of source
+// control: it is left alone, even by a user who could write past that.
+TEST_F(ScriptTable, AReadOnlyTableIsLeftAloneAsNotCheckedOut) {
+    rows.append(sampleRow(1, "HELP_TEXT_GATE.wav"));
+    writeText(out(), "the checked-in table\n");
+    ASSERT_EQ(::chmod(out().c_str(), 0444), 0);
+    EXPECT_EQ(run("BANK_A").status, ScriptTableStatus::CannotCreate);
+    EXPECT_EQ(shell.messageTexts().front(), "error: can't open output file. is it checked out?");
+    EXPECT_EQ(readText(out()), "the checked-in table\n");
+}
+
+// An output that is a link: the previous table is read through it, the file
+// it names is replaced, and the link stays.
+TEST_F(ScriptTable, APreviousTableBehindALinkIsReadAndReplaced) {
+    rows.append(sampleRow(5, "HELP_TEXT_DOOR_OPEN.wav"));
+    ASSERT_EQ(run("BANK_A").status, ScriptTableStatus::Written);
+    std::filesystem::create_directories(folder.file("links"));
+    const std::string link = folder.file("links/Audio2ScriptData.h");
+    std::filesystem::create_symlink(out(), link);
+
+    rows.clear();
+    rows.append(sampleRow(4, "HELP_TEXT_GATE.wav"));
+    ScriptTableRequest r = request("BANK_MUSIC");
+    r.outputPath = link;
+    ASSERT_EQ(exportScriptTable(rows, r, shell, hooks).status, ScriptTableStatus::Written);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readText(out()),
+              table({"NONE , BANK_NONE , 0 },\t\t// unused!", "DOOR_OPEN , BANK_A , 5 },",
+                     "DOOR_CLOSE , BANK_NONE , 0 },\t\t// unused!", "GATE , BANK_MUSIC , 4 },",
+                     "WELCOME , BANK_NONE , 0 },\t\t// unused!"}));
 }
 
 TEST_F(ScriptTable, CapacitiesAndLongNames) {
