@@ -173,6 +173,27 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
     }
 }
 
+// A folder or device under the output's name is no file to replace: a file
+// would take a folder's place, and a device would swallow the export while
+// the tool said it was written.
+TEST_F(CliPaths, AnExportIsNeverWrittenOverWhatIsNotAFile) {
+    std::string bank = box.file("bank.sad");
+    ASSERT_EQ(box.run({"create", bank, a}).status, 0);
+    std::string folder = box.file("out.h");
+    fs::create_directories(folder);
+    for (const std::string& out : {folder, std::string("/dev/null")}) {
+        for (std::vector<std::string> arguments : {std::vector<std::string>{"csv", bank, out},
+                                                   {"header", bank, out},
+                                                   {"header", bank, out, "--define"}}) {
+            CliResult r = box.run(arguments);
+            EXPECT_EQ(r.status, 1) << arguments[0] << " " << out;
+            EXPECT_EQ(r.err, out + " - this is not a file - nothing was written\n");
+        }
+    }
+    EXPECT_TRUE(fs::is_directory(folder));
+    EXPECT_TRUE(fs::is_empty(folder));
+}
+
 // Two files of one name from different folders would land on one target, the
 // later silently replacing the earlier; clones of one file are no clash.
 TEST_F(CliPaths, ExtractRefusesRowsOfDifferentFilesWithOneName) {
