@@ -32,14 +32,13 @@ class ReplacementFile {
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
+    // How making the new file went; it does not change on commit or discard.
     [[nodiscard]] Status status() const { return status_; }
     [[nodiscard]] bool ready() const { return status_ == Status::Ready; }
     // The file replaced: the target, or the file its link names.
     [[nodiscard]] const std::string& target() const { return target_; }
     // False when an existing target's group could not be given to the new file.
     [[nodiscard]] bool keptGroup() const { return keptGroup_; }
-    // The new file's descriptor while ready, else -1.
-    [[nodiscard]] int fd() const { return fd_; }
 
     // Writes all of `bytes`; false when not every byte could be written. The
     // failure stays: a file with a gap is never committed.
