@@ -270,6 +270,54 @@ TEST_F(LoopPlayback, ACountedLoopWhoseQueueRanDryGoesOn) {
     EXPECT_EQ(system().ZQSampleGetNumberPlaying(), 0u);
 }
 
+// A ramp whose frame i holds (i + 1) × 50, so every output frame names the
+// sample frame it came from: the loop region must repeat from LStart up to and
+// including LEnd, not one frame short or long, in both kinds of loop.
+Bytes rampWav(uint32_t frames) {
+    Bytes pcm;
+    for (uint32_t i = 0; i < frames; ++i) {
+        const auto value = uint16_t((i + 1) * 50);
+        pcm.push_back(uint8_t(value & 0xFF));
+        pcm.push_back(uint8_t(value >> 8));
+    }
+    return test::encodeRiff({test::waveRiff(
+        {test::fmtChunk(test::pcmFormat(1, kTestRate, 16)), test::dataChunk(pcm)})});
+}
+
+TEST_F(LoopPlayback, TheLoopRegionRepeatsFrameExactWithItsEndIncluded) {
+    constexpr int kFrames = 300, kLoopStart = 100, kLoopEnd = 199, kRendered = 700;
+    TestBank bank;
+    ZQ_BankSample record = playableRecord();
+    record.loopStart = kLoopStart;
+    record.loopEnd = kLoopEnd;
+    bank.add(record, rampWav(kFrames));
+    ZQ_AudioBank* handle = registerBank(bank);
+    for (const int loopCount : {3, -1}) {
+        std::vector<int> expected;
+        for (int i = 0; i <= kLoopEnd; ++i)
+            expected.push_back(i);
+        while (int(expected.size()) < kRendered &&
+               (loopCount < 0 || int(expected.size()) < kLoopEnd + 1 + 2 * 100)) {
+            for (int i = kLoopStart; i <= kLoopEnd; ++i)
+                expected.push_back(i);
+        }
+        for (int i = kLoopEnd + 1; loopCount > 0 && i < kFrames; ++i)
+            expected.push_back(i);
+        expected.resize(kRendered, -1);  // silence after the end
+
+        ASSERT_NE(system().ZQSamplePlay(test::editorOptions(handle, 1, 127, loopCount)), nullptr);
+        const auto out = audio.render(kRendered);
+        const double unit = out[0];  // frame 0 at the centred voice's gain
+        ASSERT_GT(unit, 0.0);
+        std::vector<int> heard;
+        for (int f = 0; f < kRendered; ++f)
+            heard.push_back(int(std::lround(out[size_t(f) * 2] / unit)) - 1);
+        EXPECT_EQ(heard, expected) << "loop count " << loopCount;
+        system().ZQSampleStopAll();
+        audio.render(1024);
+    }
+}
+
 TEST_F(EnginePlayback, PlayTypesGiveTheVoicesTheyPromise) {
     struct Case {
         uint32_t playType;
