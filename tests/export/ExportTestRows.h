@@ -5,7 +5,13 @@
 #include <vector>
 
 #include "bank/CellFormat.h"
+#include "bank/QuillonDoc.h"
 #include "bank/RowList.h"
+#include "export/SampleHeader.h"
+#include "export/ScriptTable.h"
+#include "export/WaveListCsv.h"
+#include "platform/Paths.h"
+#include "support/FakeShell.h"
 #include "support/TempFolder.h"
 
 namespace quillon::test {
@@ -46,6 +52,29 @@ inline std::string crlf(const std::string& text) {
         out += c;
     }
     return out;
+}
+
+// The editor exports the tests run by name; each writes one output file.
+inline const char* const kEditorExports[] = {"wave list", "enum header", "define header",
+                                             "script table"};
+
+// Runs one editor export with its dialogs answered so that it writes
+// `output`; the script table reads the bank list and enum header given.
+inline void runEditorExport(CQuillonDoc& doc, FakeShell& shell, const std::string& which,
+                            const std::string& output, const std::string& bankList,
+                            const std::string& enums) {
+    shell.fileAnswers.push_back({{output}, splitLocalPath(output).folder});
+    if (which == "wave list") {
+        runWaveListExport(doc);
+    } else if (which == "enum header") {
+        shell.textAnswers.push_back(std::string("SND"));
+        runSampleHeaderExport(doc, HeaderStyle::Enum);
+    } else if (which == "define header") {
+        runSampleHeaderExport(doc, HeaderStyle::Define);
+    } else {
+        shell.scriptDialogAnswers.push_back({true, bankList, enums, false, "BANK_A"});
+        runScriptTableExport(doc, ScriptTableHooks{});
+    }
 }
 
 }  // namespace quillon::test

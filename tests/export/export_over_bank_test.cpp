@@ -41,21 +41,9 @@ struct ExportOverBank : ::testing::Test {
     }
     std::string bank() const { return folder.file("bank.sad"); }
 
-    // Each editor export, its dialogs answered so that it writes `output`.
     void runExport(const std::string& which, const std::string& output) {
-        shell.fileAnswers.push_back({{output}, folder.path()});
-        if (which == "wave list") {
-            runWaveListExport(doc);
-        } else if (which == "enum header") {
-            shell.textAnswers.push_back(std::string("SND"));
-            runSampleHeaderExport(doc, HeaderStyle::Enum);
-        } else if (which == "define header") {
-            runSampleHeaderExport(doc, HeaderStyle::Define);
-        } else {
-            shell.scriptDialogAnswers.push_back(
-                {true, folder.file("AudioSFX.h"), folder.file("HelpTextEnums.h"), false, "BANK_A"});
-            runScriptTableExport(doc, ScriptTableHooks{});
-        }
+        test::runEditorExport(doc, shell, which, output, folder.file("AudioSFX.h"),
+                              folder.file("HelpTextEnums.h"));
     }
 };
 
@@ -64,7 +52,7 @@ TEST_F(ExportOverBank, AnOutputThatIsTheBankIsRefusedByAnySpelling) {
     std::filesystem::create_symlink(bank(), folder.file("link.sad"));
     ASSERT_EQ(::link(bank().c_str(), folder.file("hard.sad").c_str()), 0);
     const std::vector<uint8_t> before = test::readFileBytes(bank());
-    for (const char* which : {"wave list", "enum header", "define header", "script table"}) {
+    for (const char* which : test::kEditorExports) {
         for (const std::string& output : {bank(), folder.file("odd/../bank.sad"),
                                           folder.file("link.sad"), folder.file("hard.sad")}) {
             SCOPED_TRACE(std::string(which) + " to " + output);

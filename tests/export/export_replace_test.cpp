@@ -28,16 +28,7 @@ namespace {
 namespace fs = std::filesystem;
 using test::TempFolder;
 
-const char* const kExports[] = {"wave list", "enum header", "define header", "script table"};
 const char kOldText[] = "// the header the last game build compiled\n";
-
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 struct ExportReplace : ::testing::Test {
     TempFolder folder;
@@ -59,23 +50,11 @@ struct ExportReplace : ::testing::Test {
     }
     std::string sources(const std::string& name) const { return folder.file("sources/" + name); }
 
-    // Each editor export, its dialogs answered so that it writes `output`.
     void runExport(const std::string& which, const std::string& output) {
         shell.messages.clear();
         shell.textRequests.clear();
-        shell.fileAnswers.push_back({{output}, folder.path()});
-        if (which == "wave list") {
-            runWaveListExport(doc);
-        } else if (which == "enum header") {
-            shell.textAnswers.push_back(std::string("SND"));
-            runSampleHeaderExport(doc, HeaderStyle::Enum);
-        } else if (which == "define header") {
-            runSampleHeaderExport(doc, HeaderStyle::Define);
-        } else {
-            shell.scriptDialogAnswers.push_back(
-                {true, sources("AudioSFX.h"), sources("HelpTextEnums.h"), false, "BANK_A"});
-            runScriptTableExport(doc, ScriptTableHooks{});
-        }
+        test::runEditorExport(doc, shell, which, output, sources("AudioSFX.h"),
+                              sources("HelpTextEnums.h"));
     }
 
     bool savingFailed() const {
@@ -118,7 +97,7 @@ TEST_F(ExportReplace, AFailedExportLeavesTheOldFileAndAGoodOneReplacesItWhole) {
     const std::string real = folder.file("out/ZQSample.h");
     const std::string link = folder.file("links/ZQSample.h");
     fs::create_symlink(real, link);
-    for (const char* which : kExports) {
+    for (const char* which : test::kEditorExports) {
         for (const std::string& output : {real, link}) {
             SCOPED_TRACE(std::string(which) + " to " + output);
             gid_t group = writeOldOutput(real, 0640);
@@ -126,7 +105,7 @@ TEST_F(ExportReplace, AFailedExportLeavesTheOldFileAndAGoodOneReplacesItWhole) {
 
             EXPECT_TRUE(exportFailsUnderSizeLimit(which, output, 8));
             EXPECT_EQ(test::readFileBytes(real), before);
-            EXPECT_EQ(namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
+            EXPECT_EQ(test::namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
 
             runExport(which, output);
             EXPECT_FALSE(savingFailed());
@@ -141,8 +120,8 @@ TEST_F(ExportReplace, AFailedExportLeavesTheOldFileAndAGoodOneReplacesItWhole) {
             EXPECT_EQ(st.st_mode & 07777, 0640u);
             EXPECT_EQ(st.st_gid, group);
             EXPECT_TRUE(fs::is_symlink(link));
-            EXPECT_EQ(namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
-            EXPECT_EQ(namesIn(folder.file("links")), std::vector<std::string>{"ZQSample.h"});
+            EXPECT_EQ(test::namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
+            EXPECT_EQ(test::namesIn(folder.file("links")), std::vector<std::string>{"ZQSample.h"});
         }
     }
 }
@@ -152,7 +131,7 @@ TEST_F(ExportReplace, AFailedExportLeavesTheOldFileAndAGoodOneReplacesItWhole) {
 TEST_F(ExportReplace, AnOutputThatIsNoFileIsRefused) {
     const std::string sub = folder.file("out/ZQSample.h");
     fs::create_directories(sub);
-    for (const char* which : kExports) {
+    for (const char* which : test::kEditorExports) {
         for (const std::string& output : {sub, std::string("/dev/null")}) {
             SCOPED_TRACE(std::string(which) + " to " + output);
             runExport(which, output);
@@ -164,7 +143,7 @@ TEST_F(ExportReplace, AnOutputThatIsNoFileIsRefused) {
     }
     EXPECT_TRUE(fs::is_directory(sub));
     EXPECT_TRUE(fs::is_character_file("/dev/null"));
-    EXPECT_EQ(namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
+    EXPECT_EQ(test::namesIn(folder.file("out")), std::vector<std::string>{"ZQSample.h"});
 }
 
 }  // namespace

@@ -30,15 +30,6 @@ void writeAll(const std::string& path, const std::string& text) {
     test::writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
-// The names in a folder, so that a new file left behind shows.
-std::vector<std::string> namesIn(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 mode_t modeOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(::stat(path.c_str(), &st), 0) << path;
@@ -57,7 +48,7 @@ TEST(ReplacementFile, TheTargetChangesOnlyOnCommit) {
         ASSERT_TRUE(file.commit());
     }
     EXPECT_EQ(readAll(target), "new contents");
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.h"});
+    EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"out.h"});
 
     ReplacementFile fresh(dir.file("new.h"));
     ASSERT_TRUE(fresh.ready());
@@ -81,7 +72,7 @@ TEST(ReplacementFile, ADiscardedFileLeavesTheTargetAndNothingBeside) {
             }
         }
         EXPECT_EQ(readAll(target), "old") << explicitly;
-        EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.h"}) << explicitly;
+        EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"out.h"}) << explicitly;
     }
 }
 
@@ -112,7 +103,7 @@ TEST(ReplacementFile, AWriteCutShortLeavesTheTargetByteForByte) {
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_EQ(readAll(target), "the old file, longer than the limit");
-    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"out.h"});
+    EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"out.h"});
 }
 
 // A link names the file to replace; the new file is made in that file's
@@ -133,8 +124,8 @@ TEST(ReplacementFile, ALinkTargetReplacesTheFileItNames) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(fs::read_symlink(link), real);
     EXPECT_EQ(readAll(real), "new");
-    EXPECT_EQ(namesIn(dir.file("real")), std::vector<std::string>{"out.h"});
-    EXPECT_EQ(namesIn(dir.file("links")), std::vector<std::string>{"out.h"});
+    EXPECT_EQ(test::namesIn(dir.file("real")), std::vector<std::string>{"out.h"});
+    EXPECT_EQ(test::namesIn(dir.file("links")), std::vector<std::string>{"out.h"});
 }
 
 TEST(ReplacementFile, TheReplacedFilesPermissionsAndGroupAreKept) {
@@ -189,7 +180,8 @@ TEST(ReplacementFile, WhatMayNotBeReplacedIsRefusedUntouched) {
     EXPECT_TRUE(fs::is_symlink(dir.file("link")));
     EXPECT_EQ(readAll(dir.file("locked")), "old");
     EXPECT_EQ(modeOf(dir.file("locked")), mode_t(0444));
-    EXPECT_EQ(namesIn(dir.path()), (std::vector<std::string>{"folder", "link", "locked", "pipe"}));
+    EXPECT_EQ(test::namesIn(dir.path()),
+              (std::vector<std::string>{"folder", "link", "locked", "pipe"}));
 }
 
 // Whoever can write the folder could plant a link under the name the new

@@ -40,6 +40,8 @@ class ScopedTmpDir {
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
+// The names in a folder, sorted, so that a file left behind shows.
+std::vector<std::string> namesIn(const std::string& folder);
 // Runs a shell command; true when it exits with 0.
 bool runCommand(const std::string& command);
 // True when a program is on the PATH.

@@ -596,14 +596,6 @@ TEST_F(ExtractTest, ExtractedFilesEqualTheSourcesByteForByte) {
     EXPECT_TRUE(save("copy.sad"));
 }
 
-std::vector<std::string> folderEntries(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // What stands under the target's name decides what is replaced: a file (which
 // keeps its permissions), the file a link names (the link stays), or nothing
 // when the file is read-only. No file of the extract's own is left beside it.
@@ -634,9 +626,9 @@ TEST_F(ExtractTest, ExtractReplacesAnExistingTargetOnlyWhenItMayBeWritten) {
         struct stat st {};
         ASSERT_EQ(::stat(file.c_str(), &st), 0);
         EXPECT_EQ(st.st_mode & 07777, c.mode);
-        EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"two.wav"}));
+        EXPECT_EQ(test::namesIn(dir.file("out")), (std::vector<std::string>{"two.wav"}));
         if (c.viaLink) {
-            EXPECT_EQ(folderEntries(dir.file("kept")), (std::vector<std::string>{"real.wav"}));
+            EXPECT_EQ(test::namesIn(dir.file("kept")), (std::vector<std::string>{"real.wav"}));
         }
         if (!c.replaced) {
             EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
@@ -735,7 +727,7 @@ TEST_F(SampleOpsTest, ExtractRefusesDifferentFilesOfOneName) {
     EXPECT_TRUE(shell.messages.empty());
     EXPECT_EQ(test::readFileBytes(dir.file("out/door.wav")),
               test::readFileBytes(dir.file("takes/door.wav")));
-    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"door.wav", "other.wav"}));
+    EXPECT_EQ(test::namesIn(dir.file("out")), (std::vector<std::string>{"door.wav", "other.wav"}));
 }
 
 void noteAlarm(int) {
@@ -774,7 +766,7 @@ TEST_F(ExtractTest, FailedReadKeepsThePreviousFileOpenAndRemovesThePartFile) {
     EXPECT_EQ(test::readFileBytes(dir.file("out/one.wav")), test::readFileBytes(sources[0]));
     EXPECT_FALSE(test::fileExists(dir.file("out/two.wav")));
     EXPECT_FALSE(test::fileExists(dir.file("out/three.wav")));
-    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"one.wav"}));
+    EXPECT_EQ(test::namesIn(dir.file("out")), (std::vector<std::string>{"one.wav"}));
     EXPECT_TRUE(doc.previousFile().IsOpen());
     expectFrameClosed();
     // The first row's bytes are still read from the open file.
@@ -795,7 +787,7 @@ TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     EXPECT_FALSE(extractRows(doc, {1}, dir.file("out")));
     EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
     EXPECT_EQ(test::readFileBytes(dir.file("out/two.wav")), old);
-    EXPECT_EQ(folderEntries(dir.file("out")), (std::vector<std::string>{"two.wav"}));
+    EXPECT_EQ(test::namesIn(dir.file("out")), (std::vector<std::string>{"two.wav"}));
 }
 
 TEST_F(SampleOpsTest, ExtractFromABankWithoutWaveDataWritesNothingAndShowsNothing) {
