@@ -245,12 +245,24 @@ void AudioEngine::stop(ZQ_SampleHandle handle) {
     if (const std::optional<uint32_t> slot = voices_.slotOf(handle)) voices_.stop(*slot);
 }
 
+// In table order until the budget is full. The samples are held here until
+// the end, so that the cache cannot free an earlier one to make room for a
+// later one: the first sample that does not fit is dropped and ends the preload.
 void AudioEngine::preload(ZQ_AudioBank::Impl& bank) {
     output_->makeCurrent();
+    std::vector<std::shared_ptr<CachedSample>> preloaded;
+    size_t preloadedBytes = 0;
     for (const ZQ_BankSample& record : bank.table.records) {
         if (!bank.playable(record.sampleNumber)) continue;
         const bool counted = record.has(kFlagLoop) && record.loopCount >= 2;
-        (void)loadSample(bank, record, counted);
+        std::shared_ptr<CachedSample> sample = loadSample(bank, record, counted);
+        if (!sample) continue;
+        if (sample->bytes > cache_.budgetBytes() - preloadedBytes) {
+            cache_.drop(SampleCache::keyOf(bank.id, record.sampleNumber - 1));
+            return;
+        }
+        preloadedBytes += sample->bytes;
+        preloaded.push_back(std::move(sample));
     }
 }
 

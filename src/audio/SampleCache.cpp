@@ -91,6 +91,10 @@ void SampleCache::dropBank(uint32_t bankId) {
     }
 }
 
+void SampleCache::drop(Key key) {
+    if (auto it = entries_.find(key); it != entries_.end()) erase(it);
+}
+
 void SampleCache::clear() {
     entries_.clear();
     ages_.clear();

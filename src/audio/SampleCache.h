@@ -61,6 +61,10 @@ class SampleCache {
     // Frees samples no voice holds, oldest first, until the total fits the budget.
     void trim();
 
+    // Forgets one sample; a voice still playing it keeps it until it ends.
+    void drop(Key key);
+
+    [[nodiscard]] size_t budgetBytes() const { return budget_; }
     [[nodiscard]] size_t totalBytes() const { return total_; }
     [[nodiscard]] size_t size() const { return entries_.size(); }
 

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstring>
 
+#include <unistd.h>
+
 #include "audio/AudioTestKit.h"
 
 namespace quillon {
@@ -499,6 +501,30 @@ TEST_F(EnginePlayback, SamplesPlayAgainWhenTheCacheKeepsNothing) {
         ASSERT_NE(noCache.ZQSamplePlay(test::recordOptions(handle, 1)), nullptr) << i;
         noCache.ZQRender(out.data(), 2048);
         EXPECT_GT(test::peak(out), 0.1) << i;
+    }
+}
+
+// A preload decodes the bank's samples in table order as far as the budget
+// goes and keeps them; a sample decoded later must not push an earlier one out
+// (nor be decoded at all once the budget is full). The bank file is emptied
+// after the register, so only what the preload kept can play.
+TEST_F(EnginePlayback, APreloadKeepsTheFirstSamplesThatFitTheBudget) {
+    constexpr uint32_t kFrames = 4410;  // 8820 bytes decoded
+    ZQ_AudioSystem small;
+    small.OutputMode = ZQ_OUTPUT_LOOPBACK;
+    small.CacheBytes = 20000;  // two samples, not three
+    ASSERT_EQ(small.Create(), ZQAudioResult::Ok);
+    TestBank bank;
+    for (int i = 0; i < 4; ++i)
+        bank.add(playableRecord(), test::sineWav(441, kFrames));
+    const std::string path = bank.write(folder);
+    ZQ_AudioBank* handle = small.ZQBankRegister(path.c_str(), ZQ_BANK_PRELOAD);
+    ASSERT_NE(handle, nullptr);
+    ASSERT_EQ(::truncate(path.c_str(), 0), 0);
+    for (uint32_t number = 1; number <= 4; ++number) {
+        const bool kept = number <= 2;
+        EXPECT_EQ(small.ZQSamplePlay(test::recordOptions(handle, number)) != nullptr, kept)
+            << number;
     }
 }
 
