@@ -186,8 +186,9 @@ constexpr size_t kCuePointBytes = 24;
 }  // namespace
 
 std::vector<CuePoint> readCuePoints(RiffReader& reader, const RiffChunk& cue) {
-    uint8_t countBytes[kCueCountBytes];
+    uint8_t countBytes[kCueCountBytes] = {};
     size_t countRead = reader.read(cue, countBytes);
+    if (countRead < kCueCountBytes) return {};  // a chunk too short to hold its count
     uint64_t tableBytes = cue.dataSize - countRead;
     size_t count = size_t(
         std::min<uint64_t>({loadU32(countBytes), tableBytes / kCuePointBytes, kMaxCuePoints}));
