@@ -157,6 +157,13 @@ void makeBank(const std::string& bankPath, const std::string& folder, int count)
         throw std::runtime_error("cannot make the test bank " + bankPath);
 }
 
+void openBank(Editor& e, int rows) {
+    std::string bank = e.file("bank.sad");
+    makeBank(bank, e.file("waves"), rows);
+    QVERIFY(e.app().OpenDocumentFile(bank));
+    e.frame().updateCommandUI();
+}
+
 // --- Hands ----------------------------------------------------------------------------------
 
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id) {

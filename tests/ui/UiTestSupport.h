@@ -98,6 +98,8 @@ void usePrivateHome(const QString& home);
 std::string makeWav(const std::string& path, uint32_t frames = 1000);
 // `count` WAV files "wave01.wav"... in `folder`, saved as a bank at `bankPath`.
 void makeBank(const std::string& bankPath, const std::string& folder, int count);
+// The editor showing a bank of `rows` such rows, its commands brought up to date.
+void openBank(Editor& e, int rows);
 
 // Hands: what a user does.
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id);

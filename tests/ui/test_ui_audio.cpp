@@ -36,13 +36,6 @@ using enum quillon::CommandId;
 
 namespace {
 
-void openBank(Editor& e, int rows) {
-    std::string bank = e.file("bank.sad");
-    makeBank(bank, e.file("waves"), rows);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    e.frame().updateCommandUI();
-}
-
 ZQ_AudioSystem& systemOf(Editor& e) {
     return *e.app().audio().system();
 }

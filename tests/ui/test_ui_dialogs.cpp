@@ -40,13 +40,6 @@ using namespace quillon::test;
 
 namespace {
 
-void openBank(Editor& e, int rows) {
-    std::string bank = e.file("bank.sad");
-    makeBank(bank, e.file("waves"), rows);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    e.frame().updateCommandUI();
-}
-
 // Adds rows for WAV files of these names in `folder` (below the editor's home).
 void addNamedRows(Editor& e, const std::string& folder, const std::vector<std::string>& names) {
     QDir().mkpath(QString::fromStdString(e.file(folder)));

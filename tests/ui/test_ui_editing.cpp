@@ -24,13 +24,6 @@ namespace {
 
 const char kInvalidPriority[] = "Invalid Priority (Range 1 to 9999)";
 
-void openBank(Editor& e, int rows) {
-    std::string bank = e.file("bank.sad");
-    makeBank(bank, e.file("waves"), rows);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    e.frame().updateCommandUI();
-}
-
 // A user's double click on a cell: a click, then the second click.
 CCellEdit* doubleClickCell(CQuillonView& view, int row, int column,
                            Qt::KeyboardModifiers modifiers = Qt::NoModifier) {

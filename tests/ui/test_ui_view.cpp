@@ -18,14 +18,6 @@ using namespace quillon::test;
 
 namespace {
 
-// An editor showing a bank of `rows` rows named wave01.wav...
-void openBank(Editor& e, int rows) {
-    std::string bank = e.file("bank.sad");
-    makeBank(bank, e.file("waves"), rows);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    e.frame().updateCommandUI();
-}
-
 // The check box in front of a row's No, in viewport coordinates.
 QPoint checkBoxOf(CQuillonView& view, int row) {
     QStyleOptionViewItem option;
