@@ -12,27 +12,14 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <set>
 
-#include "platform/Text.h"
-#include "support/FakeShell.h"
-#include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
+#include "ScreenshotSupport.h"
 
 using namespace quillon;
 
 namespace {
 
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 800;
-
-struct SoundSpec {
-    const char* name;
-    const char* description;
-    const char* keys;
-};
-
-const SoundSpec kSounds[] = {
+const test::SoundSpec kSounds[] = {
     {"door_open.wav", "Heavy door opens", "ZQ_PRIORITY=5 ZQ_VOLUME=110 ZQ_PLAYBACK_TYPE=2"},
     {"door_close.wav", "Heavy door shuts", "ZQ_PRIORITY=5 ZQ_VOLUME=110 ZQ_PLAYBACK_TYPE=2"},
     {"footstep_grass_01.wav", "Step on grass", "ZQ_PRIORITY=2 ZQ_GROUP=1 ZQ_PITCH_VAR=8"},
@@ -56,82 +43,27 @@ const SoundSpec kSounds[] = {
     {"thunder_far.wav", "Thunder rolls", "ZQ_PRIORITY=7 ZQ_SCALE=15 ZQ_USER_PARAM=200"},
 };
 
-void makeScreenshotBank(const std::string& bank, const std::string& folder) {
-    QDir().mkpath(QString::fromStdString(folder));
-    test::FakeShell shell;
-    CQuillonDoc doc(shell, nullptr);
-    std::vector<std::string> paths;
-    uint32_t frames = 4000;
-    for (const SoundSpec& sound : kSounds) {
-        test::PcmWavSpec spec;
-        spec.frames = frames += 1733;
-        spec.comment = sound.keys;
-        spec.subject = sound.description;
-        paths.push_back(folder + "/" + sound.name);
-        test::writeFile(paths.back(), test::makePcmWav(spec));
-    }
-    QVERIFY(addWaveFiles(doc, paths));
-    doc.setTitle("Castle courtyard - ambience and effects");
-    QVERIFY(doc.OnSaveDocument(bank));
-}
-
-bool isUniform(const QImage& image) {
-    if (image.isNull()) return true;
-    QRgb first = image.pixel(0, 0);
-    for (int y = 0; y < image.height(); y += 7)
-        for (int x = 0; x < image.width(); x += 7)
-            if (image.pixel(x, y) != first) return false;
-    return true;
-}
-
-int distinctColours(const QImage& image) {
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 3)
-        for (int x = 0; x < image.width(); x += 3)
-            colours.insert(image.pixel(x, y));
-    return int(colours.size());
-}
-
-QImage capture(const QString& display, const QString& png) {
-    QProcess shell;
-    shell.start("sh",
-                {"-c", QStringLiteral("xwd -root -silent -display %1 | xwdtopnm 2>/dev/null | "
-                                      "pnmtopng > '%2'")
-                           .arg(display, png)});
-    if (!shell.waitForFinished(15000) || shell.exitCode() != 0) return {};
-    return QImage(png);
-}
-
 }  // namespace
 
 class ScreenshotTest : public QObject {
     Q_OBJECT
   private slots:
     void editorOnAnXServer();
-
-  private:
-    QProcess xvfb_;
 };
 
 void ScreenshotTest::editorOnAnXServer() {
-    for (const char* tool : {"xwd", "xwdtopnm", "pnmtopng"})
-        if (QStandardPaths::findExecutable(tool).isEmpty())
-            QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(tool)));
+    if (!test::haveCaptureTools()) QSKIP("xwd, xwdtopnm or pnmtopng is not installed");
+    test::XServer server;
     QString display = qEnvironmentVariable("QUILLON_TEST_DISPLAY");
     if (display.isEmpty()) {
-        if (QStandardPaths::findExecutable("Xvfb").isEmpty()) QSKIP("Xvfb is not installed");
-        // -displayfd 1: the server picks a free display and writes its number.
-        xvfb_.start("Xvfb", {"-displayfd", "1", "-screen", "0",
-                             QStringLiteral("%1x%2x24").arg(kScreenWidth).arg(kScreenHeight),
-                             "-nolisten", "tcp"});
-        QVERIFY(xvfb_.waitForStarted(5000));
-        QTRY_VERIFY_WITH_TIMEOUT(xvfb_.canReadLine(), 15000);
-        display = ":" + QString::fromLatin1(xvfb_.readLine()).trimmed();
+        if (!server.start()) QSKIP("Xvfb is not installed");
+        display = QString::fromStdString(server.display());
     }
 
     QTemporaryDir home(QDir::tempPath() + "/castle-XXXXXX");
     std::string bank = home.filePath("Courtyard.sad").toStdString();
-    makeScreenshotBank(bank, home.filePath("sounds").toStdString());
+    test::makeSoundBank(bank, home.filePath("sounds").toStdString(), kSounds,
+                        "Castle courtyard - ambience and effects", 4000, 1733);
 
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("DISPLAY", display);
@@ -156,24 +88,20 @@ void ScreenshotTest::editorOnAnXServer() {
     for (int attempt = 0; attempt < 60 && shot.isNull(); ++attempt) {
         QTest::qWait(500);
         QVERIFY2(editor.state() == QProcess::Running, "the editor ended early");
-        QImage now = capture(display, png);
-        if (!isUniform(now) && now == last) shot = now;
+        QImage now = test::captureScreen(display, png);
+        if (!test::isUniform(now) && now == last) shot = now;
         last = now;
     }
     editor.terminate();
     editor.waitForFinished(5000);
     QVERIFY2(!shot.isNull(), "the screen never settled");
-    QCOMPARE(shot.size(), QSize(kScreenWidth, kScreenHeight));
-    QVERIFY2(distinctColours(shot) > 20, "the capture shows no window");
+    QCOMPARE(shot.size(), QSize(test::kScreenWidth, test::kScreenHeight));
+    QVERIFY2(test::distinctColours(shot) > 20, "the capture shows no window");
 
     QString target = qEnvironmentVariable("QUILLON_SCREENSHOT", "screenshot-main.png");
     QFile::remove(target);
     QVERIFY(shot.save(target));
     qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
-    if (xvfb_.state() == QProcess::Running) {
-        xvfb_.terminate();
-        xvfb_.waitForFinished(5000);
-    }
 }
 
 QTEST_MAIN(ScreenshotTest)

@@ -6,11 +6,6 @@
 // The editor runs inside this test, on an Xvfb server the test starts before
 // the application exists (the platform is chosen then). Without Xvfb, xwd,
 // xwdtopnm and pnmtopng the test runs offscreen and is skipped.
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <QApplication>
 #include <QDir>
 #include <QImage>
@@ -18,30 +13,18 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
-#include <set>
 
+#include "ScreenshotSupport.h"
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
-#include "support/FakeShell.h"
-#include "support/WavBuilder.h"
 #include "ui/CellEdit.h"
 #include "ui/MainFrame.h"
 #include "ui/QuillonView.h"
-#include "wave/SampleOps.h"
 
 using namespace quillon;
 using namespace quillon::test;
 
 namespace {
-
-constexpr int kScreenWidth = 1280;
-constexpr int kScreenHeight = 800;
-
-struct SoundSpec {
-    const char* name;
-    const char* description;
-    const char* keys;
-};
 
 const SoundSpec kSounds[] = {
     {"gull_cry_01.wav", "Gull overhead", "ZQ_PRIORITY=3 ZQ_VOLUME=90 ZQ_PITCH_VAR=10"},
@@ -64,93 +47,6 @@ const SoundSpec kSounds[] = {
     {"hammer_nails.wav", "Shipwright at work", "ZQ_PRIORITY=3 ZQ_USER_PARAM=120"},
 };
 
-void makeHarbourBank(const std::string& bank, const std::string& folder) {
-    QDir().mkpath(QString::fromStdString(folder));
-    FakeShell shell;
-    CQuillonDoc doc(shell, nullptr);
-    std::vector<std::string> paths;
-    uint32_t frames = 6000;
-    for (const SoundSpec& sound : kSounds) {
-        PcmWavSpec spec;
-        spec.frames = frames += 2111;
-        spec.comment = sound.keys;
-        spec.subject = sound.description;
-        paths.push_back(folder + "/" + sound.name);
-        writeFile(paths.back(), makePcmWav(spec));
-    }
-    QVERIFY(addWaveFiles(doc, paths));
-    doc.setTitle("Harbour - ambience and effects");
-    QVERIFY(doc.OnSaveDocument(bank));
-}
-
-QImage capture(const QString& display, const QString& png) {
-    QProcess shell;
-    shell.start("sh",
-                {"-c", QStringLiteral("xwd -root -silent -display %1 | xwdtopnm 2>/dev/null | "
-                                      "pnmtopng > '%2'")
-                           .arg(display, png)});
-    if (!shell.waitForFinished(15000) || shell.exitCode() != 0) return {};
-    return QImage(png);
-}
-
-int distinctColours(const QImage& image) {
-    std::set<QRgb> colours;
-    for (int y = 0; y < image.height(); y += 3)
-        for (int x = 0; x < image.width(); x += 3)
-            colours.insert(image.pixel(x, y));
-    return int(colours.size());
-}
-
-bool haveCaptureTools() {
-    for (const char* tool : {"Xvfb", "xwd", "xwdtopnm", "pnmtopng"})
-        if (QStandardPaths::findExecutable(tool).isEmpty()) return false;
-    return true;
-}
-
-// An Xvfb server on a display it picks itself (-displayfd), started before
-// the application so that the application can use it.
-class XServer {
-  public:
-    bool start() {
-        int fds[2];
-        if (::pipe(fds) != 0) return false;
-        posix_spawn_file_actions_t actions;
-        posix_spawn_file_actions_init(&actions);
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-        std::string screen =
-            std::to_string(kScreenWidth) + "x" + std::to_string(kScreenHeight) + "x24";
-        const char* argv[] = {"Xvfb",         "-displayfd", "1",   "-screen", "0",
-                              screen.c_str(), "-nolisten",  "tcp", nullptr};
-        int started = ::posix_spawnp(&pid_, "Xvfb", &actions, nullptr,
-                                     const_cast<char* const*>(argv), environ);
-        posix_spawn_file_actions_destroy(&actions);
-        ::close(fds[1]);
-        if (started != 0) {
-            ::close(fds[0]);
-            pid_ = 0;
-            return false;
-        }
-        std::string number;
-        char c;
-        while (::read(fds[0], &c, 1) == 1 && c != '\n')
-            number += c;
-        ::close(fds[0]);
-        display_ = ":" + number;
-        return !number.empty();
-    }
-    ~XServer() {
-        if (pid_ <= 0) return;
-        ::kill(pid_, SIGTERM);
-        ::waitpid(pid_, nullptr, 0);
-    }
-    const std::string& display() const { return display_; }
-
-  private:
-    pid_t pid_ = 0;
-    std::string display_;
-};
-
 XServer* gServer = nullptr;
 
 }  // namespace
@@ -167,7 +63,8 @@ void EditingScreenshotTest::editorInUseOnAnXServer() {
     QTemporaryDir home;
     usePrivateHome(home.path());
     std::string bank = home.filePath("Harbour.sad").toStdString();
-    makeHarbourBank(bank, home.filePath("harbour").toStdString());
+    makeSoundBank(bank, home.filePath("harbour").toStdString(), kSounds,
+                  "Harbour - ambience and effects", 6000, 2111);
     Editor e({QString::fromStdString(bank)}, home.path());
     QVERIFY(e.started());
     QVERIFY(QTest::qWaitForWindowExposed(&e.frame()));
@@ -184,7 +81,7 @@ void EditingScreenshotTest::editorInUseOnAnXServer() {
     QImage last, shot;
     for (int attempt = 0; attempt < 40 && shot.isNull(); ++attempt) {
         QTest::qWait(250);
-        QImage now = capture(display, png);
+        QImage now = captureScreen(display, png);
         if (!now.isNull() && now == last) shot = now;
         last = now;
     }
