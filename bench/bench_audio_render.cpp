@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "audio/SegmentNames.h"
 #include "audio/ZQAudio.h"
 #include "bank/SampleRecord.h"
@@ -91,23 +92,6 @@ bool writeBank(const std::string& path) {
     return std::fclose(out) == 0 && written;
 }
 
-struct RenderRun {
-    double seconds = 0;
-    float peak = 0;  // of the last period: proof that the voices sound
-};
-
-RenderRun render(ZQ_AudioSystem& system, uint32_t frames) {
-    std::vector<float> period(size_t(kPeriodFrames) * 2);
-    RenderRun run;
-    const auto start = Clock::now();
-    for (uint32_t done = 0; done < frames; done += kPeriodFrames)
-        (void)system.ZQRender(period.data(), kPeriodFrames);
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    for (float v : period)
-        run.peak = std::max(run.peak, std::fabs(v));
-    return run;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -141,7 +125,7 @@ int main(int argc, char** argv) {
     }
     const uint32_t frames = uint32_t(seconds * kOutputRate);
 
-    const RenderRun empty = render(system, frames);
+    const bench::RenderRun empty = bench::render(system, frames, kPeriodFrames);
     for (uint32_t n = 1; n <= kVoices; ++n) {
         ZQ_SamplePlayOptions options;
         options.Bank = bank;
@@ -149,7 +133,7 @@ int main(int argc, char** argv) {
         (void)system.ZQSamplePlay(options);
     }
     const uint32_t playing = system.ZQSampleGetNumberPlaying();
-    const RenderRun busy = render(system, frames);
+    const bench::RenderRun busy = bench::render(system, frames, kPeriodFrames);
     const uint32_t stillPlaying = system.ZQSampleGetNumberPlaying();
 
     std::printf("voices playing: %u at the start, %u at the end\n", playing, stillPlaying);

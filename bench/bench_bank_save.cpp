@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "support/FakeShell.h"
@@ -35,11 +36,6 @@ double secondsOf(const std::function<void()>& work) {
     auto start = Clock::now();
     work();
     return std::chrono::duration<double>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 void run(const std::string& command) {
@@ -167,7 +163,7 @@ int main(int argc, char** argv) {
         opens.push_back(secondsOf([&] { reader.OnOpenDocument(work + "/big.sad"); }));
     }
     std::printf("open 10,000 records and build rows: median %.1f ms (target 100 ms or less)\n",
-                median(opens) * 1000);
+                bench::median(opens) * 1000);
     if (!std::getenv("QUILLON_BENCH_KEEP")) std::filesystem::remove_all(work);
     return 0;
 }

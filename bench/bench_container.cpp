@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "container/ZQFile.h"
 #include "platform/Paths.h"
 
@@ -94,11 +95,6 @@ void forget(const std::string& path) {
     sync();
 }
 
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
 bool parse(int argc, char** argv, Options& options) {
     std::vector<std::string> positional;
     for (int i = 1; i < argc; ++i) {
@@ -149,7 +145,7 @@ bool runOnce(const Options& options, Runs& runs, bool containerKind, int round) 
 }
 
 void report(const Options& options, const Runs& runs) {
-    double c = median(runs.container), p = median(runs.plain);
+    double c = quillon::bench::median(runs.container), p = quillon::bench::median(runs.plain);
     double bestC = *std::min_element(runs.container.begin(), runs.container.end());
     double bestP = *std::min_element(runs.plain.begin(), runs.plain.end());
     double mib = double(options.bytes) / (1 << 20);

@@ -19,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "audio/SegmentNames.h"
 #include "audio/ZQAudio.h"
 #include "bank/SampleRecord.h"
@@ -83,23 +84,6 @@ std::vector<uint8_t> musicBank(const std::vector<uint8_t>& stream) {
     return file;
 }
 
-struct RenderRun {
-    double seconds = 0;
-    float peak = 0;  // of the last period: proof that the music sounds
-};
-
-RenderRun render(ZQ_AudioSystem& system, uint32_t frames) {
-    std::vector<float> period(size_t(kPeriodFrames) * 2);
-    RenderRun run;
-    const auto start = Clock::now();
-    for (uint32_t done = 0; done < frames; done += kPeriodFrames)
-        (void)system.ZQRender(period.data(), kPeriodFrames);
-    run.seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    for (float v : period)
-        run.peak = std::max(run.peak, std::fabs(v));
-    return run;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -133,13 +117,13 @@ int main(int argc, char** argv) {
     }
     const uint32_t frames = uint32_t(seconds * kOutputRate);
 
-    const RenderRun empty = render(system, frames);
+    const bench::RenderRun empty = bench::render(system, frames, kPeriodFrames);
     const ZQ_MusicInfo* info = system.ZQMusicPlay(options);
     if (!info) {
         std::fprintf(stderr, "the music does not start\n");
         return 1;
     }
-    const RenderRun busy = render(system, frames);
+    const bench::RenderRun busy = bench::render(system, frames, kPeriodFrames);
 
     std::printf("music: %u sections, pass %u, %u underruns, %.1f s decoded\n", info->SectionCount,
                 info->Pass, info->Underruns, double(info->FramesDecoded) / info->SampleRate);

@@ -25,6 +25,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "bank/ListOps.h"
 #include "bank/Numbers.h"
 #include "bank/QuillonDoc.h"
@@ -38,43 +39,14 @@ namespace {
 
 using namespace quillon;
 using Clock = std::chrono::steady_clock;
+using bench::median;
+using bench::millisSince;
+using bench::SilentShell;
 
 constexpr int kFileCount = 10000;
 constexpr int kAddRounds = 5;
 constexpr int kSortRuns = 11;
 constexpr int kTotalRuns = 101;
-
-// A user who is never asked anything: the benchmark adds only good files.
-class SilentShell : public Shell {
-  public:
-    MessageAnswer showMessage(const MessageRequest&) override {
-        ++messages;
-        return MessageAnswer::Ok;
-    }
-    FileDialogResult chooseFiles(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
-    bool editText(TextDialog, std::string&) override { return false; }
-    bool editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) override {
-        return false;
-    }
-    void setStatusText(StatusPane, std::string_view) override {}
-    void beginProgress(int) override {}
-    void setProgress(int) override {}
-    void endProgress() override {}
-    void setMainWindowsEnabled(bool) override {}
-    void focusList() override {}
-    void processOnePendingEvent() override {}
-    int messages = 0;
-};
-
-double millisSince(Clock::time_point start) {
-    return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 // Files of a few hundred frames in several formats; most carry a "zqloop"
 // marker and a comment with property keys (every seventh none), so every

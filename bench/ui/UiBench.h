@@ -1,5 +1,5 @@
-// What the editor benchmarks share: a bank of many samples made on the spot,
-// a shell that shows nothing, and the median of a set of timings.
+// What the editor benchmarks add to the others' helpers: a bank of many
+// samples made on the spot, and the time one piece of work takes.
 #pragma once
 
 #include <algorithm>
@@ -10,34 +10,12 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "bank/QuillonDoc.h"
 #include "support/WavBuilder.h"
 #include "wave/SampleOps.h"
 
 namespace quillon::bench {
-
-// Answers every dialog with Cancel and shows nothing: the baseline document
-// needs a shell but must not talk to anyone.
-class SilentShell : public Shell {
-  public:
-    MessageAnswer showMessage(const MessageRequest& request) override {
-        std::fprintf(stderr, "message: %s\n", request.text.c_str());
-        return MessageAnswer::Cancel;
-    }
-    FileDialogResult chooseFiles(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
-    bool editText(TextDialog, std::string&) override { return false; }
-    bool editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) override {
-        return false;
-    }
-    void setStatusText(StatusPane, std::string_view) override {}
-    void beginProgress(int) override {}
-    void setProgress(int) override {}
-    void endProgress() override {}
-    void setMainWindowsEnabled(bool) override {}
-    void focusList() override {}
-    void processOnePendingEvent() override {}
-};
 
 // `count` small WAV files with comment keys, saved as one bank.
 inline std::string makeLargeBank(const std::string& folder, int count) {
@@ -61,11 +39,6 @@ inline std::string makeLargeBank(const std::string& folder, int count) {
         std::exit(1);
     }
     return bank;
-}
-
-inline double median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
 }
 
 template <typename F>

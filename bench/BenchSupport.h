@@ -1,0 +1,71 @@
+// What the benchmarks share: the median of a set of timings, a shell that
+// shows nothing, and rendering the audio system's output as fast as it goes.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "audio/ZQAudio.h"
+#include "bank/Shell.h"
+
+namespace quillon::bench {
+
+inline double median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+inline double millisSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
+}
+
+// Answers every dialog with Cancel and records nothing, so it adds no cost of
+// its own to what is measured; a message is printed and counted, since a
+// benchmark that meets one measures something else.
+class SilentShell : public Shell {
+  public:
+    MessageAnswer showMessage(const MessageRequest& request) override {
+        std::fprintf(stderr, "message: %s\n", request.text.c_str());
+        ++messages;
+        return MessageAnswer::Cancel;
+    }
+    FileDialogResult chooseFiles(const FileDialogRequest&) override { return {}; }
+    std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
+    bool editText(TextDialog, std::string&) override { return false; }
+    bool editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) override {
+        return false;
+    }
+    void setStatusText(StatusPane, std::string_view) override {}
+    void beginProgress(int) override {}
+    void setProgress(int) override {}
+    void endProgress() override {}
+    void setMainWindowsEnabled(bool) override {}
+    void focusList() override {}
+    void processOnePendingEvent() override {}
+
+    int messages = 0;
+};
+
+struct RenderRun {
+    double seconds = 0;
+    float peak = 0;  // of the last period: proof that something sounds
+};
+
+// Renders `frames` stereo frames in periods of `periodFrames`.
+inline RenderRun render(ZQ_AudioSystem& system, uint32_t frames, uint32_t periodFrames) {
+    std::vector<float> period(size_t(periodFrames) * 2);
+    RenderRun run;
+    const auto start = std::chrono::steady_clock::now();
+    for (uint32_t done = 0; done < frames; done += periodFrames)
+        (void)system.ZQRender(period.data(), periodFrames);
+    run.seconds = millisSince(start) / 1000;
+    for (float v : period)
+        run.peak = std::max(run.peak, std::fabs(v));
+    return run;
+}
+
+}  // namespace quillon::bench
