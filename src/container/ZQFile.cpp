@@ -369,7 +369,9 @@ int ZQFile::WriteSegmentHeader(const char* name) {
     return WriteData(header, kSegmentHeaderBytes);
 }
 
-int ZQFile::WriteSegmentData(const void* data, uint32_t count) {
+// What every write into the open segment checks first: ZQ_OK, or the result
+// the write returns.
+int ZQFile::CheckSegmentWrite(uint32_t count) const {
     ZQ_ASSERT(SegmentOpenFlag, "Tovik: Call to ZQFile::WriteSegmentData when segment was not open",
               "SegmentOpenFlag", return ZQ_ERROR;);
     ZQ_ASSERT(Writable(), "Tovik: Call to ZQFile::WriteSegmentData wrong file mode",
@@ -379,6 +381,11 @@ int ZQFile::WriteSegmentData(const void* data, uint32_t count) {
         ZQ_LOG("Segment %s would end beyond 4 GiB in file %s", SegmentName, DisplayName());
         return ZQ_ERROR;
     }
+    return ZQ_OK;
+}
+
+int ZQFile::WriteSegmentData(const void* data, uint32_t count) {
+    if (int checked = CheckSegmentWrite(count); checked != ZQ_OK) return checked;
     SegmentSize += count;
     return StreamData(data, count);
 }
@@ -441,14 +448,7 @@ Transfer copyFileRange(int from, int64_t fromOffset, int to, int64_t toOffset, u
 }  // namespace
 
 int ZQFile::WriteSegmentDataFromFile(int sourceFd, int64_t sourceOffset, uint32_t count) {
-    ZQ_ASSERT(SegmentOpenFlag, "Tovik: Call to ZQFile::WriteSegmentData when segment was not open",
-              "SegmentOpenFlag", return ZQ_ERROR;);
-    ZQ_ASSERT(Writable(), "Tovik: Call to ZQFile::WriteSegmentData wrong file mode",
-              "FileMode==ZQ_FILE_NEW || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
-    if (int64_t(count) > kLargestOffset - (SegmentDataStart + SegmentSize)) {
-        ZQ_LOG("Segment %s would end beyond 4 GiB in file %s", SegmentName, DisplayName());
-        return ZQ_ERROR;
-    }
+    if (int checked = CheckSegmentWrite(count); checked != ZQ_OK) return checked;
     // The bytes held from earlier pieces come first.
     if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     Transfer copied = copyFileRange(sourceFd, sourceOffset, Handle, Position, count);

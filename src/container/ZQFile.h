@@ -114,6 +114,7 @@ class ZQFile {
     int CheckCallerBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
     int TakeFreshBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
     bool DataPassesEndOfFile(const ZQFileEntry& entry) const;
+    int CheckSegmentWrite(uint32_t count) const;
     int StreamData(const void* data, uint32_t count);
     int FlushHeldBytes();
 
