@@ -22,8 +22,6 @@ std::vector<std::string> absolutePaths(const Args& args, size_t first) {
     return paths;
 }
 
-}  // namespace
-
 // The title and Who fields hold 259 and 255 bytes; a longer text is cut
 // before a character that would not fit, and the user is told.
 void setBankTexts(Context& context, const Args& args) {
@@ -39,8 +37,6 @@ void setBankTexts(Context& context, const Args& args) {
             context.shell.note(format("the Who text is cut to %zu characters", kMaxWhoChars));
     }
 }
-
-namespace {
 
 // Control characters of a text read from a bank would garble the terminal.
 std::string printable(std::string_view text) {
@@ -61,12 +57,17 @@ uint32_t sampleTableCountWord(CQuillonDoc& doc) {
 
 }  // namespace
 
+bool startNewBank(Context& context, const Args& args) {
+    if (!mayMakeBank(context, args.positional[0], args.has("force"))) return false;
+    context.doc.OnNewDocument();
+    setBankTexts(context, args);
+    return true;
+}
+
 int runCreate(Context& context, const Args& args) {
     const std::string& bank = args.positional[0];
-    if (!mayMakeBank(context, bank, args.has("force"))) return kExitFailed;
+    if (!startNewBank(context, args)) return kExitFailed;
     CQuillonDoc& doc = context.doc;
-    doc.OnNewDocument();
-    setBankTexts(context, args);
     bool allAdded = addWaveFiles(doc, absolutePaths(args, 1));
     if (doc.rows().empty()) {
         context.shell.note(format("no WAV file could be added; %s is not made", bank.c_str()));

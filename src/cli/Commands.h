@@ -25,7 +25,9 @@ int runScriptTable(Context& context, const Args& args);
 int runCheck(Context& context, const Args& args);
 int runImportMpeg(Context& context, const Args& args);
 
-// The --title and --who options of the commands that make a bank.
-void setBankTexts(Context& context, const Args& args);
+// What the commands that make a bank do first: refuse a BANK that stands
+// unless --force allows it, then start a new document with the --title and
+// --who options. False when the bank may not be made (said on stderr).
+bool startNewBank(Context& context, const Args& args);
 
 }  // namespace quillon::cli

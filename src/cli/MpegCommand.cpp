@@ -19,10 +19,8 @@ void removeSectionFiles(const RowList& rows) {
 
 int runImportMpeg(Context& context, const Args& args) {
     const std::string& bank = args.positional[0];
-    if (!mayMakeBank(context, bank, args.has("force"))) return kExitFailed;
+    if (!startNewBank(context, args)) return kExitFailed;
     CQuillonDoc& doc = context.doc;
-    doc.OnNewDocument();
-    setBankTexts(context, args);
     if (!importMpegFile(doc, absolutePath(args.positional[1]))) {
         // The import's messages do not always name the file.
         context.shell.note(
