@@ -3,8 +3,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QPolygonF>
 #include <cmath>
 #include <functional>
+#include <initializer_list>
 
 namespace quillon {
 
@@ -31,14 +33,17 @@ QIcon drawnIcon(int width, int height, const Drawing& draw) {
 
 const QColor kOutline(60, 60, 70);
 
+// A closed outline through the points, in order.
+QPainterPath closedOutline(std::initializer_list<QPointF> points) {
+    QPainterPath path;
+    path.addPolygon(QPolygonF(QList<QPointF>(points)));
+    path.closeSubpath();
+    return path;
+}
+
 void drawPage(QPainter& p, const QColor& fill) {
-    QPainterPath page;
-    page.moveTo(4.5, 2.5);
-    page.lineTo(11.5, 2.5);
-    page.lineTo(15.5, 6.5);
-    page.lineTo(15.5, 19.5);
-    page.lineTo(4.5, 19.5);
-    page.closeSubpath();
+    QPainterPath page =
+        closedOutline({{4.5, 2.5}, {11.5, 2.5}, {15.5, 6.5}, {15.5, 19.5}, {4.5, 19.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(fill);
     p.drawPath(page);
@@ -58,23 +63,12 @@ void drawNew(QPainter& p) {
 }
 
 void drawOpen(QPainter& p) {
-    QPainterPath back;
-    back.moveTo(1.5, 6.5);
-    back.lineTo(6.5, 6.5);
-    back.lineTo(8, 8.5);
-    back.lineTo(15.5, 8.5);
-    back.lineTo(15.5, 17.5);
-    back.lineTo(1.5, 17.5);
-    back.closeSubpath();
+    QPainterPath back =
+        closedOutline({{1.5, 6.5}, {6.5, 6.5}, {8, 8.5}, {15.5, 8.5}, {15.5, 17.5}, {1.5, 17.5}});
     p.setPen(QPen(QColor(150, 105, 20), 1));
     p.setBrush(QColor(230, 180, 60));
     p.drawPath(back);
-    QPainterPath flap;
-    flap.moveTo(4, 11.5);
-    flap.lineTo(18, 11.5);
-    flap.lineTo(15.5, 17.5);
-    flap.lineTo(1.5, 17.5);
-    flap.closeSubpath();
+    QPainterPath flap = closedOutline({{4, 11.5}, {18, 11.5}, {15.5, 17.5}, {1.5, 17.5}});
     p.setBrush(QColor(250, 210, 100));
     p.drawPath(flap);
 }
@@ -93,15 +87,8 @@ void drawSave(QPainter& p) {
 }
 
 void drawArrow(QPainter& p, bool up) {
-    QPainterPath arrow;
-    arrow.moveTo(9.5, 3);
-    arrow.lineTo(16.5, 10.5);
-    arrow.lineTo(12.5, 10.5);
-    arrow.lineTo(12.5, 19);
-    arrow.lineTo(6.5, 19);
-    arrow.lineTo(6.5, 10.5);
-    arrow.lineTo(2.5, 10.5);
-    arrow.closeSubpath();
+    QPainterPath arrow = closedOutline(
+        {{9.5, 3}, {16.5, 10.5}, {12.5, 10.5}, {12.5, 19}, {6.5, 19}, {6.5, 10.5}, {2.5, 10.5}});
     if (!up) p.setTransform(QTransform(1, 0, 0, -1, 0, 22), true);
     p.setPen(QPen(QColor(25, 100, 40), 1));
     p.setBrush(QColor(60, 170, 80));
@@ -109,14 +96,8 @@ void drawArrow(QPainter& p, bool up) {
 }
 
 void drawSpeaker(QPainter& p) {
-    QPainterPath speaker;
-    speaker.moveTo(1.5, 8.5);
-    speaker.lineTo(4.5, 8.5);
-    speaker.lineTo(9, 4.5);
-    speaker.lineTo(9, 17.5);
-    speaker.lineTo(4.5, 13.5);
-    speaker.lineTo(1.5, 13.5);
-    speaker.closeSubpath();
+    QPainterPath speaker =
+        closedOutline({{1.5, 8.5}, {4.5, 8.5}, {9, 4.5}, {9, 17.5}, {4.5, 13.5}, {1.5, 13.5}});
     p.setPen(QPen(kOutline, 1));
     p.setBrush(QColor(120, 130, 150));
     p.drawPath(speaker);
