@@ -4,41 +4,32 @@
 
 namespace quillon::test {
 
+bool answerTextDialog(std::deque<std::optional<std::string>>& answers, std::string& text) {
+    std::optional<std::string> answer = takeAnswer(answers, std::optional<std::string>());
+    if (!answer) return false;
+    text = *answer;
+    return true;
+}
+
 MessageAnswer FakeShell::showMessage(const MessageRequest& request) {
     messages.push_back(request);
-    if (!answers.empty()) {
-        MessageAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
     bool question =
         request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel;
-    return question ? MessageAnswer::No : MessageAnswer::Ok;
+    return takeAnswer(answers, question ? MessageAnswer::No : MessageAnswer::Ok);
 }
 
 FileDialogResult FakeShell::chooseFiles(const FileDialogRequest& request) {
     fileRequests.push_back(request);
-    if (fileAnswers.empty()) return {};
-    FileDialogResult result = fileAnswers.front();
-    fileAnswers.pop_front();
-    return result;
+    return takeAnswer(fileAnswers, FileDialogResult());
 }
 
 std::optional<std::string> FakeShell::chooseFolder(const std::string&) {
-    if (folderAnswers.empty()) return std::nullopt;
-    std::optional<std::string> folder = folderAnswers.front();
-    folderAnswers.pop_front();
-    return folder;
+    return takeAnswer(folderAnswers, std::optional<std::string>());
 }
 
 bool FakeShell::editText(TextDialog which, std::string& text) {
     textRequests.emplace_back(which, text);
-    if (textAnswers.empty()) return false;
-    std::optional<std::string> answer = textAnswers.front();
-    textAnswers.pop_front();
-    if (!answer) return false;
-    text = *answer;
-    return true;
+    return answerTextDialog(textAnswers, text);
 }
 
 bool FakeShell::editScriptExportSettings(ScriptExportSettings& settings,

@@ -12,6 +12,20 @@
 
 namespace quillon::test {
 
+// The next scripted answer, taken from the queue; `whenEmpty` once the test
+// has scripted no more.
+template <typename T>
+T takeAnswer(std::deque<T>& queue, T whenEmpty) {
+    if (queue.empty()) return whenEmpty;
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
+}
+
+// A text dialog answered from the queue: false for Cancel (nothing scripted,
+// or nothing given), else the text is replaced.
+bool answerTextDialog(std::deque<std::optional<std::string>>& answers, std::string& text);
+
 class FakeShell : public Shell {
   public:
     MessageAnswer showMessage(const MessageRequest& request) override;

@@ -26,38 +26,23 @@ namespace quillon::test {
 MessageAnswer ScriptedShell::showMessage(const MessageRequest& request) {
     messages.push_back(request);
     if (whileMessageShows) whileMessageShows(request);
-    if (!answers.empty()) {
-        MessageAnswer answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    return request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel;
+    return takeAnswer(
+        answers, request.buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Cancel);
 }
 
 FileDialogResult ScriptedShell::chooseFiles(const FileDialogRequest& request) {
     fileRequests.push_back(request);
-    if (fileAnswers.empty()) return {};
-    FileDialogResult answer = fileAnswers.front();
-    fileAnswers.pop_front();
-    return answer;
+    return takeAnswer(fileAnswers, FileDialogResult());
 }
 
 std::optional<std::string> ScriptedShell::chooseFolder(const std::string& initialFolder) {
     folderRequests.push_back(initialFolder);
-    if (folderAnswers.empty()) return std::nullopt;
-    std::optional<std::string> answer = folderAnswers.front();
-    folderAnswers.pop_front();
-    return answer;
+    return takeAnswer(folderAnswers, std::optional<std::string>());
 }
 
 bool ScriptedShell::editText(TextDialog which, std::string& text) {
     textRequests.emplace_back(which, text);
-    if (textAnswers.empty()) return false;
-    std::optional<std::string> answer = textAnswers.front();
-    textAnswers.pop_front();
-    if (!answer) return false;
-    text = *answer;
-    return true;
+    return answerTextDialog(textAnswers, text);
 }
 
 bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
