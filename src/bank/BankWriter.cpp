@@ -61,14 +61,6 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
-// True when both paths name one existing file, however they are spelt.
-bool sameFile(const std::string& a, const char* b) {
-    struct stat first {};
-    struct stat second {};
-    return b && ::stat(a.c_str(), &first) == 0 && ::stat(b, &second) == 0 &&
-           first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-}
-
 int32_t loopCell(const Row& row, int column) {
     const std::string& cell = row.cells[size_t(column)];
     return isNotSet(cell) ? -1 : atoiLike(cell);
@@ -172,8 +164,9 @@ bool BankWriter::openOutput() {
     // Opening the temporary bank truncates it: it must be neither the target
     // nor the bank the rows' audio is copied from.
     const ZQFile& previous = doc_.previousFile();
-    if (outputIsTemp_ && (sameFile(outputPath_, target.c_str()) ||
-                          (previous.IsOpen() && sameFile(outputPath_, previous.GetName())))) {
+    if (outputIsTemp_ &&
+        (sameExistingFile(outputPath_, target) ||
+         (previous.IsOpen() && sameExistingFile(outputPath_, previous.GetName())))) {
         fail(format("%s would be overwritten - save the bank under a new name",
                     outputPath_.c_str()));
         outputPath_.clear();
