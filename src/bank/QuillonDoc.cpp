@@ -97,8 +97,7 @@ void CQuillonDoc::setPathName(const std::string& path) {
 // backslash is part of a file name.
 void CQuillonDoc::setTarget(const std::string& path) {
     targetPath_ = path;
-    size_t cut = path.rfind('/');
-    targetFolder_ = cut == std::string::npos ? std::string() : path.substr(0, cut == 0 ? 1 : cut);
+    targetFolder_ = splitLocalPath(path).folder;
 }
 
 void CQuillonDoc::clearBank() {
