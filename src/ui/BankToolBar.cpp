@@ -4,6 +4,7 @@
 #include <QToolButton>
 
 #include "bank/BankLayout.h"
+#include "platform/Text.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
 
@@ -28,7 +29,7 @@ CTitleEdit::CTitleEdit(CQuillonDoc& doc, QWidget* parent) : QLineEdit(parent), d
     showTitle();
     doc_.addObserver(this);
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        doc_.setTitle(cutUtf8(toStdString(text), kMaxTitleChars));
+        doc_.setTitle(std::string(cutAtCharacter(toStdString(text), kMaxTitleChars)));
     });
 }
 

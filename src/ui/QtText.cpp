@@ -27,14 +27,4 @@ std::string toStdString(const QString& text) {
     return text.toStdString();
 }
 
-std::string cutUtf8(std::string text, size_t maxBytes) {
-    if (text.size() <= maxBytes) return text;
-    size_t cut = maxBytes;
-    // Step back over continuation bytes (10xxxxxx) to the start of a character.
-    while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
-        --cut;
-    text.resize(cut);
-    return text;
-}
-
 }  // namespace quillon

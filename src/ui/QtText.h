@@ -14,7 +14,4 @@ QString toQString(std::string_view text);
 
 std::string toStdString(const QString& text);
 
-// Cuts UTF-8 text to at most `maxBytes` bytes without splitting a character.
-std::string cutUtf8(std::string text, size_t maxBytes);
-
 }  // namespace quillon

@@ -178,7 +178,8 @@ void CQuillonView::CommitCellEdit() {
     const int column = cellEditColumn_, row = cellEditRow_;
     closeCellEdit();
     // The Description field holds 255 bytes; a cut never splits a character.
-    if (column == kColDescription) text = cutUtf8(std::move(text), kSampleDescriptionBytes - 1);
+    if (column == kColDescription)
+        text = std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1));
     // Writing what every selected row already holds would only mark the bank
     // changed.
     if (commitWouldChangeCells(column, text)) quillon::CommitCellEdit(doc_, column, text);
@@ -348,7 +349,7 @@ void CQuillonView::OnRenumberBank() {
 void CQuillonView::OnFind() {
     std::string text = doc_.texts().findText;
     if (doc_.shell().editText(TextDialog::Find, text))
-        doc_.texts().findText = cutUtf8(text, kMaxDialogText);
+        doc_.texts().findText = std::string(cutAtCharacter(text, kMaxDialogText));
     // Find runs whether the dialog was confirmed or cancelled.
     findRow(doc_);
 }
@@ -365,7 +366,8 @@ void CQuillonView::OnGoto() {
 
 void CQuillonView::OnWho() {
     std::string text = doc_.values().who;
-    if (doc_.shell().editText(TextDialog::Who, text)) doc_.setWho(cutUtf8(text, kMaxDialogText));
+    if (doc_.shell().editText(TextDialog::Who, text))
+        doc_.setWho(std::string(cutAtCharacter(text, kMaxDialogText)));
 }
 
 // --- Keys ----------------------------------------------------------------------
