@@ -6,6 +6,7 @@
 
 #include <cerrno>
 
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -64,19 +65,9 @@ bool ReplacementFile::createBeside() {
 
 bool ReplacementFile::write(std::string_view bytes) {
     if (fd_ < 0) return false;
-    const char* data = bytes.data();
-    size_t left = bytes.size();
-    while (left > 0) {
-        ssize_t n = ::write(fd_, data, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            writeFailed_ = true;
-            return false;
-        }
-        data += n;
-        left -= size_t(n);
-    }
-    return true;
+    if (writeAll(fd_, bytes)) return true;
+    writeFailed_ = true;
+    return false;
 }
 
 bool ReplacementFile::commit() {

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <charconv>
 
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 
@@ -143,16 +144,6 @@ std::string valueLine(const SettingValue& value) {
     return line;
 }
 
-bool writeAll(int fd, std::string_view bytes) {
-    while (!bytes.empty()) {
-        ssize_t n = ::write(fd, bytes.data(), bytes.size());
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        bytes.remove_prefix(size_t(n));
-    }
-    return true;
-}
-
 // Creates every missing folder of the path, the last ones private to the user.
 bool makeFolders(const std::string& folder) {
     if (folder.empty() || pathExists(folder)) return true;
@@ -249,12 +240,7 @@ bool SettingsStore::save() const {
         return false;
     }
     // The rename itself reaches the disk with the folder.
-    if (int folder = ::open(parts.folder.empty() ? "." : parts.folder.c_str(),
-                            O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        folder >= 0) {
-        ::fsync(folder);
-        ::close(folder);
-    }
+    syncFolder(parts.folder);
     return true;
 }
 

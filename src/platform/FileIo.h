@@ -1,0 +1,18 @@
+// Small helpers for writing files through their descriptors.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quillon {
+
+// Writes all of `bytes`, going on after an interrupted or short write; false
+// when the descriptor takes no more.
+[[nodiscard]] bool writeAll(int fd, std::string_view bytes);
+
+// Flushes a folder, so that a file just created or renamed in it is on the
+// disk too; an empty folder is the working folder. Failures are ignored: the
+// file's own data was flushed already.
+void syncFolder(const std::string& folder);
+
+}  // namespace quillon
