@@ -39,7 +39,7 @@ CQuillonDoc::~CQuillonDoc() {
 }
 
 void CQuillonDoc::setTitle(std::string title) {
-    title.resize(std::min(title.size(), kMaxTitleChars));
+    title.resize(cutAtCharacter(title, kMaxTitleChars).size());
     if (title == values_.title) return;
     values_.title = std::move(title);
     setModified();
@@ -47,7 +47,7 @@ void CQuillonDoc::setTitle(std::string title) {
 }
 
 void CQuillonDoc::setWho(std::string who) {
-    who.resize(std::min(who.size(), kMaxWhoChars));
+    who.resize(cutAtCharacter(who, kMaxWhoChars).size());
     if (who == values_.who) return;
     values_.who = std::move(who);
     setModified();

@@ -73,6 +73,8 @@ class CQuillonDoc {
     BankAudio* audio() { return audio_; }
 
     const BankValues& values() const { return values_; }
+    // Texts longer than their fields are cut before a character that would
+    // not fit, never inside one.
     void setTitle(std::string title);
     void setWho(std::string who);
     void setMusicBank(bool musicBank);

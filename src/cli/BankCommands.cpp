@@ -22,17 +22,17 @@ std::vector<std::string> absolutePaths(const Args& args, size_t first) {
     return paths;
 }
 
-// The title and Who fields hold 259 and 255 bytes; a longer text is cut
-// before a character that would not fit, and the user is told.
+// The title and Who fields hold 259 and 255 bytes; the document cuts a longer
+// text before a character that would not fit, and the user is told.
 void setBankTexts(Context& context, const Args& args) {
     CQuillonDoc& doc = context.doc;
     if (std::optional<std::string> title = args.value("title")) {
-        doc.setTitle(std::string(cutAtCharacter(*title, kMaxTitleChars)));
+        doc.setTitle(*title);
         if (title->size() > kMaxTitleChars)
             context.shell.note(format("the title is cut to %zu characters", kMaxTitleChars));
     }
     if (std::optional<std::string> who = args.value("who")) {
-        doc.setWho(std::string(cutAtCharacter(*who, kMaxWhoChars)));
+        doc.setWho(*who);
         if (who->size() > kMaxWhoChars)
             context.shell.note(format("the Who text is cut to %zu characters", kMaxWhoChars));
     }
