@@ -227,9 +227,7 @@ bool openBank(Context& context, const std::string& path) {
 }
 
 bool mayMakeBank(Context& context, const std::string& bank, bool force) {
-    std::error_code error;
-    std::filesystem::file_status status = std::filesystem::status(bank, error);
-    if (!std::filesystem::exists(status)) return true;
+    if (!pathExists(bank)) return true;
     const char* why = nullptr;
     if (!force)
         why = "already exists; use --force to replace it";
