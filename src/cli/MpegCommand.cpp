@@ -10,7 +10,8 @@ namespace quillon::cli {
 namespace {
 
 // The section files are only needed until the bank that holds them is
-// written; the tool ends right after, saved or not, so they go either way.
+// written. A save removes them itself; when the bank is not saved the tool
+// ends all the same, so they go then too.
 void removeSectionFiles(const RowList& rows) {
     if (!rows.empty()) (void)removeMpegSectionFolder(rows.cell(0, kColLocation));
 }
@@ -27,9 +28,9 @@ int runImportMpeg(Context& context, const Args& args) {
             format("%s is not imported; %s is not made", args.positional[1].c_str(), bank.c_str()));
         return kExitFailed;
     }
-    bool saved = saveBank(context, bank);
+    if (saveBank(context, bank)) return kExitOk;
     removeSectionFiles(doc.rows());
-    return saved ? kExitOk : kExitFailed;
+    return kExitFailed;
 }
 
 }  // namespace quillon::cli
