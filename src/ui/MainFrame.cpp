@@ -25,10 +25,6 @@ const char* const kPaneSizingTexts[] = {
     "                                                            ",  // 60 blanks
     "9999", "9999", "10000000000", "10000000000"};
 
-QString qtText(std::string_view text) {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
-}
-
 QString recentEntryText(int index, const std::string& path, const QFontMetrics& metrics) {
     QString shown =
         metrics.elidedText(toQString(path), Qt::ElideMiddle, metrics.averageCharWidth() * 60);
@@ -91,13 +87,13 @@ void CMainFrame::createActions() {
     for (const CommandInfo& info : commandTable()) {
         auto* act = new QAction(this);
         act->setObjectName(QStringLiteral("command%1").arg(int(info.id)));
-        QString tooltip = qtText(tooltipText(info));
-        act->setText(info.menuText.empty() ? tooltip : qtText(info.menuText));
-        act->setStatusTip(qtText(promptText(info)));
-        act->setToolTip(tooltip.isEmpty() ? qtText(promptText(info)) : tooltip);
+        QString tooltip = toQString(tooltipText(info));
+        act->setText(info.menuText.empty() ? tooltip : toQString(info.menuText));
+        act->setStatusTip(toQString(promptText(info)));
+        act->setToolTip(tooltip.isEmpty() ? toQString(promptText(info)) : tooltip);
         QList<QKeySequence> keys;
         for (std::string_view key : info.accelerators)
-            if (!key.empty()) keys << QKeySequence(qtText(key));
+            if (!key.empty()) keys << QKeySequence(toQString(key));
         act->setShortcuts(keys);
         if (info.toolbarPosition > 0) act->setIcon(toolbarIcon(info.id));
         act->setEnabled(false);
@@ -199,7 +195,7 @@ void CMainFrame::setRecentFiles(const std::vector<std::string>& paths) {
     recentPlaceholder_->setVisible(paths.empty());
     for (size_t i = 0; i < paths.size(); ++i) {
         auto* entry = new QAction(recentEntryText(int(i), paths[i], fontMetrics()), this);
-        entry->setStatusTip(qtText(promptText(commandInfo(CommandId::RecentFile))));
+        entry->setStatusTip(toQString(promptText(commandInfo(CommandId::RecentFile))));
         std::string path = paths[i];
         connect(entry, &QAction::triggered, this, [this, path] {
             if (onOpenRecent) onOpenRecent(path);

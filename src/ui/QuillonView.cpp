@@ -378,9 +378,7 @@ bool CQuillonView::isCommandAccelerator(const QKeyEvent* event) const {
     QKeySequence pressed(event->keyCombination());
     for (const CommandInfo& info : commandTable())
         for (std::string_view accelerator : info.accelerators)
-            if (!accelerator.empty() &&
-                QKeySequence(QString::fromLatin1(accelerator.data(),
-                                                 qsizetype(accelerator.size()))) == pressed)
+            if (!accelerator.empty() && QKeySequence(toQString(accelerator)) == pressed)
                 return true;
     return false;
 }
