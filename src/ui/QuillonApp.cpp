@@ -233,6 +233,11 @@ void CQuillonApp::addRecentFile(const std::string& path) {
     frame_->setRecentFiles(recent_.paths());
 }
 
+void CQuillonApp::removeRecentFile(const std::string& path) {
+    recent_.remove(path);
+    frame_->setRecentFiles(recent_.paths());
+}
+
 void CQuillonApp::OnFileNew() {
     if (!SaveModified()) return;
     doc_->OnNewDocument();
@@ -261,8 +266,7 @@ bool CQuillonApp::OpenDocumentFile(const std::string& path) {
     // A file that is not there leaves the open bank as it is.
     if (!file.isFile() || !file.isReadable()) {
         showStop(*shell_, "Cannot open the file\n" + path);
-        recent_.remove(path);
-        frame_->setRecentFiles(recent_.paths());
+        removeRecentFile(path);
         return false;
     }
     std::string absolute = toStdString(file.absoluteFilePath());
@@ -270,8 +274,7 @@ bool CQuillonApp::OpenDocumentFile(const std::string& path) {
     afterDocumentChange();
     if (!opened) {
         showStop(*shell_, absolute + "\nis not a sound bank, or it is damaged.");
-        recent_.remove(absolute);
-        frame_->setRecentFiles(recent_.paths());
+        removeRecentFile(absolute);
         return false;
     }
     addRecentFile(absolute);

@@ -99,7 +99,9 @@ class CQuillonApp : public QObject {
     void readSettings();
     void writeSettings();
     void afterDocumentChange();
+    // The recent file list changes in the menu at once.
     void addRecentFile(const std::string& path);
+    void removeRecentFile(const std::string& path);
     std::string documentName() const;
     QPrinter& printer();
 
