@@ -28,6 +28,13 @@ QString defaultSuffixOf(const QStringList& filters) {
     return match.hasMatch() ? match.captured(1) : QString();
 }
 
+// A folder that is not given, or no longer exists, starts the dialog in the
+// working folder.
+QString startFolder(const std::string& folder) {
+    QString path = toQString(folder);
+    return path.isEmpty() || !QDir(path).exists() ? QDir::currentPath() : path;
+}
+
 }  // namespace
 
 QString qtFileFilter(std::string_view filter) {
@@ -75,8 +82,7 @@ CFileTree::CFileTree(const FileDialogRequest& request, QWidget* parent) : QFileD
     QStringList filters = qtFileFilter(request.filter).split(";;", Qt::SkipEmptyParts);
     if (!filters.isEmpty()) setNameFilters(filters);
     if (request.save) setDefaultSuffix(defaultSuffixOf(filters));
-    QString folder = toQString(request.initialFolder);
-    setDirectory(folder.isEmpty() || !QDir(folder).exists() ? QDir::currentPath() : folder);
+    setDirectory(startFolder(request.initialFolder));
     if (!request.defaultName.empty()) selectFile(toQString(request.defaultName));
     if (QString label = acceptButtonText(request.mode); !label.isEmpty())
         setLabelText(QFileDialog::Accept, label);
@@ -98,8 +104,7 @@ CFolderDialog::CFolderDialog(const std::string& initialFolder, QWidget* parent)
     setWindowTitle(QStringLiteral("Choose folder"));
     setFileMode(QFileDialog::Directory);
     setOption(QFileDialog::ShowDirsOnly);
-    QString folder = toQString(initialFolder);
-    setDirectory(folder.isEmpty() || !QDir(folder).exists() ? QDir::currentPath() : folder);
+    setDirectory(startFolder(initialFolder));
     setLabelText(QFileDialog::Accept, QStringLiteral("Select"));
 }
 
