@@ -50,23 +50,24 @@ void drawBackdrop(QPainter& p, const QRectF& area) {
 void drawWave(QPainter& p, const QRectF& area) {
     const double middle = area.top() + area.height() * 0.62;
     const double reach = area.height() * 0.13;
-    QPainterPath trace, envelope;
     const int steps = 160;
+    // The envelope's upper and lower edges are walked from the same steps.
+    auto timeAt = [&](int i) { return double(i) / steps; };
+    auto xAt = [&](int i) { return area.left() + area.width() * (0.06 + 0.88 * timeAt(i)); };
+    auto loudnessAt = [&](int i) {
+        double t = timeAt(i);
+        return std::exp(-3.2 * t) * (0.35 + 0.65 * std::min(1.0, t * 12));
+    };
+    QPainterPath trace, envelope;
     for (int i = 0; i <= steps; ++i) {
-        double t = double(i) / steps;
-        double x = area.left() + area.width() * (0.06 + 0.88 * t);
-        double loudness = std::exp(-3.2 * t) * (0.35 + 0.65 * std::min(1.0, t * 12));
+        double t = timeAt(i), x = xAt(i), loudness = loudnessAt(i);
         double y = middle - reach * loudness * std::sin(t * 38.0) * std::cos(t * 7.0);
         i == 0 ? trace.moveTo(x, y) : trace.lineTo(x, y);
         i == 0 ? envelope.moveTo(x, middle - reach * loudness)
                : envelope.lineTo(x, middle - reach * loudness);
     }
-    for (int i = steps; i >= 0; --i) {
-        double t = double(i) / steps;
-        double x = area.left() + area.width() * (0.06 + 0.88 * t);
-        double loudness = std::exp(-3.2 * t) * (0.35 + 0.65 * std::min(1.0, t * 12));
-        envelope.lineTo(x, middle + reach * loudness);
-    }
+    for (int i = steps; i >= 0; --i)
+        envelope.lineTo(xAt(i), middle + reach * loudnessAt(i));
     envelope.closeSubpath();
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(120, 220, 230, 60));
