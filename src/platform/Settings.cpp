@@ -147,7 +147,7 @@ std::string valueLine(const SettingValue& value) {
 // Creates every missing folder of the path, the last ones private to the user.
 bool makeFolders(const std::string& folder) {
     if (folder.empty() || pathExists(folder)) return true;
-    if (!makeFolders(splitAtLastSeparator(folder).folder)) return false;
+    if (!makeFolders(splitLocalPath(folder).folder)) return false;
     return ::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
@@ -227,7 +227,7 @@ std::string SettingsStore::serialize() const {
 }
 
 bool SettingsStore::save() const {
-    PathParts parts = splitAtLastSeparator(path_);
+    PathParts parts = splitLocalPath(path_);
     if (!makeFolders(parts.folder)) return false;
     std::string temporary = path_ + ".XXXXXX";
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
