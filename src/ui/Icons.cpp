@@ -14,20 +14,25 @@ namespace {
 
 using Drawing = std::function<void(QPainter&)>;
 
+// A transparent image of width by height logical pixels, `scale` device pixels
+// each, with the drawing painted on it smoothly.
+QPixmap drawnPixmap(int width, int height, int scale, const Drawing& draw) {
+    QPixmap pixmap(width * scale, height * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    draw(painter);
+    painter.end();
+    return pixmap;
+}
+
 // Draws at one and two device pixels per logical pixel, so the images stay
 // sharp on high-density screens.
 QIcon drawnIcon(int width, int height, const Drawing& draw) {
     QIcon icon;
-    for (int scale : {1, 2}) {
-        QPixmap pixmap(width * scale, height * scale);
-        pixmap.setDevicePixelRatio(scale);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        draw(painter);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int scale : {1, 2})
+        icon.addPixmap(drawnPixmap(width, height, scale, draw));
     return icon;
 }
 
@@ -269,15 +274,9 @@ QIcon rowIcon() {
 
 QIcon applicationIcon() {
     QIcon icon;
-    for (int size : {16, 24, 32, 48, 64, 128, 256}) {
-        QPixmap pixmap(size, size);
-        pixmap.fill(Qt::transparent);
-        QPainter painter(&pixmap);
-        painter.setRenderHint(QPainter::Antialiasing);
-        drawApplication(painter, size);
-        painter.end();
-        icon.addPixmap(pixmap);
-    }
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addPixmap(
+            drawnPixmap(size, size, 1, [size](QPainter& p) { drawApplication(p, size); }));
     return icon;
 }
 
