@@ -343,7 +343,9 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
     int copied = output_.WriteSegmentDataFrom(previous, ZQFileSegmentWaveData, stored.waveOffset,
                                               stored.waveSize);
     if (copied == ZQ_FAIL) fail("set file pointer error");
-    return copied == ZQ_OK && keepWritingBack(facts.size);
+    if (copied != ZQ_OK) return false;
+    keepWritingBack(facts.size);
+    return true;
 }
 
 // A row whose audio must be read from its WAV file.
@@ -370,13 +372,16 @@ bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
         fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
         return false;
     }
-    bool ok = fitsInWaveData(uint64_t(st.st_size));
-    int copied = ok ? output_.WriteSegmentDataFromFile(fd, 0, uint32_t(st.st_size)) : ZQ_ERROR;
+    int copied = fitsInWaveData(uint64_t(st.st_size))
+                     ? output_.WriteSegmentDataFromFile(fd, 0, uint32_t(st.st_size))
+                     : ZQ_ERROR;
     ::close(fd);
     // The file grew shorter since it was looked at: its image would be incomplete.
     if (copied == ZQ_FAIL) fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
     facts.size = uint32_t(st.st_size);
-    return ok && copied == ZQ_OK && keepWritingBack(facts.size);
+    if (copied != ZQ_OK) return false;
+    keepWritingBack(facts.size);
+    return true;
 }
 
 bool BankWriter::fitsInWaveData(uint64_t bytes) {
@@ -387,13 +392,11 @@ bool BankWriter::fitsInWaveData(uint64_t bytes) {
 
 // Writing to disk starts while the save goes on, so the flush before the
 // rename has little left to wait for.
-bool BankWriter::keepWritingBack(uint32_t bytes) {
+void BankWriter::keepWritingBack(uint32_t bytes) {
     bytesSinceWriteback_ += bytes;
-    if (bytesSinceWriteback_ >= kWritebackBytes) {
-        output_.StartWriteback();
-        bytesSinceWriteback_ = 0;
-    }
-    return true;
+    if (bytesSinceWriteback_ < kWritebackBytes) return;
+    output_.StartWriteback();
+    bytesSinceWriteback_ = 0;
 }
 
 bool BankWriter::appendRecord(const ZQ_BankSample& record) {

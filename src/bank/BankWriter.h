@@ -47,7 +47,7 @@ class BankWriter {
     bool copyFromPreviousFile(int index, WaveFacts& facts);
     bool copyFromDisk(int index, WaveFacts& facts);
     bool fitsInWaveData(uint64_t bytes);
-    bool keepWritingBack(uint32_t bytes);
+    void keepWritingBack(uint32_t bytes);
     bool appendRecord(const ZQ_BankSample& record);
     bool writeSampleTable();
     bool copyAnimationData();
