@@ -19,6 +19,7 @@
 #include "wave/MpegMarkers.h"
 #include "wave/MpegSplitter.h"
 #include "wave/RiffReader.h"
+#include "wave/RowCells.h"
 
 namespace quillon {
 
@@ -35,21 +36,6 @@ constexpr size_t kLabelIdBytes = 4;
 constexpr char kSectionFolderPrefix[] = "mpeg-";
 
 // --- The row of a section ------------------------------------------------------
-
-void setText(Row& row, int column, std::string_view text) {
-    row.cells[size_t(column)] = std::string(text);
-    row.record.setSortKey(column, text);
-}
-
-void setInteger(Row& row, int column, int64_t value) {
-    row.cells[size_t(column)] = integerCell(value);
-    row.record.setSortKey(column, integerKey(column, value));
-}
-
-// The same numbering as Add/Insert: one more than the last row's No.
-int nextNumber(const RowList& rows) {
-    return rows.empty() ? 1 : atoiLike(rows.cell(rows.size() - 1, kColNo)) + 1;
-}
 
 // --- Reading the file ---------------------------------------------------------
 
@@ -216,24 +202,24 @@ void AddMpegSection(CQuillonDoc& doc, const std::string& sectionPath, uint32_t s
     const MpegHeaderInfo info = DecodeMpegHeader(headerValue);
     const PathParts parts = splitAtLastSeparator(sectionPath);
     Row row;
-    setInteger(row, kColNo, nextNumber(rows));
+    setRowInteger(row, kColNo, nextRowNumber(rows));
     row.checked = true;
     row.record.enabled = 1;
     row.record.loadNumber = 0;
-    setText(row, kColName, parts.name);
-    setText(row, kColLocation, parts.folder);
-    setText(row, kColBank, kNotSet);
-    setInteger(row, kColSize, sectionLength);
-    setInteger(row, kColClone, 0);
-    setText(row, kColFormat, GetMpegFormatText(info));
+    setRowText(row, kColName, parts.name);
+    setRowText(row, kColLocation, parts.folder);
+    setRowText(row, kColBank, kNotSet);
+    setRowInteger(row, kColSize, sectionLength);
+    setRowInteger(row, kColClone, 0);
+    setRowText(row, kColFormat, GetMpegFormatText(info));
     row.record.waveFormat = GetMpegWaveFormat(info);
-    setText(row, kColCompression, GetMpegCompressionText(info));
+    setRowText(row, kColCompression, GetMpegCompressionText(info));
     row.record.mpegDescriptor = headerValue;
     // The record's Description holds 255 characters; the cell shows the same.
-    setText(row, kColDescription, description.substr(0, kMpegDescriptionMax));
+    setRowText(row, kColDescription, description.substr(0, kMpegDescriptionMax));
     // Columns 9 to 27: the seventeen properties, LStart and LEnd.
     for (int column = kColPriority; column < kColumnCount; ++column)
-        setText(row, column, kNotSet);
+        setRowText(row, column, kNotSet);
     rows.append(std::move(row));
     doc.setModified();
 }

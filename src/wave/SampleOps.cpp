@@ -13,6 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/ReplacementFile.h"
 #include "platform/Text.h"
+#include "wave/RowCells.h"
 #include "wave/WavFile.h"
 
 namespace quillon {
@@ -63,46 +64,36 @@ const std::vector<int>& WaveIndex::rowsNamed(const std::string& name) {
 
 namespace {
 
-void setText(Row& row, int column, const std::string& text) {
-    row.cells[size_t(column)] = text;
-    row.record.setSortKey(column, text);
-}
-
-void setInteger(Row& row, int column, int64_t value) {
-    row.cells[size_t(column)] = integerCell(value);
-    row.record.setSortKey(column, integerKey(column, value));
-}
-
 void setLoopPoint(Row& row, int column, int32_t frame) {
     if (frame == -1)
-        setText(row, column, std::string(kNotSet));
+        setRowText(row, column, kNotSet);
     else
-        setInteger(row, column, frame);
+        setRowInteger(row, column, frame);
 }
 
 // Name, Location, Bank, Size, Format, Compression and the loop points: what a
 // file brings to every row made or refreshed from it.
 void fillFileFacts(Row& row, const PathParts& parts, const WavFileInfo& info) {
-    setText(row, kColName, parts.name);
-    setText(row, kColLocation, parts.folder);
-    setText(row, kColBank, std::string(kNotSet));
-    setInteger(row, kColSize, info.fileLength);
-    setText(row, kColFormat, GetWavFormatText(info.format));
-    setText(row, kColCompression, GetWavCompressionText(info.format.formatTag));
+    setRowText(row, kColName, parts.name);
+    setRowText(row, kColLocation, parts.folder);
+    setRowText(row, kColBank, kNotSet);
+    setRowInteger(row, kColSize, info.fileLength);
+    setRowText(row, kColFormat, GetWavFormatText(info.format));
+    setRowText(row, kColCompression, GetWavCompressionText(info.format.formatTag));
     setLoopPoint(row, kColLStart, info.loopStart);
     setLoopPoint(row, kColLEnd, info.loopEnd);
 }
 
 void setProperty(Row& row, int column, const std::optional<int32_t>& value) {
     if (value)
-        setInteger(row, column, *value);
+        setRowInteger(row, column, *value);
     else
-        setText(row, column, std::string(kNotSet));
+        setRowText(row, column, kNotSet);
 }
 
 void setProperty(Row& row, int column, const std::optional<double>& value) {
     if (!value) {
-        setText(row, column, std::string(kNotSet));
+        setRowText(row, column, kNotSet);
         return;
     }
     row.cells[size_t(column)] = distanceCell(*value);
@@ -128,12 +119,7 @@ void fillProperties(Row& row, const WavCommentKeys& keys) {
     setProperty(row, kColMinDist, keys.minDist);
     setProperty(row, kColMaxDist, keys.maxDist);
     setProperty(row, kColScale, keys.scale);
-    setText(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
-}
-
-// Read in 64 bits: a No loaded from a bank may be as large as 4294967295.
-int64_t nextNumber(const RowList& rows) {
-    return rows.empty() ? 1 : leadingInteger(rows.cell(rows.size() - 1, kColNo)) + 1;
+    setRowText(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
 }
 
 // Never below 0: two rows can come to share a file without a Clone (a Refresh
@@ -178,8 +164,8 @@ void replaceRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
     rows.update(given, [&](Row& row) {
         row.record.enabled = 1;
         fillFileFacts(row, splitLocalPath(path), info);
-        setInteger(row, kColClone, 0);
-        setText(row, kColDescription, info.subject);
+        setRowInteger(row, kColClone, 0);
+        setRowText(row, kColDescription, info.subject);
     });
     index.removePath(oldPath);
     index.addRow(given, path);
@@ -191,12 +177,12 @@ void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const W
     // Built where it will stay: a row is large, and a bank may get thousands.
     auto made = std::make_unique<Row>();
     Row& row = *made;
-    setInteger(row, kColNo, nextNumber(rows));
+    setRowInteger(row, kColNo, nextRowNumber(rows));
     row.checked = true;
     row.record.enabled = 1;
     fillFileFacts(row, splitLocalPath(path), info);
-    setInteger(row, kColClone, 0);
-    setText(row, kColDescription, info.subject);
+    setRowInteger(row, kColClone, 0);
+    setRowText(row, kColDescription, info.subject);
     WavCommentKeys keys = ParseWavCommentKeys(info.comment);
     fillProperties(row, keys);
     if (keys.group) rows.raiseHighestGroup(*keys.group);
@@ -211,13 +197,13 @@ void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int s
     row.record.loadNumber = 0;
     row.record.enabled = 1;
     row.checked = true;
-    setInteger(row, kColNo, nextNumber(rows));
+    setRowInteger(row, kColNo, nextRowNumber(rows));
     for (int c :
          {kColName, kColLocation, kColBank, kColClone, kColFormat, kColCompression, kColSize})
         row.cells[size_t(c)] = from.cells[size_t(c)];
-    setText(row, kColDescription, "");
+    setRowText(row, kColDescription, "");
     for (int c = kColPriority; c < kColumnCount; ++c)
-        setText(row, c, std::string(kNotSet));
+        setRowText(row, c, kNotSet);
     for (int c : {kColLStart, kColLEnd}) {
         row.cells[size_t(c)] = from.cells[size_t(c)];
         row.record.setSortKey(c, from.record.sortKey(c));
