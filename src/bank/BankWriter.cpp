@@ -16,6 +16,7 @@
 #include "bank/Sorting.h"
 #include "container/ByteOrder.h"
 #include "container/ZQLog.h"
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "wave/WavFile.h"
@@ -43,22 +44,9 @@ const char kMessageTempInfo[] = "Error Creating Temp Info File";
 const char kMessageTooLarge[] =
     "The bank's audio adds up to more than 4 GB - split it into smaller banks";
 
-bool writeAll(int fd, const uint8_t* data, size_t count) {
-    while (count > 0) {
-        ssize_t n = ::write(fd, data, count);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        data += n;
-        count -= size_t(n);
-    }
-    return true;
-}
-
-void syncFolder(const std::string& folder) {
-    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
+// The record buffer as the bytes writeAll takes.
+std::string_view bytesOf(const std::vector<uint8_t>& buffer) {
+    return {reinterpret_cast<const char*>(buffer.data()), buffer.size()};
 }
 
 int32_t loopCell(const Row& row, int column) {
@@ -403,7 +391,7 @@ bool BankWriter::appendRecord(const ZQ_BankSample& record) {
     encodeSampleRecord(record, recordBuffer_);
     ++recordCount_;
     if (recordBuffer_.size() < kRecordFlushBytes) return true;
-    if (!writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
+    if (!writeAll(recordFile_, bytesOf(recordBuffer_))) {
         ZQ_LOG_SYSTEM_ERROR();
         ZQ_LOG("We should never be here");
         return false;
@@ -413,8 +401,7 @@ bool BankWriter::appendRecord(const ZQ_BankSample& record) {
 }
 
 bool BankWriter::writeSampleTable() {
-    if (!recordBuffer_.empty() &&
-        !writeAll(recordFile_, recordBuffer_.data(), recordBuffer_.size())) {
+    if (!recordBuffer_.empty() && !writeAll(recordFile_, bytesOf(recordBuffer_))) {
         ZQ_LOG_SYSTEM_ERROR();
         return false;
     }

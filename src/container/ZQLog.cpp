@@ -17,6 +17,7 @@
 #include <type_traits>
 #include <vector>
 
+#include "platform/FileIo.h"
 #include "platform/Paths.h"
 
 namespace quillon {
@@ -79,14 +80,9 @@ void settle(LogOutput& out) {
     errno = saved;
 }
 
-void writeAll(int fd, const std::string& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return;  // a log that cannot be written must not stop the program
-        done += size_t(n);
-    }
+// A log that cannot be written must not stop the program.
+void writeLog(int fd, const std::string& bytes) {
+    (void)writeAll(fd, bytes);
 }
 
 // "2025-01-31 23:59:58.123", local time.
@@ -220,10 +216,10 @@ int ZQLogger::CreateLogTextS(const ZQSPrintf* prefix, const char* channel, const
 static void deliver(LogOutput& out, const std::string& written, bool sync) {
     int saved = errno;
     if (out.fd >= 0) {
-        writeAll(out.fd, written);
+        writeLog(out.fd, written);
         if (sync) fdatasync(out.fd);
     }
-    if (out.mirrorAsked || out.mirrorFromEnvironment) writeAll(STDERR_FILENO, written);
+    if (out.mirrorAsked || out.mirrorFromEnvironment) writeLog(STDERR_FILENO, written);
     errno = saved;
 }
 
