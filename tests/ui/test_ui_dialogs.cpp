@@ -432,10 +432,14 @@ void DialogsTest::openInWaveEditorStartsOneEditorPerSelectedRow() {
     usePrivateHome(home.path());
     qunsetenv(kWaveEditorVariable);
     const std::string records = (home.path() + "/records").toStdString();
+    const std::string parts = (home.path() + "/parts").toStdString();
     const std::string script = (home.path() + "/bin/record-editor").toStdString();
     QDir().mkpath(QString::fromStdString(records));
-    writeText(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + records + "'/$$.part\nmv '" +
-                          records + "'/$$.part '" + records + "'/$$\n");
+    QDir().mkpath(QString::fromStdString(parts));
+    // Each record is written aside and renamed in, so the records folder only
+    // ever holds whole records.
+    writeText(script, "#!/bin/sh\nprintf '%s\\n' \"$#\" \"$@\" > '" + parts + "'/$$\nmv '" + parts +
+                          "'/$$ '" + records + "'/$$\n");
     QFile::setPermissions(QString::fromStdString(script),
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     // The editor is named in the classes-root store, as a user would name one.
