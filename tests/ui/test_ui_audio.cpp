@@ -409,6 +409,8 @@ void AudioTest::aNeverSavedBankPlaysAndItsRowsSaveAfterwards() {
 // again, not clear "Allow Save".
 void AudioTest::theListHasTheKeysAgainAfterATest() {
     Editor e;
+    QDir().mkpath(QString::fromStdString(e.file("tmp")));
+    ScopedTmpDir tmp(e.file("tmp"));  // the test bank goes to this editor's own folder
     openBank(e, 3);
     setCellOfRow(e, 1, kColAtmos, "5");
     clickRow(e.view(), 1);

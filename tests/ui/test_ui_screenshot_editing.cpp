@@ -67,7 +67,7 @@ void EditingScreenshotTest::editorInUseOnAnXServer() {
                   "Harbour - ambience and effects", 6000, 2111);
     Editor e({QString::fromStdString(bank)}, home.path());
     QVERIFY(e.started());
-    QVERIFY(QTest::qWaitForWindowExposed(&e.frame()));
+    QVERIFY(QTest::qWaitForWindowExposed(&e.frame(), 30000));
 
     CQuillonView& view = e.view();
     clickRow(view, 5);  // "Ship's bell" fills the side panel
