@@ -208,7 +208,19 @@ std::string absolutePath(const std::string& path) {
     return absolute.lexically_normal().string();
 }
 
+// Waits, with a note, while another run holds the folder the bank is saved
+// in: the folder of the file behind a link, where the save writes.
+static void takeBankFolder(Context& context, const std::string& bank) {
+    std::string folder = splitLocalPath(fileBehindLink(absolutePath(bank))).folder;
+    if (folder.empty()) folder = "/";
+    (void)context.bankFolderLock.take(folder, [&] {
+        context.shell.note(
+            format("waiting for another run on a bank in %s to finish", folder.c_str()));
+    });
+}
+
 bool openBank(Context& context, const std::string& path) {
+    takeBankFolder(context, path);
     std::error_code error;
     std::filesystem::file_status status = std::filesystem::status(path, error);
     const char* why = nullptr;
@@ -227,6 +239,7 @@ bool openBank(Context& context, const std::string& path) {
 }
 
 bool mayMakeBank(Context& context, const std::string& bank, bool force) {
+    takeBankFolder(context, bank);
     if (!pathExists(bank)) return true;
     const char* why = nullptr;
     if (!force)

@@ -11,6 +11,7 @@
 
 #include "bank/QuillonDoc.h"
 #include "cli/TerminalShell.h"
+#include "platform/FolderLock.h"
 
 namespace quillon::cli {
 
@@ -55,6 +56,9 @@ struct CommandSpec {
 // What every command works with: the terminal and one document.
 struct Context {
     TerminalShell shell;
+    // Held from before the bank is read until the run ends, after its save;
+    // declared before the document so it outlasts it.
+    FolderLock bankFolderLock;
     CQuillonDoc doc{shell, nullptr};
     const CommandSpec* command = nullptr;
     std::string bankArgument;  // the bank as the user named it, for messages
@@ -75,12 +79,15 @@ int usageError(Context& context, const std::string& problem);
 // is used next (the editor's dialogs always give full paths).
 std::string absolutePath(const std::string& path);
 
-// Opens the bank; on failure says why and returns false.
+// Opens the bank; on failure says why and returns false. Runs of the tool on
+// banks of one folder take turns from here on (FolderLock), so two pipeline
+// steps changing one bank at once both keep their changes.
 bool openBank(Context& context, const std::string& path);
 
 // Whether a new bank may be saved as `bank`: a path that names nothing, or,
 // with --force, an existing file (never a folder, pipe or device, which the
-// save would rename over). Says why not.
+// save would rename over). Says why not. Takes the bank's folder in turn, as
+// openBank does.
 bool mayMakeBank(Context& context, const std::string& bank, bool force);
 
 // Refuses, with a message, a command the editor disables in a music bank.

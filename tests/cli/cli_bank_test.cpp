@@ -3,9 +3,13 @@
 // csv module and through the tests' independent bank inspector.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
+#include <memory>
+#include <thread>
 
 #include "cli/CliTestKit.h"
+#include "platform/FolderLock.h"
 #include "support/BankInspector.h"
 #include "support/WavBuilder.h"
 
@@ -473,6 +477,39 @@ TEST_F(CliBank, CreateLeavesAnExistingFileAloneUnlessForced) {
     CliResult info = box.run({"info", bank});
     EXPECT_EQ(test::linesOf(info.out)[0], "title: Bank title/description");
     EXPECT_EQ(test::linesOf(info.out)[3], "rows: 1");
+}
+
+// Two pipeline steps changing one bank at once: the second waits, says so,
+// and reads the bank the first one saved, so neither change is lost.
+TEST_F(CliBank, ARunWaitsForAnotherInTheBanksFolderAndKeepsBothChanges) {
+    // The other run's change, made on a copy before it takes the folder.
+    const std::string copy = box.file("copy.sad");
+    std::filesystem::copy_file(bank, copy);
+    ASSERT_EQ(box.run({"set", copy, "1", "Priority", "44"}).status, 0);
+    const std::string folder = folderOf(bank);
+    auto other = std::make_unique<FolderLock>();
+    ASSERT_EQ(other->take(folder, nullptr), FolderLock::Taken::Now);
+
+    CliResult waited;
+    std::thread run([&] { waited = box.run({"set", bank, "2", "Volume", "55"}); });
+    const std::string note =
+        "quillon-cli: waiting for another run on a bank in " + folder + " to finish\n";
+    bool told = false;
+    for (int tries = 0; tries < 1200 && !told; ++tries) {
+        test::Bytes err = test::readFileBytes(box.file("cli-stderr"));
+        told = std::string(err.begin(), err.end()) == note;
+        if (!told) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    std::filesystem::rename(copy, bank);  // the other run saves
+    other.reset();
+    run.join();
+    EXPECT_TRUE(told);
+    EXPECT_EQ(waited.status, 0);
+    EXPECT_EQ(waited.err, note);
+    test::InspectedBank saved = test::inspectBank(bank);
+    ASSERT_EQ(saved.records.size(), 3u);
+    EXPECT_EQ(saved.records[0].priority, 44u);
+    EXPECT_EQ(saved.records[1].volume, 55u);
 }
 
 // Commands that need a bank say plainly why they cannot open one.
