@@ -37,18 +37,6 @@ TEST(AudioSystemCreate, RefusesConfigurationsOutOfRange) {
     }
 }
 
-TEST(AudioSystemCreate, TheEditorsValuesAreTheDefaultsInFieldOrder) {
-    ZQ_AudioSystem system;
-    const uint32_t* fields[8] = {&system.DistanceModel, &system.OutputMode, &system.DopplerFactor,
-                                 &system.MixUpdateHz,   &system.RandomSeed, &system.VoiceCount,
-                                 &system.CacheBytes,    &system.OutputRate};
-    const uint32_t editorValues[8] = {1, 0, 1, 0, 0, 32, 0x1000000, 44100};
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(*fields[i], editorValues[i]) << i;
-        EXPECT_EQ(fields[i] - fields[0], i) << "consecutive 32-bit fields";
-    }
-}
-
 TEST(AudioSystemCreate, CallsBeforeCreateDoNothing) {
     ZQ_AudioSystem system;
     EXPECT_EQ(system.ZQSampleGetFirstInfoStruct(), nullptr);

@@ -198,15 +198,6 @@ TEST_F(RowPreview, BankRowsTheLibraryCannotPlay) {
     EXPECT_EQ(preview.playRow(rows, rows.size()), RowPlayResult::NoSuchRow);
 }
 
-TEST_F(RowPreview, ASecondFileStopsTheFirst) {
-    const size_t a = writeWav("a.wav", 440);
-    const size_t b = writeWav("b.wav", 660);
-    ASSERT_EQ(play(fileRow(folder.path(), "a.wav", a)), RowPlayResult::FromFile);
-    audio.render(2048);
-    ASSERT_EQ(play(fileRow(folder.path(), "b.wav", b)), RowPlayResult::FromFile);
-    EXPECT_NEAR(test::measuredFrequency(audio.render(8820), 0), 660, 3) << "only the second sounds";
-}
-
 // The file that played is stopped and freed before the new one is opened, so
 // a file that cannot be read leaves silence, not the old sound.
 TEST_F(RowPreview, AFileThatCannotBeReadPlaysNothingAndReleasesTheOld) {
