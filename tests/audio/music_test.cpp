@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <thread>
@@ -42,22 +41,22 @@ double decodedAt(const std::vector<int16_t>& stereo, size_t frame, int channel) 
 }
 
 template <typename Samples>
+bool frameAbove(const Samples& stereo, size_t frame, double scale, double level) {
+    return std::fabs(stereo[frame * 2] * scale) > level ||
+           std::fabs(stereo[frame * 2 + 1] * scale) > level;
+}
+
+template <typename Samples>
 std::optional<size_t> lastFrameAbove(const Samples& stereo, double scale, double level) {
-    for (size_t frame = stereo.size() / 2; frame-- > 0;) {
-        if (std::fabs(stereo[frame * 2] * scale) > level ||
-            std::fabs(stereo[frame * 2 + 1] * scale) > level)
-            return frame;
-    }
+    for (size_t frame = stereo.size() / 2; frame-- > 0;)
+        if (frameAbove(stereo, frame, scale, level)) return frame;
     return std::nullopt;
 }
 
 template <typename Samples>
 std::optional<size_t> firstFrameAbove(const Samples& stereo, double scale, double level) {
-    for (size_t frame = 0; frame < stereo.size() / 2; ++frame) {
-        if (std::fabs(stereo[frame * 2] * scale) > level ||
-            std::fabs(stereo[frame * 2 + 1] * scale) > level)
-            return frame;
-    }
+    for (size_t frame = 0; frame < stereo.size() / 2; ++frame)
+        if (frameAbove(stereo, frame, scale, level)) return frame;
     return std::nullopt;
 }
 
@@ -93,40 +92,18 @@ double largestDifference(const std::vector<float>& out, size_t outFirst,
     return largest;
 }
 
-// Played frames: up to the last frame that is not exactly zero.
-size_t playedLength(const std::vector<float>& out) {
-    const std::optional<size_t> last = lastFrameAbove(out, 1.0, 0.0);
+// Played (or decoded) frames: up to the last frame that is not exactly zero.
+template <typename Samples>
+size_t playedLength(const Samples& stereo) {
+    const std::optional<size_t> last = lastFrameAbove(stereo, 1.0, 0.0);
     return last ? *last + 1 : 0;
 }
-
-size_t decodedLength(const std::vector<int16_t>& decoded) {
-    const std::optional<size_t> last = lastFrameAbove(decoded, 1.0, 0.0);
-    return last ? *last + 1 : 0;
-}
-
-// Sets TMPDIR for one test, so that the import's section files stay in its folder.
-class TmpDirScope {
-  public:
-    explicit TmpDirScope(const std::string& path) {
-        if (const char* old = std::getenv("TMPDIR")) saved_ = old;
-        ::setenv("TMPDIR", path.c_str(), 1);
-    }
-    ~TmpDirScope() {
-        if (saved_)
-            ::setenv("TMPDIR", saved_->c_str(), 1);
-        else
-            ::unsetenv("TMPDIR");
-    }
-
-  private:
-    std::optional<std::string> saved_;
-};
 
 // --- The whole path: import, save, play ---------------------------------------------------
 
 TEST(MusicBankFromTheImport, PlaysItsSectionsAsTheUncutStreamWithoutGaps) {
     test::TempFolder folder;
-    TmpDirScope tmp(folder.path());
+    test::ScopedTmpDir tmp(folder.path());  // the import's section files stay in the folder
     const std::optional<std::string> mp2 =
         test::makeLayer2Stream(folder, "music", 44100, 2, 192, 1.5);
     if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
@@ -162,7 +139,7 @@ TEST(MusicBankFromTheImport, PlaysItsSectionsAsTheUncutStreamWithoutGaps) {
     EXPECT_LE(largestDifference(out, 0, *decoded, 0, total), 1e-6)
         << "one decoder through every join gives the uncut stream";
     EXPECT_LE(longestQuietRunInside(out, 1.0), kTwoMilliseconds) << "no gap at a join";
-    const double lengthError = double(playedLength(out)) - double(decodedLength(*decoded));
+    const double lengthError = double(playedLength(out)) - double(playedLength(*decoded));
     EXPECT_LE(std::fabs(lengthError), double(kMpegFrame));
     EXPECT_EQ(texts, (std::vector<std::string>{"section 1 of 3", "section 2 of 3", "section 3 of 3",
                                                "end of music"}));
@@ -233,7 +210,7 @@ TEST_F(Music, TheTrackNumberPicksTheFirstSection) {
                                     total - start - kSettleFrames),
                   1e-6)
             << c.track;
-        EXPECT_NEAR(double(playedLength(out)), double(decodedLength(decoded) - start),
+        EXPECT_NEAR(double(playedLength(out)), double(playedLength(decoded) - start),
                     double(kMpegFrame))
             << c.track;
         EXPECT_EQ(texts.back(), "end of music") << c.track;
@@ -299,7 +276,7 @@ TEST_F(Music, TheRunWordsDecideWhatPlaysAndWhenItEnds) {
         o.LastTrack = c.lastTrack;
         ASSERT_NE(audio.system.ZQMusicPlay(o), nullptr) << c.name;
         const double expected =
-            c.sections * double(kSectionFrames) + c.wholeStreams * double(decodedLength(decoded));
+            c.sections * double(kSectionFrames) + c.wholeStreams * double(playedLength(decoded));
         const std::vector<float> out = audio.render(uint32_t(expected + kTestRate / 2));
         EXPECT_NEAR(double(playedLength(out)), expected, double(kMpegFrame)) << c.name;
         EXPECT_FALSE(audio.system.ZQMusicIsPlaying()) << c.name;
@@ -394,7 +371,7 @@ TEST_F(Music, PitchTwoHundredPlaysTwiceAsFast) {
     o.Pitch = 200;
     ASSERT_NE(audio.system.ZQMusicPlay(o), nullptr);
     const std::vector<float> out = audio.render(uint32_t(total / 2 + kTestRate / 4));
-    EXPECT_NEAR(double(playedLength(out)), double(decodedLength(decoded)) / 2, double(kMpegFrame));
+    EXPECT_NEAR(double(playedLength(out)), double(playedLength(decoded)) / 2, double(kMpegFrame));
 }
 
 // The editor looks after the engine every 100 ms; 1.5 s waits in the queue, so

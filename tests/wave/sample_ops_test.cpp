@@ -117,7 +117,6 @@ TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
     EXPECT_EQ(cell(0, kColFormat), "16-bit 44 khz Stereo");
     EXPECT_EQ(cell(0, kColCompression), "None");
     EXPECT_EQ(cell(0, kColDescription), "door creak");
-    EXPECT_EQ(key(0, kColDescription), "door creak");
     EXPECT_TRUE(row.checked);
     EXPECT_EQ(row.record.enabled, 1u);
     EXPECT_EQ(row.record.loadNumber, 0u);
@@ -240,14 +239,9 @@ TEST_F(SampleOpsTest, CommentKeysBecomeCellsAndSortKeys) {
 TEST_F(SampleOpsTest, AbsentKeysAndNoLoopGiveNotSet) {
     add({wav("plain.wav"), wav("looped.wav", looped(1000, 500))});
     for (int c = kColPriority; c < kColumnCount; ++c) {
-        if (c == kColLStart || c == kColLEnd) continue;
         EXPECT_EQ(cell(0, c), "*") << columnTable()[c].title;
         EXPECT_EQ(key(0, c), "*") << columnTable()[c].title;
     }
-    EXPECT_EQ(cell(0, kColLStart), "*");
-    EXPECT_EQ(key(0, kColLStart), "*");
-    EXPECT_EQ(cell(0, kColLEnd), "*");
-    EXPECT_EQ(key(0, kColLEnd), "*");
     EXPECT_EQ(cell(1, kColLStart), "1000");
     EXPECT_EQ(key(1, kColLStart), "00001000");
     EXPECT_EQ(cell(1, kColLEnd), "1499");
@@ -574,6 +568,14 @@ class ExtractTest : public SampleOpsTest {
         ASSERT_TRUE(save());
         std::filesystem::create_directories(dir.file("out"));
     }
+    // Cuts the bank inside the second image: the first extracts, the second
+    // cannot be read.
+    void cutBankInsideSecondImage() {
+        auto bank = test::inspectBank(dir.file("bank.sad"));
+        ASSERT_EQ(bank.segments[1].name, ZQFileSegmentWaveData);
+        uint64_t cut = bank.segments[1].dataOffset + bank.records[1].waveOffset + 10;
+        ASSERT_EQ(::truncate(dir.file("bank.sad").c_str(), off_t(cut)), 0);
+    }
     std::vector<std::string> sources;
 };
 
@@ -754,18 +756,10 @@ TEST_F(ExtractTest, APipeWhereTheFileShouldGoStopsWithoutWaiting) {
 }
 
 TEST_F(ExtractTest, FailedReadKeepsThePreviousFileOpenAndRemovesThePartFile) {
-    auto bank = test::inspectBank(dir.file("bank.sad"));
-    // Cut the bank inside the second image: the first extracts, the second
-    // cannot be read.
-    const test::InspectedSegment& data = bank.segments[1];
-    ASSERT_EQ(data.name, ZQFileSegmentWaveData);
-    uint64_t cut = data.dataOffset + bank.records[1].waveOffset + 10;
-    ASSERT_EQ(::truncate(dir.file("bank.sad").c_str(), off_t(cut)), 0);
+    cutBankInsideSecondImage();
     EXPECT_FALSE(extractRows(doc, {0, 1, 2}, dir.file("out")));
     EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
     EXPECT_EQ(test::readFileBytes(dir.file("out/one.wav")), test::readFileBytes(sources[0]));
-    EXPECT_FALSE(test::fileExists(dir.file("out/two.wav")));
-    EXPECT_FALSE(test::fileExists(dir.file("out/three.wav")));
     EXPECT_EQ(test::namesIn(dir.file("out")), (std::vector<std::string>{"one.wav"}));
     EXPECT_TRUE(doc.previousFile().IsOpen());
     expectFrameClosed();
@@ -781,9 +775,7 @@ TEST_F(ExtractTest, FailedReadKeepsThePreviousFileOpenAndRemovesThePartFile) {
 TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     const test::Bytes old(5000, 7);
     test::writeFileBytes(dir.file("out/two.wav"), old);
-    auto bank = test::inspectBank(dir.file("bank.sad"));
-    uint64_t cut = bank.segments[1].dataOffset + bank.records[1].waveOffset + 10;
-    ASSERT_EQ(::truncate(dir.file("bank.sad").c_str(), off_t(cut)), 0);
+    cutBankInsideSecondImage();
     EXPECT_FALSE(extractRows(doc, {1}, dir.file("out")));
     EXPECT_EQ(shell.messageTexts(), (std::vector<std::string>{"Error Saving File"}));
     EXPECT_EQ(test::readFileBytes(dir.file("out/two.wav")), old);
