@@ -454,21 +454,27 @@ class MusicBanks : public ::testing::Test {
     ZQ_AudioBank* registered(const test::TestBank& bank) {
         return audio.system.ZQBankRegister(bank.write(folder).c_str(), 0);
     }
+    // Options that play the bank's music, its status texts kept in `texts`.
+    ZQ_MusicPlayOptions optionsFor(const test::TestBank& bank, uint32_t playCount) {
+        ZQ_MusicPlayOptions options;
+        options.Bank = registered(bank);
+        options.PlayCount = playCount;
+        options.StatusCallback = [this](const char* text) { texts.push_back(text); };
+        return options;
+    }
     test::TempFolder folder;
     test::LoopbackAudio audio;
+    std::vector<std::string> texts;
 };
 
 TEST_F(MusicBanks, ASampleBankHasNoMusic) {
     test::TestBank bank;
     bank.add(test::playableRecord(), test::sineWav(440, 4410));
-    ZQ_MusicPlayOptions options;
-    options.Bank = registered(bank);
+    ZQ_MusicPlayOptions options = optionsFor(bank, 1);
     ASSERT_NE(options.Bank, nullptr);
-    int told = 0;
-    options.StatusCallback = [&told](const char*) { ++told; };
     EXPECT_EQ(audio.system.ZQMusicPlay(options), nullptr);
-    EXPECT_EQ(told, 0);
-    options.Bank = reinterpret_cast<ZQ_AudioBank*>(&told);
+    EXPECT_TRUE(texts.empty());
+    options.Bank = reinterpret_cast<ZQ_AudioBank*>(&texts);
     EXPECT_EQ(audio.system.ZQMusicPlay(options), nullptr) << "not a registered bank";
 }
 
@@ -478,10 +484,7 @@ TEST_F(MusicBanks, SectionsWithoutFramesPlayNothing) {
     test::TestBank bank;
     for (int i = 0; i < 3; ++i)
         bank.add(test::musicSectionRecord(0x04A0FDFF), test::Bytes(5000, uint8_t(0x11 * i)));
-    ZQ_MusicPlayOptions options;
-    options.Bank = registered(bank);
-    options.PlayCount = 0;
-    EXPECT_EQ(audio.system.ZQMusicPlay(options), nullptr);
+    EXPECT_EQ(audio.system.ZQMusicPlay(optionsFor(bank, 0)), nullptr);
     EXPECT_FALSE(audio.system.ZQMusicIsPlaying());
 }
 
@@ -521,12 +524,7 @@ TEST_F(MusicBanks, SamplesAmongTheSectionsAreSteppedOver) {
         bank.add(test::musicSectionRecord(sections[i].headerValue), sections[i].bytes);
         if (i == 0) bank.add(test::playableRecord(), test::sineWav(440, 4410));
     }
-    ZQ_MusicPlayOptions options;
-    options.Bank = registered(bank);
-    options.PlayCount = 1;
-    std::vector<std::string> texts;
-    options.StatusCallback = [&texts](const char* text) { texts.push_back(text); };
-    const ZQ_MusicInfo* info = audio.system.ZQMusicPlay(options);
+    const ZQ_MusicInfo* info = audio.system.ZQMusicPlay(optionsFor(bank, 1));
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->TrackNumber, 2u);
     EXPECT_EQ(info->Section, 1u);
@@ -545,10 +543,8 @@ TEST_F(MusicBanks, AMonoStreamAtAnotherRatePlaysOnBothChannels) {
     if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
     const std::optional<uint64_t> frames = test::decodedSampleFrames(*mp2, 1);
     if (!frames) GTEST_SKIP() << "mpg123 is missing";
-    ZQ_MusicPlayOptions options;
-    options.Bank = registered(test::musicBank(test::readFileBytes(*mp2)));
-    options.PlayCount = 1;
-    const ZQ_MusicInfo* info = audio.system.ZQMusicPlay(options);
+    const ZQ_MusicInfo* info =
+        audio.system.ZQMusicPlay(optionsFor(test::musicBank(test::readFileBytes(*mp2)), 1));
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->SampleRate, 22050u);
     EXPECT_EQ(info->SectionCount, 2u);
@@ -575,12 +571,7 @@ TEST_F(MusicBanks, ASectionAtAnotherRateEndsTheRun) {
     const size_t firstSections = test::addMusicSections(bank, test::readFileBytes(*first));
     const size_t secondSections = test::addMusicSections(bank, test::readFileBytes(*second));
     ASSERT_GT(secondSections, 0u);
-    ZQ_MusicPlayOptions options;
-    options.Bank = registered(bank);
-    options.PlayCount = 0;
-    std::vector<std::string> texts;
-    options.StatusCallback = [&texts](const char* text) { texts.push_back(text); };
-    const ZQ_MusicInfo* info = audio.system.ZQMusicPlay(options);
+    const ZQ_MusicInfo* info = audio.system.ZQMusicPlay(optionsFor(bank, 0));
     ASSERT_NE(info, nullptr);
     EXPECT_EQ(info->SectionCount, firstSections + secondSections);
     const std::vector<float> out = audio.render(uint32_t(*firstFrames + kTestRate / 2));
