@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -35,6 +36,13 @@ void writeBytes(const std::string& path, const Bytes& bytes) {
 
 Bytes bytesOf(std::string_view text) {
     return Bytes(text.begin(), text.end());
+}
+
+Bytes pattern(size_t count, uint8_t seed) {
+    Bytes out(count);
+    for (size_t i = 0; i < count; ++i)
+        out[i] = uint8_t(i * 13 + seed + i / 251);
+    return out;
 }
 
 Bytes containerBytes(const std::vector<RawSegment>& segments) {
@@ -81,6 +89,19 @@ std::string LogCapture::failedCheck(std::string_view expression, std::string_vie
 std::string LogCapture::corrective(std::string_view statement) {
     return "**********CORRECTIVE ASSERT APPLIED - REMOVE IF POSSIBLE:(" + std::string(statement) +
            ")**********";
+}
+
+FileSizeLimit::FileSizeLimit(rlim_t bytes) {
+    getrlimit(RLIMIT_FSIZE, &before);
+    oldHandler = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = before;
+    limit.rlim_cur = bytes;
+    EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    setrlimit(RLIMIT_FSIZE, &before);
+    std::signal(SIGXFSZ, oldHandler);
 }
 
 ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : variable(name) {

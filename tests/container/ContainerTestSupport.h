@@ -3,6 +3,8 @@
 // logged lines with the assertion answers under the test's control.
 #pragma once
 
+#include <sys/resource.h>
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -32,6 +34,8 @@ class TempFolder {
 Bytes readBytes(const std::string& path);
 void writeBytes(const std::string& path, const Bytes& bytes);
 Bytes bytesOf(std::string_view text);
+// count bytes that repeat only after a long stretch, different for each seed.
+Bytes pattern(size_t count, uint8_t seed);
 
 // One segment as it lies in a file: a name field of 32 bytes, the declared
 // size and the data bytes that follow (which may be fewer than declared).
@@ -62,6 +66,21 @@ class LogCapture {
   private:
     std::vector<std::string> lines;
     ZQAssertHooks before;
+};
+
+// Limits the size of files this process writes, with SIGXFSZ ignored so that
+// passing the limit makes write answer short or fail instead of ending us.
+// Both are put back when it goes.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(rlim_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    rlimit before{};
+    void (*oldHandler)(int) = nullptr;
 };
 
 // Sets an environment variable while it lives.

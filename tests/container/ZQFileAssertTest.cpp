@@ -40,6 +40,18 @@ ZQFileSegment segmentNamed(const char* name, uint8_t* data, uint32_t size) {
     return segment;
 }
 
+char scratch[1];  // where a refused read would have gone
+
+int writeSegmentNamed(ZQFile& f, const char* name) {
+    ZQFileSegment segment = segmentNamed(name, nullptr, 0);
+    return f.WriteSegment(&segment);
+}
+
+int getSegmentFresh(ZQFile& f, const char* name) {
+    ZQFileSegment segment{};
+    return f.GetSegment(name, &segment, true);
+}
+
 const WrongCall kWrongCalls[] = {
     {"SetName while open", Start::ReadOnly, [](ZQFile& f) { return f.SetName("other"); },
      "Tovik: Call to ZQFile::SetName on a file which was open", "!OpenFlag"},
@@ -60,23 +72,11 @@ const WrongCall kWrongCalls[] = {
      "Tovik: zero length or bad segment name", "name && strlen(name) > 0"},
     {"OpenSegment null name", Start::Append, [](ZQFile& f) { return f.OpenSegment(nullptr); },
      "Tovik: zero length or bad segment name", "name && strlen(name) > 0"},
-    {"WriteSegment closed", Start::Closed,
-     [](ZQFile& f) {
-         auto segment = segmentNamed("S", nullptr, 0);
-         return f.WriteSegment(&segment);
-     },
+    {"WriteSegment closed", Start::Closed, [](ZQFile& f) { return writeSegmentNamed(f, "S"); },
      "Tovik: Call to ZQFile::WriteSegment on a file which was not open", "OpenFlag"},
-    {"WriteSegment read-only", Start::ReadOnly,
-     [](ZQFile& f) {
-         auto segment = segmentNamed("S", nullptr, 0);
-         return f.WriteSegment(&segment);
-     },
+    {"WriteSegment read-only", Start::ReadOnly, [](ZQFile& f) { return writeSegmentNamed(f, "S"); },
      "Tovik: Call to ZQFile::WriteSegment wrong file mode", kWriteModes},
-    {"WriteSegment without name", Start::New,
-     [](ZQFile& f) {
-         auto segment = segmentNamed("", nullptr, 0);
-         return f.WriteSegment(&segment);
-     },
+    {"WriteSegment without name", Start::New, [](ZQFile& f) { return writeSegmentNamed(f, ""); },
      "Tovik: zero length or bad segment name", "name && strlen(name) > 0"},
     {"WriteSegmentData no segment", Start::New,
      [](ZQFile& f) { return f.WriteSegmentData("x", 1); },
@@ -87,17 +87,9 @@ const WrongCall kWrongCalls[] = {
          return f.WriteSegmentData("x", 1);
      },
      "Tovik: Call to ZQFile::WriteSegmentData wrong file mode", kWriteModes},
-    {"GetSegment closed", Start::Closed,
-     [](ZQFile& f) {
-         ZQFileSegment segment{};
-         return f.GetSegment("A", &segment, true);
-     },
+    {"GetSegment closed", Start::Closed, [](ZQFile& f) { return getSegmentFresh(f, "A"); },
      "Tovik: Call to ZQFile::GetSegment on a file which was not open", "OpenFlag"},
-    {"GetSegment append", Start::Append,
-     [](ZQFile& f) {
-         ZQFileSegment segment{};
-         return f.GetSegment("A", &segment, true);
-     },
+    {"GetSegment append", Start::Append, [](ZQFile& f) { return getSegmentFresh(f, "A"); },
      "Tovik: Call to ZQFile::GetSegment wrong file mode", "FileMode==ZQ_FILE_READ_ONLY"},
     {"GetSegment no buffer", Start::ReadOnly,
      [](ZQFile& f) {
@@ -115,23 +107,13 @@ const WrongCall kWrongCalls[] = {
          return result;
      },
      "Tovik: Null pointer or incorrect memory size", "seg->Data && seg->Size==entry->Size"},
-    {"GetSegment too big", Start::ReadOnly,
-     [](ZQFile& f) {
-         ZQFileSegment segment{};
-         return f.GetSegment("BIG", &segment, true);
-     },
+    {"GetSegment too big", Start::ReadOnly, [](ZQFile& f) { return getSegmentFresh(f, "BIG"); },
      "Tovik: Segsize 90000000 appears too big", "seg->Size<ZQ_MAX_SEGMENT_SIZE"},
     {"GetSegmentData no segment", Start::ReadOnly,
-     [](ZQFile& f) {
-         char c;
-         return f.GetSegmentData(&c, 1, 0);
-     },
+     [](ZQFile& f) { return f.GetSegmentData(scratch, 1, 0); },
      "Tovik: Call to ZQFile::GetSegmentData when segment was not open", "SegmentOpenFlag"},
     {"GetSegmentData by name closed", Start::Closed,
-     [](ZQFile& f) {
-         char c;
-         return f.GetSegmentData("A", &c, 1, 0);
-     },
+     [](ZQFile& f) { return f.GetSegmentData("A", scratch, 1, 0); },
      "Tovik: Call to ZQFile::GetSegmentData on a file which was not open", "OpenFlag"},
     {"Seek by name in new mode", Start::New, [](ZQFile& f) { return f.Seek("A", 0); },
      "Tovik: Wrong mode to seek",
@@ -145,17 +127,9 @@ const WrongCall kWrongCalls[] = {
      "Tovik: Call to ZQFile::WriteData when file was not open", "OpenFlag"},
     {"WriteData read-only", Start::ReadOnly, [](ZQFile& f) { return f.WriteData("x", 1); },
      "Tovik: Call to ZQFile::WriteData wrong file mode", kWriteModes},
-    {"ReadData closed", Start::Closed,
-     [](ZQFile& f) {
-         char c;
-         return f.ReadData(&c, 1);
-     },
+    {"ReadData closed", Start::Closed, [](ZQFile& f) { return f.ReadData(scratch, 1); },
      "Tovik: Call to ZQFile::ReadData when file was not open", "OpenFlag"},
-    {"ReadData new", Start::New,
-     [](ZQFile& f) {
-         char c;
-         return f.ReadData(&c, 1);
-     },
+    {"ReadData new", Start::New, [](ZQFile& f) { return f.ReadData(scratch, 1); },
      "Tovik: Call to ZQFile::ReadData wrong file mode",
      "FileMode==ZQ_FILE_READ_ONLY || FileMode==ZQ_FILE_APPEND"},
 };
@@ -227,34 +201,27 @@ int exitCalls = 0;
 int callbackCallsAtExit = -1;
 int callbackCalls = 0;
 
+// The test's exit function comes back, so the operation still stops.
 TEST_F(ZQFileAssertTest, ExitAnswerCallsTheCallbackThenExits) {
     for (auto answer : {ZQ_ASSERT_EXIT, ZQ_ASSERT_RETURN(4), ZQ_ASSERT_RETURN(77)}) {
-        SCOPED_TRACE(int(answer));
-        exitCode = -1, exitCalls = 0, callbackCalls = 0, callbackCallsAtExit = -1;
-        ZQAssertAfterExitCallback = [] { ++callbackCalls; };
-        LogCapture log(ZQAssertHooks{.answer = answer, .exitProgram = [](int code) {
-                                         exitCode = code;
-                                         ++exitCalls;
-                                         callbackCallsAtExit = callbackCalls;
-                                     }});
-        ZQFile file;
-        // The test's exit function comes back, so the operation still stops.
-        EXPECT_EQ(file.WriteData("x", 1), ZQ_ERROR);
-        ZQAssertAfterExitCallback = nullptr;
-        EXPECT_EQ(exitCalls, 1);
-        EXPECT_EQ(exitCode, 0);
-        EXPECT_EQ(callbackCallsAtExit, 1) << "the callback runs before the exit";
-        EXPECT_EQ(log.texts().size(), 1u);  // the failed check, nothing corrective
+        for (bool withCallback : {true, false}) {
+            SCOPED_TRACE(std::to_string(int(answer)) + (withCallback ? " with" : " without"));
+            exitCode = -1, exitCalls = 0, callbackCalls = 0, callbackCallsAtExit = -1;
+            ZQAssertAfterExitCallback = withCallback ? +[] { ++callbackCalls; } : nullptr;
+            LogCapture log(ZQAssertHooks{.answer = answer, .exitProgram = [](int code) {
+                                             exitCode = code;
+                                             ++exitCalls;
+                                             callbackCallsAtExit = callbackCalls;
+                                         }});
+            ZQFile file;
+            EXPECT_EQ(file.WriteData("x", 1), ZQ_ERROR);
+            ZQAssertAfterExitCallback = nullptr;
+            EXPECT_EQ(exitCalls, 1);
+            EXPECT_EQ(exitCode, 0);
+            EXPECT_EQ(callbackCallsAtExit, withCallback ? 1 : 0) << "the callback runs first";
+            EXPECT_EQ(log.texts().size(), 1u);  // the failed check, nothing corrective
+        }
     }
-}
-
-TEST_F(ZQFileAssertTest, ExitAnswerWithoutCallbackStillExits) {
-    exitCalls = 0;
-    LogCapture log(
-        ZQAssertHooks{.answer = ZQ_ASSERT_EXIT, .exitProgram = [](int) { ++exitCalls; }});
-    ZQFile file;
-    EXPECT_EQ(file.ReadData(nullptr, 0), ZQ_ERROR);
-    EXPECT_EQ(exitCalls, 1);
 }
 
 }  // namespace

@@ -4,46 +4,45 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include "ContainerTestSupport.h"
 #include "container/ZQFile.h"
-#include "support/TempFolder.h"
 
 namespace quillon {
 namespace {
 
-std::vector<uint8_t> pattern(size_t count, uint8_t seed) {
-    std::vector<uint8_t> out(count);
-    for (size_t i = 0; i < count; ++i)
-        out[i] = uint8_t(seed + i * 7 + (i >> 9));
-    return out;
-}
+using containertest::Bytes;
+using containertest::pattern;
 
 class SegmentCopy : public testing::Test {
   protected:
-    std::vector<uint8_t> segmentBytes(const std::string& path, const char* name) {
+    Bytes segmentBytes(const std::string& path, const char* name) {
         ZQFile reader;
         reader.SetName(path.c_str());
         EXPECT_EQ(reader.Open(ZQ_FILE_READ_ONLY), ZQ_OK);
-        std::vector<uint8_t> bytes(reader.GetSegmentSize(name));
+        Bytes bytes(reader.GetSegmentSize(name));
         EXPECT_EQ(reader.GetSegmentData(name, bytes.data(), uint32_t(bytes.size()), 0), ZQ_OK);
         reader.Close();
         return bytes;
     }
-    int openSource(const std::vector<uint8_t>& bytes) {
-        test::writeFileBytes(dir.file("source"), bytes);
+    void openNew(ZQFile& file, const char* name) {
+        file.SetName(dir.file(name).c_str());
+        ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
+    }
+    int openSource(const Bytes& bytes) {
+        containertest::writeBytes(dir.file("source"), bytes);
         return ::open(dir.file("source").c_str(), O_RDONLY);
     }
 
-    test::TempFolder dir;
+    containertest::TempFolder dir;
 };
 
 TEST_F(SegmentCopy, PiecesFromFilesAndMemoryStayInOrderAtAnyAlignment) {
-    std::vector<uint8_t> source = pattern(3 * 4096 + 123, 1);
+    Bytes source = pattern(3 * 4096 + 123, 1);
     int fd = openSource(source);
     ZQFile out;
-    out.SetName(dir.file("out").c_str());
-    ASSERT_EQ(out.Open(ZQ_FILE_NEW), ZQ_OK);
+    openNew(out, "out");
     ASSERT_EQ(out.OpenSegment("data"), ZQ_OK);
-    std::vector<uint8_t> small = pattern(5000, 9);  // leaves a held tail before the copy
+    Bytes small = pattern(5000, 9);  // leaves a held tail before the copy
     ASSERT_EQ(out.WriteSegmentData(small.data(), uint32_t(small.size())), ZQ_OK);
     ASSERT_EQ(out.WriteSegmentDataFromFile(fd, 17, uint32_t(source.size() - 17)), ZQ_OK);
     ASSERT_EQ(out.WriteSegmentData(small.data(), 3), ZQ_OK);
@@ -51,7 +50,7 @@ TEST_F(SegmentCopy, PiecesFromFilesAndMemoryStayInOrderAtAnyAlignment) {
     ASSERT_EQ(out.Close(), ZQ_OK);
     ::close(fd);
 
-    std::vector<uint8_t> expected = small;
+    Bytes expected = small;
     expected.insert(expected.end(), source.begin() + 17, source.end());
     expected.insert(expected.end(), small.begin(), small.begin() + 3);
     EXPECT_EQ(segmentBytes(dir.file("out"), "data"), expected);
@@ -60,8 +59,7 @@ TEST_F(SegmentCopy, PiecesFromFilesAndMemoryStayInOrderAtAnyAlignment) {
 TEST_F(SegmentCopy, SourceEndingEarlyFails) {
     int fd = openSource(pattern(100, 3));
     ZQFile out;
-    out.SetName(dir.file("out").c_str());
-    ASSERT_EQ(out.Open(ZQ_FILE_NEW), ZQ_OK);
+    openNew(out, "out");
     ASSERT_EQ(out.OpenSegment("data"), ZQ_OK);
     EXPECT_EQ(out.WriteSegmentDataFromFile(fd, 50, 51), ZQ_FAIL);
     out.Close();
@@ -69,11 +67,10 @@ TEST_F(SegmentCopy, SourceEndingEarlyFails) {
 }
 
 TEST_F(SegmentCopy, CopiesARangeOfAnotherContainersSegmentAndRefusesOneOutsideIt) {
-    std::vector<uint8_t> wave = pattern(10000, 5);
+    Bytes wave = pattern(10000, 5);
     {
         ZQFile bank;
-        bank.SetName(dir.file("bank").c_str());
-        ASSERT_EQ(bank.Open(ZQ_FILE_NEW), ZQ_OK);
+        openNew(bank, "bank");
         ASSERT_EQ(bank.OpenSegment("info"), ZQ_OK);
         ASSERT_EQ(bank.WriteSegmentData("abc", 3), ZQ_OK);
         ASSERT_EQ(bank.OpenSegment("wave"), ZQ_OK);
@@ -84,8 +81,7 @@ TEST_F(SegmentCopy, CopiesARangeOfAnotherContainersSegmentAndRefusesOneOutsideIt
     previous.SetName(dir.file("bank").c_str());
     ASSERT_EQ(previous.Open(ZQ_FILE_READ_ONLY), ZQ_OK);
     ZQFile out;
-    out.SetName(dir.file("out").c_str());
-    ASSERT_EQ(out.Open(ZQ_FILE_NEW), ZQ_OK);
+    openNew(out, "out");
     ASSERT_EQ(out.OpenSegment("copy"), ZQ_OK);
     ASSERT_EQ(out.WriteSegmentDataFrom(previous, "wave", 1000, 2000), ZQ_OK);
     EXPECT_EQ(out.WriteSegmentDataFrom(previous, "wave", 9000, 1001), ZQ_FAIL);
@@ -95,7 +91,7 @@ TEST_F(SegmentCopy, CopiesARangeOfAnotherContainersSegmentAndRefusesOneOutsideIt
     ASSERT_EQ(out.Close(), ZQ_OK);
     previous.Close();
     EXPECT_EQ(segmentBytes(dir.file("out"), "copy"),
-              std::vector<uint8_t>(wave.begin() + 1000, wave.begin() + 3000));
+              Bytes(wave.begin() + 1000, wave.begin() + 3000));
 }
 
 }  // namespace

@@ -2,10 +2,8 @@
 // exactly the bytes streamed, including the part of the last page that waits
 // for the next call, and a failure to write that part is reported.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <csignal>
 #include <string>
 #include <vector>
 
@@ -16,17 +14,12 @@ namespace quillon {
 namespace {
 
 using containertest::Bytes;
+using containertest::FileSizeLimit;
 using containertest::LogCapture;
+using containertest::pattern;
 using containertest::readBytes;
 using containertest::TempFolder;
 using containertest::u32At;
-
-Bytes pattern(size_t count, uint8_t seed) {
-    Bytes out(count);
-    for (size_t i = 0; i < count; ++i)
-        out[i] = uint8_t(i * 13 + seed + i / 251);
-    return out;
-}
 
 class ZQFileStreamTest : public ::testing::Test {
   protected:
@@ -115,18 +108,13 @@ TEST_F(ZQFileStreamTest, FailureToWriteTheHeldBytesIsReportedByTheNextCall) {
     ZQFile file;
     open(file, ZQ_FILE_NEW);
     ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
-    rlimit before{};
-    getrlimit(RLIMIT_FSIZE, &before);
-    auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit = before;
-    limit.rlim_cur = 8192 + 100;
-    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    Bytes data = pattern(10000, 5);
-    // Up to offset 8192 goes out now, within the limit; the rest is held.
-    EXPECT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
-    EXPECT_EQ(file.CloseSegment(), ZQ_ERROR);
-    setrlimit(RLIMIT_FSIZE, &before);
-    std::signal(SIGXFSZ, oldHandler);
+    {
+        FileSizeLimit limit(8192 + 100);
+        Bytes data = pattern(10000, 5);
+        // Up to offset 8192 goes out now, within the limit; the rest is held.
+        EXPECT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
+        EXPECT_EQ(file.CloseSegment(), ZQ_ERROR);
+    }
     EXPECT_EQ(log.texts(), std::vector<std::string>{"Error writing to file " + path});
 }
 

@@ -1,10 +1,8 @@
 // ZQFile when writing fails: a short write under a file-size limit, a write
 // the system refuses, a full device, and segments that would pass 4 GiB.
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <unistd.h>
 
-#include <csignal>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -18,32 +16,11 @@ namespace {
 using containertest::Bytes;
 using containertest::bytesOf;
 using containertest::containerBytes;
+using containertest::FileSizeLimit;
 using containertest::LogCapture;
 using containertest::readBytes;
 using containertest::TempFolder;
 using containertest::writeBytes;
-
-// Limits the size of files this process writes, with SIGXFSZ ignored so that
-// passing the limit makes write answer short or fail instead of ending us.
-// Both are put back when it goes.
-class FileSizeLimit {
-  public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        getrlimit(RLIMIT_FSIZE, &before);
-        oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        rlimit limit = before;
-        limit.rlim_cur = bytes;
-        EXPECT_EQ(setrlimit(RLIMIT_FSIZE, &limit), 0);
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &before);
-        std::signal(SIGXFSZ, oldHandler);
-    }
-
-  private:
-    rlimit before{};
-    void (*oldHandler)(int) = nullptr;
-};
 
 class ZQFileWriteFailureTest : public ::testing::Test {
   protected:

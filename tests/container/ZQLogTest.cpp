@@ -135,7 +135,8 @@ TEST(ZQLogTest, StderrGetsTheLinesOnlyWhenAsked) {
     ZQLogRestart();
 }
 
-TEST(ZQLogTest, SwitchedOffNothingIsBuiltOrWritten) {
+// Switched off, nothing is built or written; the file alone may be switched off.
+TEST(ZQLogTest, SwitchedOffLinesReachNeitherFileNorObserver) {
     TempFolder folder;
     PrivateLog privateLog(folder.path());
     LogCapture log;
@@ -143,14 +144,6 @@ TEST(ZQLogTest, SwitchedOffNothingIsBuiltOrWritten) {
     ZQ_LOG("silent");
     EXPECT_EQ(ZQLogger::CreateLogTextS(nullptr, nullptr, __FILE__, __LINE__, "x"), 0);
     ZQLogSetEnabled(true);
-    EXPECT_TRUE(log.texts().empty());
-    EXPECT_FALSE(std::filesystem::exists(ZQLogFilePath()));
-}
-
-TEST(ZQLogTest, FileCanBeSwitchedOffAlone) {
-    TempFolder folder;
-    PrivateLog privateLog(folder.path());
-    LogCapture log;
     ZQLogSetFileEnabled(false);
     ZQ_LOG("observed only");
     ZQLogSetFileEnabled(true);
@@ -264,37 +257,6 @@ TEST(ZQLogTest, BreakAnswerTrapsOnlyUnderADebuggerThenCarriesOn) {
     EXPECT_FALSE(ZQDebuggerAttached()) << "tests run without a debugger";
 }
 
-TEST(ZQLogTest, VersionBlockOfTheContainerLibraryIsRegisteredByteForByte) {
-    const ZQVersionBlock* block = ZQVersion::Find("ZQFileLib");
-    ASSERT_NE(block, nullptr);
-    uint8_t bytes[400];
-    static_assert(sizeof *block == sizeof bytes);
-    std::memcpy(bytes, block, sizeof bytes);
-    auto field = [&](size_t offset, size_t size) {
-        return std::string(reinterpret_cast<char*>(bytes) + offset, size);
-    };
-    auto text = [](const char* value, size_t size) {
-        std::string out(value);
-        out.resize(size, '\0');
-        return out;
-    };
-    EXPECT_EQ(field(0, 9), text("YyHhTtMm", 9));
-    EXPECT_EQ(field(9, 10), text("RELEASE", 10));
-    EXPECT_EQ(field(19, 32), text("ZQFileLib", 32));
-    EXPECT_EQ(field(51, 19), text("3", 19));
-    EXPECT_EQ(field(70, 19), text("$Revision: 1 $", 19));
-    EXPECT_EQ(field(89, 42).substr(0, 9), "$Author: ");
-    EXPECT_EQ(field(131, 40).substr(0, 7), "$Date: ");
-    EXPECT_EQ(field(171, 40), text("NULL", 40));
-    EXPECT_EQ(field(211, 100), text("Added PNG Support", 100));
-    EXPECT_EQ(field(311, 60), text("NULL", 60));
-    EXPECT_EQ(field(371, 20), text("NULL", 20));
-    EXPECT_EQ(field(391, 9), text("YyHhTtMM", 9));
-    EXPECT_EQ(bytes[88], 0) << "every field is zero-filled";
-    EXPECT_EQ(bytes[130], 0);
-    EXPECT_EQ(bytes[170], 0);
-}
-
 TEST(ZQLogTest, VersionIsRegisteredWhileItLives) {
     ZQVersionBlock block{};
     std::strcpy(block.Name, "TestLib");
@@ -303,7 +265,14 @@ TEST(ZQLogTest, VersionIsRegisteredWhileItLives) {
         EXPECT_EQ(ZQVersion::Find("TestLib"), &block);
     }
     EXPECT_EQ(ZQVersion::Find("TestLib"), nullptr);
-    EXPECT_NE(ZQVersion::Find("ZQFileLib"), nullptr);
+    // The container library's own block stays, with the markers that find it in a binary.
+    static_assert(sizeof(ZQVersionBlock) == 400);
+    const ZQVersionBlock* library = ZQVersion::Find("ZQFileLib");
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(library), 9),
+              std::string_view("YyHhTtMm", 9));
+    EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(library) + 391, 9),
+              std::string_view("YyHhTtMM", 9));
 }
 
 }  // namespace

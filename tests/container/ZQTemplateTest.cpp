@@ -42,29 +42,24 @@ TEST(ZQTemplateTest, InsertPutsAtTheHeadAndDeleteTakesAnyNode) {
     EXPECT_TRUE(log.texts().empty());
 }
 
-TEST(ZQTemplateTest, DeleteFromAnEmptyListLogsItsChecksAndCarriesOn) {
+TEST(ZQTemplateTest, DeleteOfAnItemNotInTheListLogsItsChecksAndChangesNothing) {
     LogCapture log;
-    int item = 1;
+    int inside = 1, outside = 2;
     ZQTemplate<int> list;
-    list.Delete(&item);
+    list.Delete(&outside);
     EXPECT_EQ(list.GetCount(), 0u) << "the count must not wrap";
+    const std::string notFound =
+        LogCapture::failedCheck("deleted_one == true", "Quenz: Not Found in linked list");
     EXPECT_EQ(
         log.texts(),
         (std::vector<std::string>{
             LogCapture::failedCheck("Count > 0", "Quenz: Linked List Count Error"),
-            LogCapture::failedCheck("Head.Get()", "Quenz: Linked List No Head Error"),
-            LogCapture::failedCheck("deleted_one == true", "Quenz: Not Found in linked list")}));
-}
-
-TEST(ZQTemplateTest, DeleteOfAnItemNotInTheListChangesNothing) {
-    LogCapture log;
-    int inside = 1, outside = 2;
-    ZQTemplate<int> list;
+            LogCapture::failedCheck("Head.Get()", "Quenz: Linked List No Head Error"), notFound}));
+    log.clear();
     ASSERT_TRUE(list.Insert(&inside));
     list.Delete(&outside);
     EXPECT_EQ(itemsOf(list), std::vector<int>{1});
-    EXPECT_EQ(log.texts(), std::vector<std::string>{LogCapture::failedCheck(
-                               "deleted_one == true", "Quenz: Not Found in linked list")});
+    EXPECT_EQ(log.texts(), std::vector<std::string>{notFound});
     list.Delete(&inside);
 }
 
