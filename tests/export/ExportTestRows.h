@@ -1,9 +1,13 @@
 // Rows for the exporter tests, built directly from cells and keys.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "bank/RowList.h"
@@ -11,6 +15,7 @@
 #include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
 #include "platform/Paths.h"
+#include "support/BankFixtures.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 
@@ -76,5 +81,33 @@ inline void runEditorExport(CQuillonDoc& doc, FakeShell& shell, const std::strin
         runScriptTableExport(doc, ScriptTableHooks{});
     }
 }
+
+// A bank of one stored row open in the editor, with the game files the
+// script table reads beside it, all in the folder "sources".
+struct OpenBankExport : ::testing::Test {
+    TempFolder folder;
+    FakeShell shell;
+    CQuillonDoc doc{shell, nullptr};
+
+    void SetUp() override {
+        std::filesystem::create_directories(sources(""));
+        ASSERT_TRUE(writeContainer(sources("bank.sad"), {{ZQFileSegmentBankInfo, blankBankInfo()},
+                                                         {ZQFileSegmentBankSampleTable,
+                                                          sampleTable(1, {storedRecord(1)})}}));
+        ASSERT_TRUE(doc.OnOpenDocument(sources("bank.sad")));
+        writeText(sources("AudioSFX.h"), "enum AUDIO_SFX_BANK_TYPE\n{\n\tBANK_A,\n};\n");
+        writeText(sources("HelpTextEnums.h"),
+                  "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    }
+    std::string sources(const std::string& name) const { return folder.file("sources/" + name); }
+
+    // One editor export to output, after forgetting earlier messages and questions.
+    void runExport(const std::string& which, const std::string& output) {
+        shell.messages.clear();
+        shell.textRequests.clear();
+        runEditorExport(doc, shell, which, output, sources("AudioSFX.h"),
+                        sources("HelpTextEnums.h"));
+    }
+};
 
 }  // namespace quillon::test

@@ -13,48 +13,21 @@
 #include <string>
 #include <vector>
 
-#include "audio/SegmentNames.h"
-#include "bank/QuillonDoc.h"
 #include "export/ExportTestRows.h"
-#include "export/SampleHeader.h"
-#include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
-#include "support/BankFixtures.h"
-#include "support/FakeShell.h"
 
 namespace quillon {
 namespace {
 
 namespace fs = std::filesystem;
-using test::TempFolder;
 
 const char kOldText[] = "// the header the last game build compiled\n";
 
-struct ExportReplace : ::testing::Test {
-    TempFolder folder;
-    test::FakeShell shell;
-    CQuillonDoc doc{shell, nullptr};
-
+struct ExportReplace : test::OpenBankExport {
     void SetUp() override {
-        fs::create_directories(folder.file("sources"));
+        test::OpenBankExport::SetUp();
         fs::create_directories(folder.file("out"));
         fs::create_directories(folder.file("links"));
-        ASSERT_TRUE(test::writeContainer(
-            sources("bank.sad"),
-            {{ZQFileSegmentBankInfo, test::blankBankInfo()},
-             {ZQFileSegmentBankSampleTable, test::sampleTable(1, {test::storedRecord(1)})}}));
-        ASSERT_TRUE(doc.OnOpenDocument(sources("bank.sad")));
-        test::writeText(sources("AudioSFX.h"), "enum AUDIO_SFX_BANK_TYPE\n{\n\tBANK_A,\n};\n");
-        test::writeText(sources("HelpTextEnums.h"),
-                        "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
-    }
-    std::string sources(const std::string& name) const { return folder.file("sources/" + name); }
-
-    void runExport(const std::string& which, const std::string& output) {
-        shell.messages.clear();
-        shell.textRequests.clear();
-        test::runEditorExport(doc, shell, which, output, sources("AudioSFX.h"),
-                              sources("HelpTextEnums.h"));
     }
 
     bool savingFailed() const {

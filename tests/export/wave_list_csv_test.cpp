@@ -126,12 +126,11 @@ TEST(WaveListCsv, PythonsCsvReaderReadsEveryCellBack) {
         return h;
     };
     std::string expected = "28";
-    for (const char* heading :
-         {"Num",  "Name",        "Location", "Bank",    "Clone",     "Foramt", "Compression",
-          "Size", "Description", "Priority", "Group",   "Atm Group", "Atmos",  "Volume",
-          "User", "PlayType",    "Loop",     "L-Start", "L-End",     "Pitch",  "PitchVar",
-          "Pan",  "XPos",        "YPos",     "ZPos",    "Min",       "Max",    "Scale"})
-        expected += " " + hex(heading);
+    std::string heading = kHeading.substr(0, kHeading.size() - 1);
+    for (size_t start = 0, comma = 0; comma != std::string::npos; start = comma + 1) {
+        comma = heading.find(',', start);
+        expected += " " + hex(heading.substr(start, comma - start));
+    }
     expected += "\n";
     for (int i = 0; i < rows.size(); ++i) {
         expected += "28";
