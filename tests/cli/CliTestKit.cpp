@@ -21,13 +21,6 @@ namespace quillon::test {
 
 namespace {
 
-std::string readText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // The environment of a run: a private home and XDG folders, so the tool's log
 // and settings never touch the user's; the search path and the sanitizers'
 // options are kept.
@@ -65,6 +58,17 @@ std::vector<RiffChunkSpec> waveChunks(const Bytes& file) {
 }
 
 }  // namespace
+
+std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+void writeText(const std::string& path, const std::string& text) {
+    writeFile(path, Bytes(text.begin(), text.end()));
+}
 
 std::string cliPath() {
     return QUILLON_CLI_PATH;

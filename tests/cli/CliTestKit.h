@@ -58,6 +58,10 @@ std::string cliPath();
 bool haveSox();
 bool havePython();
 
+// A file's whole content as text, and a text written as a file's content.
+std::string readText(const std::string& path);
+void writeText(const std::string& path, const std::string& text);
+
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -13,14 +13,8 @@ namespace {
 using test::CliResult;
 using test::CliSandbox;
 
-std::string textOf(const std::string& path) {
-    test::Bytes bytes = test::readFileBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
-
-void writeText(const std::string& path, const std::string& text) {
-    test::writeFile(path, test::Bytes(text.begin(), text.end()));
-}
+using test::readText;
+using test::writeText;
 
 // A bank of a.wav (with a Description), b.wav, c.wav and help_text_q.wav,
 // numbered 1 to 4, made from WAV builder files.
@@ -46,7 +40,7 @@ class CliExport : public testing::Test {
 TEST_F(CliExport, HeaderAsAnEnumWithTheDefaultPrefix) {
     CliResult r = box.run({"header", bank, box.file("Bank Sounds.h")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(textOf(box.file("Bank Sounds.h")),
+    EXPECT_EQ(readText(box.file("Bank Sounds.h")),
               "//Zarquine Sample Header File\n\n"
               "#ifndef INCL_BANK SOUNDS_H\n#define INCL_BANK SOUNDS_H\n\n\n\n"
               "enum\tZQ_SAMPLE\n{\n"
@@ -60,12 +54,12 @@ TEST_F(CliExport, HeaderAsAnEnumWithTheDefaultPrefix) {
 
 TEST_F(CliExport, HeaderWithAPrefixAndAsDefines) {
     ASSERT_EQ(box.run({"header", bank, box.file("s.h"), "--prefix", "Sfx"}).status, 0);
-    std::string text = textOf(box.file("s.h"));
+    std::string text = readText(box.file("s.h"));
     EXPECT_NE(text.find("enum\tSfx\n{\n\tSFX_A = 1,"), std::string::npos) << text;
     EXPECT_NE(text.find("\tSfx_LAST = 5\n"), std::string::npos) << text;
 
     ASSERT_EQ(box.run({"header", bank, box.file("d.h"), "--define"}).status, 0);
-    EXPECT_EQ(textOf(box.file("d.h")),
+    EXPECT_EQ(readText(box.file("d.h")),
               "//Zarquine Sample Header File\n\n"
               "#define\tZQ_SAMPLE_A \t 1\t\t//door, creak\n"
               "#define\tZQ_SAMPLE_B \t 2\n"
@@ -84,7 +78,7 @@ TEST_F(CliExport, CsvFileHoldsWhatListPrints) {
     EXPECT_EQ(listed.out.substr(listed.out.size() - 13), "4 Wav files\r\n");
     CliResult r = box.run({"csv", bank, box.file("Wavlist.csv")});
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(textOf(box.file("Wavlist.csv")), listed.out);
+    EXPECT_EQ(readText(box.file("Wavlist.csv")), listed.out);
 }
 
 TEST_F(CliExport, AnOutputThatCannotBeWrittenSaysErrorSavingFileAndNamesIt) {
@@ -127,9 +121,9 @@ class CliScriptTable : public CliExport {
 TEST_F(CliScriptTable, MatchesRowsAndAnswersTheQuestionNo) {
     CliResult r = exportTable("BANK_B");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_EQ(textOf(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
-                                       "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
-                                       "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
+    EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
+                                         "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
+                                         "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
     EXPECT_EQ(r.err,
               "error: can't open output file\n"
               "couldn't match Q! do you want to play the line?\n"
@@ -140,14 +134,14 @@ TEST_F(CliScriptTable, MatchesRowsAndAnswersTheQuestionNo) {
 TEST_F(CliScriptTable, KeepsTheLinesOfAnotherBankUnlessCleared) {
     writeText(table, "\t\t{HELP_TEXT_Z , BANK_A , 7 },\r\n");
     ASSERT_EQ(exportTable("bank_b").status, 0);
-    EXPECT_EQ(textOf(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
-                                       "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
-                                       "\t\t{HELP_TEXT_Z , BANK_A , 7 },\r\n"));
+    EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
+                                         "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
+                                         "\t\t{HELP_TEXT_Z , BANK_A , 7 },\r\n"));
 
     ASSERT_EQ(exportTable("BANK_B", {"--clear"}).status, 0);
-    EXPECT_EQ(textOf(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
-                                       "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
-                                       "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
+    EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
+                                         "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
+                                         "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
 }
 
 TEST_F(CliScriptTable, TheValueCheckGoesOnAsOk) {
@@ -161,15 +155,15 @@ TEST_F(CliScriptTable, TheValueCheckGoesOnAsOk) {
                          "quillon-cli: answered OK\n"),
               std::string::npos)
         << r.err;
-    EXPECT_NE(textOf(table).find("\t\t{HELP_TEXT_Z , unused , 0 },"), std::string::npos);
+    EXPECT_NE(readText(table).find("\t\t{HELP_TEXT_Z , unused , 0 },"), std::string::npos);
 }
 
 TEST_F(CliScriptTable, ABankNotInTheListWritesTheFirstBankAndExitsOne) {
     CliResult r = exportTable("BANK_Q");
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(textOf(table), tableText("\t\t{HELP_TEXT_A , unused , 1 },\t\t// unused!\r\n",
-                                       "\t\t{HELP_TEXT_C , unused , 3 },\t\t// unused!\r\n",
-                                       "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
+    EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , unused , 1 },\t\t// unused!\r\n",
+                                         "\t\t{HELP_TEXT_C , unused , 3 },\t\t// unused!\r\n",
+                                         "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
     EXPECT_NE(r.err.find("HELP_TEXT_A (BANK_Q)"), std::string::npos) << r.err;
 }
 

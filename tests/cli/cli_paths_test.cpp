@@ -20,10 +20,6 @@ using test::CliResult;
 using test::CliSandbox;
 namespace fs = std::filesystem;
 
-void writeText(const std::string& path, const std::string& text) {
-    test::writeFile(path, test::Bytes(text.begin(), text.end()));
-}
-
 class CliPaths : public testing::Test {
   protected:
     void SetUp() override {
@@ -37,6 +33,13 @@ class CliPaths : public testing::Test {
         ASSERT_FALSE(a.empty() || b.empty()) << "sox failed";
     }
 
+    // The game files a script table reads, with one bank and one entry.
+    void writeGameFiles() {
+        test::writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tunused,\n\tBANK_A,\n};\n");
+        test::writeText(enums,
+                        "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    }
+
     std::string lastLine(const std::string& text) {
         std::vector<std::string> lines = test::linesOf(text);
         return lines.empty() ? std::string() : lines.back();
@@ -44,6 +47,8 @@ class CliPaths : public testing::Test {
 
     CliSandbox box;
     std::string a, b;
+    std::string list = box.file("AudioSFX.h");
+    std::string enums = box.file("HelpTextEnums.h");
 };
 
 TEST_F(CliPaths, NamesWithBlanksNonAsciiAndALeadingDashWork) {
@@ -123,11 +128,8 @@ TEST_F(CliPaths, ForceNeverReplacesWhatIsNotAFile) {
 TEST_F(CliPaths, AScriptTableThatCannotBeMadeNamesTheFileAtFault) {
     std::string bank = box.file("bank.sad");
     ASSERT_EQ(box.run({"create", bank, a}).status, 0);
-    std::string list = box.file("AudioSFX.h");
-    std::string enums = box.file("HelpTextEnums.h");
     std::string table = box.file("table.h");
-    writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tunused,\n\tBANK_A,\n};\n");
-    writeText(enums, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    writeGameFiles();
     std::string missing = box.file("missing.h");
     struct Case {
         std::string banks, enums, output, message;
@@ -155,10 +157,7 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
     test::Bytes before = test::readFileBytes(bank);
     std::string link = box.file("link.sad");
     fs::create_symlink(bank, link);
-    std::string list = box.file("AudioSFX.h");
-    std::string enums = box.file("HelpTextEnums.h");
-    writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tunused,\n\tBANK_A,\n};\n");
-    writeText(enums, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_A = 1,\n};\n");
+    writeGameFiles();
     for (const std::string& out : {bank, box.file("odd folder/../bank.sad"), link}) {
         for (std::vector<std::string> arguments :
              {std::vector<std::string>{"csv", bank, out},
