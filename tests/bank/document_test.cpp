@@ -13,6 +13,7 @@
 #include "bank/RowRecord.h"
 #include "container/ZQFile.h"
 #include "platform/Paths.h"
+#include "support/BankFixtures.h"
 #include "support/BankInspector.h"
 #include "support/FakeBankAudio.h"
 #include "support/FakeShell.h"
@@ -23,7 +24,16 @@
 namespace quillon {
 namespace {
 
+using test::blankBankInfo;
 using test::inspectBank;
+using test::sampleTable;
+using test::storedRecord;
+using test::u32Words;
+
+// Writes a bank segment by segment, for banks the writer would never make.
+void writeBank(const std::string& path, const std::vector<test::Segment>& segments) {
+    ASSERT_TRUE(test::writeContainer(path, segments));
+}
 
 class BankDocument : public testing::Test {
   protected:
@@ -87,23 +97,17 @@ TEST_F(BankDocument, EveryRecordFieldComesFromItsCell) {
     spec.rate = 44100;
     spec.subject = "creak";
     add({wav("door.wav", spec)});
-    for (auto [column, text] : std::vector<std::pair<int, std::string>>{{kColPriority, "7"},
-                                                                        {kColGroup, "3"},
-                                                                        {kColAtmosGroup, "2"},
-                                                                        {kColAtmos, "40"},
-                                                                        {kColVolume, "100"},
-                                                                        {kColUserParam, "9"},
-                                                                        {kColPlayType, "restart"},
-                                                                        {kColLoop, "-1"},
-                                                                        {kColPitch, "150"},
-                                                                        {kColPitchVar, "5"},
-                                                                        {kColPan, "180"},
-                                                                        {kColXPos, "-12"},
-                                                                        {kColYPos, "4"},
-                                                                        {kColZPos, "9999"},
-                                                                        {kColMinDist, "0.500000"},
-                                                                        {kColMaxDist, "20.000000"},
-                                                                        {kColScale, "7"}})
+    const std::pair<int, const char*> cells[] = {
+        {kColPriority, "7"},       {kColGroup, "3"},
+        {kColAtmosGroup, "2"},     {kColAtmos, "40"},
+        {kColVolume, "100"},       {kColUserParam, "9"},
+        {kColPlayType, "restart"}, {kColLoop, "-1"},
+        {kColPitch, "150"},        {kColPitchVar, "5"},
+        {kColPan, "180"},          {kColXPos, "-12"},
+        {kColYPos, "4"},           {kColZPos, "9999"},
+        {kColMinDist, "0.500000"}, {kColMaxDist, "20.000000"},
+        {kColScale, "7"}};
+    for (auto [column, text] : cells)
         setCell(0, column, text);
     doc.rows().setChecked(0, false);
     ASSERT_TRUE(save("bank.sad"));
@@ -479,62 +483,14 @@ TEST_F(BankDocument, AudioLibraryIsToldAboutEveryBankChange) {
 
 volatile sig_atomic_t alarmRang = 0;
 
-// Writes a container with the given segments directly, for banks the writer
-// would never make.
-void writeContainer(const std::string& path,
-                    const std::vector<std::pair<std::string, std::vector<uint8_t>>>& segments) {
-    ZQFile file;
-    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
-    ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
-    for (const auto& [name, data] : segments) {
-        ASSERT_EQ(file.OpenSegment(name.c_str()), ZQ_OK);
-        ASSERT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
-        ASSERT_EQ(file.CloseSegment(), ZQ_OK);
-    }
-    file.Close();
-}
-
-std::vector<uint8_t> u32s(std::initializer_list<uint32_t> words) {
-    std::vector<uint8_t> out;
-    for (uint32_t w : words)
-        for (int i = 0; i < 4; ++i)
-            out.push_back(uint8_t(w >> (8 * i)));
-    return out;
-}
-
-std::vector<uint8_t> recordBytes(uint32_t number, uint32_t offset, uint32_t size) {
-    ZQ_BankSample r;
-    r.sampleNumber = number;
-    r.path = "/snd/x" + std::to_string(number) + ".wav";
-    r.waveOffset = offset;
-    r.waveSize = size;
-    r.atmos = -1;
-    r.loopStart = r.loopEnd = -1;
-    std::vector<uint8_t> out;
-    encodeSampleRecord(r, out);
-    return out;
-}
-
-std::vector<uint8_t> table(uint32_t countWord, std::vector<std::vector<uint8_t>> records) {
-    std::vector<uint8_t> out = u32s({countWord});
-    for (auto& r : records)
-        out.insert(out.end(), r.begin(), r.end());
-    return out;
-}
-
-std::vector<uint8_t> bankInfo() {
-    std::vector<uint8_t> out(532, 0);
-    return out;
-}
-
 TEST_F(BankDocument, OpenIgnoresTheAmbientHalfOfTheCountWord) {
     std::vector<std::vector<uint8_t>> records;
     for (uint32_t n = 1; n <= 5; ++n)
-        records.push_back(recordBytes(n, 0, 0));
-    writeContainer(dir.file("b.sad"),
-                   {{ZQFileSegmentBankInfo, bankInfo()},
-                    {ZQFileSegmentWaveData, {}},
-                    {ZQFileSegmentBankSampleTable, table(3 * 65536 + 5, records)}});
+        records.push_back(storedRecord(n, 0, 0));
+    writeBank(dir.file("b.sad"),
+              {{ZQFileSegmentBankInfo, blankBankInfo()},
+               {ZQFileSegmentWaveData, {}},
+               {ZQFileSegmentBankSampleTable, sampleTable(3 * 65536 + 5, records)}});
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
     EXPECT_EQ(doc.rows().size(), 5);
 }
@@ -544,22 +500,22 @@ TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
     ASSERT_TRUE(save("good.sad"));
     struct Case {
         const char* name;
-        std::vector<std::pair<std::string, std::vector<uint8_t>>> segments;
+        std::vector<test::Segment> segments;
     };
     std::vector<Case> cases = {
-        {"no-table", {{ZQFileSegmentBankInfo, bankInfo()}}},
+        {"no-table", {{ZQFileSegmentBankInfo, blankBankInfo()}}},
         {"short-info",
          {{ZQFileSegmentBankInfo, std::vector<uint8_t>(531, 0)},
-          {ZQFileSegmentBankSampleTable, table(0, {})}}},
+          {ZQFileSegmentBankSampleTable, sampleTable(0, {})}}},
         {"count-past-table",
-         {{ZQFileSegmentBankInfo, bankInfo()},
-          {ZQFileSegmentBankSampleTable, table(2, {recordBytes(1, 0, 0)})}}},
-        {"no-info", {{ZQFileSegmentBankSampleTable, table(0, {})}}},
+         {{ZQFileSegmentBankInfo, blankBankInfo()},
+          {ZQFileSegmentBankSampleTable, sampleTable(2, {storedRecord(1, 0, 0)})}}},
+        {"no-info", {{ZQFileSegmentBankSampleTable, sampleTable(0, {})}}},
     };
     for (const Case& c : cases) {
         ASSERT_TRUE(doc.OnOpenDocument(dir.file("good.sad")));
         std::string path = dir.file(std::string(c.name) + ".sad");
-        writeContainer(path, c.segments);
+        writeBank(path, c.segments);
         EXPECT_FALSE(doc.OnOpenDocument(path)) << c.name;
         EXPECT_EQ(doc.rows().size(), 0) << c.name;
         EXPECT_EQ(doc.pathName(), "") << c.name;
@@ -576,10 +532,11 @@ TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
 // hold them out of order; its rows then open out of order, and the save must
 // still put every record in its place.
 TEST_F(BankDocument, RowsOpenedOutOfNumberOrderAreSavedInPlace) {
-    writeContainer(dir.file("b.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
-                                       {ZQFileSegmentWaveData, std::vector<uint8_t>(10, 7)},
-                                       {ZQFileSegmentBankSampleTable,
-                                        table(2, {recordBytes(2, 0, 10), recordBytes(1, 0, 10)})}});
+    writeBank(dir.file("b.sad"),
+              {{ZQFileSegmentBankInfo, blankBankInfo()},
+               {ZQFileSegmentWaveData, std::vector<uint8_t>(10, 7)},
+               {ZQFileSegmentBankSampleTable,
+                sampleTable(2, {storedRecord(2, 0, 10), storedRecord(1, 0, 10)})}});
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
     ASSERT_EQ(doc.rows().cell(0, kColNo), "2");
     ASSERT_TRUE(save("copy.sad"));
@@ -590,11 +547,11 @@ TEST_F(BankDocument, RowsOpenedOutOfNumberOrderAreSavedInPlace) {
 }
 
 TEST_F(BankDocument, RecordOutsideTheWaveDataOpensAsARowToReadFromDisk) {
-    writeContainer(dir.file("b.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
-                                       {ZQFileSegmentWaveData, std::vector<uint8_t>(100, 7)},
-                                       {ZQFileSegmentBankSampleTable,
-                                        table(3, {recordBytes(1, 0, 100), recordBytes(2, 50, 51),
-                                                  recordBytes(3, 0xFFFFFFF0, 0x20)})}});
+    writeBank(dir.file("b.sad"), {{ZQFileSegmentBankInfo, blankBankInfo()},
+                                  {ZQFileSegmentWaveData, std::vector<uint8_t>(100, 7)},
+                                  {ZQFileSegmentBankSampleTable,
+                                   sampleTable(3, {storedRecord(1, 0, 100), storedRecord(2, 50, 51),
+                                                   storedRecord(3, 0xFFFFFFF0, 0x20)})}});
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("b.sad")));
     ASSERT_EQ(doc.rows().size(), 3);
     EXPECT_EQ(doc.rows().cell(0, kColBank), "Yes");
@@ -621,11 +578,11 @@ TEST_F(BankDocument, MusicSectionThatIsAPipeFailsTheSaveWithoutWaiting) {
     r.atmos = r.loopStart = r.loopEnd = -1;
     std::vector<uint8_t> record;
     encodeSampleRecord(r, record);
-    std::vector<uint8_t> info = bankInfo();
+    std::vector<uint8_t> info = blankBankInfo();
     info[8] = 1;  // a music bank
-    writeContainer(dir.file("music.sad"), {{ZQFileSegmentBankInfo, info},
-                                           {ZQFileSegmentWaveData, {}},
-                                           {ZQFileSegmentBankSampleTable, table(1, {record})}});
+    writeBank(dir.file("music.sad"), {{ZQFileSegmentBankInfo, info},
+                                      {ZQFileSegmentWaveData, {}},
+                                      {ZQFileSegmentBankSampleTable, sampleTable(1, {record})}});
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("music.sad")));
     ASSERT_TRUE(doc.values().musicBank);
 
@@ -682,13 +639,13 @@ TEST_F(BankDocument, OpeningABankNeverOpensItForWriting) {
 TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
     std::vector<std::vector<uint8_t>> records;
     for (uint32_t n = 1; n <= 7; ++n)
-        records.push_back(recordBytes(n, 0, 0));
-    writeContainer(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
-                                          {ZQFileSegmentWaveData, {}},
-                                          {ZQFileSegmentBankSampleTable, table(7, records)},
-                                          {ZQFileSegmentAnimArray, {1, 2, 3}},
-                                          {ZQFileSegmentListViewText, {'t', 'x', 't'}},
-                                          {ZQFileSegmentAnimArrayWaveNumbers, u32s({3, 2, 5, 7})}});
+        records.push_back(storedRecord(n, 0, 0));
+    writeBank(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, blankBankInfo()},
+                                     {ZQFileSegmentWaveData, {}},
+                                     {ZQFileSegmentBankSampleTable, sampleTable(7, records)},
+                                     {ZQFileSegmentAnimArray, {1, 2, 3}},
+                                     {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+                                     {ZQFileSegmentAnimArrayWaveNumbers, u32Words({3, 2, 5, 7})}});
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("anim.sad")));
     // Delete rows 3 and 4 so the row loaded as 5 can take number 3; 7 stays 7.
     doc.rows().setSelected(2, true);
@@ -704,18 +661,18 @@ TEST_F(BankDocument, AnimationDataIsCarriedOverWithItsWaveNumbersRenumbered) {
     EXPECT_EQ(bank.segments[5].name, ZQFileSegmentAnimArrayWaveNumbers);
     std::vector<uint8_t> numbers(bank.bytes.begin() + long(bank.segments[5].dataOffset),
                                  bank.bytes.begin() + long(bank.segments[5].dataOffset + 16));
-    EXPECT_EQ(numbers, u32s({3, 2, 3, 7}));
+    EXPECT_EQ(numbers, u32Words({3, 2, 3, 7}));
 }
 
 // Wave numbers that cannot be read must not come out of a save as an empty
 // segment: the animation data would lose every sample it names.
 TEST_F(BankDocument, UnreadableAnimationWaveNumbersFailTheSave) {
-    writeContainer(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, bankInfo()},
-                                          {ZQFileSegmentWaveData, {}},
-                                          {ZQFileSegmentBankSampleTable, table(0, {})},
-                                          {ZQFileSegmentAnimArray, {1, 2, 3}},
-                                          {ZQFileSegmentListViewText, {'t', 'x', 't'}},
-                                          {ZQFileSegmentAnimArrayWaveNumbers, u32s({2, 1, 2})}});
+    writeBank(dir.file("anim.sad"), {{ZQFileSegmentBankInfo, blankBankInfo()},
+                                     {ZQFileSegmentWaveData, {}},
+                                     {ZQFileSegmentBankSampleTable, sampleTable(0, {})},
+                                     {ZQFileSegmentAnimArray, {1, 2, 3}},
+                                     {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+                                     {ZQFileSegmentAnimArrayWaveNumbers, u32Words({2, 1, 2})}});
     // The last segment, the wave numbers, loses its last word.
     size_t length = test::readFileBytes(dir.file("anim.sad")).size();
     ASSERT_EQ(::truncate(dir.file("anim.sad").c_str(), off_t(length - 4)), 0);
@@ -728,12 +685,6 @@ TEST_F(BankDocument, UnreadableAnimationWaveNumbersFailTheSave) {
     EXPECT_EQ(test::readFileBytes(dir.file("anim.sad")), before);
     EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
 }
-
-}  // namespace
-}  // namespace quillon
-
-namespace quillon {
-namespace {
 
 // Inputs the fuzzer found, kept under fuzz/regressions/fuzz_open_bank/.
 class OpenBankRegression : public BankDocument {
@@ -750,12 +701,6 @@ TEST_F(OpenBankRegression, segment_size_past_file_end) {
     EXPECT_FALSE(open("segment_size_past_file_end.sad"));
     EXPECT_EQ(doc.rows().size(), 0);
 }
-
-}  // namespace
-}  // namespace quillon
-
-namespace quillon {
-namespace {
 
 // Rows marked "Yes" whose bank file is gone cannot be copied: the save says so.
 TEST_F(BankDocument, SavingRowsWhoseBankFileIsClosedSaysWhy) {
