@@ -44,17 +44,6 @@ TEST(BankInfo, ShortRecordIsRefused) {
     EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
 }
 
-TEST(SampleTable, CountWordHalves) {
-    EXPECT_EQ(sampleTableCountWord(5, 3), 3u * 65536 + 5);
-    EXPECT_EQ(recordCountOf(3u * 65536 + 5), 5u);
-}
-
-TEST(AnimWaveNumbers, RenumbersFromLoadNumbersAndKeepsUnknownNumbers) {
-    // One group of three: 2, 5, 7. The row loaded as 5 is now 3; 7 is still 7.
-    auto out = renumberAnimWaveNumbers(words({3, 2, 5, 7}), {{5, 3}, {7, 7}});
-    EXPECT_EQ(out, words({3, 2, 3, 7}));
-}
-
 TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
     auto out = renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}});
     EXPECT_EQ(out, words({1, 9, 2, 5, 9}));

@@ -199,15 +199,6 @@ TEST_F(CommitTest, EachColumnWritesItsKeyForm) {
     }
 }
 
-TEST_F(CommitTest, ValidatedTextIsWhatGetsWritten) {
-    select({0});
-    std::string text = "12abc";
-    ASSERT_TRUE(ValidateCellEdit(kColPriority, text).valid);
-    CommitCellEdit(doc, kColPriority, text);
-    EXPECT_EQ(doc.rows().cell(0, kColPriority), "12");
-    EXPECT_EQ(key(0, kColPriority), "0012");
-}
-
 TEST_F(CommitTest, GroupRaisesHighestGroupOnly) {
     doc.rows().setHighestGroup(4);
     select({0, 1});

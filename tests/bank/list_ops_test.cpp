@@ -155,16 +155,6 @@ TEST_F(ListOpsTest, NoSortsDescendingFirstThenAscending) {
     EXPECT_EQ(moveSelectedUp(doc), MoveResult::Moved);
 }
 
-TEST_F(ListOpsTest, XPosAscendingPutsNotSetFirstAndNegativesByValue) {
-    addRows(4);
-    int i = 0;
-    for (const char* x : {"3", "-5", "*", "-10"})
-        setCell(i++, kColXPos, x);
-    doc.rows().sortState().direction[kColXPos] = 0;
-    sortByColumn(doc.rows(), kColXPos);
-    EXPECT_EQ(column(kColXPos), (Texts{"*", "-10", "-5", "3"}));
-}
-
 TEST_F(ListOpsTest, DistancesSortByValue) {
     addRows(5);
     int i = 0;
@@ -337,17 +327,6 @@ TEST_F(ListOpsTest, DeletingTwoRowsOfOneFileLowersTheCountOnce) {
     EXPECT_EQ(column(kColName), (Texts{"other.wav"}));
     EXPECT_EQ(column(kColClone), (Texts{"0"}));
     EXPECT_TRUE(shell.messages.empty());
-}
-
-TEST_F(ListOpsTest, DeletingBothClonesAtOnceLeavesTheThirdAtZero) {
-    for (int i = 1; i <= 3; ++i)
-        addRow(i, "a.wav", "/snd", 2);
-    addRow(4, "b.wav");
-    select({0, 2});
-    deleteSelectedRows(doc);
-    EXPECT_EQ(column(kColNo), (Texts{"2", "4"}));  // the gaps stay
-    EXPECT_EQ(column(kColClone), (Texts{"0", "0"}));
-    EXPECT_EQ(doc.rows().selectedCount(), 0);
 }
 
 // A Refresh (Change Path) can bring a row of another folder onto a cloned

@@ -33,21 +33,6 @@ TEST(Sorting, NegativeNumbersAndNotSetOrderByValueAscending) {
     EXPECT_EQ(columnCells(rows, kColXPos), (std::vector<std::string>{"3", "-5", "-10", "*"}));
 }
 
-TEST(Sorting, FirstClickSortsDescendingAndClearsSortedByNumber) {
-    RowList rows;
-    for (int n : {1, 2, 3}) {
-        Row r = rowWith(kColNo, std::to_string(n));
-        r.record.noKey.set(integerKey(kColNo, n));
-        rows.append(std::move(r));
-    }
-    sortByColumn(rows, kColNo);
-    EXPECT_EQ(columnCells(rows, kColNo), (std::vector<std::string>{"3", "2", "1"}));
-    EXPECT_FALSE(rows.sortState().sortedByNumber);
-    sortByColumn(rows, kColNo);
-    EXPECT_EQ(columnCells(rows, kColNo), (std::vector<std::string>{"1", "2", "3"}));
-    EXPECT_TRUE(rows.sortState().sortedByNumber);
-}
-
 TEST(Sorting, NumbersPastTheirPaddingStillOrderByValue) {
     RowList rows;
     for (int n : {10000, 9999, 65535, 2})
