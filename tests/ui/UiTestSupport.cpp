@@ -214,6 +214,13 @@ void clickRow(CQuillonView& view, int row, int column, Qt::KeyboardModifiers mod
     QCoreApplication::processEvents();
 }
 
+QPoint rowImagePoint(CQuillonView& view, int row) {
+    QRect cell = view.visualRect(view.model()->index(row, 0));
+    for (int x = cell.left(); x < cell.right(); ++x)
+        if (view.isOnRowImage(QPoint(x, cell.center().y()))) return {x + 3, cell.center().y()};
+    return {};
+}
+
 void clickHeader(CQuillonView& view, int column) {
     QHeaderView* header = view.horizontalHeader();
     int x = header->sectionViewportPosition(column) + header->sectionSize(column) / 2;

@@ -111,6 +111,8 @@ bool chooseMenuItem(CMainFrame& frame, CommandId id);
 void clickRow(CQuillonView& view, int row, int column = 1,
               Qt::KeyboardModifiers modifiers = Qt::NoModifier);
 void clickHeader(CQuillonView& view, int column);
+// A point on the image in front of a row's No; null when none is found.
+QPoint rowImagePoint(CQuillonView& view, int row);
 // Selects rows as clicks with Ctrl would.
 void selectRows(CQuillonView& view, const std::vector<int>& rows);
 std::vector<int> selectedRowsOnScreen(CQuillonView& view);

@@ -54,14 +54,6 @@ std::vector<uint32_t> playingSamples(Editor& e) {
     return numbers;
 }
 
-// A point on the image in front of a row's No.
-QPoint rowImagePoint(CQuillonView& view, int row) {
-    QRect cell = view.visualRect(view.model()->index(row, kColNo));
-    for (int x = cell.left(); x < cell.right(); ++x)
-        if (view.isOnRowImage(QPoint(x, cell.center().y()))) return {x + 3, cell.center().y()};
-    return {};
-}
-
 void clickRowImage(Editor& e, int row) {
     QPoint at = rowImagePoint(e.view(), row);
     QVERIFY(!at.isNull());
@@ -148,6 +140,7 @@ void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
     clickRowImage(e, 1);
     QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
     QCOMPARE(e.doc().selectedItem().name, std::string("wave02.wav"));
+    QCOMPARE(e.view().rememberedEditColumn(), 0);
 
     // A row added since the save plays its file, on the preview voice.
     std::string wav = makeWav(e.file("added.wav"), 4000);
@@ -164,10 +157,13 @@ void AudioTest::spacePlaysTheFirstSelectedRowOnly() {
     e.view().setFocus();
     QTest::keyClick(&e.view(), Qt::Key_Space);
     QCOMPARE(playing(e), 0u);
+    QCOMPARE(e.doc().rows().selectedCount(), 0);
     selectRows(e.view(), {3, 1});
     QTest::keyClick(&e.view(), Qt::Key_Space);
     QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
+    // Space plays; it never toggles a check box.
     QCOMPARE(checkBoxes(e), std::vector<bool>(4, true));
+    QVERIFY(!e.doc().isModified());
 }
 
 void AudioTest::stopAllIsEnabledWhileASampleOfTheListPlays() {
@@ -220,14 +216,11 @@ void AudioTest::statusPanesShowTheFiguresAndTheStatusText() {
     openBank(e, 3);
     selectRows(e.view(), {0, 2});
     e.frame().updateCommandUI();
-    ByteTotals totals = byteTotals(e.doc().rows());
-    QVERIFY(totals.selected > 0 && totals.all > totals.selected);
+    // The files hold 1064, 1084 and 1104 bytes.
     QCOMPARE(e.frame().paneText(kPanePlaying), QString("    0"));
     QCOMPARE(e.frame().paneText(kPaneRows), QString("    3"));
-    QCOMPARE(e.frame().paneText(kPaneSelectedBytes),
-             QString::fromStdString(formatByteTotal(totals.selected)));
-    QCOMPARE(e.frame().paneText(kPaneTotalBytes),
-             QString::fromStdString(formatByteTotal(totals.all)));
+    QCOMPARE(e.frame().paneText(kPaneSelectedBytes), QString("         2,168"));
+    QCOMPARE(e.frame().paneText(kPaneTotalBytes), QString("         3,252"));
 
     // The timer shows the status text; the next refresh empties it.
     e.app().audio().setStatusText("   section 1 of 3");

@@ -90,17 +90,6 @@ const std::vector<RuleRow> kRules = {
 // screen whatever their rule says.
 const std::set<CommandId> kWithoutHandler = {EditUndo, EditCut, EditCopy, EditPaste};
 
-CommandFacts factsOf(Situation s) {
-    CommandFacts f;
-    f.rows = s == Empty || s == MusicEmpty ? 0 : 3;
-    f.selected = s == OneFromBank || s == OneNew || s == Music ? 1 : s == TwoSelected ? 2 : 0;
-    f.firstSelectedInBank = s == OneFromBank || s == TwoSelected || s == Music;
-    f.anyAtmosSet = s == AtmosSet;
-    f.musicBank = s == Music || s == MusicEmpty;
-    f.allowSave = s != SaveNotAllowed;
-    return f;
-}
-
 // Brings a fresh editor into the situation the way a user would, where a user
 // can; the music flag and "Allow Save" belong to the side panel, which is set
 // through the document here.
@@ -169,8 +158,6 @@ class CommandTableTest : public QObject {
     Q_OBJECT
   private slots:
     void everyCommandIsInTheTableOnce();
-    void ruleTable_data();
-    void ruleTable();
     void enableRulesOnScreen_data();
     void enableRulesOnScreen();
     void menusShowTheirTextsInOrder();
@@ -193,23 +180,6 @@ void CommandTableTest::everyCommandIsInTheTableOnce() {
     QCOMPARE(int(ids.size()), int(kRules.size()) + 1);  // and the recent file entry
     for (const RuleRow& row : kRules)
         QCOMPARE(commandInfo(row.id).id, row.id);
-}
-
-void CommandTableTest::ruleTable_data() {
-    QTest::addColumn<int>("command");
-    QTest::addColumn<int>("situation");
-    QTest::addColumn<bool>("allowed");
-    for (const RuleRow& row : kRules)
-        for (int s = 0; s < kSituations; ++s)
-            QTest::addRow("%s/%s", row.name, kSituationNames[s])
-                << int(row.id) << s << bool(row.allowed[size_t(s)]);
-}
-
-void CommandTableTest::ruleTable() {
-    QFETCH(int, command);
-    QFETCH(int, situation);
-    QFETCH(bool, allowed);
-    QCOMPARE(commandRuleAllows(CommandId(command), factsOf(Situation(situation))), allowed);
 }
 
 void CommandTableTest::enableRulesOnScreen_data() {

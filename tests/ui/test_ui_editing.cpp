@@ -101,48 +101,28 @@ void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{1});
 }
 
+// The checks themselves are the bank's; these rows take each way a result
+// reaches the screen: text cut or reformatted, kept, refused with its message.
 void CellEditTest::typedValueIsCheckedAndShownAsWritten_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("typed");
     QTest::addColumn<QString>("shown");    // the editor's text after Enter
     QTest::addColumn<QString>("message");  // empty: accepted
-    QTest::newRow("trailing-letters-cut") << int(kColPriority) << "12abc"
-                                          << "12"
-                                          << "";
-    QTest::newRow("letters-only") << int(kColPriority) << "abc"
-                                  << "abc" << kInvalidPriority;
-    QTest::newRow("empty-number") << int(kColPriority) << ""
-                                  << "" << kInvalidPriority;
-    QTest::newRow("above-range-shown-as-read") << int(kColVolume) << "128x"
-                                               << "128"
-                                               << "Invalid Volume (Range 0 to 127)";
-    QTest::newRow("plus-sign") << int(kColPan) << "+5"
-                               << "5"
-                               << "";
-    QTest::newRow("loop-minus-one") << int(kColLoop) << "-1"
-                                    << "-1"
-                                    << "";
-    QTest::newRow("loop-minus-two") << int(kColLoop) << "-2"
-                                    << "-2"
-                                    << "Invalid Loop Count (Range -1 to 9999)";
-    QTest::newRow("distance-six-decimals") << int(kColMinDist) << ".5"
-                                           << "0.500000"
-                                           << "";
-    QTest::newRow("distance-too-small") << int(kColMaxDist) << "0.005"
-                                        << "0.005"
-                                        << "Invalid Max Dist (Range 0.01 to 9999)";
-    QTest::newRow("unset-any-column") << int(kColAtmosGroup) << "*"
-                                      << "*"
-                                      << "";
-    QTest::newRow("play-type-kept-as-typed") << int(kColPlayType) << "ONCE"
-                                             << "ONCE"
-                                             << "";
-    QTest::newRow("play-type-number") << int(kColPlayType) << "1"
-                                      << "1"
-                                      << "Invalid Playback Type - use dropdown box";
-    QTest::newRow("description-as-typed") << int(kColDescription) << "2nd take"
-                                          << "2nd take"
-                                          << "";
+    const struct {
+        const char* name;
+        int column;
+        const char *typed, *shown, *message;
+    } rows[] = {
+        {"trailing-letters-cut", kColPriority, "12abc", "12", ""},
+        {"above-range-shown-as-read", kColVolume, "128x", "128", "Invalid Volume (Range 0 to 127)"},
+        {"distance-six-decimals", kColMinDist, ".5", "0.500000", ""},
+        {"unset-any-column", kColAtmosGroup, "*", "*", ""},
+        {"play-type-number", kColPlayType, "1", "1", "Invalid Playback Type - use dropdown box"},
+        {"description-as-typed", kColDescription, "2nd take", "2nd take", ""},
+    };
+    for (const auto& r : rows)
+        QTest::newRow(r.name) << r.column << QString(r.typed) << QString(r.shown)
+                              << QString(r.message);
 }
 
 void CellEditTest::typedValueIsCheckedAndShownAsWritten() {
@@ -188,11 +168,7 @@ void CellEditTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
     // A click on a row's image neither selects nor plays it.
     std::vector<int> played;
     view.playRow = [&](int row) { played.push_back(row); };
-    QRect number = view.visualRect(view.model()->index(4, kColNo));
-    QPoint onImage;
-    for (int x = number.left(); x < number.right() && onImage.isNull(); ++x)
-        if (view.isOnRowImage(QPoint(x, number.center().y())))
-            onImage = QPoint(x + 3, number.center().y());
+    QPoint onImage = rowImagePoint(view, 4);
     QVERIFY(!onImage.isNull());
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, onImage);
     QCOMPARE(refusals(), 2);

@@ -53,18 +53,12 @@ class ListViewTest : public QObject {
     void movingTwoRowsUpKeepsThemSelected();
     void clickOffTheRowsKeepsTheSelection();
     void dragFromBelowTheRowsSelectsAndTogglesNothing();
-    void clickOnTheRowImagePlaysIt();
-    void spaceWithoutSelectionPlaysNothing();
-    void spacePlaysTheFirstSelectedRowAndNeverToggles();
     void insertStartsTheAdd();
     void insertAddsNoWaveToAMusicBank();
     void deleteAndBackspaceDeleteTheSelectedRows();
     void shiftDeleteIsCutsAndDeletesNothing();
-    void ctrlThenFOpensFindAndSelectsTheMatch();
     void fAloneOpensNothing();
-    void shiftCtrlPThenFOpensWho();
     void ctrlThenGOpensGoto();
-    void f3FindsTheNextMatchAndWraps();
     void contextMenuIsTheWaveMenu();
 };
 
@@ -138,11 +132,6 @@ void ListViewTest::selectionFollowsClicksAndOperations() {
     selectOnly(e.doc(), 5);
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{5});
     QCOMPARE(e.view().currentIndex().row(), 5);
-    // The status bar counts the rows and the bytes of the selection.
-    e.frame().updateCommandUI();
-    QCOMPARE(e.frame().paneText(3).trimmed(), QString("6"));
-    QVERIFY(!e.frame().paneText(4).trimmed().isEmpty());
-    QVERIFY(!e.frame().paneText(5).trimmed().isEmpty());
 }
 
 void ListViewTest::selectionShowsWithoutFocus() {
@@ -226,52 +215,6 @@ void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
     QVERIFY(!e.doc().rows().row(2).checked);
 }
 
-void ListViewTest::clickOnTheRowImagePlaysIt() {
-    Editor e;
-    openBank(e, 3);
-    std::vector<int> played;
-    e.view().playRow = [&](int row) { played.push_back(row); };
-    // On the row's text: the side panel shows it, nothing plays.
-    clickRow(e.view(), 2, kColName);
-    QVERIFY(played.empty());
-    QCOMPARE(e.doc().selectedItem().name, std::string("wave03.wav"));
-    // On the image in front of the No.
-    QRect cell = e.view().visualRect(e.view().model()->index(1, 0));
-    QPoint onImage;
-    for (int x = cell.left(); x < cell.right() && onImage.isNull(); ++x)
-        if (e.view().isOnRowImage(QPoint(x, cell.center().y())))
-            onImage = QPoint(x + 3, cell.center().y());
-    QVERIFY(!onImage.isNull());
-    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, onImage);
-    QCOMPARE(played, std::vector<int>{1});
-    QCOMPARE(e.view().rememberedEditColumn(), 0);
-}
-
-void ListViewTest::spaceWithoutSelectionPlaysNothing() {
-    Editor e;
-    openBank(e, 3);
-    int plays = 0;
-    e.view().playRow = [&](int) { ++plays; };
-    e.view().setFocus();
-    QTest::keyClick(&e.view(), Qt::Key_Space);
-    QCOMPARE(plays, 0);
-    QCOMPARE(e.doc().rows().selectedCount(), 0);
-    QVERIFY(e.doc().rows().row(0).checked);
-}
-
-void ListViewTest::spacePlaysTheFirstSelectedRowAndNeverToggles() {
-    Editor e;
-    openBank(e, 4);
-    std::vector<int> played;
-    e.view().playRow = [&](int row) { played.push_back(row); };
-    selectRows(e.view(), {3, 1});
-    QTest::keyClick(&e.view(), Qt::Key_Space);
-    QCOMPARE(played, std::vector<int>{1});
-    for (int r = 0; r < 4; ++r)
-        QVERIFY(e.doc().rows().row(r).checked);
-    QVERIFY(!e.doc().isModified());
-}
-
 void ListViewTest::insertStartsTheAdd() {
     Editor e;
     openBank(e, 2);
@@ -321,46 +264,12 @@ void ListViewTest::shiftDeleteIsCutsAndDeletesNothing() {
     QCOMPARE(e.view().model()->rowCount(), 3);
 }
 
-void ListViewTest::ctrlThenFOpensFindAndSelectsTheMatch() {
-    Editor e;
-    openBank(e, 4);
-    e.shell().textAnswers.push_back(std::string("WAVE03"));
-    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(e.shell().textRequests.size(), size_t(1));
-    QCOMPARE(e.shell().textRequests[0].first, TextDialog::Find);
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
-    // The find text is kept in lower case and shown so next time.
-    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(e.shell().textRequests[1].second, std::string("wave03"));
-    // Cancelled, the search still runs with the kept text.
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
-}
-
 void ListViewTest::fAloneOpensNothing() {
     Editor e;
     openBank(e, 2);
     QTest::keyClick(&e.view(), Qt::Key_F);
     QTest::keyClick(&e.view(), Qt::Key_G);
     QVERIFY(e.shell().textRequests.empty());
-}
-
-void ListViewTest::shiftCtrlPThenFOpensWho() {
-    Editor e;
-    openBank(e, 2);
-    e.shell().textAnswers.push_back(std::string("Ada"));
-    QTest::keyPress(&e.view(), Qt::Key_Shift, Qt::ShiftModifier);
-    QTest::keyPress(&e.view(), Qt::Key_Control, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::keyPress(&e.view(), Qt::Key_P, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::keyPress(&e.view(), Qt::Key_F, Qt::ShiftModifier | Qt::ControlModifier);
-    QCOMPARE(e.shell().textRequests.size(), size_t(1));
-    QCOMPARE(e.shell().textRequests[0].first, TextDialog::Who);
-    QCOMPARE(e.doc().values().who, std::string("Ada"));
-    QVERIFY(e.doc().isModified());
-    QTest::keyRelease(&e.view(), Qt::Key_F, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::keyRelease(&e.view(), Qt::Key_P, Qt::ShiftModifier | Qt::ControlModifier);
-    QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
-    QTest::keyRelease(&e.view(), Qt::Key_Shift);
-    QCOMPARE(e.shell().textRequests.size(), size_t(1));
 }
 
 void ListViewTest::ctrlThenGOpensGoto() {
@@ -373,19 +282,6 @@ void ListViewTest::ctrlThenGOpensGoto() {
     QCOMPARE(e.shell().textRequests.at(0).second, std::string("1"));
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
     QCOMPARE(namesOnScreen(e.view()).at(1), QString("wave04.wav"));
-}
-
-void ListViewTest::f3FindsTheNextMatchAndWraps() {
-    Editor e;
-    openBank(e, 3);
-    e.shell().textAnswers.push_back(std::string("wave0"));
-    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
-    QTest::keyClick(&e.view(), Qt::Key_F3);
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
-    QTest::keyClick(&e.view(), Qt::Key_F3);
-    QTest::keyClick(&e.view(), Qt::Key_F3);
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
 }
 
 void ListViewTest::contextMenuIsTheWaveMenu() {
