@@ -199,7 +199,7 @@ TEST(RecordFromRow, UnknownPlayTypeKeepsTheMpegDescriptorWithTheBitSet) {
     EXPECT_TRUE(r.has(kFlagPlayType));
 }
 
-TEST(RowFromRecord, BuildsCellsKeysAndRowRecord) {
+TEST(RowFromRecord, BuildsCellsKeysCheckBoxAndRowRecord) {
     ZQ_BankSample r;
     r.path = "/snd/sub/door.wav";
     r.sampleNumber = 7;
@@ -231,6 +231,8 @@ TEST(RowFromRecord, BuildsCellsKeysAndRowRecord) {
     EXPECT_EQ(row.record.loadNumber, 7u);
     ASSERT_TRUE(row.record.sampleRecord);
     EXPECT_EQ(*row.record.sampleRecord, r);
+    r.enabled = 0;
+    EXPECT_FALSE(rowFromRecord(r).checked);
 }
 
 // Paths made on other systems separate folders by a backslash; in a path made
@@ -289,13 +291,6 @@ TEST(RowFromRecord, FloatsPastTheIntegerRangeAreHeldAtItsEnds) {
     EXPECT_EQ(row.cells[kColYPos], "-2147483648");
     EXPECT_EQ(row.cells[kColZPos], "0");
     EXPECT_EQ(row.cells[kColScale], "2147483647");
-}
-
-TEST(RowFromRecord, DisabledSampleHasItsBoxClear) {
-    ZQ_BankSample r;
-    r.sampleNumber = 2;
-    r.enabled = 0;
-    EXPECT_FALSE(rowFromRecord(r).checked);
 }
 
 }  // namespace
