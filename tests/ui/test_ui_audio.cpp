@@ -16,7 +16,6 @@
 #include "audio/BankTest.h"
 #include "bank/CellEdit.h"
 #include "bank/Columns.h"
-#include "bank/ListOps.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "support/BankInspector.h"
