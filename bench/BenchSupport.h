@@ -10,6 +10,7 @@
 
 #include "audio/ZQAudio.h"
 #include "bank/Shell.h"
+#include "support/SilentShell.h"
 
 namespace quillon::bench {
 
@@ -23,29 +24,15 @@ inline double millisSince(std::chrono::steady_clock::time_point start) {
         .count();
 }
 
-// Answers every dialog with Cancel and records nothing, so it adds no cost of
-// its own to what is measured; a message is printed and counted, since a
-// benchmark that meets one measures something else.
-class SilentShell : public Shell {
+// Prints and counts every message, since a benchmark that meets one measures
+// something else; shows and records nothing more.
+class SilentShell : public test::SilentShell {
   public:
     MessageAnswer showMessage(const MessageRequest& request) override {
         std::fprintf(stderr, "message: %s\n", request.text.c_str());
         ++messages;
-        return MessageAnswer::Cancel;
+        return test::SilentShell::showMessage(request);
     }
-    FileDialogResult chooseFiles(const FileDialogRequest&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&) override { return {}; }
-    bool editText(TextDialog, std::string&) override { return false; }
-    bool editScriptExportSettings(ScriptExportSettings&, const BankNameLoader&) override {
-        return false;
-    }
-    void setStatusText(StatusPane, std::string_view) override {}
-    void beginProgress(int) override {}
-    void setProgress(int) override {}
-    void endProgress() override {}
-    void setMainWindowsEnabled(bool) override {}
-    void focusList() override {}
-    void processOnePendingEvent() override {}
 
     int messages = 0;
 };

@@ -8,29 +8,9 @@
 
 #include "bank/QuillonDoc.h"
 #include "container/ZQLog.h"
+#include "support/SilentShell.h"
 
 namespace {
-
-class SilentShell : public quillon::Shell {
-  public:
-    quillon::MessageAnswer showMessage(const quillon::MessageRequest&) override {
-        return quillon::MessageAnswer::Ok;
-    }
-    quillon::FileDialogResult chooseFiles(const quillon::FileDialogRequest&) override { return {}; }
-    std::optional<std::string> chooseFolder(const std::string&) override { return std::nullopt; }
-    bool editText(quillon::TextDialog, std::string&) override { return false; }
-    bool editScriptExportSettings(quillon::ScriptExportSettings&,
-                                  const quillon::BankNameLoader&) override {
-        return false;
-    }
-    void setStatusText(quillon::StatusPane, std::string_view) override {}
-    void beginProgress(int) override {}
-    void setProgress(int) override {}
-    void endProgress() override {}
-    void setMainWindowsEnabled(bool) override {}
-    void focusList() override {}
-    void processOnePendingEvent() override {}
-};
 
 std::string inputPath() {
     static std::string path = [] {
@@ -52,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!f) return 0;
     std::fwrite(data, 1, size, f);
     std::fclose(f);
-    SilentShell shell;
+    quillon::test::SilentShell shell(quillon::MessageAnswer::Ok);
     quillon::CQuillonDoc doc(shell, nullptr);
     if (doc.OnOpenDocument(inputPath())) {
         // Whatever opened must also survive the reads a later save or delete does.
