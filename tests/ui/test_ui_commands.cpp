@@ -98,9 +98,7 @@ void enter(Editor& e, Situation s) {
         if (s == MusicEmpty) e.doc().setMusicBank(true);
         return;
     }
-    std::string bank = e.file("three.sad");
-    makeBank(bank, e.file("waves"), 3);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 3);
     switch (s) {
         case OneFromBank:
         case Music:
@@ -231,9 +229,7 @@ void CommandTableTest::acceleratorsAreBound() {
     QCOMPARE(e.frame().action(RenumberBank)->shortcut(), QKeySequence("Alt+N"));
 
     // Alt+N renumbers, as a user would press it.
-    std::string bank = e.file("b.sad");
-    makeBank(bank, e.file("waves"), 3);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 3);
     e.doc().rows().setCellAndKey(1, kColNo, "7", "0007");
     e.frame().updateCommandUI();
     QTest::keyClick(&e.view(), Qt::Key_N, Qt::AltModifier);
@@ -298,9 +294,7 @@ namespace {
 // A ten-row bank with the last row selected, the view's own timer stopped so
 // the test gives the ticks.
 void tenRowsLastSelected(Editor& e) {
-    std::string bank = e.file("ten.sad");
-    makeBank(bank, e.file("waves"), 10);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 10);
     clickRow(e.view(), 9);
     e.frame().updateCommandUI();
     e.view().timer().stop();
@@ -354,9 +348,7 @@ void CommandTableTest::heldMoveStopsAtTheRefusal() {
 
 void CommandTableTest::altEOpensExtractWhileItIsEnabled() {
     Editor e;
-    std::string bank = e.file("b.sad");
-    makeBank(bank, e.file("waves"), 2);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 2);
     clickRow(e.view(), 0);
     e.frame().updateCommandUI();
     QVERIFY(e.frame().action(WaveExtract)->isEnabled());
@@ -370,9 +362,7 @@ void CommandTableTest::altEOpensExtractWhileItIsEnabled() {
 // command behind the user's back.
 void CommandTableTest::heldDisabledMoveButtonRepeatsNothing() {
     Editor e;
-    std::string bank = e.file("ten.sad");
-    makeBank(bank, e.file("waves"), 10);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 10);
     e.view().timer().stop();
     clickHeader(e.view(), kColName);  // no longer in number order, nothing selected
     e.frame().updateCommandUI();
