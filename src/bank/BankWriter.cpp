@@ -187,10 +187,7 @@ bool BankWriter::lockTemporaryBank() {
         int fd = ::open(outputPath_.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
                         0666);
         if (fd < 0) return false;
-        int locked;
-        do
-            locked = ::flock(fd, LOCK_EX);
-        while (locked != 0 && errno == EINTR);
+        int locked = flockRetryingOnSignals(fd, LOCK_EX);
         struct stat held {};
         struct stat named {};
         // A system that cannot lock the file leaves the save as it was without locks.

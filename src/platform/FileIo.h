@@ -1,4 +1,4 @@
-// Small helpers for writing files through their descriptors.
+// Small helpers for writing and locking files through their descriptors.
 #pragma once
 
 #include <string>
@@ -14,5 +14,8 @@ namespace quillon {
 // disk too; an empty folder is the working folder. Failures are ignored: the
 // file's own data was flushed already.
 void syncFolder(const std::string& folder);
+
+// flock(2), taken again when a signal interrupts the wait; 0 or -1 with errno.
+int flockRetryingOnSignals(int fd, int operation);
 
 }  // namespace quillon

@@ -6,19 +6,9 @@
 
 #include <cerrno>
 
+#include "platform/FileIo.h"
+
 namespace quillon {
-
-namespace {
-
-int lockRetryingOnSignals(int fd, int operation) {
-    int result;
-    do
-        result = ::flock(fd, operation);
-    while (result != 0 && errno == EINTR);
-    return result;
-}
-
-}  // namespace
 
 FolderLock::~FolderLock() {
     release();
@@ -36,13 +26,13 @@ FolderLock::Taken FolderLock::take(const std::string& folder,
     int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return Taken::Not;
     Taken taken = Taken::Now;
-    if (lockRetryingOnSignals(fd, LOCK_EX | LOCK_NB) != 0) {
+    if (flockRetryingOnSignals(fd, LOCK_EX | LOCK_NB) != 0) {
         if (errno != EWOULDBLOCK) {
             ::close(fd);  // a file system without locks: nothing to take turns with
             return Taken::Not;
         }
         if (waiting) waiting();
-        if (lockRetryingOnSignals(fd, LOCK_EX) != 0) {
+        if (flockRetryingOnSignals(fd, LOCK_EX) != 0) {
             ::close(fd);
             return Taken::Not;
         }
