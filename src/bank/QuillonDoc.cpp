@@ -20,14 +20,6 @@
 
 namespace quillon {
 
-bool isReadOnlyFile(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) != 0) return false;
-    // Checked by the permission bits too: the superuser may write any file, but
-    // a file without write permission is meant to be left alone.
-    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
 CQuillonDoc::CQuillonDoc(Shell& shell, BankAudio* audio) : shell_(shell), audio_(audio) {}
 
 CQuillonDoc::~CQuillonDoc() {

@@ -146,8 +146,4 @@ class CQuillonDoc {
     std::vector<DocumentObserver*> observers_;
 };
 
-// True when a file exists and may not be written: it has no write permission
-// bits, or this process may not write it.
-bool isReadOnlyFile(const std::string& path);
-
 }  // namespace quillon

@@ -49,6 +49,10 @@ bool pathExists(const std::string& path);
 // same device and inode, links followed.
 bool sameExistingFile(const std::string& a, const std::string& b);
 
+// True when a file exists and may not be written: it has no write permission
+// bits, or this process may not write it.
+bool isReadOnlyFile(const std::string& path);
+
 // True when the path names something that exists but is no regular file (a
 // folder, a named pipe, a device), links followed. Saving a file under such a
 // name would replace it instead of writing into it.

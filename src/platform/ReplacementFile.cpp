@@ -17,12 +17,6 @@ namespace {
 // How many names are tried for the new file before giving up.
 constexpr int kNewFileNameAttempts = 100;
 
-// Checked by the permission bits too: the superuser may write any file, but
-// a file without write permission is meant to be left alone.
-bool withoutWritePermission(const std::string& path, const struct stat& st) {
-    return (st.st_mode & 0222) == 0 || ::access(path.c_str(), W_OK) != 0;
-}
-
 }  // namespace
 
 ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehindLink(target)) {
@@ -32,7 +26,7 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehind
         status_ = Status::NotAFile;
         return;
     }
-    if (replacing && withoutWritePermission(target_, old)) {
+    if (replacing && isReadOnlyFile(target_)) {
         status_ = Status::ReadOnly;
         return;
     }
