@@ -29,7 +29,7 @@ CTitleEdit::CTitleEdit(CQuillonDoc& doc, QWidget* parent) : QLineEdit(parent), d
     showTitle();
     doc_.addObserver(this);
     connect(this, &QLineEdit::textEdited, this, [this](const QString& text) {
-        doc_.setTitle(std::string(cutAtCharacter(toStdString(text), kMaxTitleChars)));
+        doc_.setTitle(toStdString(text));  // the document cuts it to what the bank holds
     });
 }
 

@@ -366,8 +366,7 @@ void CQuillonView::OnGoto() {
 
 void CQuillonView::OnWho() {
     std::string text = doc_.values().who;
-    if (doc_.shell().editText(TextDialog::Who, text))
-        doc_.setWho(std::string(cutAtCharacter(text, kMaxDialogText)));
+    if (doc_.shell().editText(TextDialog::Who, text)) doc_.setWho(text);  // cut by the document
 }
 
 // --- Keys ----------------------------------------------------------------------
