@@ -371,9 +371,9 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
     }
     if (!out.keptGroup()) ZQ_LOG("The group of %s could not be kept", out.target().c_str());
     bool copied = copyStoredImage(doc, *row.record.sampleRecord, out);
+    // A partly written file is no WAV file: a failed commit removes it, and
+    // the old one stays.
     if (copied && out.commit()) return true;
-    // A partly written file is no WAV file: it is removed, and the old one stays.
-    out.discard();
     if (copied) showStop(doc.shell(), kMessageSavingFile);
     return false;
 }
