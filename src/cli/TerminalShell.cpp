@@ -45,7 +45,6 @@ void TerminalShell::writeLine(std::string_view text) {
 }
 
 MessageAnswer TerminalShell::showMessage(const MessageRequest& request) {
-    ++messagesShown_;
     if (!request.caption.empty()) writeLine(request.caption + ":");
     writeLine(request.text);
     MessageAnswer answer = defaultAnswer(request.buttons);

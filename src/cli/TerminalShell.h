@@ -38,10 +38,6 @@ class TerminalShell : public Shell {
     // The tool's own notes and errors: "quillon-cli: " and the text.
     void note(std::string_view text);
 
-    // How many message boxes have been shown, so that a command can tell
-    // whether a failed operation said why.
-    int messagesShown() const { return messagesShown_; }
-
   private:
     void clearProgressLine();
     void writeLine(std::string_view text);
@@ -49,7 +45,6 @@ class TerminalShell : public Shell {
     bool stderrIsTerminal_ = false;
     int progressMaximum_ = 0;
     bool progressLineShown_ = false;
-    int messagesShown_ = 0;
 };
 
 }  // namespace quillon::cli

@@ -119,11 +119,9 @@ int runExtract(Context& context, const Args& args) {
     RowPick pick = rowsNumberedOrAll(context, args, 2);
     if (pick.status != kExitOk) return pick.status;
     selectRows(context.doc.rows(), pick.rows);
-    int shown = context.shell.messagesShown();
-    if (extractRows(context.doc, pick.rows, *folder)) return kExitOk;
-    // When the bank's wave data cannot be read the extract stops without a
-    // message of its own.
-    if (context.shell.messagesShown() == shown)
+    bool waveDataMissing = false;
+    if (extractRows(context.doc, pick.rows, *folder, &waveDataMissing)) return kExitOk;
+    if (waveDataMissing)
         context.shell.note(format("the stored audio of %s cannot be read; the extract stops",
                                   args.positional[0].c_str()));
     return kExitFailed;

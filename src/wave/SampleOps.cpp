@@ -337,13 +337,17 @@ namespace {
 constexpr int kPreviousSegmentError = 11;
 const char kMessageSavingFile[] = "Error Saving File";
 // Copies one row's stored WAV image from the previous file to `out`. A read
-// or write that fails is shown; a bank without wave data is only logged. The
-// previous file stays open whatever happens, so later saves can still copy
-// from it.
-bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, ReplacementFile& out) {
+// or write that fails is shown; a bank without wave data is only logged, and
+// told through `waveDataMissing`. The previous file stays open whatever
+// happens, so later saves can still copy from it.
+bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, ReplacementFile& out,
+                     bool* waveDataMissing) {
     ZQFile& previous = doc.previousFile();
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
-    if (!ok) ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
+    if (!ok) {
+        ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
+        if (waveDataMissing) *waveDataMissing = true;
+    }
     std::vector<uint8_t> piece(std::min<uint32_t>(stored.waveSize, 1u << 20));
     int64_t offset = stored.waveOffset;
     for (uint32_t left = stored.waveSize; ok && left > 0;) {
@@ -361,7 +365,7 @@ bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, ReplacementF
 // Writes one row's stored WAV image to the target. The image is written to a
 // new file beside it first and renamed over the target only when complete, so
 // that a failed extract leaves a file already standing there as it was.
-bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
+bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name, bool* waveDataMissing) {
     // A folder, pipe or device is not replaced by a file, and a file without
     // write permission is meant to be left alone.
     ReplacementFile out(name);
@@ -370,7 +374,7 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name) {
         return false;
     }
     if (!out.keptGroup()) ZQ_LOG("The group of %s could not be kept", out.target().c_str());
-    bool copied = copyStoredImage(doc, *row.record.sampleRecord, out);
+    bool copied = copyStoredImage(doc, *row.record.sampleRecord, out, waveDataMissing);
     // A partly written file is no WAV file: a failed commit removes it, and
     // the old one stays.
     if (copied && out.commit()) return true;
@@ -413,7 +417,8 @@ bool targetsAreSafe(CQuillonDoc& doc, const std::vector<int>& rows, const std::s
 
 }  // namespace
 
-bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder) {
+bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder,
+                 bool* waveDataMissing) {
     if (!targetsAreSafe(doc, rows, folder)) return false;
     LongOperation operation(doc.shell(), int(rows.size()));
     int done = 0;
@@ -428,7 +433,8 @@ bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::stri
         }
         // A clone of a row already extracted names the same file.
         if (!written.insert(row.cells[kColName]).second) continue;
-        if (!extractRow(doc, row, joinPath(folder, row.cells[kColName]))) return false;
+        if (!extractRow(doc, row, joinPath(folder, row.cells[kColName]), waveDataMissing))
+            return false;
     }
     if (skipped > 0)
         showStop(doc.shell(),

@@ -57,6 +57,10 @@ void extractSelected(CQuillonDoc& doc);
 // files (the command-line tool). Each returns false when something failed.
 bool addWaveFiles(CQuillonDoc& doc, const std::vector<std::string>& paths);
 bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& newFolder);
-bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder);
+// `waveDataMissing`, when given, is set when the extract stopped because the
+// bank has no readable wave data: the editor only logs that, so a caller that
+// must say why says it itself.
+bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& folder,
+                 bool* waveDataMissing = nullptr);
 
 }  // namespace quillon
