@@ -6,6 +6,7 @@
 
 #include "bank/CellFormat.h"
 #include "bank/Numbers.h"
+#include "bank/RowCells.h"
 #include "platform/Paths.h"
 #include "wave/MpegHeader.h"
 #include "wave/WavFile.h"
@@ -115,12 +116,8 @@ void setCell(Row& row, int column, std::string cell, std::string_view key) {
     row.cells[size_t(column)] = std::move(cell);
 }
 
-void setInteger(Row& row, int column, int64_t value) {
-    setCell(row, column, integerCell(value), integerKey(column, value));
-}
-
 void setNotSet(Row& row, int column) {
-    setCell(row, column, std::string(kNotSet), kNotSet);
+    setRowText(row, column, kNotSet);
 }
 
 // Properties whose "not set" is the value 0.
@@ -128,12 +125,12 @@ void setZeroUnset(Row& row, int column, int64_t value) {
     if (value == 0)
         setNotSet(row, column);
     else
-        setInteger(row, column, value);
+        setRowInteger(row, column, value);
 }
 
 void setFlagged(Row& row, const ZQ_BankSample& r, SampleFlag flag, int column, int64_t value) {
     if (r.has(flag))
-        setInteger(row, column, value);
+        setRowInteger(row, column, value);
     else
         setNotSet(row, column);
 }
@@ -149,7 +146,7 @@ void setMinusOneUnset(Row& row, int column, int32_t value) {
     if (value == -1)
         setNotSet(row, column);
     else
-        setInteger(row, column, value);
+        setRowInteger(row, column, value);
 }
 
 // A stored float as a cell's integer, after `whole` has cut or rounded it: held
@@ -206,13 +203,13 @@ Row rowFromRecord(const ZQ_BankSample& r) {
 }
 
 void fillRowFromRecord(const ZQ_BankSample& r, Row& row) {
-    setInteger(row, kColNo, r.sampleNumber);
+    setRowInteger(row, kColNo, r.sampleNumber);
     PathParts parts = splitStoredPath(r.path);
     setCell(row, kColName, parts.name, parts.name);
     setCell(row, kColLocation, parts.folder, parts.folder);
     setCell(row, kColBank, std::string(kBankYes), kBankYes);
-    setInteger(row, kColClone, r.cloneCount);
-    setInteger(row, kColSize, r.waveSize);
+    setRowInteger(row, kColClone, r.cloneCount);
+    setRowInteger(row, kColSize, r.waveSize);
     setCell(row, kColDescription, r.description, r.description);
     std::string formatText = GetWavFormatText(r.format);
     setCell(row, kColFormat, formatText, formatText);

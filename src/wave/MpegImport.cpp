@@ -19,7 +19,7 @@
 #include "wave/MpegMarkers.h"
 #include "wave/MpegSplitter.h"
 #include "wave/RiffReader.h"
-#include "wave/RowCells.h"
+#include "bank/RowCells.h"
 
 namespace quillon {
 

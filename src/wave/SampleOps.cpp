@@ -13,7 +13,7 @@
 #include "platform/Paths.h"
 #include "platform/ReplacementFile.h"
 #include "platform/Text.h"
-#include "wave/RowCells.h"
+#include "bank/RowCells.h"
 #include "wave/WavFile.h"
 
 namespace quillon {

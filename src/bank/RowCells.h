@@ -1,6 +1,6 @@
-// The cells of a row being made by the Wave commands and the MPEG import:
-// each cell is set together with its sort key, and a new row is numbered the
-// same way whichever command adds it.
+// The cells of a row being made, from a record, by the Wave commands or by
+// the MPEG import: each cell is set together with its sort key, and a new row
+// is numbered the same way whichever command adds it.
 #pragma once
 
 #include <cstdint>
