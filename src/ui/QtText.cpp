@@ -27,4 +27,8 @@ std::string toStdString(const QString& text) {
     return text.toStdString();
 }
 
+std::string editedOrOriginal(const QString& edited, const std::string& original) {
+    return edited == toQString(original) ? original : toStdString(edited);
+}
+
 }  // namespace quillon

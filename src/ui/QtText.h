@@ -14,4 +14,9 @@ QString toQString(std::string_view text);
 
 std::string toStdString(const QString& text);
 
+// The bytes of an edited text: `original` itself when the text was left as
+// `original` showed, so that the Latin-1 letters of a bank made on the old
+// system are not rewritten as UTF-8 by a look; the edit's UTF-8 otherwise.
+std::string editedOrOriginal(const QString& edited, const std::string& original);
+
 }  // namespace quillon

@@ -171,10 +171,7 @@ bool CQuillonView::commitWouldChangeCells(int column, const std::string& text) c
 
 void CQuillonView::CommitCellEdit() {
     if (!cellEdit_) return;
-    std::string text = toStdString(cellEdit_->text());
-    // A text left as it was shown keeps its bytes: the Latin-1 letters of a
-    // bank made on the old system are not rewritten as UTF-8 by a look.
-    if (cellEdit_->text() == toQString(cellEditShown_)) text = cellEditShown_;
+    std::string text = editedOrOriginal(cellEdit_->text(), cellEditShown_);
     const int column = cellEditColumn_, row = cellEditRow_;
     closeCellEdit();
     // The Description field holds 255 bytes; a cut never splits a character.

@@ -52,12 +52,9 @@ void COneLineDialog::setText(const QString& text) {
 
 bool runTextDialog(TextDialog which, std::string& text, QWidget* parent) {
     std::unique_ptr<COneLineDialog> dialog = makeDialog(which, parent);
-    const QString shown = toQString(text);
-    dialog->setText(shown);
+    dialog->setText(toQString(text));
     if (dialog->exec() != QDialog::Accepted) return false;
-    // A line confirmed as it was shown keeps its bytes: the Latin-1 letters
-    // of a bank made on the old system are not rewritten as UTF-8.
-    if (dialog->text() != shown) text = toStdString(dialog->text());
+    text = editedOrOriginal(dialog->text(), text);
     return true;
 }
 
