@@ -208,11 +208,10 @@ bool BankWriter::lockTemporaryBank() {
 void BankWriter::keepTargetPermissions() {
     struct stat old {};
     if (::stat(doc_.targetPath_.c_str(), &old) != 0) return;
-    // The group first: changing it may clear the set-group bit that the mode then restores.
-    if (::fchown(tempLock_, uid_t(-1), old.st_gid) != 0)
-        ZQ_LOG("The group of %s could not be kept", doc_.targetPath_.c_str());
     // The owner keeps reading and writing it: the save opens the new bank again.
-    if (::fchmod(tempLock_, (old.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) ZQ_LOG_SYSTEM_ERROR();
+    KeptAttributes kept = takeGroupAndMode(tempLock_, old, S_IRUSR | S_IWUSR);
+    if (!kept.mode) ZQ_LOG_SYSTEM_ERROR();  // errno is still the mode's
+    if (!kept.group) ZQ_LOG("The group of %s could not be kept", doc_.targetPath_.c_str());
 }
 
 void BankWriter::unlockTemporaryBank() {

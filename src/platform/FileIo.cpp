@@ -25,6 +25,14 @@ void syncFolder(const std::string& folder) {
     ::close(fd);
 }
 
+KeptAttributes takeGroupAndMode(int fd, const struct stat& old, mode_t addedBits) {
+    KeptAttributes kept;
+    // The group first: changing it may clear the set-group bit that the mode then restores.
+    kept.group = ::fchown(fd, uid_t(-1), old.st_gid) == 0;
+    kept.mode = ::fchmod(fd, (old.st_mode & 07777) | addedBits) == 0;
+    return kept;
+}
+
 int flockRetryingOnSignals(int fd, int operation) {
     int result;
     do

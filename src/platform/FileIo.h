@@ -1,6 +1,8 @@
 // Small helpers for writing and locking files through their descriptors.
 #pragma once
 
+#include <sys/stat.h>
+
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,15 @@ namespace quillon {
 // disk too; an empty folder is the working folder. Failures are ignored: the
 // file's own data was flushed already.
 void syncFolder(const std::string& folder);
+
+// Gives a new file the group and the permission bits of the file whose place
+// it takes, with `addedBits` besides. Each says whether it was kept: this
+// user may not give every group.
+struct KeptAttributes {
+    bool group = false;
+    bool mode = false;
+};
+KeptAttributes takeGroupAndMode(int fd, const struct stat& old, mode_t addedBits = 0);
 
 // flock(2), taken again when a signal interrupts the wait; 0 or -1 with errno.
 int flockRetryingOnSignals(int fd, int operation);

@@ -33,9 +33,7 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehind
     if (!createBeside()) return;
     status_ = Status::Ready;
     if (!replacing) return;
-    // The group first: changing it may clear the set-group bit that the mode then restores.
-    keptGroup_ = ::fchown(fd_, uid_t(-1), old.st_gid) == 0;
-    (void)::fchmod(fd_, old.st_mode & 07777);
+    keptGroup_ = takeGroupAndMode(fd_, old).group;
 }
 
 ReplacementFile::~ReplacementFile() {
