@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "audio/SegmentNames.h"
 #include "audio/ZQAudio.h"
 #include "bank/SampleRecord.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
 #include "container/ZQFile.h"
 #include "platform/Paths.h"

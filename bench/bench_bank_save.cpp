@@ -20,9 +20,9 @@
 #include "BenchSupport.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "operations/SampleOps.h"
 #include "support/FakeShell.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 using namespace quillon;
 using Clock = std::chrono::steady_clock;

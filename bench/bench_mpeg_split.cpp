@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/MpegSplitter.h"
 #include "support/MpegReferenceSplit.h"
-#include "wave/MpegSplitter.h"
 
 namespace {
 

@@ -20,14 +20,14 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "audio/SegmentNames.h"
 #include "audio/ZQAudio.h"
 #include "bank/SampleRecord.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
 #include "container/ZQFile.h"
+#include "formats/MpegSplitter.h"
 #include "support/MpegReferenceSplit.h"
 #include "support/TempFolder.h"
-#include "wave/MpegSplitter.h"
 
 namespace {
 

@@ -27,13 +27,13 @@
 
 #include "BenchSupport.h"
 #include "bank/ListOps.h"
-#include "bank/Numbers.h"
 #include "bank/QuillonDoc.h"
 #include "bank/Sorting.h"
+#include "formats/WavFile.h"
+#include "operations/SampleOps.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
-#include "wave/WavFile.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/WavFile.h"
 #include "support/WavBuilder.h"
-#include "wave/WavFile.h"
 
 namespace {
 

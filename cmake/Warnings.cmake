@@ -5,3 +5,9 @@ function(quillon_warnings target)
         target_compile_options(${target} PRIVATE -Werror)
     endif()
 endfunction()
+
+# The headless layers also refuse shadowed names and silent narrowing or sign
+# changes: their values come from files and fields of fixed width.
+function(quillon_strict_warnings target)
+    target_compile_options(${target} PRIVATE -Wshadow -Wconversion -Wsign-conversion)
+endfunction()

@@ -7,9 +7,9 @@
 
 #include "../tests/support/MpegReferenceSplit.h"
 #include "container/ByteOrder.h"
-#include "wave/MpegHeader.h"
-#include "wave/MpegMarkers.h"
-#include "wave/MpegSplitter.h"
+#include "formats/MpegHeader.h"
+#include "formats/MpegMarkers.h"
+#include "formats/MpegSplitter.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <span>
 
-#include "wave/MpegImport.h"
-#include "wave/RiffReader.h"
+#include "formats/RiffReader.h"
+#include "operations/MpegImport.h"
 
 namespace {
 

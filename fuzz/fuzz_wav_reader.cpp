@@ -6,7 +6,7 @@
 #include <span>
 #include <string_view>
 
-#include "wave/WavFile.h"
+#include "formats/WavFile.h"
 
 namespace {
 

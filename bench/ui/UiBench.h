@@ -12,8 +12,8 @@
 
 #include "BenchSupport.h"
 #include "bank/QuillonDoc.h"
+#include "operations/SampleOps.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 namespace quillon::bench {
 

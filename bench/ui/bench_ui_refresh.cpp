@@ -6,7 +6,7 @@
 #include <QTemporaryDir>
 
 #include "UiBench.h"
-#include "bank/Numbers.h"
+#include "platform/Numbers.h"
 #include "ui/MainFrame.h"
 #include "ui/QuillonApp.h"
 

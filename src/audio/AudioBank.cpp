@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "audio/SegmentNames.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
 
 namespace quillon {

@@ -11,8 +11,8 @@
 #include "audio/PlayRules.h"
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
-#include "bank/Numbers.h"
 #include "bank/RowRecord.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

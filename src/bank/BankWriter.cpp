@@ -8,18 +8,18 @@
 #include <cerrno>
 #include <set>
 
-#include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
 #include "bank/QuillonDoc.h"
+#include "bank/SegmentNames.h"
 #include "bank/Sorting.h"
 #include "container/ByteOrder.h"
 #include "container/ZQLog.h"
+#include "formats/WavFile.h"
 #include "platform/FileIo.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "wave/WavFile.h"
 
 namespace quillon {
 

@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

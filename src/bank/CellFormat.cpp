@@ -3,7 +3,7 @@
 #include <charconv>
 
 #include "bank/Columns.h"
-#include "bank/Numbers.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

@@ -33,7 +33,7 @@ int columnByTitle(std::string_view title) {
     if (equalIgnoringCase(title, "PitchVar")) return kColPitchVar;
     const auto& table = columnTable();
     for (int c = 0; c < kColumnCount; ++c)
-        if (equalIgnoringCase(title, table[c].title)) return c;
+        if (equalIgnoringCase(title, table[size_t(c)].title)) return c;
     return -1;
 }
 

@@ -7,11 +7,11 @@
 #include <unordered_map>
 #include <vector>
 
-#include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
 #include "bank/RowRecord.h"
+#include "bank/SegmentNames.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

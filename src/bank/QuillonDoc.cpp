@@ -8,15 +8,15 @@
 #include <cstring>
 #include <set>
 
-#include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
 #include "bank/BankWriter.h"
 #include "bank/CellFormat.h"
 #include "bank/RowRecord.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "formats/MpegSectionFolder.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
-#include "wave/MpegImport.h"
 
 namespace quillon {
 

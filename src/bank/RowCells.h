@@ -8,8 +8,8 @@
 #include <string_view>
 
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
 #include "bank/RowList.h"
+#include "platform/Numbers.h"
 
 namespace quillon {
 

@@ -5,11 +5,11 @@
 #include <limits>
 
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
 #include "bank/RowCells.h"
+#include "formats/MpegHeader.h"
+#include "formats/WavFile.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
-#include "wave/MpegHeader.h"
-#include "wave/WavFile.h"
 
 namespace quillon {
 

@@ -5,38 +5,6 @@
 
 namespace quillon {
 
-static void readFormat(LeReader& in, WaveFormatBlock& f) {
-    f.formatTag = in.u16();
-    f.channels = in.u16();
-    f.samplesPerSecond = in.u32();
-    f.averageBytesPerSecond = in.u32();
-    f.blockAlign = in.u16();
-    f.bitsPerSample = in.u16();
-    f.extraSize = in.u16();
-}
-
-static void writeFormat(LeWriter& out, const WaveFormatBlock& f) {
-    out.u16(f.formatTag);
-    out.u16(f.channels);
-    out.u32(f.samplesPerSecond);
-    out.u32(f.averageBytesPerSecond);
-    out.u16(f.blockAlign);
-    out.u16(f.bitsPerSample);
-    out.u16(f.extraSize);
-}
-
-WaveFormatBlock decodeWaveFormatBlock(std::span<const uint8_t, kWaveFormatBlockBytes> bytes) {
-    LeReader in(bytes);
-    WaveFormatBlock f;
-    readFormat(in, f);
-    return f;
-}
-
-void encodeWaveFormatBlock(const WaveFormatBlock& format, std::vector<uint8_t>& out) {
-    LeWriter w(out);
-    writeFormat(w, format);
-}
-
 ZQ_BankSample decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes> bytes) {
     LeReader in(bytes);
     ZQ_BankSample r;
@@ -49,7 +17,7 @@ ZQ_BankSample decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes> by
     r.group = in.u16();
     r.atmosGroup = in.u16();
     in.skip(8);  // reserved
-    readFormat(in, r.format);
+    readWaveFormatBlock(in, r.format);
     in.skip(2);  // reserved
     r.loopStart = in.i32();
     r.loopEnd = in.i32();
@@ -87,7 +55,7 @@ void encodeSampleRecord(const ZQ_BankSample& r, std::vector<uint8_t>& out) {
     w.u16(r.group);
     w.u16(r.atmosGroup);
     w.zeros(8);  // reserved
-    writeFormat(w, r.format);
+    writeWaveFormatBlock(w, r.format);
     w.zeros(2);  // reserved
     w.i32(r.loopStart);
     w.i32(r.loopEnd);

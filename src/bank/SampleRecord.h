@@ -1,5 +1,5 @@
-// The 640-byte sample record of a bank's sample table, and the wave format block
-// it carries. The audio library reads the same records out of a registered bank.
+// The 640-byte sample record of a bank's sample table. The audio library reads
+// the same records out of a registered bank.
 #pragma once
 
 #include <array>
@@ -9,21 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "formats/WaveFormat.h"
+
 namespace quillon {
-
-// The 18-byte block at the start of a WAV file's "fmt " chunk.
-struct WaveFormatBlock {
-    uint16_t formatTag = 0;
-    uint16_t channels = 0;
-    uint32_t samplesPerSecond = 0;
-    uint32_t averageBytesPerSecond = 0;
-    uint16_t blockAlign = 0;
-    uint16_t bitsPerSample = 0;
-    uint16_t extraSize = 0;  // always 0 in records
-
-    bool operator==(const WaveFormatBlock&) const = default;
-};
-inline constexpr size_t kWaveFormatBlockBytes = 18;
 
 // Which optional properties of a record hold a value. Properties without a bit
 // (Priority, Group, Atmos Group, Atmos, User Param, Pitch variation) mark "not
@@ -127,9 +115,5 @@ ZQ_BankSample decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes> by
 // Appends the 640-byte image of a record; texts longer than their fields are cut
 // so that a terminating zero byte always remains.
 void encodeSampleRecord(const ZQ_BankSample& record, std::vector<uint8_t>& out);
-
-// Reads the 18-byte format block; the extra size is taken as stored.
-WaveFormatBlock decodeWaveFormatBlock(std::span<const uint8_t, kWaveFormatBlockBytes> bytes);
-void encodeWaveFormatBlock(const WaveFormatBlock& format, std::vector<uint8_t>& out);
 
 }  // namespace quillon

@@ -2,14 +2,14 @@
 // and set.
 #include <algorithm>
 
-#include "audio/SegmentNames.h"
 #include "bank/BankLayout.h"
 #include "bank/CellEdit.h"
 #include "bank/ListOps.h"
+#include "bank/SegmentNames.h"
 #include "cli/Commands.h"
 #include "container/ByteOrder.h"
+#include "operations/SampleOps.h"
 #include "platform/Text.h"
-#include "wave/SampleOps.h"
 
 namespace quillon::cli {
 

@@ -7,9 +7,9 @@
 
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
-#include "bank/Numbers.h"
 #include "bank/RowRecord.h"
 #include "cli/Commands.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon::cli {

@@ -7,7 +7,7 @@
 #include <filesystem>
 #include <system_error>
 
-#include "bank/Numbers.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 

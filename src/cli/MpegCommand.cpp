@@ -2,8 +2,8 @@
 // files by the editor's own import and saved.
 #include "bank/Columns.h"
 #include "cli/Commands.h"
+#include "operations/MpegImport.h"
 #include "platform/Text.h"
-#include "wave/MpegImport.h"
 
 namespace quillon::cli {
 

@@ -7,8 +7,8 @@
 #include "bank/ListOps.h"
 #include "bank/RowRecord.h"
 #include "cli/Commands.h"
+#include "operations/SampleOps.h"
 #include "platform/Text.h"
-#include "wave/SampleOps.h"
 
 namespace quillon::cli {
 

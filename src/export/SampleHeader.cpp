@@ -2,9 +2,9 @@
 
 #include <unordered_map>
 
-#include "bank/Numbers.h"
 #include "bank/QuillonDoc.h"
 #include "bank/Sorting.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

@@ -1,9 +1,9 @@
 #include "export/ScriptSources.h"
 
-#include "bank/Numbers.h"
 #include "bank/Shell.h"
 #include "export/ExportFile.h"
 #include "export/ScanText.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {

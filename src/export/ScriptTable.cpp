@@ -4,11 +4,11 @@
 #include <string_view>
 #include <unordered_map>
 
-#include "bank/Numbers.h"
 #include "bank/QuillonDoc.h"
 #include "bank/Sorting.h"
 #include "export/ExportFile.h"
 #include "export/ScriptSources.h"
+#include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 

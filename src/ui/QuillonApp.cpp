@@ -13,6 +13,8 @@
 #include "export/SampleHeader.h"
 #include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"
+#include "operations/MpegImport.h"
+#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui/AboutDialog.h"
@@ -22,8 +24,6 @@
 #include "ui/MusicBarDialog.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
-#include "wave/MpegImport.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 

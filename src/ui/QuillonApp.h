@@ -11,10 +11,10 @@
 #include "audio/BankTest.h"
 #include "audio/EditorAudio.h"
 #include "bank/QuillonDoc.h"
+#include "operations/WaveEditor.h"
 #include "platform/Settings.h"
 #include "ui/AppSettings.h"
 #include "ui/EditorShell.h"
-#include "wave/WaveEditor.h"
 
 class QPrinter;
 

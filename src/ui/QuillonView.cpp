@@ -11,16 +11,16 @@
 #include "bank/CellEdit.h"
 #include "bank/Columns.h"
 #include "bank/ListOps.h"
-#include "bank/Numbers.h"
 #include "bank/SampleRecord.h"
 #include "bank/Sorting.h"
+#include "operations/SampleOps.h"
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 #include "ui/BankToolBar.h"
 #include "ui/CellEdit.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 

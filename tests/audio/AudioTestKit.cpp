@@ -8,10 +8,10 @@
 
 #include <sys/wait.h>
 
-#include "audio/SegmentNames.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "formats/MpegSplitter.h"
 #include "support/MpegReferenceSplit.h"
-#include "wave/MpegSplitter.h"
 
 namespace quillon::test {
 

@@ -4,7 +4,7 @@
 
 #include "audio/AudioBank.h"
 #include "audio/AudioTestKit.h"
-#include "audio/SegmentNames.h"
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
 
 namespace quillon {

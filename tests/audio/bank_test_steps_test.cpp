@@ -14,6 +14,8 @@
 #include "bank/CellEdit.h"
 #include "bank/Columns.h"
 #include "bank/QuillonDoc.h"
+#include "operations/MpegImport.h"
+#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "support/BankInspector.h"
@@ -22,8 +24,6 @@
 #include "support/RecordingEditorAudio.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
-#include "wave/MpegImport.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 namespace {

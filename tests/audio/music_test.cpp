@@ -14,9 +14,9 @@
 #include "audio/AudioTestKit.h"
 #include "audio/ZQBankAudio.h"
 #include "bank/QuillonDoc.h"
+#include "operations/MpegImport.h"
 #include "support/FakeShell.h"
 #include "support/MpegTools.h"
-#include "wave/MpegImport.h"
 
 namespace quillon {
 namespace {

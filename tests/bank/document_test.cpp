@@ -7,11 +7,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "bank/RowRecord.h"
+#include "bank/SegmentNames.h"
 #include "container/ZQFile.h"
+#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "support/BankFixtures.h"
 #include "support/BankInspector.h"
@@ -19,7 +20,6 @@
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 namespace {

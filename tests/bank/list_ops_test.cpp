@@ -6,9 +6,9 @@
 #include <algorithm>
 #include <random>
 
-#include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
+#include "bank/SegmentNames.h"
 #include "bank/Sorting.h"
 #include "support/BankFixtures.h"
 #include "support/FakeShell.h"

@@ -11,11 +11,11 @@
 
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "operations/SampleOps.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 namespace {

@@ -4,9 +4,9 @@
 
 #include "bank/QuillonDoc.h"
 #include "cli/CliTestKit.h"
+#include "operations/SampleOps.h"
 #include "support/FakeShell.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 namespace quillon {
 namespace {

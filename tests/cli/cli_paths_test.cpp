@@ -8,7 +8,7 @@
 
 #include <filesystem>
 
-#include "audio/SegmentNames.h"
+#include "bank/SegmentNames.h"
 #include "cli/CliTestKit.h"
 #include "support/BankFixtures.h"
 #include "support/WavBuilder.h"

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "audio/SegmentNames.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "bank/RowList.h"
+#include "bank/SegmentNames.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptTable.h"
 #include "export/WaveListCsv.h"

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "wave/MpegHeader.h"
-#include "wave/MpegSplitter.h"
+#include "formats/MpegHeader.h"
+#include "formats/MpegSplitter.h"
 
 namespace quillon::test {
 

@@ -6,7 +6,7 @@
 #include <stdexcept>
 
 #include "container/ByteOrder.h"
-#include "wave/RiffReader.h"
+#include "formats/RiffReader.h"
 
 namespace quillon::test {
 

@@ -13,9 +13,9 @@
 #include <vector>
 
 #include "bank/QuillonDoc.h"
+#include "operations/SampleOps.h"
 #include "support/FakeShell.h"
 #include "support/WavBuilder.h"
-#include "wave/SampleOps.h"
 
 namespace quillon::test {
 

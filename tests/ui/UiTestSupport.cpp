@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "operations/SampleOps.h"
 #include "platform/Text.h"
 #include "support/FakeShell.h"
 #include "support/WavBuilder.h"
@@ -17,7 +18,6 @@
 #include "ui/MusicBarDialog.h"
 #include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
-#include "wave/SampleOps.h"
 
 namespace quillon::test {
 

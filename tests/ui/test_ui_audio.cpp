@@ -16,6 +16,8 @@
 #include "audio/BankTest.h"
 #include "bank/CellEdit.h"
 #include "bank/Columns.h"
+#include "operations/MpegImport.h"
+#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "support/BankInspector.h"
@@ -26,8 +28,6 @@
 #include "ui/MusicBarDialog.h"
 #include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
-#include "wave/MpegImport.h"
-#include "wave/SampleOps.h"
 
 using namespace quillon;
 using namespace quillon::test;

@@ -22,6 +22,9 @@
 
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
+#include "operations/MpegImport.h"
+#include "operations/SampleOps.h"
+#include "operations/WaveEditor.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui/CellEdit.h"
@@ -31,9 +34,6 @@
 #include "ui/ScriptExportDialog.h"
 #include "ui/SidePanelBar.h"
 #include "ui/TextDialogs.h"
-#include "wave/MpegImport.h"
-#include "wave/SampleOps.h"
-#include "wave/WaveEditor.h"
 
 using namespace quillon;
 using namespace quillon::test;
