@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -55,15 +56,18 @@ double seconds(Clock::duration d) {
 
 double timeSplit(const fs::path& input, const fs::path& sections, std::vector<uint32_t>& lengths) {
     fs::create_directory(sections);
-    const int fd = ::open(input.c_str(), O_RDONLY | O_CLOEXEC);
     lengths.clear();
     const auto start = Clock::now();
-    quillon::MpegFileRangeSource source(fd, 0, fs::file_size(input), input.string());
+    std::unique_ptr<quillon::FileByteSource> file = quillon::FileByteSource::open(input.string());
+    if (!file) {
+        std::fprintf(stderr, "cannot open %s\n", input.c_str());
+        std::exit(1);
+    }
+    quillon::MpegRangeSource source(*file, 0, file->size(), input.string());
     quillon::MpegSplitResult result = quillon::SplitMpegStream(
         source, sections.string(),
         [&](const quillon::MpegSection& section) { lengths.push_back(section.length); });
     const auto end = Clock::now();
-    ::close(fd);
     if (!result.ok()) {
         std::fprintf(stderr, "split failed: %s\n", result.message.c_str());
         std::exit(1);

@@ -21,6 +21,11 @@ void checkTable(std::span<const uint8_t> bytes) {
     const uint64_t waveBytes = bytes.size() >= 8 ? quillon::loadU32(bytes.data() + 4) : 0;
     const quillon::SampleTable table = quillon::parseSampleTable(bytes, waveBytes);
     require(table.records.size() == table.playable.size());
+    // Every record the count word promises is either read whole or counted missing.
+    const uint32_t promised = bytes.size() >= quillon::kSampleTableHeaderBytes
+                                  ? quillon::recordCountOf(quillon::loadU32(bytes.data()))
+                                  : 0;
+    require(table.records.size() + table.missingRecords == promised);
     require(table.records.size() * quillon::kSampleRecordBytes <= bytes.size());
     for (size_t i = 0; i < table.records.size(); ++i) {
         if (!table.playable[i]) continue;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "bank/QuillonDoc.h"
+#include "bank/SegmentNames.h"
 #include "container/ZQLog.h"
 #include "support/SilentShell.h"
 
@@ -38,7 +39,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // Whatever opened must also survive the reads a later save or delete does.
         for (int i = 0; i < doc.rows().size(); ++i)
             doc.showSelectedItem(i);
-        (void)doc.readPreviousSegment("ZQFileSegmentAnimWaveNumbers");
+        (void)doc.readPreviousSegment(quillon::ZQFileSegmentAnimArrayWaveNumbers);
     }
     return 0;
 }

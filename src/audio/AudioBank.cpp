@@ -1,10 +1,8 @@
 #include "audio/AudioBank.h"
 
-#include <algorithm>
-#include <climits>
-
 #include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "container/ZQLog.h"
 
 namespace quillon {
 
@@ -19,26 +17,17 @@ bool audioBytesInside(const ZQ_BankSample& record, uint64_t waveDataBytes) {
 
 }  // namespace
 
-uint32_t tableRecordCount(uint32_t countWord, uint64_t tableBytes) {
-    if (tableBytes < kSampleTableHeaderBytes) return 0;
-    const uint64_t held = (tableBytes - kSampleTableHeaderBytes) / kSampleRecordBytes;
-    const uint64_t promised = countWord & 0xFFFF;
-    return uint32_t(std::min(promised, held));
-}
-
 SampleTable parseSampleTable(std::span<const uint8_t> table, uint64_t waveDataBytes) {
     SampleTable result;
-    if (table.size() < kSampleTableHeaderBytes) return result;
-    const uint32_t count = tableRecordCount(loadU32(table.data()), table.size());
-    result.records.reserve(count);
-    result.playable.reserve(count);
-    for (uint32_t i = 0; i < count; ++i) {
-        const size_t offset = kSampleTableHeaderBytes + size_t(i) * kSampleRecordBytes;
-        ZQ_BankSample record = decodeSampleRecord(std::span<const uint8_t, kSampleRecordBytes>(
-            table.data() + offset, kSampleRecordBytes));
+    std::optional<DecodedSampleTable> decoded = decodeSampleTable(table);
+    if (!decoded) return result;
+    result.missingRecords = decoded->missingRecords;
+    result.records = std::move(decoded->records);
+    result.playable.reserve(result.records.size());
+    for (size_t i = 0; i < result.records.size(); ++i) {
+        const ZQ_BankSample& record = result.records[i];
         const bool inPlace = record.sampleNumber == i + 1;
         result.playable.push_back(inPlace && audioBytesInside(record, waveDataBytes));
-        result.records.push_back(std::move(record));
     }
     return result;
 }
@@ -75,8 +64,7 @@ ZQBankError openBankFile(const char* path, ZQ_AudioBank::Impl& bank) {
         return ZQBankError::ReadFailed;
 
     // Read only what the segment holds, however many records the word promises.
-    const uint32_t count = tableRecordCount(loadU32(countWord), tableBytes);
-    std::vector<uint8_t> table(kSampleTableHeaderBytes + size_t(count) * kSampleRecordBytes);
+    std::vector<uint8_t> table(size_t(sampleTableBytesToRead(loadU32(countWord), tableBytes)));
     if (bank.file.GetSegmentData(ZQFileSegmentBankSampleTable, table.data(), uint32_t(table.size()),
                                  0) != ZQ_OK)
         return ZQBankError::ReadFailed;
@@ -85,7 +73,10 @@ ZQBankError openBankFile(const char* path, ZQ_AudioBank::Impl& bank) {
     bank.table = parseSampleTable(table, waveBytes == kNoSuchSegment ? 0 : waveBytes);
     bank.decodeFailed.assign(bank.table.records.size(), false);
     bank.ambience.ticksUntilDue.assign(bank.table.records.size(), 1);  // due on the first tick
-    return ZQBankError::Ok;
+    if (bank.table.missingRecords == 0) return ZQBankError::Ok;
+    bank.errorText = missingRecordsText(bank.table.missingRecords);
+    ZQ_LOG("%s - %s", path, bank.errorText.c_str());
+    return ZQBankError::RecordsMissing;
 }
 
 }  // namespace quillon

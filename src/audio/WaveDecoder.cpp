@@ -9,13 +9,12 @@
 #include <memory>
 
 #include "container/ByteOrder.h"
+#include "formats/RiffReader.h"
 
 namespace quillon {
 
 namespace {
 
-constexpr size_t kRiffHeaderBytes = 12;  // "RIFF", size, "WAVE"
-constexpr size_t kChunkHeaderBytes = 8;  // identifier, size
 constexpr int kMaxChannels = 2;
 
 // A read-only file over a span, for sf_open_virtual.
@@ -96,27 +95,17 @@ sf_count_t readFloatAsPcm16(SNDFILE* sound, std::vector<int16_t>& out, sf_count_
 
 }  // namespace
 
+// The chunks after the RIFF header are searched up to the end of the image,
+// whatever size the RIFF chunk declares, as libsndfile reads them.
 std::optional<uint32_t> factFrameCount(std::span<const uint8_t> image) {
-    if (image.size() < kRiffHeaderBytes || std::memcmp(image.data(), "RIFF", 4) != 0 ||
-        std::memcmp(image.data() + 8, "WAVE", 4) != 0)
-        return std::nullopt;
-    size_t pos = kRiffHeaderBytes;
-    const size_t end = image.size();
-    while (end - pos >= kChunkHeaderBytes) {
-        const uint8_t* header = image.data() + pos;
-        const uint32_t size = loadU32(header + 4);
-        pos += kChunkHeaderBytes;
-        if (std::memcmp(header, "fact", 4) == 0) {
-            if (size < 4 || end - pos < 4) return std::nullopt;
-            return loadU32(image.data() + pos);
-        }
-        // Subtract so that a hostile size cannot overflow the position; odd
-        // chunks carry a pad byte.
-        const size_t padded = size_t(size) + (size & 1);
-        if (padded > end - pos) break;
-        pos += padded;
-    }
-    return std::nullopt;
+    MemoryByteSource source(image);
+    RiffReader reader(source);
+    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
+    if (!riff || riff->headerOffset != 0) return std::nullopt;
+    std::optional<RiffChunk> fact = reader.descend(kFactId);
+    uint8_t frames[4];
+    if (!fact || reader.read(*fact, frames) < sizeof frames) return std::nullopt;
+    return loadU32(frames);
 }
 
 DecodeResult decodeWaveImage(std::span<const uint8_t> image) {

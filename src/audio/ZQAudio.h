@@ -46,6 +46,10 @@ enum class ZQBankError {
     OpenFailed,     // missing, unreadable, or not a container file
     NoSampleTable,  // no sample table segment, or one too short for its count word
     ReadFailed,     // the table could not be read whole
+    // The bank is registered all the same, with the records that stand whole in
+    // its sample table: the count word promises more. The bank's
+    // ZQGetErrorText says how many, and the log has the same line.
+    RecordsMissing,
 };
 [[nodiscard]] const char* ZQBankErrorText(ZQBankError error);
 
@@ -197,6 +201,9 @@ class ZQ_AudioBank {
     // False for an empty or unknown number, and for a record whose audio bytes
     // lie outside the wave data segment.
     [[nodiscard]] bool ZQIsSamplePlayable(uint32_t sampleNumber) const;
+    // What the register found amiss in a bank it registered all the same, e.g.
+    // "2 records of the sample table could not be read"; empty when nothing.
+    [[nodiscard]] const char* ZQGetErrorText() const;
 
     struct Impl;
 

@@ -40,6 +40,8 @@ const char* ZQBankErrorText(ZQBankError error) {
             return "The bank file has no sample table";
         case ZQBankError::ReadFailed:
             return "The sample table cannot be read";
+        case ZQBankError::RecordsMissing:
+            return "Records of the sample table cannot be read";
     }
     return "Unknown error";
 }
@@ -67,6 +69,10 @@ uint32_t ZQ_AudioBank::ZQGetBankId() const {
 
 bool ZQ_AudioBank::ZQIsSamplePlayable(uint32_t sampleNumber) const {
     return impl_->playable(sampleNumber);
+}
+
+const char* ZQ_AudioBank::ZQGetErrorText() const {
+    return impl_->errorText.c_str();
 }
 
 // --- ZQ_AudioSystem ------------------------------------------------------------------
@@ -119,7 +125,7 @@ ZQ_AudioBank* ZQ_AudioSystem::ZQBankRegister(const char* path, uint8_t flags, ZQ
     impl->id = nextBankId_++;
     const ZQBankError opened = openBankFile(path, *impl);
     if (error != nullptr) *error = opened;
-    if (opened != ZQBankError::Ok) return nullptr;
+    if (opened != ZQBankError::Ok && opened != ZQBankError::RecordsMissing) return nullptr;
     banks_.push_back(std::unique_ptr<ZQ_AudioBank>(new ZQ_AudioBank(std::move(impl))));
     ZQ_AudioBank* bank = banks_.back().get();
     if ((flags & ZQ_BANK_PRELOAD) && engine_) engine_->preload(*bank->impl_);

@@ -30,6 +30,12 @@ void forEachAnimNumber(std::span<const uint8_t> segment, F&& f) {
     }
 }
 
+// Whole records a segment of segmentBytes holds after its count word.
+uint64_t wholeRecordsIn(uint64_t segmentBytes) {
+    if (segmentBytes < kSampleTableHeaderBytes) return 0;
+    return (segmentBytes - kSampleTableHeaderBytes) / kSampleRecordBytes;
+}
+
 }  // namespace
 
 void encodeBankInfo(const BankInfoRecord& info, std::vector<uint8_t>& out) {
@@ -53,6 +59,34 @@ std::optional<BankInfoRecord> decodeBankInfo(std::span<const uint8_t> bytes) {
     info.who = cut(in.text(kBankWhoBytes), kMaxWhoChars);
     std::reverse(info.who.begin(), info.who.end());
     return info;
+}
+
+std::optional<DecodedSampleTable> decodeSampleTable(std::span<const uint8_t> segment) {
+    if (segment.size() < kSampleTableHeaderBytes) return std::nullopt;
+    DecodedSampleTable table;
+    table.countWord = loadU32(segment.data());
+    const uint32_t promised = recordCountOf(table.countWord);
+    const uint32_t whole = uint32_t(std::min<uint64_t>(promised, wholeRecordsIn(segment.size())));
+    table.missingRecords = promised - whole;
+    table.records.reserve(whole);
+    for (size_t i = 0; i < whole; ++i) {
+        const uint8_t* at = segment.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
+        table.records.push_back(decodeSampleRecord(
+            std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes)));
+    }
+    return table;
+}
+
+std::string missingRecordsText(uint32_t missingRecords) {
+    return format("%u record%s of the sample table could not be read", missingRecords,
+                  missingRecords == 1 ? "" : "s");
+}
+
+uint64_t sampleTableBytesToRead(uint32_t countWord, uint64_t segmentBytes) {
+    if (segmentBytes < kSampleTableHeaderBytes) return segmentBytes;
+    const uint64_t whole =
+        std::min<uint64_t>(recordCountOf(countWord), wholeRecordsIn(segmentBytes));
+    return kSampleTableHeaderBytes + whole * kSampleRecordBytes;
 }
 
 std::vector<uint8_t> renumberAnimWaveNumbers(

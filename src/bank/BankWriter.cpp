@@ -10,7 +10,6 @@
 
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
-#include "bank/QuillonDoc.h"
 #include "bank/SegmentNames.h"
 #include "bank/Sorting.h"
 #include "container/ByteOrder.h"
@@ -67,7 +66,7 @@ bool standInNumberOrder(const RowList& rows) {
 
 }  // namespace
 
-BankWriter::BankWriter(CQuillonDoc& doc, bool reopen) : doc_(doc), reopen_(reopen) {}
+BankWriter::BankWriter(BankWriterDocument& doc, bool reopen) : doc_(doc), reopen_(reopen) {}
 
 BankWriter::~BankWriter() {
     if (recordFile_ >= 0) ::close(recordFile_);
@@ -97,10 +96,10 @@ int BankWriter::run() {
         // refused, a full disk): the user must still learn the bank is not saved.
         if (!told_)
             fail(format("%s - Error writing the bank file - the bank was not saved",
-                        doc_.targetPath_.c_str()));
+                        doc_.targetPath().c_str()));
     }
     shell.endProgress();
-    if (ok && doc_.savePointHook) doc_.savePointHook(SavePoint::Done);
+    if (ok) doc_.reachSavePoint(SavePoint::Done);
     return ok ? 1 : 0;
 }
 
@@ -146,9 +145,9 @@ bool BankWriter::checkNumbersAndSizes() {
 }
 
 bool BankWriter::openOutput() {
-    const std::string& target = doc_.targetPath_;
+    const std::string& target = doc_.targetPath();
     outputIsTemp_ = pathExists(target);
-    outputPath_ = outputIsTemp_ ? joinPath(doc_.targetFolder_, kBankTempName) : target;
+    outputPath_ = outputIsTemp_ ? joinPath(doc_.targetFolder(), kBankTempName) : target;
     // Opening the temporary bank truncates it: it must be neither the target
     // nor the bank the rows' audio is copied from.
     const ZQFile& previous = doc_.previousFile();
@@ -173,7 +172,7 @@ bool BankWriter::openOutput() {
         if (!outputIsTemp_) outputPath_.clear();
         return false;
     }
-    if (doc_.savePointHook) doc_.savePointHook(SavePoint::OutputOpen);
+    doc_.reachSavePoint(SavePoint::OutputOpen);
     return true;
 }
 
@@ -207,11 +206,11 @@ bool BankWriter::lockTemporaryBank() {
 // and a bank shared by a team stays writable for the team.
 void BankWriter::keepTargetPermissions() {
     struct stat old {};
-    if (::stat(doc_.targetPath_.c_str(), &old) != 0) return;
+    if (::stat(doc_.targetPath().c_str(), &old) != 0) return;
     // The owner keeps reading and writing it: the save opens the new bank again.
     KeptAttributes kept = takeGroupAndMode(tempLock_, old, S_IRUSR | S_IWUSR);
     if (!kept.mode) ZQ_LOG_SYSTEM_ERROR();  // errno is still the mode's
-    if (!kept.group) ZQ_LOG("The group of %s could not be kept", doc_.targetPath_.c_str());
+    if (!kept.group) ZQ_LOG("The group of %s could not be kept", doc_.targetPath().c_str());
 }
 
 void BankWriter::unlockTemporaryBank() {
@@ -265,7 +264,7 @@ bool BankWriter::writeRows() {
             if (!appendRecord(ZQ_BankSample())) return false;
         if (!writeRow(i)) return false;
         doc_.shell().setProgress(i + 1);
-        if (doc_.savePointHook) doc_.savePointHook(SavePoint::RowWritten);
+        doc_.reachSavePoint(SavePoint::RowWritten);
     }
     return output_.CloseSegment() == ZQ_OK;
 }
@@ -431,7 +430,7 @@ bool BankWriter::writeSampleTable() {
         left -= n;
     }
     if (output_.CloseSegment() != ZQ_OK) return false;
-    if (doc_.savePointHook) doc_.savePointHook(SavePoint::TableWritten);
+    doc_.reachSavePoint(SavePoint::TableWritten);
     return true;
 }
 
@@ -481,17 +480,17 @@ bool BankWriter::readAnimationSegment(const char* name, std::vector<uint8_t>& by
 // holds either the whole old bank or the whole new one.
 bool BankWriter::replaceTarget() {
     if (output_.Flush() != ZQ_OK || output_.Close() != ZQ_OK) return false;
-    if (doc_.savePointHook) doc_.savePointHook(SavePoint::BeforeRename);
-    const std::string& target = doc_.targetPath_;
+    doc_.reachSavePoint(SavePoint::BeforeRename);
+    const std::string& target = doc_.targetPath();
     if (outputIsTemp_ && ::rename(outputPath_.c_str(), target.c_str()) != 0) {
         ZQ_LOG_SYSTEM_ERROR();
         fail(kMessageRenaming);
         return false;
     }
     unlockTemporaryBank();
-    syncFolder(doc_.targetFolder_);
+    syncFolder(doc_.targetFolder());
     outputPath_.clear();  // the output is the target now: nothing to discard
-    if (doc_.savePointHook) doc_.savePointHook(SavePoint::Renamed);
+    doc_.reachSavePoint(SavePoint::Renamed);
 
     // The previous file stayed open until now, so a failure before the rename
     // left it usable; from here on it is the bank just written.
@@ -515,16 +514,22 @@ bool BankWriter::replaceTarget() {
 // wave numbers (renumbered to the current numbers in this save) and the rows'
 // load numbers agree at the next save and delete check.
 void BankWriter::attachRowsToWrittenBank() {
-    std::vector<uint8_t> table = doc_.readPreviousSegment(ZQFileSegmentBankSampleTable);
-    if (table.size() < kSampleTableHeaderBytes) return;
-    size_t count = std::min<size_t>(recordCountOf(loadU32(table.data())),
-                                    (table.size() - kSampleTableHeaderBytes) / kSampleRecordBytes);
+    std::optional<DecodedSampleTable> table =
+        decodeSampleTable(doc_.readPreviousSegment(ZQFileSegmentBankSampleTable));
+    if (!table) return;
+    // The bank was just written whole: a table that reads back short means
+    // the disk lost part of it, and the rows of the lost records stay as they were.
+    if (table->missingRecords > 0) {
+        std::string text = format("%s - %s back after the save", doc_.targetPath().c_str(),
+                                  missingRecordsText(table->missingRecords).c_str());
+        ZQ_LOG("%s", text.c_str());
+        doc_.shell().showMessage(
+            {std::move(text), std::string(), MessageIcon::Exclamation, MessageButtons::Ok});
+    }
     RowList& rows = doc_.rows();
     int next = 0;
-    for (size_t i = 0; i < count && next < rows.size(); ++i) {
-        const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
-        ZQ_BankSample record = decodeSampleRecord(
-            std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes));
+    for (ZQ_BankSample& record : table->records) {
+        if (next >= rows.size()) break;
         if (record.sampleNumber == 0) continue;
         rows.update(next++, [&](Row& row) {
             row.cells[kColBank] = std::string(kBankYes);

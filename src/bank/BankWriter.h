@@ -13,20 +13,19 @@
 #include <unordered_map>
 #include <vector>
 
+#include "bank/BankWriterDocument.h"
 #include "bank/RowRecord.h"
 #include "bank/SampleRecord.h"
 #include "container/ZQFile.h"
 
 namespace quillon {
 
-class CQuillonDoc;
-
 inline constexpr char kBankTempName[] = "ZQBank.TMP";
 inline constexpr char kRecordTempName[] = "ZQAudio.TMP";
 
 class BankWriter {
   public:
-    BankWriter(CQuillonDoc& doc, bool reopen);
+    BankWriter(BankWriterDocument& doc, bool reopen);
     ~BankWriter();
     BankWriter(const BankWriter&) = delete;
     BankWriter& operator=(const BankWriter&) = delete;
@@ -57,7 +56,7 @@ class BankWriter {
     void discardOutput();
     void fail(const std::string& message);
 
-    CQuillonDoc& doc_;
+    BankWriterDocument& doc_;
     bool reopen_;
     std::string outputPath_;
     bool outputIsTemp_ = false;

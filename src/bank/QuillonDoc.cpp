@@ -13,7 +13,6 @@
 #include "bank/CellFormat.h"
 #include "bank/RowRecord.h"
 #include "bank/SegmentNames.h"
-#include "container/ByteOrder.h"
 #include "formats/MpegSectionFolder.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
@@ -118,7 +117,8 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
     // watches the file (build watchers, sync clients) that it was written.
     setAllowSave(pathExists(path) && !isReadOnlyFile(path));
     clearBank();
-    if (!readBank(path)) {
+    uint32_t missingRecords = 0;
+    if (!readBank(path, missingRecords)) {
         // The earlier rows are gone by now. The document becomes a new, unnamed
         // one, so that a later save cannot put a bank without them over the
         // file they came from.
@@ -142,6 +142,12 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
     }
     setPathName(path);
     setModified(false);
+    // The bank is open with the records that could be read; the user must
+    // still learn that others were promised, before a save drops them for good.
+    if (missingRecords > 0)
+        shell_.showMessage({format("%s - %s - the bank was opened without them", path.c_str(),
+                                   missingRecordsText(missingRecords).c_str()),
+                            std::string(), MessageIcon::Exclamation, MessageButtons::Ok});
     return true;
 }
 
@@ -168,8 +174,10 @@ std::vector<uint8_t> CQuillonDoc::readPreviousSegment(const char* name) {
 }
 
 // Reads the bank information and the sample table. Every size is checked
-// against its segment: a segment too short for what it claims fails the open.
-bool CQuillonDoc::readBank(const std::string& path) {
+// against its segment: a segment too short for what it claims fails the open,
+// but a sample table whose count word promises more records than it holds
+// opens with the whole ones, and missingRecords counts the others.
+bool CQuillonDoc::readBank(const std::string& path, uint32_t& missingRecords) {
     if (previousFile_.SetName(path.c_str()) != ZQ_OK ||
         previousFile_.Open(ZQ_FILE_READ_ONLY) != ZQ_OK)
         return false;
@@ -180,19 +188,12 @@ bool CQuillonDoc::readBank(const std::string& path) {
     values_.who = info->who;
     notify([](DocumentObserver& o) { o.bankValuesChanged(); });
 
-    std::vector<uint8_t> table = readPreviousSegment(ZQFileSegmentBankSampleTable);
-    if (table.size() < kSampleTableHeaderBytes) return false;
-    size_t count = recordCountOf(loadU32(table.data()));
-    if (count > (table.size() - kSampleTableHeaderBytes) / kSampleRecordBytes) return false;
-    std::vector<ZQ_BankSample> records;
-    records.reserve(count);
-    for (size_t i = 0; i < count; ++i) {
-        const uint8_t* at = table.data() + kSampleTableHeaderBytes + i * kSampleRecordBytes;
-        records.push_back(decodeSampleRecord(
-            std::span<const uint8_t, kSampleRecordBytes>(at, kSampleRecordBytes)));
-    }
+    std::optional<DecodedSampleTable> table =
+        decodeSampleTable(readPreviousSegment(ZQFileSegmentBankSampleTable));
+    if (!table) return false;
+    missingRecords = table->missingRecords;
     uint32_t waveDataSize = previousFile_.GetSegmentSize(ZQFileSegmentWaveData);
-    fillRowsFromRecords(records, waveDataSize == kNoSuchSegment ? 0 : waveDataSize);
+    fillRowsFromRecords(table->records, waveDataSize == kNoSuchSegment ? 0 : waveDataSize);
     return true;
 }
 
@@ -264,7 +265,7 @@ void CQuillonDoc::removeSavedMusicSections() {
 }
 
 int CQuillonDoc::WriteBank(bool reopen) {
-    if (savePointHook) savePointHook(SavePoint::Started);
+    reachSavePoint(SavePoint::Started);
     BankWriter writer(*this, reopen);
     return writer.run();
 }

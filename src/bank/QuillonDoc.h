@@ -9,23 +9,14 @@
 #include <vector>
 
 #include "bank/BankAudio.h"
+#include "bank/BankWriterDocument.h"
 #include "bank/RowList.h"
 #include "bank/Shell.h"
 #include "container/ZQFile.h"
 
 namespace quillon {
 
-inline constexpr char kDefaultTitle[] = "Bank title/description";
 inline constexpr char kDefaultEnumPrefix[] = "ZQ_SAMPLE";
-
-// The bank-wide values: stored in the bank but the music flag and the title
-// and Who texts; Allow Save is the user's switch for the Save command.
-struct BankValues {
-    std::string title = kDefaultTitle;
-    std::string who;
-    bool musicBank = false;
-    bool allowSave = true;
-};
 
 // The six values of the side panel's "Selected Item" box; all empty when no
 // row is shown.
@@ -57,22 +48,19 @@ class DocumentObserver {
     virtual void pathChanged() {}
 };
 
-// Where a save stands; tests hook these to stop a save at any point.
-enum class SavePoint { Started, OutputOpen, RowWritten, TableWritten, BeforeRename, Renamed, Done };
-
-class CQuillonDoc {
+class CQuillonDoc final : public BankWriterDocument {
   public:
     CQuillonDoc(Shell& shell, BankAudio* audio);
-    ~CQuillonDoc();
+    ~CQuillonDoc() override;
     CQuillonDoc(const CQuillonDoc&) = delete;
     CQuillonDoc& operator=(const CQuillonDoc&) = delete;
 
-    RowList& rows() { return rows_; }
+    RowList& rows() override { return rows_; }
     const RowList& rows() const { return rows_; }
-    Shell& shell() { return shell_; }
-    BankAudio* audio() { return audio_; }
+    Shell& shell() override { return shell_; }
+    BankAudio* audio() override { return audio_; }
 
-    const BankValues& values() const { return values_; }
+    const BankValues& values() const override { return values_; }
     // Texts longer than their fields are cut before a character that would
     // not fit, never inside one.
     void setTitle(std::string title);
@@ -103,25 +91,29 @@ class CQuillonDoc {
     // Returns 1 on success, 0 after any failure.
     int WriteBank(bool reopen);
     void setTarget(const std::string& path);
-    const std::string& targetPath() const { return targetPath_; }
+    const std::string& targetPath() const override { return targetPath_; }
+    // The target's folder: the temporary bank is written there.
+    const std::string& targetFolder() const override { return targetFolder_; }
 
     // The bank file last opened or saved, open read-only; closed for a new bank.
-    ZQFile& previousFile() { return previousFile_; }
+    ZQFile& previousFile() override { return previousFile_; }
 
     // Reads a whole segment of the previous file; empty when it is not open or
     // has no such segment.
-    std::vector<uint8_t> readPreviousSegment(const char* name);
+    std::vector<uint8_t> readPreviousSegment(const char* name) override;
 
     void addObserver(DocumentObserver* observer);
     void removeObserver(DocumentObserver* observer);
 
     // Called at each stage of a save (tests use it to stop a save anywhere).
     std::function<void(SavePoint)> savePointHook;
+    void reachSavePoint(SavePoint point) override {
+        if (savePointHook) savePointHook(point);
+    }
 
   private:
-    friend class BankWriter;
     void clearBank();
-    bool readBank(const std::string& path);
+    bool readBank(const std::string& path, uint32_t& missingRecords);
     void fillRowsFromRecords(const std::vector<ZQ_BankSample>& records, uint32_t waveDataSize);
     void setPathName(const std::string& path);
     void removeSavedMusicSections();

@@ -14,18 +14,14 @@
 
 namespace quillon {
 
-std::optional<size_t> MpegFileRangeSource::read(std::span<uint8_t> out) {
-    const size_t want = size_t(std::min<uint64_t>(out.size(), remaining_));
+std::optional<size_t> MpegRangeSource::read(std::span<uint8_t> out) {
+    const uint64_t held = next_ < source_.size() ? source_.size() - next_ : 0;
+    const size_t want = size_t(std::min<uint64_t>({out.size(), remaining_, held}));
     if (want == 0) return 0;
-    ssize_t got;
-    do {
-        got = ::pread(fd_, out.data(), want, off_t(next_));
-    } while (got < 0 && errno == EINTR);
-    if (got < 0) return std::nullopt;
-    // A file shorter than the declared range simply ends the stream there.
-    next_ += uint64_t(got);
-    remaining_ -= uint64_t(got);
-    return size_t(got);
+    if (!source_.read(next_, out.first(want))) return std::nullopt;
+    next_ += want;
+    remaining_ -= want;
+    return want;
 }
 
 std::optional<size_t> MpegMemorySource::read(std::span<uint8_t> out) {

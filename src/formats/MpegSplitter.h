@@ -19,6 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "formats/RiffReader.h"
+
 namespace quillon {
 
 inline constexpr uint32_t kMpegSectionFrames = 21;
@@ -41,18 +43,25 @@ class MpegByteSource {
     [[nodiscard]] virtual const std::string& name() const = 0;
 };
 
-// A range of an open file: the whole file for a plain MPEG audio file, the data
-// chunk's contents for a WAV file. The descriptor stays owned by the caller.
-class MpegFileRangeSource final : public MpegByteSource {
+// A range of a source opened for the chunk reader: the whole file for a plain
+// MPEG audio file, the data chunk's contents for a WAV file. A range declared
+// past the end of the source ends the stream where the source ends; a source
+// that cannot be read (a file that shrank since it was opened) gives a failed
+// read. The source stays owned by the caller.
+class MpegRangeSource final : public MpegByteSource {
   public:
-    MpegFileRangeSource(int fd, uint64_t offset, uint64_t length, std::string name)
-        : fd_(fd), next_(offset), remaining_(length), length_(length), name_(std::move(name)) {}
+    MpegRangeSource(RiffByteSource& source, uint64_t offset, uint64_t length, std::string name)
+        : source_(source),
+          next_(offset),
+          remaining_(length),
+          length_(length),
+          name_(std::move(name)) {}
     uint64_t length() const override { return length_; }
     std::optional<size_t> read(std::span<uint8_t> out) override;
     const std::string& name() const override { return name_; }
 
   private:
-    int fd_;
+    RiffByteSource& source_;
     uint64_t next_;
     uint64_t remaining_;
     uint64_t length_;

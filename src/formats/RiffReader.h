@@ -43,8 +43,23 @@ constexpr FourCC fourCC(const char (&text)[5]) {
 }
 std::string fourCCText(FourCC id);
 
+// The chunk identifiers and types this system reads, each named once.
 inline constexpr FourCC kRiffId = fourCC("RIFF");
 inline constexpr FourCC kListId = fourCC("LIST");
+inline constexpr FourCC kWaveForm = fourCC("WAVE");        // form type of a WAV file's RIFF chunk
+inline constexpr FourCC kFormatId = fourCC("fmt ");        // the wave format block
+inline constexpr FourCC kDataId = fourCC("data");          // the audio
+inline constexpr FourCC kFactId = fourCC("fact");          // frame count of compressed audio
+inline constexpr FourCC kCueId = fourCC("cue ");           // cue points
+inline constexpr FourCC kAdtlList = fourCC("adtl");        // list type: labels of cue points
+inline constexpr FourCC kLabelId = fourCC("labl");         // a cue point's label
+inline constexpr FourCC kLabelledTextId = fourCC("ltxt");  // a cue point's region length
+inline constexpr FourCC kInfoList = fourCC("INFO");        // list type: information texts
+inline constexpr FourCC kCommentId = fourCC("ICMT");
+inline constexpr FourCC kSubjectId = fourCC("ISBJ");
+
+// A "labl" or "ltxt" chunk starts with the identifier of its cue point.
+inline constexpr size_t kLabelIdBytes = 4;
 
 inline constexpr uint64_t kRiffHeaderBytes = 8;  // identifier, u32 size
 inline constexpr uint64_t kRiffTypeBytes = 4;    // form or list type of RIFF and LIST

@@ -13,19 +13,8 @@ namespace quillon {
 
 namespace {
 
-constexpr FourCC kWaveForm = fourCC("WAVE");
-constexpr FourCC kFormatId = fourCC("fmt ");
-constexpr FourCC kCueId = fourCC("cue ");
-constexpr FourCC kAdtlList = fourCC("adtl");
-constexpr FourCC kLabelId = fourCC("labl");
-constexpr FourCC kLabelledTextId = fourCC("ltxt");
-constexpr FourCC kInfoList = fourCC("INFO");
-constexpr FourCC kCommentId = fourCC("ICMT");
-constexpr FourCC kSubjectId = fourCC("ISBJ");
-
 constexpr std::string_view kLoopLabel = "zqloop";
 
-constexpr size_t kLabelIdBytes = 4;
 // cue identifier, sample length, purpose, country, language, dialect, code page
 constexpr size_t kLabelledTextHeadBytes = 20;
 struct LoopLabel {

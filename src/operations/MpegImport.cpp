@@ -29,14 +29,6 @@ static_assert(kMaxMpegSections == int(kMaxSampleNumber), "one row a section");
 
 namespace {
 
-constexpr FourCC kWaveForm = fourCC("WAVE");
-constexpr FourCC kCueId = fourCC("cue ");
-constexpr FourCC kAdtlList = fourCC("adtl");
-constexpr FourCC kLabelId = fourCC("labl");
-constexpr FourCC kDataId = fourCC("data");
-
-constexpr size_t kLabelIdBytes = 4;
-
 // --- The row of a section ------------------------------------------------------
 
 // --- Reading the file ---------------------------------------------------------
@@ -44,32 +36,6 @@ constexpr size_t kLabelIdBytes = 4;
 void showImportMessage(Shell& shell, std::string text) {
     shell.showMessage({std::move(text), std::string(), MessageIcon::None, MessageButtons::Ok});
 }
-
-// A range of a file opened for the chunk reader, read once from start to end
-// by the splitter. The range lies inside the file as it was opened; a file
-// that shrinks meanwhile gives a failed read.
-class FileRangeStream final : public MpegByteSource {
-  public:
-    FileRangeStream(RiffByteSource& file, uint64_t offset, uint64_t length, std::string name)
-        : file_(file), next_(offset), remaining_(length), length_(length), name_(std::move(name)) {}
-    uint64_t length() const override { return length_; }
-    const std::string& name() const override { return name_; }
-    std::optional<size_t> read(std::span<uint8_t> out) override {
-        const size_t want = size_t(std::min<uint64_t>(out.size(), remaining_));
-        if (want == 0) return 0;
-        if (!file_.read(next_, out.first(want))) return std::nullopt;
-        next_ += want;
-        remaining_ -= want;
-        return want;
-    }
-
-  private:
-    RiffByteSource& file_;
-    uint64_t next_;
-    uint64_t remaining_;
-    uint64_t length_;
-    std::string name_;
-};
 
 // One "labl" chunk: its cue identifier and its text up to the first zero
 // byte, of which only the first kMpegMarkerTextMax characters are kept. A
@@ -150,7 +116,7 @@ bool importPlainFile(CQuillonDoc& doc, const std::string& path) {
         showImportMessage(doc.shell(), kMpegOpenFailedMessage);
         return false;
     }
-    FileRangeStream stream(*file, 0, file->size(), path);
+    MpegRangeSource stream(*file, 0, file->size(), path);
     return splitIntoRows(doc, stream, MpegMarkerList());
 }
 
@@ -163,7 +129,7 @@ bool importWavFile(CQuillonDoc& doc, const std::string& path) {
         showImportMessage(doc.shell(), kMpegOpenFailedMessage);
         return false;
     }
-    FileRangeStream stream(*file, wav->offset, wav->length, path);
+    MpegRangeSource stream(*file, wav->offset, wav->length, path);
     return splitIntoRows(doc, stream, wav->markers);
 }
 

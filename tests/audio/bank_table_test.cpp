@@ -6,6 +6,9 @@
 #include "audio/AudioTestKit.h"
 #include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "container/ZQLog.h"
+#include "support/BankFixtures.h"
+#include "support/BankInspector.h"
 
 namespace quillon {
 namespace {
@@ -113,6 +116,7 @@ TEST_F(BankRegister, HandsOutTheRecordsOneAfterAnother) {
     ZQ_AudioBank* handle = system.ZQBankRegister(path.c_str(), 0, &error);
     ASSERT_NE(handle, nullptr);
     EXPECT_EQ(error, ZQBankError::Ok);
+    EXPECT_STREQ(handle->ZQGetErrorText(), "") << "read whole";
     ASSERT_EQ(handle->ZQGetBankSampleCount(), 3u);
     const ZQ_BankSample* records = handle->ZQGetFirstBankSample();
     EXPECT_EQ(records[0].sampleNumber, 1u);
@@ -190,6 +194,30 @@ TEST_F(BankRegister, ATableCutShortInTheFileIsRefused) {
     ZQBankError error = ZQBankError::Ok;
     EXPECT_EQ(system.ZQBankRegister(path.c_str(), 0, &error), nullptr);
     EXPECT_EQ(error, ZQBankError::ReadFailed);
+}
+
+// A count word that promises more records than the table holds: the bank
+// registers with the whole records (those the bank inspector reads), and the
+// error, the bank's error text and the log say how many are missing.
+TEST_F(BankRegister, TableCutShortRegistersItsWholeRecordsAndSaysHowManyAreMissing) {
+    const std::string path = folder.file("cut.sad");
+    ASSERT_TRUE(test::writeBankWithTableCutShort(path));
+    std::vector<std::string> logged;
+    ZQLogSetObserver([&](const ZQLogRecord& line) { logged.push_back(line.Text); });
+    ZQBankError error = ZQBankError::Ok;
+    ZQ_AudioBank* handle = system.ZQBankRegister(path.c_str(), 0, &error);
+    ZQLogSetObserver({});
+    ASSERT_NE(handle, nullptr);
+    EXPECT_EQ(error, ZQBankError::RecordsMissing);
+    const test::InspectedBank stored = test::inspectBank(path);
+    ASSERT_EQ(handle->ZQGetBankSampleCount(), stored.records.size());
+    for (size_t i = 0; i < stored.records.size(); ++i) {
+        EXPECT_EQ(handle->ZQGetFirstBankSample()[i].sampleNumber, stored.records[i].number);
+        EXPECT_EQ(handle->ZQGetFirstBankSample()[i].path, stored.records[i].path);
+    }
+    const std::string missing = "2 records of the sample table could not be read";
+    EXPECT_EQ(handle->ZQGetErrorText(), missing);
+    EXPECT_EQ(logged, std::vector<std::string>{path + " - " + missing});
 }
 
 TEST_F(BankRegister, ReleasingAnUnknownBankDoesNothing) {

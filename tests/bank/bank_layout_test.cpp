@@ -44,6 +44,50 @@ TEST(BankInfo, ShortRecordIsRefused) {
     EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
 }
 
+// Every reader takes the records that stand whole, up to the count word's
+// promise, and learns how many promised records are missing; a reader that
+// loads only sampleTableBytesToRead bytes decodes the same.
+TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
+    struct Case {
+        const char* name;
+        uint32_t countWord;
+        uint32_t recordsStored;
+        size_t extraBytes;
+        size_t whole;
+        uint32_t missing;
+    };
+    const Case cases[] = {
+        {"count as stored", 2, 2, 0, 2, 0},
+        {"count past the table", 5, 2, 0, 2, 3},
+        {"a partial record is missing", 3, 2, 639, 2, 1},
+        {"count below the table", 1, 2, 0, 1, 0},
+        {"ambient half ignored", 7u << 16 | 2, 2, 0, 2, 0},
+        {"no records", 0, 0, 0, 0, 0},
+    };
+    for (const Case& c : cases) {
+        std::vector<uint8_t> table = words({c.countWord});
+        for (uint32_t n = 1; n <= c.recordsStored; ++n) {
+            ZQ_BankSample record;
+            record.sampleNumber = n;
+            encodeSampleRecord(record, table);
+        }
+        table.resize(table.size() + c.extraBytes, 0xEE);
+        const uint64_t toRead = sampleTableBytesToRead(c.countWord, table.size());
+        EXPECT_EQ(toRead, kSampleTableHeaderBytes + c.whole * kSampleRecordBytes) << c.name;
+        for (size_t bytes : {table.size(), size_t(toRead)}) {
+            auto decoded = decodeSampleTable(std::span(table).first(bytes));
+            ASSERT_TRUE(decoded) << c.name;
+            EXPECT_EQ(decoded->records.size(), c.whole) << c.name;
+            EXPECT_EQ(decoded->missingRecords, c.missing) << c.name;
+            if (c.whole > 0) {
+                EXPECT_EQ(decoded->records.back().sampleNumber, c.whole) << c.name;
+            }
+        }
+    }
+    EXPECT_FALSE(decodeSampleTable(std::vector<uint8_t>{5, 0, 0})) << "no count word";
+    EXPECT_EQ(missingRecordsText(1), "1 record of the sample table could not be read");
+}
+
 TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
     auto out = renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}});
     EXPECT_EQ(out, words({1, 9, 2, 5, 9}));

@@ -507,9 +507,6 @@ TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
         {"short-info",
          {{ZQFileSegmentBankInfo, std::vector<uint8_t>(531, 0)},
           {ZQFileSegmentBankSampleTable, sampleTable(0, {})}}},
-        {"count-past-table",
-         {{ZQFileSegmentBankInfo, blankBankInfo()},
-          {ZQFileSegmentBankSampleTable, sampleTable(2, {storedRecord(1, 0, 0)})}}},
         {"no-info", {{ZQFileSegmentBankSampleTable, sampleTable(0, {})}}},
     };
     for (const Case& c : cases) {
@@ -526,6 +523,32 @@ TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
     ASSERT_TRUE(doc.OnOpenDocument(dir.file("good.sad")));
     EXPECT_FALSE(doc.OnOpenDocument(dir.file("text.sad")));
     EXPECT_EQ(doc.rows().size(), 0);
+}
+
+// A count word that promises more records than the table holds opens the bank
+// with the whole records, and the user learns how many could not be read; the
+// next save then writes the rows that were read.
+TEST_F(BankDocument, TableCutShortOpensWithItsWholeRecordsAndSaysHowManyAreMissing) {
+    const std::string path = dir.file("cut.sad");
+    ASSERT_TRUE(test::writeBankWithTableCutShort(path));
+    ASSERT_TRUE(doc.OnOpenDocument(path));
+    const test::InspectedBank stored = inspectBank(path);
+    ASSERT_EQ(stored.records.size(), test::kCutShortWhole);
+    ASSERT_EQ(doc.rows().size(), int(test::kCutShortWhole));
+    for (int i = 0; i < doc.rows().size(); ++i)
+        EXPECT_EQ(doc.rows().cell(i, kColName),
+                  "x" + std::to_string(stored.records[size_t(i)].number) + ".wav");
+    EXPECT_EQ(doc.pathName(), path);
+    EXPECT_EQ(audio.registeredBankPath(), path);
+    ASSERT_EQ(shell.messages.size(), 1u);
+    EXPECT_EQ(shell.messages[0].text,
+              path +
+                  " - 2 records of the sample table could not be read - the bank was opened "
+                  "without them");
+    EXPECT_EQ(shell.messages[0].icon, MessageIcon::Exclamation);
+
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(inspectBank(path).countWord, test::kCutShortWhole);
 }
 
 // Each record of a bank holds the number of its place, but a damaged bank may

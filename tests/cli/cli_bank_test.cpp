@@ -10,6 +10,7 @@
 
 #include "cli/CliTestKit.h"
 #include "platform/FolderLock.h"
+#include "support/BankFixtures.h"
 #include "support/BankInspector.h"
 #include "support/WavBuilder.h"
 
@@ -532,6 +533,22 @@ TEST(CliMissingBank, ExitsOneWithAClearMessage) {
         }
     }
     EXPECT_EQ(test::readFileBytes(junk), test::Bytes(100, 'x'));
+}
+
+// A bank whose sample table is cut short opens with its whole records, as in
+// the editor: the run goes on as after any open, and stderr says how many
+// records could not be read.
+TEST(CliDamagedBank, TableCutShortOpensAndSaysHowManyRecordsAreMissing) {
+    if (test::cliPath().empty()) GTEST_FAIL() << "quillon-cli was not built";
+    CliSandbox box;
+    std::string bank = box.file("cut.sad");
+    ASSERT_TRUE(test::writeBankWithTableCutShort(bank));
+    CliResult r = box.run({"info", bank});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.err, bank +
+                         " - 2 records of the sample table could not be read - the bank was "
+                         "opened without them\n");
+    EXPECT_NE(r.out.find("rows: 2\nrecords: 4\n"), std::string::npos) << r.out;
 }
 
 TEST(CliMissingBank, CreateFromNoReadableWavMakesNoBank) {

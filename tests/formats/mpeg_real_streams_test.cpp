@@ -1,9 +1,8 @@
 // Streams made by twolame, cut by the splitter, decoded by mpg123: every
 // section must play on its own, and together they must hold the whole stream.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
+
+#include <memory>
 
 #include "formats/MpegHeader.h"
 #include "formats/MpegSplitter.h"
@@ -49,14 +48,13 @@ TEST_P(MpegRealStream, EverySectionDecodesAloneAndTheyAddUpToTheWhole) {
     const int wholeFrames = countFrames(stream);
     ASSERT_GT(wholeFrames, 3 * 21) << "twolame's output is not a clean run of frames";
 
-    const int fd = ::open(mp2->c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    MpegFileRangeSource source(fd, 0, stream.size(), *mp2);
+    std::unique_ptr<FileByteSource> file = FileByteSource::open(*mp2);
+    ASSERT_TRUE(file);
+    MpegRangeSource source(*file, 0, stream.size(), *mp2);
     std::vector<MpegSection> sections;
     // A block size that is no multiple of the frame length, so that blocks end mid-frame.
     MpegSplitResult result = SplitMpegStream(
         source, folder.path(), [&](const MpegSection& s) { sections.push_back(s); }, {10007});
-    ::close(fd);
     ASSERT_TRUE(result.ok()) << result.message;
     ASSERT_EQ(sections.size(), size_t((wholeFrames + 20) / 21));
 

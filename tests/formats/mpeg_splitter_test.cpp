@@ -1,9 +1,9 @@
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <random>
 
 #include "formats/MpegSplitter.h"
@@ -47,13 +47,12 @@ TEST(MpegSplitter, FortyFiveFramesGiveTwentyOneTwentyOneAndThree) {
     test::TempFolder folder;
     const std::vector<uint8_t> stream = makeFrames(45);
     test::writeFileBytes(folder.file("music.mp2"), stream);
-    const int fd = ::open(folder.file("music.mp2").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
-    MpegFileRangeSource source(fd, 0, stream.size(), folder.file("music.mp2"));
+    std::unique_ptr<FileByteSource> file = FileByteSource::open(folder.file("music.mp2"));
+    ASSERT_TRUE(file);
+    MpegRangeSource source(*file, 0, stream.size(), folder.file("music.mp2"));
     std::vector<MpegSection> sections;
     MpegSplitResult result = SplitMpegStream(source, folder.path(),
                                              [&](const MpegSection& s) { sections.push_back(s); });
-    ::close(fd);
 
     ASSERT_TRUE(result.ok()) << result.message;
     EXPECT_EQ(result.sectionCount, 3);
@@ -234,10 +233,10 @@ TEST(MpegSplitter, ReadsOnlyTheGivenRangeOfTheFile) {
     const std::vector<uint8_t> after = makeFrames(3, {0xFF, 0xFD, 0xA0, 0x04}, 99);
     file.insert(file.end(), after.begin(), after.end());
     test::writeFileBytes(folder.file("in.wav"), file);
-    const int fd = ::open(folder.file("in.wav").c_str(), O_RDONLY | O_CLOEXEC);
-    ASSERT_GE(fd, 0);
+    std::unique_ptr<FileByteSource> source = FileByteSource::open(folder.file("in.wav"));
+    ASSERT_TRUE(source);
 
-    MpegFileRangeSource range(fd, 100, frames.size(), "in.wav");
+    MpegRangeSource range(*source, 100, frames.size(), "in.wav");
     std::vector<MpegSection> sections;
     MpegSplitResult result = SplitMpegStream(
         range, folder.path(), [&](const MpegSection& s) { sections.push_back(s); }, {4096});
@@ -246,12 +245,11 @@ TEST(MpegSplitter, ReadsOnlyTheGivenRangeOfTheFile) {
     EXPECT_EQ(sections[1].length, 4 * kFrame);
 
     // A declared length past the file's end ends the stream at the end of the file.
-    MpegFileRangeSource longer(fd, 100, 1u << 30, "in.wav");
+    MpegRangeSource longer(*source, 100, 1u << 30, "in.wav");
     test::MemorySectionSink sink;
     ASSERT_TRUE(SplitMpegStream(longer, sink, nullptr).ok());
     ASSERT_EQ(sink.sections.size(), 2u);
     EXPECT_EQ(sink.sections[1].size(), 7 * kFrame);
-    ::close(fd);
 }
 
 TEST(MpegSplitter, OverwritesAnEarlierSectionFile) {

@@ -2,6 +2,7 @@
 
 #include "bank/BankLayout.h"
 #include "bank/SampleRecord.h"
+#include "bank/SegmentNames.h"
 #include "container/ZQFile.h"
 
 namespace quillon::test {
@@ -53,6 +54,16 @@ std::vector<uint8_t> sampleTable(uint32_t countWord,
 
 std::vector<uint8_t> blankBankInfo() {
     return std::vector<uint8_t>(kBankInfoBytes, 0);
+}
+
+bool writeBankWithTableCutShort(const std::string& path) {
+    std::vector<uint8_t> table =
+        sampleTable(kCutShortPromised, {storedRecord(1, 0, 10), storedRecord(2, 0, 10)});
+    std::vector<uint8_t> third = storedRecord(3, 0, 10);
+    table.insert(table.end(), third.begin(), third.begin() + 300);
+    return writeContainer(path, {{ZQFileSegmentBankInfo, blankBankInfo()},
+                                 {ZQFileSegmentWaveData, std::vector<uint8_t>(10, 7)},
+                                 {ZQFileSegmentBankSampleTable, table}});
 }
 
 }  // namespace quillon::test

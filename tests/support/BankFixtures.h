@@ -30,4 +30,11 @@ std::vector<uint8_t> sampleTable(uint32_t countWord,
 // A bank information record of zeros (no title, not a music bank).
 std::vector<uint8_t> blankBankInfo();
 
+// A bank whose sample table is cut short: its count word promises
+// kCutShortPromised records, but the segment holds kCutShortWhole whole ones
+// (numbers 1 and 2, sharing 10 bytes of wave data) and the start of the next.
+inline constexpr uint32_t kCutShortPromised = 4;
+inline constexpr uint32_t kCutShortWhole = 2;
+[[nodiscard]] bool writeBankWithTableCutShort(const std::string& path);
+
 }  // namespace quillon::test

@@ -87,7 +87,7 @@ RiffChunkSpec textChunk(std::string_view id, std::string_view text, bool zeroTer
 
 RiffChunkSpec listChunk(std::string_view type, std::vector<RiffChunkSpec> children) {
     RiffChunkSpec spec;
-    spec.id = "LIST";
+    spec.id = fourCCText(kListId);
     spec.type = std::string(type);
     spec.children = std::move(children);
     return spec;
@@ -95,12 +95,12 @@ RiffChunkSpec listChunk(std::string_view type, std::vector<RiffChunkSpec> childr
 
 RiffChunkSpec riffChunk(std::string_view form, std::vector<RiffChunkSpec> children) {
     RiffChunkSpec spec = listChunk(form, std::move(children));
-    spec.id = "RIFF";
+    spec.id = fourCCText(kRiffId);
     return spec;
 }
 
 RiffChunkSpec waveRiff(std::vector<RiffChunkSpec> children) {
-    return riffChunk("WAVE", std::move(children));
+    return riffChunk(fourCCText(kWaveForm), std::move(children));
 }
 
 WaveFormatBlock pcmFormat(uint16_t channels, uint32_t samplesPerSecond, uint16_t bitsPerSample) {
@@ -118,11 +118,11 @@ RiffChunkSpec fmtChunk(const WaveFormatBlock& format, size_t chunkBytes) {
     Bytes block;
     encodeWaveFormatBlock(format, block);
     block.resize(chunkBytes, 0);
-    return chunk("fmt ", std::move(block));
+    return chunk(fourCCText(kFormatId), std::move(block));
 }
 
 RiffChunkSpec dataChunk(Bytes audio) {
-    return chunk("data", std::move(audio));
+    return chunk(fourCCText(kDataId), std::move(audio));
 }
 
 Bytes sinePcm(const SineWave& sine) {
@@ -151,12 +151,12 @@ RiffChunkSpec cueChunk(const std::vector<CuePointSpec>& points,
     for (const CuePointSpec& point : points) {
         out.u32(point.id);
         out.u32(point.position);
-        appendFourCC(body, "data");  // chunk the point lies in
-        out.u32(0);                  // chunk start
-        out.u32(0);                  // block start
-        out.u32(point.position);     // sample offset
+        out.u32(kDataId);         // chunk the point lies in
+        out.u32(0);               // chunk start
+        out.u32(0);               // block start
+        out.u32(point.position);  // sample offset
     }
-    return chunk("cue ", std::move(body));
+    return chunk(fourCCText(kCueId), std::move(body));
 }
 
 RiffChunkSpec lablChunk(uint32_t cueId, std::string_view text, bool zeroTerminated) {
@@ -164,7 +164,7 @@ RiffChunkSpec lablChunk(uint32_t cueId, std::string_view text, bool zeroTerminat
     LeWriter(body).u32(cueId);
     Bytes textPart = textBytes(text, zeroTerminated);
     body.insert(body.end(), textPart.begin(), textPart.end());
-    return chunk("labl", std::move(body));
+    return chunk(fourCCText(kLabelId), std::move(body));
 }
 
 RiffChunkSpec ltxtChunk(uint32_t cueId, uint32_t sampleLength) {
@@ -174,11 +174,11 @@ RiffChunkSpec ltxtChunk(uint32_t cueId, uint32_t sampleLength) {
     out.u32(sampleLength);
     appendFourCC(body, "rgn ");
     out.zeros(8);  // country, language, dialect, code page
-    return chunk("ltxt", std::move(body));
+    return chunk(fourCCText(kLabelledTextId), std::move(body));
 }
 
 RiffChunkSpec adtlList(std::vector<RiffChunkSpec> children) {
-    return listChunk("adtl", std::move(children));
+    return listChunk(fourCCText(kAdtlList), std::move(children));
 }
 
 RiffChunkSpec infoText(std::string_view id, std::string_view text, bool zeroTerminated) {
@@ -186,7 +186,7 @@ RiffChunkSpec infoText(std::string_view id, std::string_view text, bool zeroTerm
 }
 
 RiffChunkSpec infoList(std::vector<RiffChunkSpec> children) {
-    return listChunk("INFO", std::move(children));
+    return listChunk(fourCCText(kInfoList), std::move(children));
 }
 
 std::vector<RiffChunkSpec> pcmWavChunks(const PcmWavSpec& spec) {
@@ -206,8 +206,8 @@ std::vector<RiffChunkSpec> pcmWavChunks(const PcmWavSpec& spec) {
             {lablChunk(loop.cueId, loop.label), ltxtChunk(loop.cueId, loop.lengthFrames)}));
     }
     std::vector<RiffChunkSpec> texts;
-    if (!spec.comment.empty()) texts.push_back(infoText("ICMT", spec.comment));
-    if (!spec.subject.empty()) texts.push_back(infoText("ISBJ", spec.subject));
+    if (!spec.comment.empty()) texts.push_back(infoText(fourCCText(kCommentId), spec.comment));
+    if (!spec.subject.empty()) texts.push_back(infoText(fourCCText(kSubjectId), spec.subject));
     if (!texts.empty()) chunks.push_back(infoList(std::move(texts)));
     return chunks;
 }
