@@ -84,7 +84,7 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(FilePrintSetup, [this] { OnFilePrintSetup(); });
     f.setHandler(AppExit, [this] { OnAppExit(); });
     f.setHandler(AppAbout, [this] { OnAppAbout(); });
-    f.setHandler(RenumberBank, [v] { v->OnRenumberBank(); });
+    f.setHandler(RenumberBank, [&d] { renumberBank(d); });
     f.setHandler(MoveUp, [v] { v->OnMoveUp(); });
     f.setHandler(MoveDown, [v] { v->OnMoveDown(); });
     f.setHandler(WaveAddInsert, [&d] { addInsertWaves(d); });

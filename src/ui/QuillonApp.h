@@ -11,9 +11,9 @@
 #include "audio/BankTest.h"
 #include "audio/EditorAudio.h"
 #include "bank/QuillonDoc.h"
+#include "editor/AppSettings.h"
 #include "operations/WaveEditor.h"
 #include "platform/Settings.h"
-#include "ui/AppSettings.h"
 #include "ui/EditorShell.h"
 
 class QPrinter;

@@ -8,14 +8,10 @@
 #include <QScrollBar>
 #include <QToolButton>
 
-#include "bank/CellEdit.h"
 #include "bank/Columns.h"
 #include "bank/ListOps.h"
-#include "bank/SampleRecord.h"
 #include "bank/Sorting.h"
-#include "operations/SampleOps.h"
-#include "platform/Numbers.h"
-#include "platform/Text.h"
+#include "editor/ListCommands.h"
 #include "ui/BankToolBar.h"
 #include "ui/CellEdit.h"
 #include "ui/Commands.h"
@@ -29,9 +25,6 @@ namespace {
 constexpr int kTimerPeriodMs = 100;
 // The repeat of a held Move button starts on the fourth tick after the press.
 constexpr int kTicksBeforeRepeat = 3;
-constexpr size_t kMaxDialogText = 255;
-
-enum KeyBits : unsigned { kBitShift = 1, kBitCtrl = 2, kBitF = 4, kBitP = 8, kAllBits = 15 };
 
 bool refused(MoveResult result) {
     return result == MoveResult::NotSortedByNumber || result == MoveResult::AtFirstRow ||
@@ -41,7 +34,7 @@ bool refused(MoveResult result) {
 }  // namespace
 
 CQuillonView::CQuillonView(CQuillonDoc& doc, QWidget* parent)
-    : QTableView(parent), doc_(doc), model_(new RowListModel(doc.rows(), this)) {
+    : QTableView(parent), doc_(doc), model_(new RowListModel(doc.rows(), this)), session_(doc) {
     setObjectName("sampleList");
     setModel(model_);
     setUpLook();
@@ -119,23 +112,14 @@ bool CQuillonView::ValidateAndCommitPendingEdit() {
     return true;
 }
 
-void CQuillonView::CommitPendingEdit() {
-    CommitCellEdit();
-}
-
 void CQuillonView::BeginCellEdit(int row, int column) {
     CommitCellEdit();
-    const RowList& rows = doc_.rows();
-    if (row < 0 || row >= rows.size() || column < 0 || column >= kColumnCount) return;
+    if (!session_.open(row, column)) return;
     scrollTo(model_->index(row, column));
     auto* editor = new CCellEdit(*this, viewport());
     editor->setFont(font());
-    cellEditShown_ = rows.cell(row, column);
-    editor->setText(toQString(cellEditShown_));
+    editor->setText(toQString(session_.original()));
     cellEdit_ = editor;
-    cellEditRow_ = row;
-    cellEditColumn_ = column;
-    editColumn_ = column;
     placeCellEdit();
     editor->show();
     editor->selectAll();
@@ -145,7 +129,7 @@ void CQuillonView::BeginCellEdit(int row, int column) {
 // Over the cell; never lower than the edit needs to show its text.
 void CQuillonView::placeCellEdit() {
     if (!cellEdit_) return;
-    QRect cell = visualRect(model_->index(cellEditRow_, cellEditColumn_));
+    QRect cell = visualRect(model_->index(session_.row(), session_.column()));
     int height = std::max(cell.height(), cellEdit_->minimumSizeHint().height());
     cellEdit_->setGeometry(cell.left(), cell.center().y() - height / 2, cell.width(), height);
 }
@@ -161,38 +145,27 @@ void CQuillonView::closeCellEdit() {
     if (hadFocus) setFocus();
 }
 
-// True unless every selected row already holds the text.
-bool CQuillonView::commitWouldChangeCells(int column, const std::string& text) const {
-    const RowList& rows = doc_.rows();
-    for (int i = rows.nextSelected(0); i >= 0; i = rows.nextSelected(i + 1))
-        if (rows.cell(i, column) != text) return true;
-    return false;
-}
-
+// The session closes before it writes and the widget after, so nothing the
+// write sets off finds an edit still pending.
 void CQuillonView::CommitCellEdit() {
-    if (!cellEdit_) return;
-    std::string text = editedOrOriginal(cellEdit_->text(), cellEditShown_);
-    const int column = cellEditColumn_, row = cellEditRow_;
+    if (!session_.isOpen()) return;
+    if (cellEdit_) session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    session_.commit();
     closeCellEdit();
-    // The Description field holds 255 bytes; a cut never splits a character.
-    if (column == kColDescription)
-        text = std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1));
-    // Writing what every selected row already holds would only mark the bank
-    // changed.
-    if (commitWouldChangeCells(column, text)) quillon::CommitCellEdit(doc_, column, text);
-    if (column == kColDescription && row < doc_.rows().size()) doc_.showSelectedItem(row);
 }
 
 void CQuillonView::CancelCellEdit() {
+    session_.cancel();
     closeCellEdit();
 }
 
 bool CQuillonView::ValidateCellEdit() {
-    if (!cellEdit_) return true;
-    std::string text = toStdString(cellEdit_->text());
-    CellCheck check = quillon::ValidateCellEdit(cellEditColumn_, text);
+    if (!session_.isOpen() || !cellEdit_) return true;
+    session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    CellCheck check = session_.validate();
     // A numeric text is shown as the number it was read as, valid or not.
-    if (QString shown = toQString(text); shown != cellEdit_->text()) cellEdit_->setText(shown);
+    if (QString shown = toQString(session_.pending()); shown != cellEdit_->text())
+        cellEdit_->setText(shown);
     if (check.valid) return true;
     showStop(doc_.shell(), check.message);
     if (cellEdit_) {
@@ -337,35 +310,6 @@ void CQuillonView::OnMoveDown() {
     if (refused(moveSelectedDown(doc_))) endHeldMove();
 }
 
-void CQuillonView::OnRenumberBank() {
-    renumberBank(doc_);
-}
-
-// --- The one-line dialogs ----------------------------------------------------
-
-void CQuillonView::OnFind() {
-    std::string text = doc_.texts().findText;
-    if (doc_.shell().editText(TextDialog::Find, text))
-        doc_.texts().findText = std::string(cutAtCharacter(text, kMaxDialogText));
-    // Find runs whether the dialog was confirmed or cancelled.
-    findRow(doc_);
-}
-
-void CQuillonView::OnFindNext() {
-    findNextRow(doc_);
-}
-
-void CQuillonView::OnGoto() {
-    std::string text = format("%d", doc_.texts().gotoNumber);
-    if (doc_.shell().editText(TextDialog::Goto, text)) doc_.texts().gotoNumber = atoiLike(text);
-    gotoRow(doc_);
-}
-
-void CQuillonView::OnWho() {
-    std::string text = doc_.values().who;
-    if (doc_.shell().editText(TextDialog::Who, text)) doc_.setWho(text);  // cut by the document
-}
-
 // --- Keys ----------------------------------------------------------------------
 
 // A key that one of the commands takes (Shift+Delete is Cut's) belongs to that
@@ -379,10 +323,47 @@ bool CQuillonView::isCommandAccelerator(const QKeyEvent* event) const {
     return false;
 }
 
+namespace {
+
+ListKey listKeyOf(int key) {
+    switch (key) {
+        case Qt::Key_Up:
+            return ListKey::Up;
+        case Qt::Key_Down:
+            return ListKey::Down;
+        case Qt::Key_Insert:
+            return ListKey::Insert;
+        case Qt::Key_Delete:
+            return ListKey::Delete;
+        case Qt::Key_Backspace:
+            return ListKey::Backspace;
+        case Qt::Key_Return:
+            return ListKey::Return;
+        case Qt::Key_Enter:
+            return ListKey::Enter;
+        case Qt::Key_Shift:
+            return ListKey::Shift;
+        case Qt::Key_Control:
+            return ListKey::Control;
+        case Qt::Key_F:
+            return ListKey::F;
+        case Qt::Key_G:
+            return ListKey::G;
+        case Qt::Key_P:
+            return ListKey::P;
+        case Qt::Key_F3:
+            return ListKey::F3;
+        default:
+            return ListKey::Other;
+    }
+}
+
+}  // namespace
+
 void CQuillonView::keyPressEvent(QKeyEvent* event) {
     if (selectionSyncPending_) syncSelectionFromRows();
-    editOpenAtKey_ = isCellEditOpen();
-    CommitPendingEdit();
+    session_.keyArrives();
+    CommitCellEdit();
     if (isCommandAccelerator(event)) {
         event->ignore();
         return;
@@ -394,112 +375,21 @@ void CQuillonView::keyPressEvent(QKeyEvent* event) {
         return;
     }
     QTableView::keyPressEvent(event);
-    handleListKey(event);
-    runKeyDialogs();
-}
-
-namespace {
-
-// The keys the list acts on after its own handling.
-bool isListKey(int key) {
-    switch (key) {
-        case Qt::Key_Insert:
-        case Qt::Key_Delete:
-        case Qt::Key_Backspace:
-        case Qt::Key_Shift:
-        case Qt::Key_Control:
-        case Qt::Key_F:
-        case Qt::Key_G:
-        case Qt::Key_P:
-        case Qt::Key_F3:
-            return true;
-        default:
-            return false;
+    const ListKeyAction action = listKeys_.press(listKeyOf(event->key()));
+    if (listTakesKey(action)) event->accept();
+    if (action != ListKeyAction::FollowSelection) {
+        runListKeyAction(doc_, action);
+        return;
     }
-}
-
-}  // namespace
-
-void CQuillonView::handleListKey(QKeyEvent* event) {
-    if (isListKey(event->key())) event->accept();
-    switch (event->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-            comboBits_ = 0;
-            if (int first = doc_.rows().nextSelected(0); first >= 0) {
-                doc_.showSelectedItem(first);
-                // An editor open as the key came follows the selection.
-                if (editOpenAtKey_ && canEditColumn(doc_, editColumn_))
-                    BeginCellEdit(first, editColumn_);
-            }
-            break;
-        case Qt::Key_Insert:
-            comboBits_ = 0;
-            // The key is Add/Insert's and keeps its rule: no wave file goes
-            // into a music bank, whose rows are sections of one stream.
-            if (commandRuleAllows(CommandId::WaveAddInsert, commandFacts(doc_, false)))
-                insertKeyAdd(doc_);
-            break;
-        case Qt::Key_Delete:
-        case Qt::Key_Backspace:
-            comboBits_ = 0;
-            deleteSelectedRows(doc_);
-            break;
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            comboBits_ = 0;
-            break;
-        case Qt::Key_Shift:
-            comboBits_ |= kBitShift;
-            break;
-        case Qt::Key_Control:
-            findArmed_ = gotoArmed_ = true;
-            comboBits_ |= kBitCtrl;
-            break;
-        case Qt::Key_F:
-            findKey_ = true;
-            comboBits_ |= kBitF;
-            gotoArmed_ = gotoKey_ = false;
-            break;
-        case Qt::Key_G:
-            gotoKey_ = true;
-            findArmed_ = findKey_ = false;
-            comboBits_ = 0;
-            break;
-        case Qt::Key_P:
-            comboBits_ |= kBitP;
-            break;
-        case Qt::Key_F3:
-            OnFindNext();
-            findArmed_ = findKey_ = false;
-            break;
-        default:
-            findArmed_ = findKey_ = gotoArmed_ = gotoKey_ = false;
-            comboBits_ = 0;
-            break;
-    }
-}
-
-void CQuillonView::runKeyDialogs() {
-    if (comboBits_ == kAllBits) {
-        comboBits_ = 0;
-        findArmed_ = findKey_ = gotoArmed_ = gotoKey_ = false;
-        OnWho();
-    } else if (findArmed_ && findKey_) {
-        findArmed_ = findKey_ = false;
-        OnFind();
-    } else if (gotoArmed_ && gotoKey_) {
-        gotoArmed_ = gotoKey_ = false;
-        OnGoto();
+    if (int first = doc_.rows().nextSelected(0); first >= 0) {
+        doc_.showSelectedItem(first);
+        // An editor open as the key came follows the selection.
+        if (session_.followsSelection()) BeginCellEdit(first, session_.rememberedColumn());
     }
 }
 
 void CQuillonView::keyReleaseEvent(QKeyEvent* event) {
-    // A held key repeats as release and press pairs; only a real release counts.
-    if (!event->isAutoRepeat()) {
-        findArmed_ = findKey_ = false;
-        comboBits_ = 0;
-    }
+    listKeys_.release(event->isAutoRepeat());
     QTableView::keyReleaseEvent(event);
 }
 
@@ -557,7 +447,7 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
     pressDropped_ = false;
     doc_.showSelectedItem(index.row());
     if (isOnRowImage(event->position().toPoint())) {
-        editColumn_ = kColNo;
+        session_.rememberColumn(kColNo);
         if (playRow) playRow(index.row());
     }
     QTableView::mousePressEvent(event);
@@ -587,12 +477,12 @@ void CQuillonView::mouseDoubleClickEvent(QMouseEvent* event) {
     // The list's own handling first: it may treat the event as a press, which
     // would settle an editor opened before it.
     QTableView::mouseDoubleClickEvent(event);
-    editColumn_ = index.column();
+    session_.rememberColumn(index.column());
     doc_.rows().setSelected(index.row(), true);
     if (canEditColumn(doc_, index.column()))
         BeginCellEdit(index.row(), index.column());
     else
-        CommitPendingEdit();
+        CommitCellEdit();
 }
 
 void CQuillonView::contextMenuEvent(QContextMenuEvent* event) {

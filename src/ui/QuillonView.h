@@ -1,7 +1,9 @@
 // The sample list view: a table of the row list's 28 columns with the row
 // image and the playback check box in front of the No, full-row selection kept
-// in step with the row list both ways, the header-click sort, the list's keys
-// and mouse bindings, and the 100 ms timer.
+// in step with the row list both ways, the header-click sort, the list's mouse
+// bindings and the 100 ms timer. Its keys and the cell edit's life are the
+// editor layer's (ListKeySequence, CellEditSession); the view turns Qt events
+// into their inputs and draws the edit widget.
 #pragma once
 
 #include <QPointer>
@@ -10,6 +12,8 @@
 #include <functional>
 
 #include "bank/QuillonDoc.h"
+#include "editor/CellEditSession.h"
+#include "editor/ListKeys.h"
 #include "ui/CellEdit.h"
 #include "ui/RowListModel.h"
 
@@ -42,26 +46,19 @@ class CQuillonView : public QTableView, public RowListObserver {
     // The list's commands.
     void OnMoveUp();
     void OnMoveDown();
-    void OnRenumberBank();
-    void OnFind();
-    void OnFindNext();
-    void OnGoto();
-    void OnWho();
     void OnColumnClick(int column);
 
     // Validates and commits a pending cell edit; false when its value is
     // invalid and the caller's action must stop (the message was shown and
     // the editor keeps its text, all of it selected, and the focus).
     bool ValidateAndCommitPendingEdit();
-    // Commits a pending cell edit without validating it (keys in the list).
-    void CommitPendingEdit();
 
     // The in-place cell editor. At most one is open. BeginCellEdit commits an
     // open one first (without validating it), then lays a new one over the
     // cell with the cell's text, all of it selected, and gives it the focus.
     void BeginCellEdit(int row, int column);
     // Writes the editor's text into the cell of every selected row, then
-    // closes the editor.
+    // closes the editor. Keys in the list commit this way, unchecked.
     void CommitCellEdit();
     // Closes the editor without writing anything.
     void CancelCellEdit();
@@ -70,10 +67,11 @@ class CQuillonView : public QTableView, public RowListObserver {
     // is shown, and the editor keeps its text, all selected, and the focus.
     // Valid when no editor is open.
     bool ValidateCellEdit();
-    bool isCellEditOpen() const { return !cellEdit_.isNull(); }
+    bool isCellEditOpen() const { return session_.isOpen(); }
     CCellEdit* cellEdit() const { return cellEdit_.data(); }
-    int cellEditRow() const { return cellEditRow_; }
-    int cellEditColumn() const { return cellEditColumn_; }
+    // The open edit's cell, and the column Up and Down reopen it in (that of
+    // the last double click, or 0 after a click on a row image).
+    const CellEditSession& cellEditSession() const { return session_; }
     // Up and Down from an open editor with a valid value: handled as the
     // list's own keys, which commit, move the selection and reopen the editor.
     void keyFromCellEdit(QKeyEvent* event);
@@ -81,9 +79,6 @@ class CQuillonView : public QTableView, public RowListObserver {
     // Plays a row (a click on its image, Space); the application gives the
     // sample preview here. Without it nothing plays.
     std::function<void(int row)> playRow;
-
-    // The column of the last double click, or 0 after a click on a row image.
-    int rememberedEditColumn() const { return editColumn_; }
 
     // True when the point (viewport coordinates) lies on the row image of
     // column 0 rather than on its text or check box.
@@ -123,15 +118,12 @@ class CQuillonView : public QTableView, public RowListObserver {
     void setUpColumns();
     void afterReorder();
     void scheduleSelectionSync();
-    void handleListKey(QKeyEvent* event);
-    void runKeyDialogs();
     bool isCommandAccelerator(const QKeyEvent* event) const;
     void showContextMenuAt(const QPoint& globalPos);
     void endHeldMove();
     void gateScrollBars();
     void placeCellEdit();
     void closeCellEdit();
-    bool commitWouldChangeCells(int column, const std::string& text) const;
 
     CQuillonDoc& doc_;
     RowListModel* model_;
@@ -148,21 +140,10 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool pressDropped_ = false;
     // A Move command runs (its refusal message may be up).
     bool moveRunning_ = false;
-    int editColumn_ = 0;
-    // The open cell editor, its row and its column.
+    // The edit's cell and texts; the widget drawn over the cell while it is open.
+    CellEditSession session_;
     QPointer<CCellEdit> cellEdit_;
-    int cellEditRow_ = -1;
-    int cellEditColumn_ = -1;
-    // The cell's text as the editor was opened over it.
-    std::string cellEditShown_;
-    // Whether a cell editor was open when the key now handled came.
-    bool editOpenAtKey_ = false;
-
-    // The key state of the list: bits 1 Shift, 2 Ctrl, 4 F and 8 P held
-    // together open "Who?"; Ctrl then F opens Find, Ctrl then G opens Goto.
-    unsigned comboBits_ = 0;
-    bool findArmed_ = false, findKey_ = false;
-    bool gotoArmed_ = false, gotoKey_ = false;
+    ListKeySequence listKeys_;
 };
 
 }  // namespace quillon

@@ -21,10 +21,10 @@
 
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
+#include "editor/AppSettings.h"
 #include "platform/Settings.h"
 #include "platform/Text.h"
 #include "ui/AboutDialog.h"
-#include "ui/AppSettings.h"
 #include "ui/FileDialogs.h"
 #include "ui/ListPrinter.h"
 #include "ui/MainFrame.h"

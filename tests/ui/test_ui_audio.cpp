@@ -139,7 +139,7 @@ void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
     clickRowImage(e, 1);
     QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
     QCOMPARE(e.doc().selectedItem().name, std::string("wave02.wav"));
-    QCOMPARE(e.view().rememberedEditColumn(), 0);
+    QCOMPARE(e.view().cellEditSession().rememberedColumn(), 0);
 
     // A row added since the save plays its file, on the preview voice.
     std::string wav = makeWav(e.file("added.wav"), 4000);

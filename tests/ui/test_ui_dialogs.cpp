@@ -425,7 +425,7 @@ void DialogsTest::importedMusicChecksMusicBankAndStopsDescriptionEditing() {
     QTest::mouseDClick(e.view().viewport(), Qt::LeftButton, {},
                        e.view().visualRect(priority).center());
     QVERIFY(e.view().isCellEditOpen());
-    QCOMPARE(e.view().cellEditColumn(), int(kColPriority));
+    QCOMPARE(e.view().cellEditSession().column(), int(kColPriority));
 }
 
 void DialogsTest::openInWaveEditorStartsOneEditorPerSelectedRow() {

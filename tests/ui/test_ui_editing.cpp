@@ -87,12 +87,12 @@ void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
     for (int column : {kColNo, kColName, kColLocation, kColBank, kColClone, kColFormat,
                        kColCompression, kColSize, kColLStart, kColLEnd}) {
         QVERIFY2(!doubleClickCell(view, 1, column), qPrintable(QString::number(column)));
-        QCOMPARE(view.rememberedEditColumn(), column);
+        QCOMPARE(view.cellEditSession().rememberedColumn(), column);
     }
     CCellEdit* editor = doubleClickCell(view, 1, kColPitch);
     QVERIFY(editor);
-    QCOMPARE(view.cellEditRow(), 1);
-    QCOMPARE(view.cellEditColumn(), int(kColPitch));
+    QCOMPARE(view.cellEditSession().row(), 1);
+    QCOMPARE(view.cellEditSession().column(), int(kColPitch));
     QCOMPARE(editor->parentWidget(), view.viewport());
     QVERIFY(
         editor->geometry().contains(view.visualRect(view.model()->index(1, kColPitch)).center()));
@@ -346,8 +346,8 @@ void CellEditTest::downAndUpReopenTheEditorOnTheNextRow() {
     QCOMPARE(cellOnScreen(view, 1, kColPan), QString("90"));
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{2});
     QVERIFY(view.isCellEditOpen());
-    QCOMPARE(view.cellEditRow(), 2);
-    QCOMPARE(view.cellEditColumn(), int(kColPan));
+    QCOMPARE(view.cellEditSession().row(), 2);
+    QCOMPARE(view.cellEditSession().column(), int(kColPan));
     QVERIFY(editorWaitsForAFix(view, "*"));
     QCOMPARE(e.doc().selectedItem().name, std::string("wave03.wav"));
 
@@ -355,11 +355,11 @@ void CellEditTest::downAndUpReopenTheEditorOnTheNextRow() {
     QTest::keyClicks(view.cellEdit(), "200");
     QTest::keyClick(view.cellEdit(), Qt::Key_Up);
     QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{"Invalid 2D Pan (Range 0 to 180)"});
-    QCOMPARE(view.cellEditRow(), 2);
+    QCOMPARE(view.cellEditSession().row(), 2);
     QTest::keyClicks(view.cellEdit(), "45");
     QTest::keyClick(view.cellEdit(), Qt::Key_Up);
     QCOMPARE(cellOnScreen(view, 2, kColPan), QString("45"));
-    QCOMPARE(view.cellEditRow(), 1);
+    QCOMPARE(view.cellEditSession().row(), 1);
     QVERIFY(editorWaitsForAFix(view, "90"));
 }
 
@@ -370,12 +370,12 @@ void CellEditTest::doubleClickElsewhereWritesTheFirstValue() {
     typeInto(view, 0, kColScale, "15");
     QVERIFY(doubleClickCell(view, 1, kColZPos));
     QCOMPARE(cellOnScreen(view, 0, kColScale), QString("15"));
-    QCOMPARE(view.cellEditRow(), 1);
+    QCOMPARE(view.cellEditSession().row(), 1);
     // With an invalid value pending, the double click is stopped like a click.
     QTest::keyClicks(view.cellEdit(), "99999");
     doubleClickCell(view, 2, kColXPos);
-    QCOMPARE(view.cellEditRow(), 1);
-    QCOMPARE(view.cellEditColumn(), int(kColZPos));
+    QCOMPARE(view.cellEditSession().row(), 1);
+    QCOMPARE(view.cellEditSession().column(), int(kColZPos));
     QVERIFY(!e.shell().messages.empty());
     QCOMPARE(cellOnScreen(view, 1, kColZPos), QString("*"));
 }

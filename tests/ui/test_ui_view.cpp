@@ -57,7 +57,6 @@ class ListViewTest : public QObject {
     void insertAddsNoWaveToAMusicBank();
     void deleteAndBackspaceDeleteTheSelectedRows();
     void shiftDeleteIsCutsAndDeletesNothing();
-    void fAloneOpensNothing();
     void ctrlThenGOpensGoto();
     void contextMenuIsTheWaveMenu();
 };
@@ -262,14 +261,6 @@ void ListViewTest::shiftDeleteIsCutsAndDeletesNothing() {
     clickRow(e.view(), 1);
     QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
     QCOMPARE(e.view().model()->rowCount(), 3);
-}
-
-void ListViewTest::fAloneOpensNothing() {
-    Editor e;
-    openBank(e, 2);
-    QTest::keyClick(&e.view(), Qt::Key_F);
-    QTest::keyClick(&e.view(), Qt::Key_G);
-    QVERIFY(e.shell().textRequests.empty());
 }
 
 void ListViewTest::ctrlThenGOpensGoto() {

@@ -1,4 +1,4 @@
-#include "ui/AppSettings.h"
+#include "editor/AppSettings.h"
 
 #include <algorithm>
 

@@ -1,0 +1,55 @@
+#include "editor/CellEditSession.h"
+
+#include "bank/Columns.h"
+#include "bank/SampleRecord.h"
+#include "platform/Text.h"
+
+namespace quillon {
+
+bool CellEditSession::open(int row, int column) {
+    const RowList& rows = doc_.rows();
+    if (row < 0 || row >= rows.size() || column < 0 || column >= kColumnCount) return false;
+    row_ = row;
+    column_ = column;
+    original_ = rows.cell(row, column);
+    pending_ = original_;
+    rememberedColumn_ = column;
+    return true;
+}
+
+CellCheck CellEditSession::validate() {
+    if (!isOpen()) return {};
+    return ValidateCellEdit(column_, pending_);
+}
+
+// True unless every selected row already holds the text.
+bool CellEditSession::writeWouldChangeCells(int column, const std::string& text) const {
+    const RowList& rows = doc_.rows();
+    for (int i = rows.nextSelected(0); i >= 0; i = rows.nextSelected(i + 1))
+        if (rows.cell(i, column) != text) return true;
+    return false;
+}
+
+void CellEditSession::commit() {
+    if (!isOpen()) return;
+    const int row = row_, column = column_;
+    std::string text = std::move(pending_);
+    cancel();
+    // The Description field holds 255 bytes; a cut never splits a character.
+    if (column == kColDescription)
+        text = std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1));
+    if (writeWouldChangeCells(column, text)) CommitCellEdit(doc_, column, text);
+    if (column == kColDescription && row < doc_.rows().size()) doc_.showSelectedItem(row);
+}
+
+void CellEditSession::cancel() {
+    row_ = column_ = -1;
+    original_.clear();
+    pending_.clear();
+}
+
+bool CellEditSession::followsSelection() const {
+    return openAtKey_ && canEditColumn(doc_, rememberedColumn_);
+}
+
+}  // namespace quillon
