@@ -100,12 +100,13 @@ std::string toolHelp() {
     std::string text = format(
         "Usage: %s COMMAND [ARGUMENTS]\n"
         "       %s help [COMMAND]    or    %s COMMAND --help\n"
+        "       %s --version\n"
         "\n"
         "Edits game sound banks (.sad files) with the editor's own operations and\n"
         "messages. Every command that changes a bank saves it; a bank is only ever\n"
         "replaced whole.\n"
         "\nCommands:\n",
-        kToolName, kToolName, kToolName);
+        kToolName, kToolName, kToolName, kToolName);
     for (const CommandSpec& command : commandTable())
         text += format("  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
     text +=
