@@ -174,9 +174,10 @@ void CQuillonView::CommitCellEdit() {
     std::string text = editedOrOriginal(cellEdit_->text(), cellEditShown_);
     const int column = cellEditColumn_, row = cellEditRow_;
     closeCellEdit();
-    // The Description field holds 255 bytes; a cut never splits a character.
-    if (column == kColDescription)
-        text = std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1));
+    // A text field holds what its column allows; a cut never splits a character.
+    const ColumnDescriptor& described = quillon::columnAt(column);
+    if (described.kind == CellKind::Text)
+        text = std::string(cutAtCharacter(text, described.keyBytes - 1));
     // Writing what every selected row already holds would only mark the bank
     // changed.
     if (commitWouldChangeCells(column, text)) quillon::CommitCellEdit(doc_, column, text);
