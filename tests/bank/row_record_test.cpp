@@ -291,5 +291,30 @@ TEST(RowFromRecord, FloatsPastTheIntegerRangeAreHeldAtItsEnds) {
     EXPECT_EQ(row.cells[kColScale], "2147483647");
 }
 
+// A key keeps at most its field's bytes less one, and never ends inside a
+// character: a two-byte character that would straddle the limit goes whole.
+TEST(SortKeyOf, CutsAtTheKeyFieldBetweenCharacters) {
+    struct Case {
+        const char* name;
+        int column;
+        std::string cell;
+        std::string key;
+    };
+    const std::string e = "\xC3\xA9";  // a two-byte character
+    const Case cases[] = {
+        {"name-fits", kColName, std::string(259, 'a'), std::string(259, 'a')},
+        {"name-cut", kColName, std::string(260, 'a'), std::string(259, 'a')},
+        {"name-character-straddles", kColName, std::string(258, 'a') + e, std::string(258, 'a')},
+        {"description-character-fits", kColDescription, std::string(253, 'a') + e,
+         std::string(253, 'a') + e},
+        {"description-character-straddles", kColDescription, std::string(254, 'a') + e,
+         std::string(254, 'a')},
+        {"no-past-its-field", kColNo, "4294967295", "429496729"},
+        {"negative-loop-point", kColLEnd, "-5", "-00000005"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sortKeyOf(c.column, c.cell), c.key) << c.name;
+}
+
 }  // namespace
 }  // namespace quillon
