@@ -28,6 +28,7 @@
 #include "BenchSupport.h"
 #include "bank/ListOps.h"
 #include "bank/QuillonDoc.h"
+#include "bank/RowCells.h"
 #include "bank/Sorting.h"
 #include "formats/WavFile.h"
 #include "operations/SampleOps.h"
@@ -146,7 +147,7 @@ double sortKeysAlone(const RowList& rows, int column, std::mt19937& random) {
     std::vector<std::string> keys;
     keys.reserve(size_t(rows.size()));
     for (int i = 0; i < rows.size(); ++i)
-        keys.emplace_back(rows.row(i).record.sortKey(column));
+        keys.push_back(sortKey(rows.row(i), column));
     std::shuffle(keys.begin(), keys.end(), random);
     Clock::time_point start = Clock::now();
     std::sort(keys.begin(), keys.end());

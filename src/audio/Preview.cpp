@@ -67,7 +67,7 @@ ZQ_SamplePlayOptions rowPlayOptions(const Row& row, ZQ_AudioBank* bank) {
     options.Owner = kEditorOwner;
     options.Flags = kEditorFlags;
     options.Spatial = kEditorSpatial;
-    if (row.record.sampleRecord) options.SampleNumber = row.record.sampleRecord->sampleNumber;
+    if (row.record) options.SampleNumber = row.record->sampleNumber;
     const std::string& volume = row.cells[kColVolume];
     options.Volume = isNotSet(volume) ? kFullVolume : atoiLike(volume);
     const std::string& pitch = row.cells[kColPitch];
@@ -105,7 +105,7 @@ RowPlayResult PreviewPlayer::playRow(const RowList& rows, int row) {
 
 RowPlayResult PreviewPlayer::playFromBank(const Row& row) {
     ZQ_AudioBank* bank = bankAudio_.currentBank();
-    if (bank == nullptr || !row.record.sampleRecord) return RowPlayResult::NotInBank;
+    if (bank == nullptr || !row.record) return RowPlayResult::NotInBank;
     return system_.ZQSamplePlay(rowPlayOptions(row, bank)) != nullptr
                ? RowPlayResult::FromBank
                : RowPlayResult::NothingStarted;

@@ -10,6 +10,7 @@
 
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
+#include "bank/RowCells.h"
 #include "bank/SegmentNames.h"
 #include "bank/Sorting.h"
 #include "container/ByteOrder.h"
@@ -289,7 +290,7 @@ bool BankWriter::writeRow(int index) {
     } else {
         facts.owner = number;
         facts.offset = uint32_t(runningOffset_);
-        bool copied = isBankYes(row.cells[kColBank]) && row.record.sampleRecord
+        bool copied = isBankYes(row.cells[kColBank]) && row.record
                           ? copyFromPreviousFile(index, facts)
                           : copyFromDisk(index, facts);
         if (!copied) return false;
@@ -300,8 +301,8 @@ bool BankWriter::writeRow(int index) {
     }
     if (!isNotSet(row.cells[kColAtmos])) ++ambientCount_;
     rows.update(index, [&](Row& r) {
-        r.record.waveOwner = facts.owner;
-        r.record.waveOffset = facts.offset;
+        r.waveOwner = facts.owner;
+        r.waveOffset = facts.offset;
     });
     return appendRecord(recordFromRow(rows.row(index), facts));
 }
@@ -309,7 +310,7 @@ bool BankWriter::writeRow(int index) {
 // A row whose audio is in the open bank: its bytes are copied from there.
 bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
     const Row& row = doc_.rows().row(index);
-    const ZQ_BankSample& stored = *row.record.sampleRecord;
+    const ZQ_BankSample& stored = *row.record;
     facts.format = stored.format;
     facts.size = stored.waveSize;
     facts.loopStart = loopCell(row, kColLStart);
@@ -335,7 +336,7 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
 bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
     const Row& row = doc_.rows().row(index);
     if (doc_.values().musicBank) {
-        facts.format = row.record.waveFormat;
+        facts.format = row.waveFormat;
     } else {
         WavReadResult wav = ReadWavFile(facts.path, false);
         if (!wav.ok()) {
@@ -453,8 +454,7 @@ bool BankWriter::copyAnimationData() {
     std::unordered_map<uint32_t, uint32_t> newNumberOf;
     const RowList& rows = doc_.rows();
     for (int i = 0; i < rows.size(); ++i)
-        if (uint32_t load = rows.row(i).record.loadNumber)
-            newNumberOf[load] = rowNumber(rows.row(i));
+        if (uint32_t load = rows.row(i).loadNumber) newNumberOf[load] = rowNumber(rows.row(i));
     std::vector<uint8_t> stored;
     if (!readAnimationSegment(ZQFileSegmentAnimArrayWaveNumbers, stored)) return false;
     std::vector<uint8_t> numbers = renumberAnimWaveNumbers(stored, newNumberOf);
@@ -532,10 +532,9 @@ void BankWriter::attachRowsToWrittenBank() {
         if (next >= rows.size()) break;
         if (record.sampleNumber == 0) continue;
         rows.update(next++, [&](Row& row) {
-            row.cells[kColBank] = std::string(kBankYes);
-            row.record.bank.set(kBankYes);
-            row.record.loadNumber = record.sampleNumber;
-            row.record.sampleRecord = std::move(record);
+            setCell(row, kColBank, kBankYes);
+            row.loadNumber = record.sampleNumber;
+            row.record = std::move(record);
         });
     }
 }

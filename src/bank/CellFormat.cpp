@@ -1,5 +1,6 @@
 #include "bank/CellFormat.h"
 
+#include <algorithm>
 #include <charconv>
 
 #include "bank/Columns.h"
@@ -32,42 +33,13 @@ std::string distanceCell(double value) {
     return fixedDecimals(value, 6);
 }
 
-static int keyDigits(int column) {
-    switch (column) {
-        case kColVolume:
-        case kColUserParam:
-        case kColPan:
-            return 3;
-        case kColSize:
-        case kColLStart:
-        case kColLEnd:
-            return 8;
-        case kColNo:
-        case kColClone:
-        case kColPriority:
-        case kColGroup:
-        case kColAtmosGroup:
-        case kColAtmos:
-        case kColLoop:
-        case kColPitch:
-        case kColPitchVar:
-        case kColXPos:
-        case kColYPos:
-        case kColZPos:
-        case kColScale:
-            return 4;
-        default:
-            return 0;
-    }
-}
-
 std::string integerKey(int column, int64_t value) {
     // As "%.4d" and its kin: at least that many digits, the sign before them.
     char digits[24];
     uint64_t magnitude = value < 0 ? 0 - uint64_t(value) : uint64_t(value);
     auto end = std::to_chars(digits, digits + sizeof digits, magnitude).ptr;
     size_t length = size_t(end - digits);
-    size_t width = size_t(keyDigits(column));
+    size_t width = size_t(columnAt(column).keyDigits);
     std::string key;
     key.reserve(width + 2);
     if (value < 0) key += '-';
@@ -80,11 +52,28 @@ std::string distanceKey(double value) {
     return fixedDecimals(value, 4);
 }
 
-std::string keyForCellText(int column, std::string_view cell) {
-    if (isNotSet(cell)) return std::string(kNotSet);
-    if (column == kColMinDist || column == kColMaxDist) return distanceKey(atofLike(cell));
-    if (keyDigits(column) > 0) return integerKey(column, atoiLike(cell));
-    return std::string(cell);
+bool isNumberCell(std::string_view cell) {
+    size_t at = (!cell.empty() && (cell[0] == '-' || cell[0] == '+')) ? 1 : 0;
+    if (at >= cell.size()) return false;
+    char c = cell[at];
+    return (c >= '0' && c <= '9') || c == '.';
+}
+
+std::string_view sortKeyOf(int column, std::string_view cell, KeyBuffer& buffer) {
+    const ColumnDescriptor& d = columnAt(column);
+    bool numeric =
+        (d.kind == CellKind::Integer || d.kind == CellKind::Distance) && isNumberCell(cell);
+    if (!numeric) return cutAtCharacter(cell, d.keyBytes - 1);
+    std::string key = d.kind == CellKind::Distance ? distanceKey(atofLike(cell))
+                                                   : integerKey(column, leadingInteger(cell));
+    size_t length = std::min(key.size(), std::min(d.keyBytes - 1, buffer.size()));
+    std::copy_n(key.data(), length, buffer.data());
+    return {buffer.data(), length};
+}
+
+std::string sortKeyOf(int column, std::string_view cell) {
+    KeyBuffer buffer;
+    return std::string(sortKeyOf(column, cell, buffer));
 }
 
 std::string playTypeCell(uint32_t playType) {

@@ -3,6 +3,7 @@
 // case-insensitive text comparison orders non-negative numbers by value.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -23,16 +24,26 @@ std::string integerCell(int64_t value);
 // Six decimals, as the distance cells show them.
 std::string distanceCell(double value);
 
-// The zero-padded sort key of an integer in a column: "%.4d", "%.3d" or "%.8d"
-// by column. Columns without a numeric key take the plain decimal text.
+// A text that reads as a number: its first character, or its second after a
+// sign, is a digit or ".".
+bool isNumberCell(std::string_view cell);
+
+// The zero-padded sort key of an integer in a column: as "%.4d", "%.3d" or
+// "%.8d", by the column's key digits.
 std::string integerKey(int column, int64_t value);
 // The sort key of a distance: "%.4f".
 std::string distanceKey(double value);
 
-// The sort key for a committed or imported cell text of a property column:
-// "*" stays "*"; texts of Description and Play Type are their own key; numeric
-// columns take the key of the text's value.
-std::string keyForCellText(int column, std::string_view cell);
+// Room for the sort key of a number cell: the longest, LStart's and LEnd's,
+// keeps 14 bytes.
+using KeyBuffer = std::array<char, 16>;
+
+// The sort key of a cell, cut as the column's key field cuts it (between
+// characters): a number cell of an Integer or Distance column takes the key of
+// its value; "*" (not set) and every other text are their own key. The result
+// points into the cell or into the buffer.
+std::string_view sortKeyOf(int column, std::string_view cell, KeyBuffer& buffer);
+std::string sortKeyOf(int column, std::string_view cell);
 
 // The Play Type cell of a stored play type (1 to 3); "*" for any other value.
 std::string playTypeCell(uint32_t playType);

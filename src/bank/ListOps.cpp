@@ -9,6 +9,7 @@
 
 #include "bank/BankLayout.h"
 #include "bank/CellFormat.h"
+#include "bank/RowCells.h"
 #include "bank/RowRecord.h"
 #include "bank/SegmentNames.h"
 #include "platform/Numbers.h"
@@ -18,14 +19,13 @@ namespace quillon {
 
 namespace {
 
-// Exchanges rows a and b but for their numbers: the No cell and key stay with
-// the position.
+// Exchanges rows a and b but for their numbers: the No cell stays with the
+// position.
 void exchangeKeepingNumbers(RowList& rows, int a, int b) {
     std::string noA = rows.cell(a, kColNo), noB = rows.cell(b, kColNo);
-    std::string keyA(rows.row(a).record.noKey.view()), keyB(rows.row(b).record.noKey.view());
     rows.swapRows(a, b);
-    rows.setCellAndKey(a, kColNo, noA, keyA);
-    rows.setCellAndKey(b, kColNo, noB, keyB);
+    rows.setCell(a, kColNo, noA);
+    rows.setCell(b, kColNo, noB);
 }
 
 MoveResult refuseMove(CQuillonDoc& doc, MoveResult result, const char* message) {
@@ -75,14 +75,14 @@ MoveResult moveSelectedDown(CQuillonDoc& doc) {
 void renumberBank(CQuillonDoc& doc) {
     RowList& rows = doc.rows();
     for (int i = 0; i < rows.size(); ++i)
-        rows.setCellAndKey(i, kColNo, integerCell(i + 1), integerKey(kColNo, i + 1));
+        rows.setCell(i, kColNo, integerCell(i + 1));
     if (!rows.empty()) doc.setModified();
 }
 
 namespace {
 
 int cloneCount(const Row& row) {
-    return atoiLike(row.record.cloneKey.view());
+    return atoiLike(sortKey(row, kColClone));
 }
 
 // Each deleted row whose Clone count is above 0 lowers the count of every row
@@ -108,7 +108,7 @@ void lowerCloneCounts(RowList& rows, const std::vector<int>& deleted) {
         for (int i : members) {
             if (goes[size_t(i)]) continue;
             int count = std::max(0, cloneCount(rows.row(i)) - lowered);
-            rows.setCellAndKey(i, kColClone, integerCell(count), integerKey(kColClone, count));
+            rows.setCell(i, kColClone, integerCell(count));
         }
     }
 }
@@ -128,9 +128,9 @@ void deleteSelectedRows(CQuillonDoc& doc) {
     std::vector<int> deleted;
     for (int i : rows.selectedRows()) {
         const Row& row = rows.row(i);
-        if (!animNumbers.empty() && animWaveNumbersContain(animNumbers, row.record.loadNumber)) {
+        if (!animNumbers.empty() && animWaveNumbersContain(animNumbers, row.loadNumber)) {
             showStop(doc.shell(),
-                     format("sample %d in use by anim data", atoiLike(row.record.noKey.view())));
+                     format("sample %d in use by anim data", atoiLike(sortKey(row, kColNo))));
             rows.setSelected(i, false);
             continue;
         }
@@ -150,7 +150,7 @@ void createGroupForSelected(CQuillonDoc& doc) {
     int group = rows.highestGroup() + 1;
     rows.setHighestGroup(group);
     for (int i : rows.selectedRows())
-        rows.setCellAndKey(i, kColGroup, integerCell(group), integerKey(kColGroup, group));
+        rows.setCell(i, kColGroup, integerCell(group));
     doc.setModified();
 }
 
@@ -175,7 +175,7 @@ namespace {
 // The first row at or after `from` whose Name holds the (lower-case) text.
 int findFrom(const RowList& rows, const std::string& text, int from) {
     for (int i = std::max(from, 0); i < rows.size(); ++i)
-        if (asciiLower(rows.row(i).record.name.view()).find(text) != std::string::npos) return i;
+        if (asciiLower(sortKey(rows.row(i), kColName)).find(text) != std::string::npos) return i;
     return -1;
 }
 
@@ -213,7 +213,7 @@ void findNextRow(CQuillonDoc& doc) {
 void gotoRow(CQuillonDoc& doc) {
     const RowList& rows = doc.rows();
     for (int i = 0; i < rows.size(); ++i) {
-        if (atoiLike(rows.row(i).record.noKey.view()) == doc.texts().gotoNumber) {
+        if (atoiLike(sortKey(rows.row(i), kColNo)) == doc.texts().gotoNumber) {
             selectOnly(doc, i);
             return;
         }

@@ -11,6 +11,7 @@
 #include "bank/BankLayout.h"
 #include "bank/BankWriter.h"
 #include "bank/CellFormat.h"
+#include "bank/RowCells.h"
 #include "bank/RowRecord.h"
 #include "bank/SegmentNames.h"
 #include "formats/MpegSectionFolder.h"
@@ -62,13 +63,13 @@ void CQuillonDoc::showSelectedItem(int row) {
         selectedItem_ = {};
     } else {
         const Row& r = rows_.row(row);
-        std::string_view description = r.record.description.view();
+        std::string description = sortKey(r, kColDescription);
         selectedItem_ = {r.cells[kColName],
                          r.cells[kColLocation],
-                         description.empty() ? "None" : std::string(description),
+                         description.empty() ? "None" : description,
                          r.cells[kColFormat],
                          r.cells[kColCompression],
-                         std::string(r.record.sizeKey.view())};
+                         sortKey(r, kColSize)};
     }
     notify([](DocumentObserver& o) { o.selectedItemChanged(); });
 }
@@ -212,9 +213,8 @@ void CQuillonDoc::fillRowsFromRecords(const std::vector<ZQ_BankSample>& records,
         bool inSegment = record.waveOffset <= waveDataSize &&
                          record.waveSize <= waveDataSize - record.waveOffset;
         if (!inSegment) {
-            row->cells[kColBank] = std::string(kNotSet);
-            row->record.bank.set(kNotSet);
-            row->record.sampleRecord.reset();
+            setCell(*row, kColBank, kNotSet);
+            row->record.reset();
         }
         highestGroup = std::max<int>(highestGroup, record.group);
         rows.push_back(std::move(row));

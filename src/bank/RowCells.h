@@ -1,6 +1,6 @@
-// The cells of a row being made, from a record, by the Wave commands or by
-// the MPEG import: each cell is set together with its sort key, and a new row
-// is numbered the same way whichever command adds it.
+// Writing and keying a row's cells: every cell write goes through setCell
+// (RowList.h), and a column's sort key is made from its cell, so the two always
+// agree. A new row is numbered the same way whichever command adds it.
 #pragma once
 
 #include <cstdint>
@@ -13,14 +13,13 @@
 
 namespace quillon {
 
-inline void setRowText(Row& row, int column, std::string_view text) {
-    row.cells[size_t(column)] = std::string(text);
-    row.record.setSortKey(column, text);
+inline void setRowInteger(Row& row, int column, int64_t value) {
+    setCell(row, column, integerCell(value));
 }
 
-inline void setRowInteger(Row& row, int column, int64_t value) {
-    row.cells[size_t(column)] = integerCell(value);
-    row.record.setSortKey(column, integerKey(column, value));
+// The sort key of a row's column (see sortKeyOf).
+inline std::string sortKey(const Row& row, int column) {
+    return sortKeyOf(column, row.cells[size_t(column)]);
 }
 
 // One more than the last row's No, read in 64 bits: a No loaded from a bank

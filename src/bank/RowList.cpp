@@ -2,7 +2,21 @@
 
 #include <algorithm>
 
+#include "bank/RowCells.h"
+
 namespace quillon {
+
+void setCell(Row& row, int column, std::string text) {
+    row.cells.texts_[size_t(column)] = std::move(text);
+}
+
+void setCell(Row& row, int column, std::string_view text) {
+    setCell(row, column, std::string(text));
+}
+
+void setCell(Row& row, int column, const char* text) {
+    setCell(row, column, std::string(text));
+}
 
 int RowList::append(Row row) {
     return append(std::make_unique<Row>(std::move(row)));
@@ -55,14 +69,7 @@ void RowList::clear() {
 }
 
 void RowList::setCell(int index, int column, std::string text) {
-    mutableRow(index).cells[size_t(column)] = std::move(text);
-    notify([&](RowListObserver& o) { o.rowsChanged(index, index); });
-}
-
-void RowList::setCellAndKey(int index, int column, std::string text, std::string_view key) {
-    Row& r = mutableRow(index);
-    r.cells[size_t(column)] = std::move(text);
-    r.record.setSortKey(column, key);
+    quillon::setCell(mutableRow(index), column, std::move(text));
     notify([&](RowListObserver& o) { o.rowsChanged(index, index); });
 }
 
@@ -91,6 +98,22 @@ void RowList::sort(const std::function<int(const Row&, const Row&)>& compare) {
     const Row* currentRow = current_ >= 0 ? rows_[size_t(current_)].get() : nullptr;
     std::stable_sort(rows_.begin(), rows_.end(),
                      [&](const auto& a, const auto& b) { return compare(*a, *b) < 0; });
+    if (currentRow) {
+        auto it = std::find_if(rows_.begin(), rows_.end(),
+                               [&](const auto& r) { return r.get() == currentRow; });
+        current_ = int(it - rows_.begin());
+    }
+    notify([](RowListObserver& o) { o.reordered(); });
+}
+
+void RowList::reorder(const std::vector<int>& order) {
+    notify([](RowListObserver& o) { o.beforeReorder(); });
+    const Row* currentRow = current_ >= 0 ? rows_[size_t(current_)].get() : nullptr;
+    std::vector<std::unique_ptr<Row>> reordered;
+    reordered.reserve(rows_.size());
+    for (int from : order)
+        reordered.push_back(std::move(rows_[size_t(from)]));
+    rows_ = std::move(reordered);
     if (currentRow) {
         auto it = std::find_if(rows_.begin(), rows_.end(),
                                [&](const auto& r) { return r.get() == currentRow; });

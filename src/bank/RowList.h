@@ -1,6 +1,6 @@
 // The list of rows: the single truth for the bank being edited.
 //
-// Each row holds the 28 cell texts, its row record, its playback check box and
+// Each row holds the 28 cell texts, its stored record, its playback check box and
 // whether it is selected; the list holds the rows in list order, the current
 // (focus) row and the sort state. Views render it and forward user input to it;
 // every change is announced to the observers, so a view follows without
@@ -10,20 +10,51 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "bank/Columns.h"
-#include "bank/SampleListRow.h"
+#include "bank/SampleRecord.h"
 
 namespace quillon {
 
+struct Row;
+
+// Sets a row's cell: the one write of a cell text. A column's sort key is made
+// from its cell when asked for (sortKey in RowCells.h), so the two never
+// disagree.
+void setCell(Row& row, int column, std::string text);
+void setCell(Row& row, int column, std::string_view text);
+void setCell(Row& row, int column, const char* text);
+
+// The 28 cell texts of a row, each at its length; read here, written by setCell.
+class CellTexts {
+  public:
+    const std::string& operator[](size_t column) const { return texts_[column]; }
+    auto begin() const { return texts_.begin(); }
+    auto end() const { return texts_.end(); }
+
+  private:
+    friend void setCell(Row& row, int column, std::string text);
+    std::array<std::string, kColumnCount> texts_;
+};
+
 struct Row {
-    std::array<std::string, kColumnCount> cells;
-    SampleListRow record;
-    bool checked = false;   // the playback flag shown as the row's check box
-    bool selected = false;  // read through RowList; change it with RowList::setSelected
+    CellTexts cells;
+    // The stored record this row was built from when a bank was opened or
+    // saved; none for a row added since. The row keeps its own copy, so it
+    // never points into a bank that was released.
+    std::optional<ZQ_BankSample> record;
+    uint32_t loadNumber = 0;      // the row's No when it was built from the bank
+    uint32_t waveOwner = 0;       // set by the writer
+    uint32_t waveOffset = 0;      // set by the writer
+    uint32_t mpegDescriptor = 0;  // frame header of a music section; 0 for WAV samples
+    uint32_t enabled = 0;         // the playback flag as it was when the row was built
+    WaveFormatBlock waveFormat;   // set for music sections
+    bool checked = false;         // the playback flag shown as the row's check box
+    bool selected = false;        // read through RowList; change it with RowList::setSelected
 };
 
 class RowListObserver {
@@ -78,10 +109,8 @@ class RowList {
     void remove(int index);
     void clear();
 
-    // Sets a cell's text alone.
+    // Sets a cell's text (and so its sort key).
     void setCell(int index, int column, std::string text);
-    // Sets a cell's text and the row record's sort key of that column.
-    void setCellAndKey(int index, int column, std::string text, std::string_view key);
     // Any other change of one row, announced as one change.
     void update(int index, const std::function<void(Row&)>& change);
     void setChecked(int index, bool checked);
@@ -91,6 +120,9 @@ class RowList {
     // Orders the rows by a comparison that returns <0, 0 or >0; rows that
     // compare equal keep their order.
     void sort(const std::function<int(const Row&, const Row&)>& compare);
+    // Puts the rows in the given order: order[i] is the index, before, of the
+    // row that comes to stand at i.
+    void reorder(const std::vector<int>& order);
 
     bool isSelected(int index) const { return row(index).selected; }
     void setSelected(int index, bool selected);

@@ -21,12 +21,13 @@ struct WaveFacts {
     int32_t loopEnd = -1;
 };
 
-// Builds a row's record from its cell texts: "*" leaves a property at its "not
-// set" value with its flag clear; the wave facts fill the rest.
+// Builds a row's record from its cell texts, each column writing its own field
+// (see Columns.h): "*" leaves a property at its "not set" value with its flag
+// clear; the wave facts fill the rest.
 ZQ_BankSample recordFromRow(const Row& row, const WaveFacts& facts);
 
 // Builds a row from a stored record (whose sample number is not 0): cell texts,
-// sort keys, check box, and the record itself kept in the row record.
+// check box, and a copy of the record itself.
 Row rowFromRecord(const ZQ_BankSample& record);
 // The same, filling a row in place (no copy of the row when the list is built).
 void fillRowFromRecord(const ZQ_BankSample& record, Row& row);

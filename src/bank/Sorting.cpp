@@ -1,5 +1,10 @@
 #include "bank/Sorting.h"
 
+#include <algorithm>
+#include <numeric>
+#include <vector>
+
+#include "bank/CellFormat.h"
 #include "platform/Text.h"
 
 namespace quillon {
@@ -33,10 +38,8 @@ int compareKeys(std::string_view a, std::string_view b) {
     return compareIgnoringCase(a, b);
 }
 
-}  // namespace
-
-int CompareRows(const Row& a, const Row& b, int column, int direction) {
-    std::string_view ka = a.record.sortKey(column), kb = b.record.sortKey(column);
+// Keys compared for a direction, with negative numbers turned round.
+int compareSortKeys(std::string_view ka, std::string_view kb, int direction) {
     int r = (ka.empty() || kb.empty()) ? compareIgnoringCase(ka, kb) : compareKeys(ka, kb);
     if (r == 0) return 0;
     int result = r > 0 ? 1 : -1;
@@ -45,11 +48,29 @@ int CompareRows(const Row& a, const Row& b, int column, int direction) {
     return bothNegative ? -result : result;
 }
 
+}  // namespace
+
+int CompareRows(const Row& a, const Row& b, int column, int direction) {
+    KeyBuffer bufferA, bufferB;
+    return compareSortKeys(sortKeyOf(column, a.cells[size_t(column)], bufferA),
+                           sortKeyOf(column, b.cells[size_t(column)], bufferB), direction);
+}
+
+// Each row's key is made once, then the positions are sorted by them: a key
+// made afresh for every comparison would cost a number's formatting each time.
 static void sortRows(RowList& rows, int column, int direction) {
     rows.sortState().sortedByNumber = column == kColNo && direction == 0;
-    rows.sort([column, direction](const Row& a, const Row& b) {
-        return CompareRows(a, b, column, direction);
+    size_t count = size_t(rows.size());
+    std::vector<KeyBuffer> buffers(count);
+    std::vector<std::string_view> keys(count);
+    for (size_t i = 0; i < count; ++i)
+        keys[i] = sortKeyOf(column, rows.cell(int(i), column), buffers[i]);
+    std::vector<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+        return compareSortKeys(keys[size_t(a)], keys[size_t(b)], direction) < 0;
     });
+    rows.reorder(order);
 }
 
 void sortByColumn(RowList& rows, int column) {

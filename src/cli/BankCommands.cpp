@@ -112,7 +112,7 @@ int runSet(Context& context, const Args& args) {
     const std::string& title = args.positional[2];
     int column = columnByTitle(title);
     if (column < 0) return usageError(context, "no column is called '" + title + "'");
-    if (!isEditableColumn(column))
+    if (!columnAt(column).editable)
         return usageError(context, "the column '" + title + "' cannot be edited");
 
     if (!openBank(context, bank)) return kExitFailed;

@@ -35,9 +35,10 @@ void CellEditSession::commit() {
     const int row = row_, column = column_;
     std::string text = std::move(pending_);
     cancel();
-    // The Description field holds 255 bytes; a cut never splits a character.
-    if (column == kColDescription)
-        text = std::string(cutAtCharacter(text, kSampleDescriptionBytes - 1));
+    // A text field holds what its column allows; a cut never splits a character.
+    const ColumnDescriptor& described = columnAt(column);
+    if (described.kind == CellKind::Text)
+        text = std::string(cutAtCharacter(text, described.keyBytes - 1));
     if (writeWouldChangeCells(column, text)) CommitCellEdit(doc_, column, text);
     if (column == kColDescription && row < doc_.rows().size()) doc_.showSelectedItem(row);
 }

@@ -163,22 +163,22 @@ void AddMpegSection(CQuillonDoc& doc, const std::string& sectionPath, uint32_t s
     Row row;
     setRowInteger(row, kColNo, nextRowNumber(rows));
     row.checked = true;
-    row.record.enabled = 1;
-    row.record.loadNumber = 0;
-    setRowText(row, kColName, parts.name);
-    setRowText(row, kColLocation, parts.folder);
-    setRowText(row, kColBank, kNotSet);
+    row.enabled = 1;
+    row.loadNumber = 0;
+    setCell(row, kColName, parts.name);
+    setCell(row, kColLocation, parts.folder);
+    setCell(row, kColBank, kNotSet);
     setRowInteger(row, kColSize, sectionLength);
     setRowInteger(row, kColClone, 0);
-    setRowText(row, kColFormat, GetMpegFormatText(info));
-    row.record.waveFormat = GetMpegWaveFormat(info);
-    setRowText(row, kColCompression, GetMpegCompressionText(info));
-    row.record.mpegDescriptor = headerValue;
+    setCell(row, kColFormat, GetMpegFormatText(info));
+    row.waveFormat = GetMpegWaveFormat(info);
+    setCell(row, kColCompression, GetMpegCompressionText(info));
+    row.mpegDescriptor = headerValue;
     // The record's Description holds 255 characters; the cell shows the same.
-    setRowText(row, kColDescription, description.substr(0, kMpegDescriptionMax));
+    setCell(row, kColDescription, description.substr(0, kMpegDescriptionMax));
     // Columns 9 to 27: the seventeen properties, LStart and LEnd.
     for (int column = kColPriority; column < kColumnCount; ++column)
-        setRowText(row, column, kNotSet);
+        setCell(row, column, kNotSet);
     rows.append(std::move(row));
     doc.setModified();
 }

@@ -66,7 +66,7 @@ namespace {
 
 void setLoopPoint(Row& row, int column, int32_t frame) {
     if (frame == -1)
-        setRowText(row, column, kNotSet);
+        setCell(row, column, kNotSet);
     else
         setRowInteger(row, column, frame);
 }
@@ -74,12 +74,12 @@ void setLoopPoint(Row& row, int column, int32_t frame) {
 // Name, Location, Bank, Size, Format, Compression and the loop points: what a
 // file brings to every row made or refreshed from it.
 void fillFileFacts(Row& row, const PathParts& parts, const WavFileInfo& info) {
-    setRowText(row, kColName, parts.name);
-    setRowText(row, kColLocation, parts.folder);
-    setRowText(row, kColBank, kNotSet);
+    setCell(row, kColName, parts.name);
+    setCell(row, kColLocation, parts.folder);
+    setCell(row, kColBank, kNotSet);
     setRowInteger(row, kColSize, info.fileLength);
-    setRowText(row, kColFormat, GetWavFormatText(info.format));
-    setRowText(row, kColCompression, GetWavCompressionText(info.format.formatTag));
+    setCell(row, kColFormat, GetWavFormatText(info.format));
+    setCell(row, kColCompression, GetWavCompressionText(info.format.formatTag));
     setLoopPoint(row, kColLStart, info.loopStart);
     setLoopPoint(row, kColLEnd, info.loopEnd);
 }
@@ -88,16 +88,15 @@ void setProperty(Row& row, int column, const std::optional<int32_t>& value) {
     if (value)
         setRowInteger(row, column, *value);
     else
-        setRowText(row, column, kNotSet);
+        setCell(row, column, kNotSet);
 }
 
 void setProperty(Row& row, int column, const std::optional<double>& value) {
     if (!value) {
-        setRowText(row, column, kNotSet);
+        setCell(row, column, kNotSet);
         return;
     }
-    row.cells[size_t(column)] = distanceCell(*value);
-    row.record.setSortKey(column, distanceKey(*value));
+    setCell(row, column, distanceCell(*value));
 }
 
 // The seventeen properties from the comment's keys; an absent key, and a play
@@ -119,7 +118,7 @@ void fillProperties(Row& row, const WavCommentKeys& keys) {
     setProperty(row, kColMinDist, keys.minDist);
     setProperty(row, kColMaxDist, keys.maxDist);
     setProperty(row, kColScale, keys.scale);
-    setRowText(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
+    setCell(row, kColPlayType, playTypeCell(keys.playType ? uint32_t(*keys.playType) : 0));
 }
 
 // Never below 0: two rows can come to share a file without a Clone (a Refresh
@@ -127,7 +126,7 @@ void fillProperties(Row& row, const WavCommentKeys& keys) {
 // must not leave the other with a count of -1.
 void changeCloneCount(RowList& rows, int index, int delta) {
     int64_t count = std::max<int64_t>(0, leadingInteger(rows.cell(index, kColClone)) + delta);
-    rows.setCellAndKey(index, kColClone, integerCell(count), integerKey(kColClone, count));
+    rows.setCell(index, kColClone, integerCell(count));
 }
 
 // Every row of the file: the given path compared ignoring case.
@@ -162,10 +161,10 @@ void replaceRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path,
         changeCloneCount(rows, i, -1);
     rows.setChecked(given, true);
     rows.update(given, [&](Row& row) {
-        row.record.enabled = 1;
+        row.enabled = 1;
         fillFileFacts(row, splitLocalPath(path), info);
         setRowInteger(row, kColClone, 0);
-        setRowText(row, kColDescription, info.subject);
+        setCell(row, kColDescription, info.subject);
     });
     index.removePath(oldPath);
     index.addRow(given, path);
@@ -179,10 +178,10 @@ void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const W
     Row& row = *made;
     setRowInteger(row, kColNo, nextRowNumber(rows));
     row.checked = true;
-    row.record.enabled = 1;
+    row.enabled = 1;
     fillFileFacts(row, splitLocalPath(path), info);
     setRowInteger(row, kColClone, 0);
-    setRowText(row, kColDescription, info.subject);
+    setCell(row, kColDescription, info.subject);
     WavCommentKeys keys = ParseWavCommentKeys(info.comment);
     fillProperties(row, keys);
     if (keys.group) rows.raiseHighestGroup(*keys.group);
@@ -192,22 +191,17 @@ void addRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, const W
 void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int source) {
     RowList& rows = doc.rows();
     const Row& from = rows.row(source);
-    Row row;
-    row.record = from.record;
-    row.record.loadNumber = 0;
-    row.record.enabled = 1;
+    // The file's facts, its loop points and its stored record come along; the
+    // number, Description and the seventeen properties are the clone's own.
+    Row row = from;
+    row.selected = false;
+    row.loadNumber = 0;
+    row.enabled = 1;
     row.checked = true;
     setRowInteger(row, kColNo, nextRowNumber(rows));
-    for (int c :
-         {kColName, kColLocation, kColBank, kColClone, kColFormat, kColCompression, kColSize})
-        row.cells[size_t(c)] = from.cells[size_t(c)];
-    setRowText(row, kColDescription, "");
+    setCell(row, kColDescription, "");
     for (int c = kColPriority; c < kColumnCount; ++c)
-        setRowText(row, c, kNotSet);
-    for (int c : {kColLStart, kColLEnd}) {
-        row.cells[size_t(c)] = from.cells[size_t(c)];
-        row.record.setSortKey(c, from.record.sortKey(c));
-    }
+        if (c != kColLStart && c != kColLEnd) setCell(row, c, kNotSet);
     index.addRow(rows.append(std::move(row)), path);
     // The source, its earlier clones and the new row: every row of the file.
     // Looked up by name, so cloning many rows does not scan the list per row.
@@ -374,7 +368,7 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name, bool*
         return false;
     }
     if (!out.keptGroup()) ZQ_LOG("The group of %s could not be kept", out.target().c_str());
-    bool copied = copyStoredImage(doc, *row.record.sampleRecord, out, waveDataMissing);
+    bool copied = copyStoredImage(doc, *row.record, out, waveDataMissing);
     // A partly written file is no WAV file: a failed commit removes it, and
     // the old one stays.
     if (copied && out.commit()) return true;
@@ -384,7 +378,7 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name, bool*
 
 // Only rows whose audio is in the open bank have stored bytes.
 bool hasStoredImage(const Row& row) {
-    return isBankYes(row.cells[kColBank]) && row.record.sampleRecord;
+    return isBankYes(row.cells[kColBank]) && row.record;
 }
 
 // Finds, before anything is written, a target that would destroy data: the

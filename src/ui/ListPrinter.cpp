@@ -18,7 +18,7 @@ constexpr int kCellPadding = 3;
 
 int totalColumnWidth() {
     int total = 0;
-    for (const ColumnInfo& column : columnTable())
+    for (const ColumnDescriptor& column : columnTable())
         total += column.width;
     return total;
 }

@@ -25,14 +25,14 @@ using test::playableRecord;
 // bank with number `sampleNumber` (none for 0).
 Row bankRow(uint32_t sampleNumber, const std::string& bankText = "Yes") {
     Row row;
-    for (std::string& cell : row.cells)
-        cell = "*";
-    row.cells[kColNo] = std::to_string(sampleNumber);
-    row.cells[kColBank] = bankText;
+    for (int c = 0; c < kColumnCount; ++c)
+        setCell(row, c, "*");
+    setCell(row, kColNo, std::to_string(sampleNumber));
+    setCell(row, kColBank, bankText);
     if (sampleNumber != 0) {
         ZQ_BankSample record = playableRecord();
         record.sampleNumber = sampleNumber;
-        row.record.sampleRecord = record;
+        row.record = record;
     }
     return row;
 }
@@ -40,10 +40,10 @@ Row bankRow(uint32_t sampleNumber, const std::string& bankText = "Yes") {
 Row fileRow(const std::string& folder, const std::string& name, size_t size,
             const std::string& bankText = "*") {
     Row row = bankRow(0, bankText);
-    row.cells[kColLocation] = folder;
-    row.cells[kColName] = name;
-    row.cells[kColSize] = std::to_string(size);
-    row.cells[kColClone] = "0";
+    setCell(row, kColLocation, folder);
+    setCell(row, kColName, name);
+    setCell(row, kColSize, std::to_string(size));
+    setCell(row, kColClone, "0");
     return row;
 }
 
@@ -100,7 +100,7 @@ TEST_F(RowPreview, YesInAnyCasePlaysTheRecordsSampleThroughTheLibrary) {
     for (const char* yes : {"Yes", "yes", "YES", "yEs"}) {
         audio.system.ZQSampleStopAll();
         Row row = bankRow(2, yes);
-        row.cells[kColNo] = "7";  // renumbered since the save: the record's number plays
+        setCell(row, kColNo, "7");  // renumbered since the save: the record's number plays
         EXPECT_EQ(play(row), RowPlayResult::FromBank) << yes;
         const ZQ_SampleInfo* voice = onlyVoice();
         ASSERT_NE(voice, nullptr) << yes;
@@ -141,9 +141,9 @@ TEST(RowPlayOptions, TheCellsFillTheOptions) {
     ZQ_AudioBank* bank = reinterpret_cast<ZQ_AudioBank*>(0x1000);
     for (const Case& c : cases) {
         Row row = bankRow(5);
-        row.cells[kColVolume] = c.volume;
-        row.cells[kColPitch] = c.pitch;
-        row.cells[kColLoop] = c.loop;
+        setCell(row, kColVolume, c.volume);
+        setCell(row, kColPitch, c.pitch);
+        setCell(row, kColLoop, c.loop);
         const ZQ_SamplePlayOptions o = rowPlayOptions(row, bank);
         EXPECT_EQ(o.Bank, bank) << c.name;
         EXPECT_EQ(o.Owner, 0u) << c.name;
@@ -171,9 +171,9 @@ TEST_F(RowPreview, StarsPlayAtFullVolumeOnceAtTheDefaultPitch) {
     for (const Case& c : cases) {
         audio.system.ZQSampleStopAll();
         Row row = bankRow(2);
-        row.cells[kColVolume] = c.volume;
-        row.cells[kColPitch] = c.pitch;
-        row.cells[kColLoop] = c.loop;
+        setCell(row, kColVolume, c.volume);
+        setCell(row, kColPitch, c.pitch);
+        setCell(row, kColLoop, c.loop);
         ASSERT_EQ(play(row), RowPlayResult::FromBank) << c.volume;
         const ZQ_SampleInfo* voice = onlyVoice();
         ASSERT_NE(voice, nullptr);
@@ -301,7 +301,7 @@ TEST_F(RowPreview, StatusFiguresCountVoicesRowsAndBytes) {
     EXPECT_EQ(figures.selectedBytes, "           999");
     EXPECT_FALSE(figures.stopAllEnabled);
 
-    rows.update(0, [size](Row& row) { row.cells[kColSize] = std::to_string(size); });
+    rows.update(0, [size](Row& row) { setCell(row, kColSize, std::to_string(size)); });
     ASSERT_EQ(preview.playRow(rows, 0), RowPlayResult::FromFile);
     EXPECT_FALSE(preview.statusFigures(rows).stopAllEnabled) << "a file is no library voice";
 

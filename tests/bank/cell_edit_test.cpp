@@ -4,6 +4,7 @@
 
 #include "bank/CellEdit.h"
 #include "bank/CellFormat.h"
+#include "bank/RowCells.h"
 #include "support/FakeShell.h"
 
 namespace quillon {
@@ -120,7 +121,7 @@ TEST(ValidateCellEdit, TextColumnsAndNotSet) {
         EXPECT_EQ(text, c.typed);  // kept as typed
     }
     for (int column = 0; column < kColumnCount; ++column) {
-        if (!isEditableColumn(column)) continue;
+        if (!columnAt(column).editable) continue;
         std::string text = "*";
         EXPECT_TRUE(ValidateCellEdit(column, text).valid) << columnTable()[column].title;
         EXPECT_EQ(text, "*");
@@ -132,10 +133,8 @@ class CommitTest : public testing::Test {
     void SetUp() override {
         for (int i = 0; i < 4; ++i) {
             Row row;
-            for (int c = kColPriority; c < kColumnCount; ++c) {
-                row.cells[size_t(c)] = "*";
-                row.record.setSortKey(c, "*");
-            }
+            for (int c = kColPriority; c < kColumnCount; ++c)
+                setCell(row, c, "*");
             doc.rows().append(std::move(row));
         }
     }
@@ -145,7 +144,7 @@ class CommitTest : public testing::Test {
             doc.rows().setSelected(i, true);
     }
     std::string key(int row, int column) const {
-        return std::string(doc.rows().row(row).record.sortKey(column));
+        return std::string(sortKey(doc.rows().row(row), column));
     }
 
     test::FakeShell shell;

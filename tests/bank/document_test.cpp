@@ -44,7 +44,7 @@ class BankDocument : public testing::Test {
     }
     void add(const std::vector<std::string>& paths) { ASSERT_TRUE(addWaveFiles(doc, paths)); }
     void setCell(int row, int column, const std::string& text) {
-        doc.rows().setCellAndKey(row, column, text, keyForCellText(column, text));
+        doc.rows().setCell(row, column, text);
     }
     void setNumbers(std::initializer_list<int> numbers) {
         int i = 0;
@@ -452,7 +452,7 @@ TEST_F(BankDocument, SavedRowsAreMarkedYesAndCopiedFromTheBankNextTime) {
     ASSERT_TRUE(save("bank.sad"));
     for (int i = 0; i < 2; ++i) {
         EXPECT_EQ(doc.rows().cell(i, kColBank), "Yes");
-        EXPECT_TRUE(doc.rows().row(i).record.sampleRecord);
+        EXPECT_TRUE(doc.rows().row(i).record);
     }
     // With the WAV files gone, only the bank can provide the audio.
     ::unlink(dir.file("a.wav").c_str());
@@ -467,8 +467,8 @@ TEST_F(BankDocument, SaveRefreshesLoadNumbersToTheNumbersWritten) {
     ASSERT_TRUE(save("bank.sad"));
     setNumbers({5, 6});
     ASSERT_TRUE(save("bank.sad"));
-    EXPECT_EQ(doc.rows().row(0).record.loadNumber, 5u);
-    EXPECT_EQ(doc.rows().row(1).record.loadNumber, 6u);
+    EXPECT_EQ(doc.rows().row(0).loadNumber, 5u);
+    EXPECT_EQ(doc.rows().row(1).loadNumber, 6u);
 }
 
 TEST_F(BankDocument, AudioLibraryIsToldAboutEveryBankChange) {
@@ -580,7 +580,7 @@ TEST_F(BankDocument, RecordOutsideTheWaveDataOpensAsARowToReadFromDisk) {
     EXPECT_EQ(doc.rows().cell(0, kColBank), "Yes");
     EXPECT_EQ(doc.rows().cell(1, kColBank), "*");
     EXPECT_EQ(doc.rows().cell(2, kColBank), "*");
-    EXPECT_FALSE(doc.rows().row(2).record.sampleRecord);
+    EXPECT_FALSE(doc.rows().row(2).record);
 }
 
 void noteAlarm(int) {

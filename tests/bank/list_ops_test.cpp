@@ -8,6 +8,7 @@
 
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
+#include "bank/RowCells.h"
 #include "bank/SegmentNames.h"
 #include "bank/Sorting.h"
 #include "support/BankFixtures.h"
@@ -33,23 +34,19 @@ struct Scrolls : RowListObserver {
 
 class ListOpsTest : public testing::Test {
   protected:
-    // Appends a row with every cell and key that the operations read.
+    // Appends a row with every cell that the operations read.
     int addRow(int number, const std::string& name, const std::string& location = "/snd",
                int clone = 0, uint32_t size = 100) {
         Row row;
         auto set = [&](int column, const std::string& text) {
-            row.cells[size_t(column)] = text;
-            row.record.setSortKey(column, keyForCellText(column, text));
+            quillon::setCell(row, column, text);
         };
         set(kColNo, std::to_string(number));
-        row.record.setSortKey(kColName, name);
-        row.cells[kColName] = name;
-        row.cells[kColLocation] = location;
-        row.record.location.set(location);
+        set(kColName, name);
+        set(kColLocation, location);
         set(kColClone, std::to_string(clone));
-        row.cells[kColSize] = std::to_string(size);
-        row.record.sizeKey.set(integerKey(kColSize, size));
-        row.cells[kColBank] = "*";
+        set(kColSize, std::to_string(size));
+        set(kColBank, "*");
         for (int c = kColPriority; c < kColumnCount; ++c)
             set(c, "*");
         row.checked = true;
@@ -65,7 +62,7 @@ class ListOpsTest : public testing::Test {
             doc.rows().setSelected(i, true);
     }
     void setCell(int row, int column, const std::string& text) {
-        doc.rows().setCellAndKey(row, column, text, keyForCellText(column, text));
+        doc.rows().setCell(row, column, text);
     }
     Texts column(int c) const {
         Texts out;
@@ -76,7 +73,7 @@ class ListOpsTest : public testing::Test {
     Texts keys(int c) const {
         Texts out;
         for (int i = 0; i < doc.rows().size(); ++i)
-            out.emplace_back(doc.rows().row(i).record.sortKey(c));
+            out.emplace_back(sortKey(doc.rows().row(i), c));
         return out;
     }
     std::vector<int> selected() const { return doc.rows().selectedRows(); }
@@ -88,9 +85,10 @@ class ListOpsTest : public testing::Test {
 
 // --- Sort ------------------------------------------------------------------------
 
+// A row whose cell in the column is its own sort key, as every key is.
 Row keyed(int column, std::string_view key) {
     Row r;
-    r.record.setSortKey(column, key);
+    setCell(r, column, key);
     return r;
 }
 
@@ -195,7 +193,7 @@ TEST_F(ListOpsTest, ResortByNumberSortsAscendingWithoutFlipping) {
 TEST_F(ListOpsTest, MoveUpOfTwoRowsTakesTheirNumbersFromTheirPlaces) {
     addRows(5);
     doc.rows().setChecked(3, false);
-    doc.rows().update(2, [](Row& r) { r.record.loadNumber = 33; });
+    doc.rows().update(2, [](Row& r) { r.loadNumber = 33; });
     select({2, 3});
     Scrolls scrolls;
     doc.rows().addObserver(&scrolls);
@@ -208,7 +206,7 @@ TEST_F(ListOpsTest, MoveUpOfTwoRowsTakesTheirNumbersFromTheirPlaces) {
     // The check box and the record travel with the row.
     EXPECT_FALSE(doc.rows().row(2).checked);
     EXPECT_TRUE(doc.rows().row(3).checked);
-    EXPECT_EQ(doc.rows().row(1).record.loadNumber, 33u);
+    EXPECT_EQ(doc.rows().row(1).loadNumber, 33u);
     // Each move scrolls to the row above its new place.
     EXPECT_EQ(scrolls.rows, (std::vector<int>{0, 1}));
     EXPECT_TRUE(shell.messages.empty());

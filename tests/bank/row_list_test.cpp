@@ -25,7 +25,7 @@ struct Recorder : RowListObserver {
 
 Row named(const std::string& name) {
     Row r;
-    r.cells[kColName] = name;
+    setCell(r, kColName, name);
     return r;
 }
 

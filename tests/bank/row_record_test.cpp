@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "bank/CellFormat.h"
+#include "bank/RowCells.h"
 #include "bank/RowRecord.h"
 
 namespace quillon {
@@ -11,17 +12,15 @@ namespace {
 // A row as an add makes it: every property "*", file facts filled in.
 Row newRow(int number) {
     Row row;
-    for (int c = 0; c < kColumnCount; ++c) {
-        row.cells[size_t(c)] = "*";
-        row.record.setSortKey(c, "*");
-    }
-    row.cells[kColNo] = std::to_string(number);
-    row.cells[kColName] = "door.wav";
-    row.cells[kColLocation] = "/snd";
-    row.cells[kColBank] = "*";
-    row.cells[kColClone] = "0";
-    row.cells[kColSize] = "1104";
-    row.cells[kColDescription] = "";
+    for (int c = 0; c < kColumnCount; ++c)
+        setCell(row, c, "*");
+    setCell(row, kColNo, std::to_string(number));
+    setCell(row, kColName, "door.wav");
+    setCell(row, kColLocation, "/snd");
+    setCell(row, kColBank, "*");
+    setCell(row, kColClone, "0");
+    setCell(row, kColSize, "1104");
+    setCell(row, kColDescription, "");
     row.checked = true;
     return row;
 }
@@ -46,12 +45,11 @@ class CellRoundTrip : public testing::TestWithParam<RoundTrip> {};
 
 TEST_P(CellRoundTrip, CellSurvivesRecordAndBack) {
     Row row = newRow(3);
-    row.cells[size_t(GetParam().column)] = GetParam().cell;
+    setCell(row, GetParam().column, GetParam().cell);
     ZQ_BankSample record = recordFromRow(row, facts());
     Row back = rowFromRecord(record);
     EXPECT_EQ(back.cells[size_t(GetParam().column)], GetParam().cell);
-    EXPECT_EQ(back.record.sortKey(GetParam().column),
-              keyForCellText(GetParam().column, GetParam().cell));
+    EXPECT_EQ(sortKey(back, GetParam().column), sortKeyOf(GetParam().column, GetParam().cell));
 }
 
 std::vector<RoundTrip> roundTrips() {
@@ -126,18 +124,18 @@ TEST(RecordFromRow, SetsEachFlagBitForItsColumnOnly) {
                        {kColUserParam, "5", 0u},
                        {kColPitchVar, "5", 0u}}) {
         Row row = newRow(1);
-        row.cells[size_t(c.column)] = c.cell;
+        setCell(row, c.column, c.cell);
         EXPECT_EQ(recordFromRow(row, facts()).setFlags, c.flag) << c.column;
     }
 }
 
 TEST(RecordFromRow, EdgeValuesOfTheRecordRules) {
     Row row = newRow(1);
-    row.cells[kColPriority] = "0";
-    row.cells[kColScale] = "7";
-    row.cells[kColPlayType] = "ONCE";
-    row.cells[kColXPos] = "-12";
-    row.cells[kColGroup] = "65537";  // held at the field's end, not wrapped to group 1
+    setCell(row, kColPriority, "0");
+    setCell(row, kColScale, "7");
+    setCell(row, kColPlayType, "ONCE");
+    setCell(row, kColXPos, "-12");
+    setCell(row, kColGroup, "65537");  // held at the field's end, not wrapped to group 1
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.priority, 0u);
     EXPECT_EQ(r.scale, 0.7f);
@@ -158,8 +156,8 @@ TEST(RecordFromRow, EdgeValuesOfTheRecordRules) {
 // an undefined value.
 TEST(RecordFromRow, DistancesPastTheFloatRangeAreHeldAtItsEnds) {
     Row row = newRow(1);
-    row.cells[kColMinDist] = "1e300";
-    row.cells[kColMaxDist] = "-1e300";
+    setCell(row, kColMinDist, "1e300");
+    setCell(row, kColMaxDist, "-1e300");
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.minDist, std::numeric_limits<float>::max());
     EXPECT_EQ(r.maxDist, -std::numeric_limits<float>::max());
@@ -169,11 +167,11 @@ TEST(RecordFromRow, DistancesPastTheFloatRangeAreHeldAtItsEnds) {
 // field's nearer end, never wrapped into an unrelated value.
 TEST(RecordFromRow, IntegersOutsideAnUnsignedFieldAreHeldAtItsEnds) {
     Row row = newRow(1);
-    row.cells[kColVolume] = "70000";
-    row.cells[kColGroup] = "-3";
-    row.cells[kColAtmosGroup] = "65536";
-    row.cells[kColUserParam] = "-1";
-    row.cells[kColPriority] = "-5";
+    setCell(row, kColVolume, "70000");
+    setCell(row, kColGroup, "-3");
+    setCell(row, kColAtmosGroup, "65536");
+    setCell(row, kColUserParam, "-1");
+    setCell(row, kColPriority, "-5");
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.volume, 65535);
     EXPECT_EQ(r.group, 0);
@@ -182,8 +180,8 @@ TEST(RecordFromRow, IntegersOutsideAnUnsignedFieldAreHeldAtItsEnds) {
     EXPECT_EQ(r.priority, 0u);
     EXPECT_TRUE(r.has(kFlagVolume));
 
-    row.cells[kColVolume] = "127";
-    row.cells[kColPriority] = "9999";
+    setCell(row, kColVolume, "127");
+    setCell(row, kColPriority, "9999");
     r = recordFromRow(row, facts());
     EXPECT_EQ(r.volume, 127);
     EXPECT_EQ(r.priority, 9999u);
@@ -191,9 +189,9 @@ TEST(RecordFromRow, IntegersOutsideAnUnsignedFieldAreHeldAtItsEnds) {
 
 TEST(RecordFromRow, UnknownPlayTypeKeepsTheMpegDescriptorWithTheBitSet) {
     Row row = newRow(1);
-    row.record.mpegDescriptor = 0x44C4FDFF;
+    row.mpegDescriptor = 0x44C4FDFF;
     EXPECT_EQ(recordFromRow(row, facts()).playType, 0x44C4FDFFu);
-    row.cells[kColPlayType] = "sometimes";
+    setCell(row, kColPlayType, "sometimes");
     ZQ_BankSample r = recordFromRow(row, facts());
     EXPECT_EQ(r.playType, 0x44C4FDFFu);
     EXPECT_TRUE(r.has(kFlagPlayType));
@@ -213,24 +211,24 @@ TEST(RowFromRecord, BuildsCellsKeysCheckBoxAndRowRecord) {
     r.enabled = 1;
     Row row = rowFromRecord(r);
     EXPECT_EQ(row.cells[kColNo], "7");
-    EXPECT_EQ(row.record.noKey.view(), "0007");
+    EXPECT_EQ(sortKey(row, kColNo), "0007");
     EXPECT_EQ(row.cells[kColName], "door.wav");
     EXPECT_EQ(row.cells[kColLocation], "/snd/sub");
     EXPECT_EQ(row.cells[kColBank], "Yes");
     EXPECT_EQ(row.cells[kColClone], "1");
-    EXPECT_EQ(row.record.cloneKey.view(), "0001");
+    EXPECT_EQ(sortKey(row, kColClone), "0001");
     EXPECT_EQ(row.cells[kColSize], "1104");
-    EXPECT_EQ(row.record.sizeKey.view(), "00001104");
+    EXPECT_EQ(sortKey(row, kColSize), "00001104");
     EXPECT_EQ(row.cells[kColFormat], "  8-bit 22 khz Mono");
     EXPECT_EQ(row.cells[kColCompression], "None");
     EXPECT_EQ(row.cells[kColLStart], "*");
     EXPECT_EQ(row.cells[kColLEnd], "99");
-    EXPECT_EQ(row.record.lEndKey.view(), "00000099");
+    EXPECT_EQ(sortKey(row, kColLEnd), "00000099");
     EXPECT_EQ(row.cells[kColAtmos], "*");
     EXPECT_TRUE(row.checked);
-    EXPECT_EQ(row.record.loadNumber, 7u);
-    ASSERT_TRUE(row.record.sampleRecord);
-    EXPECT_EQ(*row.record.sampleRecord, r);
+    EXPECT_EQ(row.loadNumber, 7u);
+    ASSERT_TRUE(row.record);
+    EXPECT_EQ(*row.record, r);
     r.enabled = 0;
     EXPECT_FALSE(rowFromRecord(r).checked);
 }
@@ -270,7 +268,7 @@ TEST(RowFromRecord, MusicSectionShowsItsMpegCompression) {
     Row row = rowFromRecord(r);
     EXPECT_EQ(row.cells[kColCompression], "Layer 2 - 192kb");
     EXPECT_EQ(row.cells[kColFormat], "16-bit 44 khz Stereo");
-    EXPECT_EQ(row.record.mpegDescriptor, 0x00A4FDFFu);
+    EXPECT_EQ(row.mpegDescriptor, 0x00A4FDFFu);
     EXPECT_EQ(row.cells[kColPlayType], "*");
 }
 
@@ -291,6 +289,31 @@ TEST(RowFromRecord, FloatsPastTheIntegerRangeAreHeldAtItsEnds) {
     EXPECT_EQ(row.cells[kColYPos], "-2147483648");
     EXPECT_EQ(row.cells[kColZPos], "0");
     EXPECT_EQ(row.cells[kColScale], "2147483647");
+}
+
+// A key keeps at most its field's bytes less one, and never ends inside a
+// character: a two-byte character that would straddle the limit goes whole.
+TEST(SortKeyOf, CutsAtTheKeyFieldBetweenCharacters) {
+    struct Case {
+        const char* name;
+        int column;
+        std::string cell;
+        std::string key;
+    };
+    const std::string e = "\xC3\xA9";  // a two-byte character
+    const Case cases[] = {
+        {"name-fits", kColName, std::string(259, 'a'), std::string(259, 'a')},
+        {"name-cut", kColName, std::string(260, 'a'), std::string(259, 'a')},
+        {"name-character-straddles", kColName, std::string(258, 'a') + e, std::string(258, 'a')},
+        {"description-character-fits", kColDescription, std::string(253, 'a') + e,
+         std::string(253, 'a') + e},
+        {"description-character-straddles", kColDescription, std::string(254, 'a') + e,
+         std::string(254, 'a')},
+        {"no-past-its-field", kColNo, "4294967295", "429496729"},
+        {"negative-loop-point", kColLEnd, "-5", "-00000005"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(sortKeyOf(c.column, c.cell), c.key) << c.name;
 }
 
 }  // namespace

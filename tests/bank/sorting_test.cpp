@@ -8,10 +8,8 @@ namespace {
 
 Row rowWith(int column, const std::string& cell, const std::string& name = "") {
     Row r;
-    r.cells[size_t(column)] = cell;
-    r.record.setSortKey(column, keyForCellText(column, cell));
-    r.cells[kColName] = name;
-    r.record.name.set(name);
+    setCell(r, column, cell);
+    setCell(r, kColName, name);
     return r;
 }
 

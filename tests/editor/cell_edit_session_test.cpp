@@ -14,7 +14,8 @@ class CellEditSessionTest : public testing::Test {
     void SetUp() override {
         for (int i = 0; i < 4; ++i) {
             Row row;
-            row.cells.fill("*");
+            for (int c = 0; c < kColumnCount; ++c)
+                setCell(row, c, "*");
             doc.rows().append(std::move(row));
         }
         for (int i : {0, 2, 3})

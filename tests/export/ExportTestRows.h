@@ -24,14 +24,11 @@ namespace quillon::test {
 // A row with its No, Name and Description; every other cell "*".
 inline Row sampleRow(int number, const std::string& name, const std::string& description = "") {
     Row row;
-    for (std::string& cell : row.cells)
-        cell = "*";
-    row.cells[kColNo] = integerCell(number);
-    row.record.noKey.set(integerKey(kColNo, number));
-    row.cells[kColName] = name;
-    row.record.name.set(name);
-    row.cells[kColDescription] = description;
-    row.record.description.set(description);
+    for (int c = 0; c < kColumnCount; ++c)
+        setCell(row, c, "*");
+    setCell(row, kColNo, integerCell(number));
+    setCell(row, kColName, name);
+    setCell(row, kColDescription, description);
     return row;
 }
 

@@ -24,15 +24,15 @@ const std::string kHeading =
 
 Row fullRow(int number, const std::string& name, const std::string& location) {
     Row row = sampleRow(number, name);
-    row.cells[kColLocation] = location;
-    row.cells[kColBank] = "Yes";
-    row.cells[kColClone] = "0";
-    row.cells[kColFormat] = "PCM 22050Hz 16bit Mono";
-    row.cells[kColCompression] = "None";
-    row.cells[kColSize] = "1044";
-    row.cells[kColPriority] = "5";
-    row.cells[kColPlayType] = "once";
-    row.cells[kColMinDist] = "1.000000";
+    setCell(row, kColLocation, location);
+    setCell(row, kColBank, "Yes");
+    setCell(row, kColClone, "0");
+    setCell(row, kColFormat, "PCM 22050Hz 16bit Mono");
+    setCell(row, kColCompression, "None");
+    setCell(row, kColSize, "1044");
+    setCell(row, kColPriority, "5");
+    setCell(row, kColPlayType, "once");
+    setCell(row, kColMinDist, "1.000000");
     return row;
 }
 

@@ -11,6 +11,7 @@
 
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "bank/RowCells.h"
 #include "bank/RowRecord.h"
 #include "formats/MpegHeader.h"
 #include "operations/MpegImport.h"
@@ -99,7 +100,7 @@ class MpegImport : public testing::Test {
     }
     const std::string& cell(int row, int column) const { return doc.rows().cell(row, column); }
     std::string key(int row, int column) const {
-        return std::string(doc.rows().row(row).record.sortKey(column));
+        return std::string(sortKey(doc.rows().row(row), column));
     }
     std::vector<std::string> column(int c) const {
         std::vector<std::string> out;
@@ -149,11 +150,11 @@ TEST_F(MpegImport, FortyFiveFramesGiveSectionsOfTwentyOneTwentyOneAndThree) {
         }
         const Row& row = doc.rows().row(i);
         EXPECT_TRUE(row.checked);
-        EXPECT_EQ(row.record.enabled, 1u);
-        EXPECT_EQ(row.record.loadNumber, 0u);
-        EXPECT_FALSE(row.record.sampleRecord);
-        EXPECT_EQ(row.record.mpegDescriptor, kHeaderValue);
-        EXPECT_EQ(row.record.waveFormat, (WaveFormatBlock{1, 2, 44100, 176400, 4, 16, 0}));
+        EXPECT_EQ(row.enabled, 1u);
+        EXPECT_EQ(row.loadNumber, 0u);
+        EXPECT_FALSE(row.record);
+        EXPECT_EQ(row.mpegDescriptor, kHeaderValue);
+        EXPECT_EQ(row.waveFormat, (WaveFormatBlock{1, 2, 44100, 176400, 4, 16, 0}));
         const Bytes expected(stream.begin() + long(offset), stream.begin() + long(offset + size));
         EXPECT_EQ(sectionFiles()[size_t(i)], expected);
         offset += size;
@@ -251,7 +252,7 @@ TEST_F(MpegImport, LabelsBecomeTheDescriptionsOfTheirSections) {
               (std::vector<std::string>{"!24191=zqloop!23000=loop!100=intro", "!5808=bridge",
                                         "!0=abcdefghijklmnop"}));
     for (int i = 0; i < doc.rows().size(); ++i)
-        EXPECT_EQ(doc.rows().row(i).record.description.view(), cell(i, kColDescription));
+        EXPECT_EQ(sortKey(doc.rows().row(i), kColDescription), cell(i, kColDescription));
     EXPECT_EQ(concatenated(sectionFiles()), stream);
 }
 
@@ -379,7 +380,7 @@ TEST_F(MpegImport, AfterAnImportTheCommandIsDisabled) {
 
 TEST_F(MpegImport, AddMpegSectionNumbersAfterTheLastRowAndSplitsEitherSeparator) {
     AddMpegSection(doc, "c:\\windows\\temp\\sect0000.mpg", 1234, kHeaderValue, "first");
-    doc.rows().setCellAndKey(0, kColNo, "41", integerKey(kColNo, 41));
+    doc.rows().setCell(0, kColNo, "41");
     // MPEG-2 layer II, 64 kbit/s, 24000 per second, single channel.
     const uint32_t mono = MpegHeaderValue(0xFF, 0xF5, 0x84, 0xC4);
     AddMpegSection(doc, "/tmp/q/sect0001.mpg", 99999999, mono, std::string(300, 'x'));
@@ -392,10 +393,10 @@ TEST_F(MpegImport, AddMpegSectionNumbersAfterTheLastRowAndSplitsEitherSeparator)
     EXPECT_EQ(key(1, kColSize), "99999999");
     EXPECT_EQ(cell(1, kColFormat), "  16-bit 24 khz Mono");
     EXPECT_EQ(cell(1, kColCompression), "Layer 2 - 64kb");
-    EXPECT_EQ(doc.rows().row(1).record.waveFormat.averageBytesPerSecond, 48000u);
-    EXPECT_EQ(doc.rows().row(1).record.waveFormat.blockAlign, 2u);
+    EXPECT_EQ(doc.rows().row(1).waveFormat.averageBytesPerSecond, 48000u);
+    EXPECT_EQ(doc.rows().row(1).waveFormat.blockAlign, 2u);
     EXPECT_EQ(cell(1, kColDescription), std::string(255, 'x'));
-    EXPECT_EQ(doc.rows().row(1).record.description.view(), std::string(255, 'x'));
+    EXPECT_EQ(sortKey(doc.rows().row(1), kColDescription), std::string(255, 'x'));
     EXPECT_TRUE(doc.isModified());
 }
 
@@ -438,9 +439,8 @@ class MpegImportRealStream : public MpegImport, public testing::WithParamInterfa
             SCOPED_TRACE(i);
             EXPECT_EQ(d.rows().cell(i, kColFormat), format);
             EXPECT_EQ(d.rows().cell(i, kColCompression), GetParam().compression);
-            EXPECT_EQ(d.rows().row(i).record.waveFormat.samplesPerSecond,
-                      uint32_t(GetParam().sampleRate));
-            EXPECT_EQ(d.rows().row(i).record.waveFormat.channels, GetParam().channels);
+            EXPECT_EQ(d.rows().row(i).waveFormat.samplesPerSecond, uint32_t(GetParam().sampleRate));
+            EXPECT_EQ(d.rows().row(i).waveFormat.channels, GetParam().channels);
         }
     }
 };
@@ -485,7 +485,7 @@ TEST_P(MpegImportRealStream, WavImportSavedAndOpenedAgainKeepsTheMusic) {
     EXPECT_EQ(saved.musicFlag, 1u);
     EXPECT_EQ(saved.waveData, sections);
     ASSERT_EQ(saved.records.size(), size_t(doc.rows().size()));
-    const WaveFormatBlock format = doc.rows().row(0).record.waveFormat;
+    const WaveFormatBlock format = doc.rows().row(0).waveFormat;
     for (const test::InspectedRecord& record : saved.records) {
         EXPECT_EQ(record.formatTag, 1u);
         EXPECT_EQ(record.channels, format.channels);
@@ -507,7 +507,7 @@ TEST_P(MpegImportRealStream, WavImportSavedAndOpenedAgainKeepsTheMusic) {
         EXPECT_EQ(reopened.rows().cell(i, kColDescription), descriptions[size_t(i)]);
         EXPECT_EQ(reopened.rows().cell(i, kColSize), sizes[size_t(i)]);
         EXPECT_EQ(reopened.rows().cell(i, kColBank), "Yes");
-        EXPECT_EQ(reopened.rows().row(i).record.mpegDescriptor, saved.records[size_t(i)].playType);
+        EXPECT_EQ(reopened.rows().row(i).mpegDescriptor, saved.records[size_t(i)].playType);
     }
 
     // Saved again from the opened bank, the music is copied from it unchanged.

@@ -13,6 +13,7 @@
 
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
+#include "bank/RowCells.h"
 #include "bank/SegmentNames.h"
 #include "operations/SampleOps.h"
 #include "platform/Paths.h"
@@ -50,11 +51,11 @@ class SampleOpsTest : public testing::Test {
             doc.rows().setSelected(i, true);
     }
     void setCell(int row, int column, const std::string& text) {
-        doc.rows().setCellAndKey(row, column, text, keyForCellText(column, text));
+        doc.rows().setCell(row, column, text);
     }
     const std::string& cell(int row, int column) const { return doc.rows().cell(row, column); }
     std::string key(int row, int column) const {
-        return std::string(doc.rows().row(row).record.sortKey(column));
+        return std::string(sortKey(doc.rows().row(row), column));
     }
     std::vector<std::string> column(int c) const {
         std::vector<std::string> out;
@@ -118,9 +119,9 @@ TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
     EXPECT_EQ(cell(0, kColCompression), "None");
     EXPECT_EQ(cell(0, kColDescription), "door creak");
     EXPECT_TRUE(row.checked);
-    EXPECT_EQ(row.record.enabled, 1u);
-    EXPECT_EQ(row.record.loadNumber, 0u);
-    EXPECT_FALSE(row.record.sampleRecord);
+    EXPECT_EQ(row.enabled, 1u);
+    EXPECT_EQ(row.loadNumber, 0u);
+    EXPECT_FALSE(row.record);
     // The new row is neither selected nor scrolled to.
     EXPECT_FALSE(row.selected);
     EXPECT_EQ(scrolls.scrolls, 0);
@@ -350,7 +351,7 @@ TEST_F(SampleOpsTest, ReplaceLowersTheCloneCountsAndKeepsTheProperties) {
     EXPECT_EQ(key(0, kColDescription), "new take");
     EXPECT_EQ(cell(0, kColNo), "1");
     EXPECT_TRUE(doc.rows().row(0).checked);
-    EXPECT_EQ(doc.rows().row(0).record.enabled, 1u);
+    EXPECT_EQ(doc.rows().row(0).enabled, 1u);
     EXPECT_EQ(doc.selectedItem().name, "b.wav");
     EXPECT_EQ(doc.selectedItem().description, "new take");
     EXPECT_TRUE(shell.messages.empty());
@@ -515,8 +516,8 @@ TEST_F(SampleOpsTest, CloneCountsOneThenTwoAndTheCloneHasNoProperties) {
     const Row& clone = doc.rows().row(2);
     EXPECT_TRUE(clone.checked);
     EXPECT_FALSE(clone.selected);
-    EXPECT_EQ(clone.record.enabled, 1u);
-    EXPECT_EQ(clone.record.loadNumber, 0u);
+    EXPECT_EQ(clone.enabled, 1u);
+    EXPECT_EQ(clone.loadNumber, 0u);
 
     select({2});
     cloneSelected(doc);

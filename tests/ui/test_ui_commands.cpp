@@ -115,7 +115,7 @@ void enter(Editor& e, Situation s) {
             selectRows(e.view(), {0, 2});
             break;
         case AtmosSet:
-            e.doc().rows().setCellAndKey(2, kColAtmos, "5", "0005");
+            e.doc().rows().setCell(2, kColAtmos, "5");
             break;
         default:
             break;
@@ -230,7 +230,7 @@ void CommandTableTest::acceleratorsAreBound() {
 
     // Alt+N renumbers, as a user would press it.
     openBank(e, 3);
-    e.doc().rows().setCellAndKey(1, kColNo, "7", "0007");
+    e.doc().rows().setCell(1, kColNo, "7");
     e.frame().updateCommandUI();
     QTest::keyClick(&e.view(), Qt::Key_N, Qt::AltModifier);
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3"}));

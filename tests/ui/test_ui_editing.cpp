@@ -11,6 +11,7 @@
 
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
+#include "bank/RowCells.h"
 #include "ui/BankToolBar.h"
 #include "ui/CellEdit.h"
 #include "ui/MainFrame.h"
@@ -281,17 +282,16 @@ void CellEditTest::volumeIsWrittenIntoEverySelectedRow() {
     QCOMPARE(selectedRowsOnScreen(view), (std::vector<int>{0, 2, 3}));
     std::vector<std::string> userKeys;
     for (int r = 0; r < 5; ++r)
-        userKeys.emplace_back(e.doc().rows().row(r).record.sortKey(kColUserParam));
+        userKeys.emplace_back(sortKey(e.doc().rows().row(r), kColUserParam));
     QTest::keyClicks(editor, "64");
     QTest::keyClick(editor, Qt::Key_Enter);
     QStringList volumes;
     for (int r = 0; r < 5; ++r) {
         volumes << cellOnScreen(view, r, kColVolume);
-        QCOMPARE(std::string(e.doc().rows().row(r).record.sortKey(kColUserParam)),
-                 userKeys[size_t(r)]);
+        QCOMPARE(std::string(sortKey(e.doc().rows().row(r), kColUserParam)), userKeys[size_t(r)]);
     }
     QCOMPARE(volumes, (QStringList{"64", "*", "64", "64", "*"}));
-    QCOMPARE(std::string(e.doc().rows().row(2).record.sortKey(kColVolume)), std::string("064"));
+    QCOMPARE(std::string(sortKey(e.doc().rows().row(2), kColVolume)), std::string("064"));
     QVERIFY(e.doc().isModified());
 }
 
@@ -456,7 +456,7 @@ void CellEditTest::anUnchangedOldDescriptionKeepsItsBytes() {
     CQuillonView& view = e.view();
     const std::string old = "Caf\xe9 terrace";
     for (int r : {0, 1})
-        e.doc().rows().setCellAndKey(r, kColDescription, old, old);
+        e.doc().rows().setCell(r, kColDescription, old);
     e.doc().setModified(false);
     CCellEdit* editor = doubleClickCell(view, 0, kColDescription);
     QVERIFY(editor);
