@@ -105,6 +105,19 @@ class CQuillonDoc {
     void setTarget(const std::string& path);
     const std::string& targetPath() const { return targetPath_; }
 
+    // The folder a stored relative source path is read against: the bank's
+    // own folder, or for a new bank the folder it is being saved in.
+    std::string bankFolder() const;
+    // The file a row's audio is read from when it is not in the bank: its
+    // path resolved against bankFolder(), or for a music section not saved
+    // yet its file in the import's section folder. Paths stored as absolute
+    // paths are read as they stand.
+    std::string sourceFileOf(const Row& row) const;
+    // Where the section files of a music import lie until the bank is saved;
+    // empty when the rows' own paths name their files.
+    const std::string& musicSectionFolder() const { return musicSectionFolder_; }
+    void setMusicSectionFolder(std::string folder) { musicSectionFolder_ = std::move(folder); }
+
     // The bank file last opened or saved, open read-only; closed for a new bank.
     ZQFile& previousFile() { return previousFile_; }
 
@@ -143,6 +156,7 @@ class CQuillonDoc {
     ZQFile previousFile_;
     std::string targetPath_;
     std::string targetFolder_;
+    std::string musicSectionFolder_;
     std::vector<DocumentObserver*> observers_;
 };
 

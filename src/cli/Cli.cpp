@@ -31,7 +31,10 @@ Parsed parseArguments(const CommandSpec& command, const std::vector<std::string>
                       Args& args, std::string& problem) {
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+        std::string argument = arguments[i];
+        if (!optionsEnded && argument.size() == 2 && argument[0] == '-')
+            for (const OptionSpec& option : command.options)
+                if (option.shortName == argument[1]) argument = std::string("--") + option.name;
         if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
             if (!optionsEnded && argument == "-h") return Parsed::Help;
             args.positional.push_back(argument);
@@ -89,7 +92,8 @@ std::string commandHelp(const CommandSpec& command) {
     std::vector<OptionSpec> options = command.options;
     options.push_back(kHelpOption);
     for (const OptionSpec& option : options) {
-        std::string left = std::string("--") + option.name;
+        std::string left = option.shortName ? format("-%c, --%s", option.shortName, option.name)
+                                            : std::string("--") + option.name;
         if (option.valueName) left += std::string(" ") + option.valueName;
         text += format("  %-18s %s\n", left.c_str(), option.help);
     }
@@ -110,8 +114,9 @@ std::string toolHelp() {
         text += format("  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
     text +=
         "\n"
-        "Rows are named by their sample number, the No column. WAV paths are stored\n"
-        "as absolute paths.\n"
+        "Rows are named by their sample number, the No column. WAV paths given on the\n"
+        "command line are stored as absolute paths; build stores a manifest's relative\n"
+        "paths relative to the bank, and every command reads them from there.\n"
         "\n"
         "The editor's messages go to stderr with its own texts. Questions are not\n"
         "asked: OK/Cancel is answered OK, and Yes/No (Cancel) is answered No.\n"

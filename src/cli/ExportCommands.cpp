@@ -2,6 +2,7 @@
 // file, the sample header and the script table. They read the bank; none
 // changes it.
 #include "cli/Commands.h"
+#include "export/BankJson.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptSources.h"
 #include "export/ScriptTable.h"
@@ -58,7 +59,9 @@ void noteScriptTableFailure(Context& context, ScriptTableStatus status,
 
 int runList(Context& context, const Args& args) {
     if (!openBank(context, args.positional[0])) return kExitFailed;
-    return writeStdout(context, waveListCsvText(context.doc.rows())) ? kExitOk : kExitFailed;
+    std::string text =
+        args.has("json") ? listJson(context.doc) : waveListCsvText(context.doc.rows());
+    return writeStdout(context, text) ? kExitOk : kExitFailed;
 }
 
 int runCsv(Context& context, const Args& args) {

@@ -309,7 +309,9 @@ bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::stri
         operation.step(++done);
         const std::string& folder =
             newFolder.empty() ? doc.rows().cell(row, kColLocation) : newFolder;
-        std::string path = joinPath(folder, doc.rows().cell(row, kColName));
+        // A Location stored relative to the bank is read from the bank's folder.
+        std::string path =
+            resolvePath(doc.bankFolder(), joinPath(folder, doc.rows().cell(row, kColName)));
         if (!AddWave(doc, index, path, WaveAddMode::Refresh, row)) allRefreshed = false;
     }
     return allRefreshed;

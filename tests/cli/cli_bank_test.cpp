@@ -446,8 +446,8 @@ TEST_F(CliBank, CheckFindsChangedAndMissingFilesAndNumberGaps) {
                                         "row 2 (b.wav): " + b + " is missing",
                                         "row 3 (c.wav): " + c + " is " + std::to_string(size + 10) +
                                             " bytes, the Size cell says " + std::to_string(size),
-                                        "sample numbers missing: 1",
-                                        "2 rows checked: 3 problems",
+                                        "note: sample numbers missing: 1",
+                                        "2 rows checked: 2 problems, 1 note",
                                     }));
 }
 
