@@ -183,7 +183,7 @@ const std::vector<CommandSpec>& commandTable() {
          2,
          runCsv},
         {"script-table",
-         "BANK OUT.h --banks LIST.h --enums ENUMS.h --bank NAME [--clear]",
+         "BANK OUT.h --banks LIST.h --enums ENUMS.h --bank NAME [--clear] [--drop-unknown-banks]",
          "write the audio-to-script table",
          "Writes the table that gives each HELP_TEXT_ constant of ENUMS.h the bank and\n"
          "sample number of its spoken line, as Custom Export does. NAME is this bank's\n"
@@ -191,14 +191,17 @@ const std::vector<CommandSpec>& commandTable() {
          "kept from OUT.h as written before, unless --clear is given. A row that\n"
          "matches no constant is reported and passed over (the question to play it is\n"
          "answered No); a value check of ENUMS.h goes on as OK does. When NAME is not\n"
-         "in LIST.h the table is written with the list's first bank and the exit\n"
-         "status is 1. A music bank is refused. Without an OUT.h to keep lines from, the\n"
-         "editor's \"error: can't open output file\" is printed and the table is still\n"
-         "written (exit status 0).",
+         "in LIST.h, or a line of OUT.h names a bank that is not, nothing is written,\n"
+         "OUT.h stays as it was and the exit status is 1. With --drop-unknown-banks the\n"
+         "table is written as the editor writes it: those lines go to the list's first\n"
+         "bank, marked unused (exit status 1 when NAME is not in LIST.h). A music bank\n"
+         "is refused. Without an OUT.h to keep lines from, the editor's \"error: can't\n"
+         "open output file\" is printed and the table is still written (exit status 0).",
          {{"banks", "LIST.h", "the game's sound bank list header"},
           {"enums", "ENUMS.h", "the game's script enum header"},
           {"bank", "NAME", "this bank's name in the sound bank list"},
-          {"clear", nullptr, "start from an empty table"}},
+          {"clear", nullptr, "start from an empty table"},
+          {"drop-unknown-banks", nullptr, "write lines of banks not in LIST.h as unused"}},
          2,
          2,
          runScriptTable},

@@ -158,8 +158,33 @@ TEST_F(CliScriptTable, TheValueCheckGoesOnAsOk) {
     EXPECT_NE(readText(table).find("\t\t{HELP_TEXT_Z , unused , 0 },"), std::string::npos);
 }
 
-TEST_F(CliScriptTable, ABankNotInTheListWritesTheFirstBankAndExitsOne) {
-    CliResult r = exportTable("BANK_Q");
+// A typing error in --bank or a bank gone from the list must not cost another
+// bank its lines: refused before anything is written, unless dropped on purpose.
+TEST_F(CliScriptTable, UnknownBanksAreRefusedAndTheOldTableKept) {
+    const std::string old = "\t\t{HELP_TEXT_Z , BANK_GONE , 7 },\r\n";
+    struct Case {
+        const char* name;
+        const char* bank;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"bank named not in the list", "BANK_Q", "BANK_Q is not in the bank list "},
+        {"old line of a bank not in the list", "BANK_B", "has lines of banks not in "},
+    };
+    for (const Case& c : cases) {
+        writeText(table, c.bank == std::string("BANK_Q") ? "" : old);
+        CliResult r = exportTable(c.bank);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.note), std::string::npos) << c.name << r.err;
+        EXPECT_EQ(readText(table), c.bank == std::string("BANK_Q") ? "" : old) << c.name;
+    }
+    ASSERT_EQ(exportTable("BANK_B", {"--drop-unknown-banks"}).status, 0);
+    EXPECT_NE(readText(table).find("\t\t{HELP_TEXT_Z , unused , 7 },\t\t// unused!"),
+              std::string::npos);
+}
+
+TEST_F(CliScriptTable, ABankNotInTheListWritesTheFirstBankWhenDropped) {
+    CliResult r = exportTable("BANK_Q", {"--drop-unknown-banks"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , unused , 1 },\t\t// unused!\r\n",
                                          "\t\t{HELP_TEXT_C , unused , 3 },\t\t// unused!\r\n",
