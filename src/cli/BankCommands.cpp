@@ -30,12 +30,12 @@ void setBankTexts(Context& context, const Args& args) {
     if (std::optional<std::string> title = args.value("title")) {
         doc.setTitle(*title);
         if (title->size() > kMaxTitleChars)
-            context.shell.note(format("the title is cut to %zu characters", kMaxTitleChars));
+            context.shell.info(format("the title is cut to %zu characters", kMaxTitleChars));
     }
     if (std::optional<std::string> who = args.value("who")) {
         doc.setWho(*who);
         if (who->size() > kMaxWhoChars)
-            context.shell.note(format("the Who text is cut to %zu characters", kMaxWhoChars));
+            context.shell.info(format("the Who text is cut to %zu characters", kMaxWhoChars));
     }
 }
 

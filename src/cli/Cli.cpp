@@ -18,6 +18,7 @@ namespace {
 constexpr char kToolName[] = "quillon-cli";
 
 const OptionSpec kHelpOption = {"help", nullptr, "show this help (also -h)"};
+const OptionSpec kQuietOption = {"quiet", nullptr, "write only errors to stderr"};
 
 enum class Parsed { Ok, Help, Usage };
 
@@ -51,6 +52,10 @@ Parsed parseArguments(const CommandSpec& command, const std::vector<std::string>
             name.resize(equals);
         }
         if (name == "help") return Parsed::Help;
+        if (name == "quiet" && !inlineValue) {
+            args.flags.push_back(name);
+            continue;
+        }
         const OptionSpec* option = findOption(command, name);
         if (!option) {
             problem = "unknown option --" + name;
@@ -90,6 +95,7 @@ std::string usageLine(const CommandSpec& command) {
 std::string commandHelp(const CommandSpec& command) {
     std::string text = usageLine(command) + "\n" + command.details + "\n\nOptions:\n";
     std::vector<OptionSpec> options = command.options;
+    options.push_back(kQuietOption);
     options.push_back(kHelpOption);
     for (const OptionSpec& option : options) {
         std::string left = option.shortName ? format("-%c, --%s", option.shortName, option.name)
@@ -118,8 +124,11 @@ std::string toolHelp() {
         "command line are stored as absolute paths; build stores a manifest's relative\n"
         "paths relative to the bank, and every command reads them from there.\n"
         "\n"
-        "The editor's messages go to stderr with its own texts. Questions are not\n"
-        "asked: OK/Cancel is answered OK, and Yes/No (Cancel) is answered No.\n"
+        "Every line on stderr starts with \"quillon-cli: \"; the editor's messages, in\n"
+        "its own texts, follow the name of the bank they concern. --quiet, given to\n"
+        "any command, keeps only errors. A long run shows its progress on stderr when\n"
+        "that is a terminal. Questions are not asked: OK/Cancel is answered OK, and\n"
+        "Yes/No (Cancel) is answered No.\n"
         "\n"
         "Exit status: 0 success; 1 an operation refused or failed (its message is on\n"
         "stderr; the bank is saved when the editor would have gone on, as adding goes\n"
@@ -140,8 +149,9 @@ void printTo(std::FILE* stream, const std::string& text) {
 
 int toolUsageError(const std::string& problem) {
     printTo(stderr, format("%s: %s\n", kToolName, problem.c_str()));
-    printTo(stderr, format("Usage: %s COMMAND [ARGUMENTS]\nTry '%s --help' for the commands.\n",
-                           kToolName, kToolName));
+    printTo(stderr, format("%s: Usage: %s COMMAND [ARGUMENTS]\n%s: Try '%s --help' for the "
+                           "commands.\n",
+                           kToolName, kToolName, kToolName, kToolName));
     return kExitUsage;
 }
 
@@ -171,6 +181,7 @@ int runCommand(const CommandSpec& command, const std::vector<std::string>& argum
         case Parsed::Ok:
             break;
     }
+    context.shell.setQuiet(args.has("quiet"));
     return command.run(context, args);
 }
 
@@ -201,8 +212,9 @@ int runCli(const std::vector<std::string>& arguments) {
 
 int usageError(Context& context, const std::string& problem) {
     context.shell.note(problem);
-    printTo(stderr, usageLine(*context.command));
-    printTo(stderr, format("Try '%s %s --help' for more.\n", kToolName, context.command->name));
+    context.shell.note(
+        usageLine(*context.command).substr(0, usageLine(*context.command).size() - 1));
+    context.shell.note(format("Try '%s %s --help' for more.", kToolName, context.command->name));
     return kExitUsage;
 }
 
@@ -216,10 +228,11 @@ std::string absolutePath(const std::string& path) {
 // Waits, with a note, while another run holds the folder the bank is saved
 // in: the folder of the file behind a link, where the save writes.
 static void takeBankFolder(Context& context, const std::string& bank) {
+    context.shell.setSubject(bank);
     std::string folder = splitLocalPath(fileBehindLink(absolutePath(bank))).folder;
     if (folder.empty()) folder = "/";
     (void)context.bankFolderLock.take(folder, [&] {
-        context.shell.note(
+        context.shell.info(
             format("waiting for another run on a bank in %s to finish", folder.c_str()));
     });
 }

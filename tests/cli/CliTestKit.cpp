@@ -82,6 +82,13 @@ bool havePython() {
     return haveProgram("python3");
 }
 
+std::string editorMessage(const std::string& file, const std::string& text) {
+    std::string out;
+    for (const std::string& line : linesOf(text))
+        out += "quillon-cli: " + file + ": " + line + "\n";
+    return out;
+}
+
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);

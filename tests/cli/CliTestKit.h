@@ -71,6 +71,10 @@ bool havePython();
 std::string readText(const std::string& path);
 void writeText(const std::string& path, const std::string& text);
 
+// An editor's message as the tool writes it about a file: every line after
+// "quillon-cli: FILE: ", each ended.
+std::string editorMessage(const std::string& file, const std::string& text);
+
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);
 

@@ -237,6 +237,21 @@ TEST_F(CliPipeline, NinjaAndCMakeRebuildABankExactlyWhenAnInputChanged) {
     EXPECT_EQ(box.run({"check", "cmake-build/bank.sad"}).status, 0);
 }
 
+// Every stderr line is the tool's and names the bank; --quiet keeps errors only.
+TEST_F(CliPipeline, QuietKeepsOnlyTheErrors) {
+    makeSampleBank(bank);
+    CliResult refused = box.run({"add", bank, "wavs/b.wav", "--quiet"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(test::linesOf(refused.err)[0],
+              "quillon-cli: " + bank + ": " + box.file("wavs/b.wav") + " - Already In Bank");
+    CliResult cut = box.run({"create", "new.sad", "wavs/c.wav", "--title", std::string(300, 't')});
+    EXPECT_EQ(cut.err, "quillon-cli: the title is cut to 259 characters\n");
+    CliResult quiet = box.run({"create", "--force", "new.sad", "wavs/c.wav", "--quiet", "--title",
+                               std::string(300, 't')});
+    EXPECT_EQ(quiet.status, 0);
+    EXPECT_EQ(quiet.err, "");
+}
+
 TEST_F(CliPipeline, TwoImportsOfOneStreamAreIdenticalWhateverTheTemporaryFolder) {
     test::TempFolder streams;
     std::optional<std::string> stream =
