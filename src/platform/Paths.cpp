@@ -35,7 +35,8 @@ std::string joinPath(std::string_view folder, std::string_view name) {
 }
 
 std::string resolvePath(std::string_view folder, std::string_view path) {
-    if (!path.empty() && path.front() == '/') return std::string(path);
+    if (path.empty()) return std::string(folder);
+    if (path.front() == '/') return std::string(path);
     return joinPath(folder, path);
 }
 

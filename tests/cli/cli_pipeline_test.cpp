@@ -190,6 +190,7 @@ TEST_F(CliPipeline, ARelativeManifestBuildsTheSameBytesInAnotherCheckout) {
         ASSERT_EQ(r.status, 0) << r.err;
         // The stored paths are relative to the bank: every command reads them there.
         EXPECT_EQ(box.run({"check", out}).status, 0) << checkout;
+        EXPECT_EQ(box.run({"refresh", out}).err, "") << checkout;
         EXPECT_EQ(box.run({"dump", out, "--relative-to", checkout}).out,
                   test::readText(box.file("m.json")));
     }
