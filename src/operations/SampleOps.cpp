@@ -227,7 +227,10 @@ bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAd
         doc.setModified();
         return true;
     }
-    if ((mode == WaveAddMode::Add || mode == WaveAddMode::Replace) && index.hasPath(path)) {
+    // A row may name the file relative to the bank's folder.
+    bool inBank = index.hasPath(path) || (!doc.bankFolder().empty() &&
+                                          index.hasPath(relativePath(path, doc.bankFolder())));
+    if ((mode == WaveAddMode::Add || mode == WaveAddMode::Replace) && inBank) {
         showStop(doc.shell(), path +
                                   " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs "
                                   "or 'Refresh' to Update All Clones");

@@ -191,6 +191,8 @@ TEST_F(CliPipeline, ARelativeManifestBuildsTheSameBytesInAnotherCheckout) {
         // The stored paths are relative to the bank: every command reads them there.
         EXPECT_EQ(box.run({"check", out}).status, 0) << checkout;
         EXPECT_EQ(box.run({"refresh", out}).err, "") << checkout;
+        EXPECT_EQ(box.run({"add", out, std::string(checkout) + "/wavs/b.wav"}).status, 1)
+            << "a file the bank names relative to itself is already in it";
         EXPECT_EQ(box.run({"dump", out, "--relative-to", checkout}).out,
                   test::readText(box.file("m.json")));
     }
