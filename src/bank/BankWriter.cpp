@@ -335,12 +335,15 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
 // A row whose audio must be read from its WAV file.
 bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
     const Row& row = doc_.rows().row(index);
+    // The stored path may be relative to the bank, or name a music section
+    // by where it came from; the bytes are read from where they lie.
+    std::string source = doc_.sourceFileOf(row);
     if (doc_.values().musicBank) {
         facts.format = row.waveFormat;
     } else {
-        WavReadResult wav = ReadWavFile(facts.path, false);
+        WavReadResult wav = ReadWavFile(source, false);
         if (!wav.ok()) {
-            fail(WavReadErrorMessage(wav.error(), facts.path));
+            fail(WavReadErrorMessage(wav.error(), source));
             return false;
         }
         facts.format = wav.info().format;
@@ -349,11 +352,11 @@ bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
     }
     // O_NONBLOCK so that a pipe named as the file cannot hold the save in the
     // open; only a regular file is taken.
-    int fd = ::open(facts.path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         if (fd >= 0) ::close(fd);
-        fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
+        fail(WavReadErrorMessage(WavReadError::OpenFailed, source));
         return false;
     }
     int copied = fitsInWaveData(uint64_t(st.st_size))
@@ -361,7 +364,7 @@ bool BankWriter::copyFromDisk(int index, WaveFacts& facts) {
                      : ZQ_ERROR;
     ::close(fd);
     // The file grew shorter since it was looked at: its image would be incomplete.
-    if (copied == ZQ_FAIL) fail(WavReadErrorMessage(WavReadError::OpenFailed, facts.path));
+    if (copied == ZQ_FAIL) fail(WavReadErrorMessage(WavReadError::OpenFailed, source));
     facts.size = uint32_t(st.st_size);
     if (copied != ZQ_OK) return false;
     keepWritingBack(facts.size);

@@ -46,6 +46,8 @@ class BankWriterDocument {
     // The bank last opened or saved: unchanged samples and the animation data
     // are copied from it, and after the rename it is reopened as the new bank.
     virtual ZQFile& previousFile() = 0;
+    // The file a row's audio is read from when it is not in the bank.
+    virtual std::string sourceFileOf(const Row& row) const = 0;
     virtual std::vector<uint8_t> readPreviousSegment(const char* name) = 0;
     // Told to let go of the old bank and to register the new one; may be null.
     virtual BankAudio* audio() = 0;

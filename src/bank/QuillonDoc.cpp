@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 #include "bank/BankLayout.h"
 #include "bank/BankWriter.h"
@@ -92,7 +91,18 @@ void CQuillonDoc::setTarget(const std::string& path) {
     targetFolder_ = splitLocalPath(path).folder;
 }
 
+std::string CQuillonDoc::bankFolder() const {
+    return pathName_.empty() ? targetFolder_ : splitLocalPath(pathName_).folder;
+}
+
+std::string CQuillonDoc::sourceFileOf(const Row& row) const {
+    if (values_.musicBank && !musicSectionFolder_.empty() && !isBankYes(row.cells[kColBank]))
+        return joinPath(musicSectionFolder_, row.cells[kColName]);
+    return resolvePath(bankFolder(), rowPath(row));
+}
+
 void CQuillonDoc::clearBank() {
+    musicSectionFolder_.clear();
     rows_.clear();
     previousFile_.Close();
     setMusicBank(false);
@@ -256,12 +266,9 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
 // Once a music bank is saved its rows copy their audio from the bank, so the
 // section files its import left in the temporary folder are no longer needed.
 void CQuillonDoc::removeSavedMusicSections() {
-    if (!values_.musicBank) return;
-    std::set<std::string> folders;
-    for (int i = 0; i < rows_.size(); ++i)
-        folders.insert(rows_.cell(i, kColLocation));
-    for (const std::string& folder : folders)
-        removeMpegSectionFolder(folder);
+    if (musicSectionFolder_.empty()) return;
+    removeMpegSectionFolder(musicSectionFolder_);
+    musicSectionFolder_.clear();
 }
 
 int CQuillonDoc::WriteBank(bool reopen) {

@@ -95,6 +95,19 @@ class CQuillonDoc final : public BankWriterDocument {
     // The target's folder: the temporary bank is written there.
     const std::string& targetFolder() const override { return targetFolder_; }
 
+    // The folder a stored relative source path is read against: the bank's
+    // own folder, or for a new bank the folder it is being saved in.
+    std::string bankFolder() const;
+    // The file a row's audio is read from when it is not in the bank: its
+    // path resolved against bankFolder(), or for a music section not saved
+    // yet its file in the import's section folder. Paths stored as absolute
+    // paths are read as they stand.
+    std::string sourceFileOf(const Row& row) const override;
+    // Where the section files of a music import lie until the bank is saved;
+    // empty when the rows' own paths name their files.
+    const std::string& musicSectionFolder() const { return musicSectionFolder_; }
+    void setMusicSectionFolder(std::string folder) { musicSectionFolder_ = std::move(folder); }
+
     // The bank file last opened or saved, open read-only; closed for a new bank.
     ZQFile& previousFile() override { return previousFile_; }
 
@@ -135,6 +148,7 @@ class CQuillonDoc final : public BankWriterDocument {
     ZQFile previousFile_;
     std::string targetPath_;
     std::string targetFolder_;
+    std::string musicSectionFolder_;
     std::vector<DocumentObserver*> observers_;
 };
 

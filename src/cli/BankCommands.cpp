@@ -8,6 +8,7 @@
 #include "bank/SegmentNames.h"
 #include "cli/Commands.h"
 #include "container/ByteOrder.h"
+#include "export/BankJson.h"
 #include "operations/SampleOps.h"
 #include "platform/Text.h"
 
@@ -29,12 +30,12 @@ void setBankTexts(Context& context, const Args& args) {
     if (std::optional<std::string> title = args.value("title")) {
         doc.setTitle(*title);
         if (title->size() > kMaxTitleChars)
-            context.shell.note(format("the title is cut to %zu characters", kMaxTitleChars));
+            context.shell.info(format("the title is cut to %zu characters", kMaxTitleChars));
     }
     if (std::optional<std::string> who = args.value("who")) {
         doc.setWho(*who);
         if (who->size() > kMaxWhoChars)
-            context.shell.note(format("the Who text is cut to %zu characters", kMaxWhoChars));
+            context.shell.info(format("the Who text is cut to %zu characters", kMaxWhoChars));
     }
 }
 
@@ -88,20 +89,23 @@ int runInfo(Context& context, const Args& args) {
     if (!openBank(context, args.positional[0])) return kExitFailed;
     CQuillonDoc& doc = context.doc;
     uint32_t countWord = sampleTableCountWord(doc);
+    BankCounts counts{doc.rows().size(), recordCountOf(countWord), countWord >> 16};
+    // The directory runs from the last segment to the first; show file order.
+    std::vector<SegmentSize> segments;
+    for (const ZQFileEntry& entry : doc.previousFile().Directory())
+        segments.push_back({std::string(entry.Name), entry.Size});
+    std::reverse(segments.begin(), segments.end());
+    if (args.has("json"))
+        return writeStdout(context, infoJson(doc, counts, segments)) ? kExitOk : kExitFailed;
     std::string text;
     text += "title: " + printable(doc.values().title) + "\n";
     text += "who: " + printable(doc.values().who) + "\n";
     text += format("music bank: %s\n", doc.values().musicBank ? "yes" : "no");
-    text += format("rows: %d\n", doc.rows().size());
-    text += format("records: %u\n", recordCountOf(countWord));
-    text += format("ambient count: %u\n", countWord >> 16);
-    // The directory runs from the last segment to the first; show file order.
-    std::vector<const ZQFileEntry*> segments;
-    for (const ZQFileEntry& entry : doc.previousFile().Directory())
-        segments.push_back(&entry);
-    std::reverse(segments.begin(), segments.end());
-    for (const ZQFileEntry* entry : segments)
-        text += format("segment %s: %u\n", printable(entry->Name).c_str(), entry->Size);
+    text += format("rows: %d\n", counts.rows);
+    text += format("records: %u\n", counts.records);
+    text += format("ambient count: %u\n", counts.ambient);
+    for (const SegmentSize& segment : segments)
+        text += format("segment %s: %u\n", printable(segment.name).c_str(), segment.size);
     return writeStdout(context, text) ? kExitOk : kExitFailed;
 }
 

@@ -18,6 +18,7 @@ namespace {
 constexpr char kToolName[] = "quillon-cli";
 
 const OptionSpec kHelpOption = {"help", nullptr, "show this help (also -h)"};
+const OptionSpec kQuietOption = {"quiet", nullptr, "write only errors to stderr"};
 
 enum class Parsed { Ok, Help, Usage };
 
@@ -31,7 +32,10 @@ Parsed parseArguments(const CommandSpec& command, const std::vector<std::string>
                       Args& args, std::string& problem) {
     bool optionsEnded = false;
     for (size_t i = 0; i < arguments.size(); ++i) {
-        const std::string& argument = arguments[i];
+        std::string argument = arguments[i];
+        if (!optionsEnded && argument.size() == 2 && argument[0] == '-')
+            for (const OptionSpec& option : command.options)
+                if (option.shortName == argument[1]) argument = std::string("--") + option.name;
         if (optionsEnded || argument.size() < 2 || argument.compare(0, 2, "--") != 0) {
             if (!optionsEnded && argument == "-h") return Parsed::Help;
             args.positional.push_back(argument);
@@ -48,6 +52,10 @@ Parsed parseArguments(const CommandSpec& command, const std::vector<std::string>
             name.resize(equals);
         }
         if (name == "help") return Parsed::Help;
+        if (name == "quiet" && !inlineValue) {
+            args.flags.push_back(name);
+            continue;
+        }
         const OptionSpec* option = findOption(command, name);
         if (!option) {
             problem = "unknown option --" + name;
@@ -87,9 +95,11 @@ std::string usageLine(const CommandSpec& command) {
 std::string commandHelp(const CommandSpec& command) {
     std::string text = usageLine(command) + "\n" + command.details + "\n\nOptions:\n";
     std::vector<OptionSpec> options = command.options;
+    options.push_back(kQuietOption);
     options.push_back(kHelpOption);
     for (const OptionSpec& option : options) {
-        std::string left = std::string("--") + option.name;
+        std::string left = option.shortName ? format("-%c, --%s", option.shortName, option.name)
+                                            : std::string("--") + option.name;
         if (option.valueName) left += std::string(" ") + option.valueName;
         text += format("  %-18s %s\n", left.c_str(), option.help);
     }
@@ -111,11 +121,15 @@ std::string toolHelp() {
         text += format("  %s %s\n      %s\n", command.name, command.synopsis, command.summary);
     text +=
         "\n"
-        "Rows are named by their sample number, the No column. WAV paths are stored\n"
-        "as absolute paths.\n"
+        "Rows are named by their sample number, the No column. WAV paths given on the\n"
+        "command line are stored as absolute paths; build stores a manifest's relative\n"
+        "paths relative to the bank, and every command reads them from there.\n"
         "\n"
-        "The editor's messages go to stderr with its own texts. Questions are not\n"
-        "asked: OK/Cancel is answered OK, and Yes/No (Cancel) is answered No.\n"
+        "Every line on stderr starts with \"quillon-cli: \"; the editor's messages, in\n"
+        "its own texts, follow the name of the bank they concern. --quiet, given to\n"
+        "any command, keeps only errors. A long run shows its progress on stderr when\n"
+        "that is a terminal. Questions are not asked: OK/Cancel is answered OK, and\n"
+        "Yes/No (Cancel) is answered No.\n"
         "\n"
         "Exit status: 0 success; 1 an operation refused or failed (its message is on\n"
         "stderr; the bank is saved when the editor would have gone on, as adding goes\n"
@@ -136,8 +150,9 @@ void printTo(std::FILE* stream, const std::string& text) {
 
 int toolUsageError(const std::string& problem) {
     printTo(stderr, format("%s: %s\n", kToolName, problem.c_str()));
-    printTo(stderr, format("Usage: %s COMMAND [ARGUMENTS]\nTry '%s --help' for the commands.\n",
-                           kToolName, kToolName));
+    printTo(stderr, format("%s: Usage: %s COMMAND [ARGUMENTS]\n%s: Try '%s --help' for the "
+                           "commands.\n",
+                           kToolName, kToolName, kToolName, kToolName));
     return kExitUsage;
 }
 
@@ -167,6 +182,7 @@ int runCommand(const CommandSpec& command, const std::vector<std::string>& argum
         case Parsed::Ok:
             break;
     }
+    context.shell.setQuiet(args.has("quiet"));
     return command.run(context, args);
 }
 
@@ -197,8 +213,9 @@ int runCli(const std::vector<std::string>& arguments) {
 
 int usageError(Context& context, const std::string& problem) {
     context.shell.note(problem);
-    printTo(stderr, usageLine(*context.command));
-    printTo(stderr, format("Try '%s %s --help' for more.\n", kToolName, context.command->name));
+    context.shell.note(
+        usageLine(*context.command).substr(0, usageLine(*context.command).size() - 1));
+    context.shell.note(format("Try '%s %s --help' for more.", kToolName, context.command->name));
     return kExitUsage;
 }
 
@@ -212,10 +229,11 @@ std::string absolutePath(const std::string& path) {
 // Waits, with a note, while another run holds the folder the bank is saved
 // in: the folder of the file behind a link, where the save writes.
 static void takeBankFolder(Context& context, const std::string& bank) {
+    context.shell.setSubject(bank);
     std::string folder = splitLocalPath(fileBehindLink(absolutePath(bank))).folder;
     if (folder.empty()) folder = "/";
     (void)context.bankFolderLock.take(folder, [&] {
-        context.shell.note(
+        context.shell.info(
             format("waiting for another run on a bank in %s to finish", folder.c_str()));
     });
 }

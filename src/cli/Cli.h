@@ -25,6 +25,7 @@ struct OptionSpec {
     const char* name;       // without the leading "--"
     const char* valueName;  // null for a flag
     const char* help;
+    char shortName = 0;  // "-o" for 'o'; 0 for none
 };
 
 // A command line after its options were taken out. Options may stand anywhere

@@ -13,6 +13,7 @@ const OptionSpec kTitleOption = {"title", "TEXT",
                                  "the bank's title (at most 259 characters; a longer text is cut)"};
 const OptionSpec kWhoOption = {
     "who", "TEXT", "the bank's Who text (at most 255 characters; a longer text is cut)"};
+const OptionSpec kJsonOption = {"json", nullptr, "write one JSON object instead (see docs/cli.md)"};
 
 }  // namespace
 
@@ -59,8 +60,11 @@ const std::vector<CommandSpec>& commandTable() {
          "Writes the wave list of BANK to stdout, rows in bank order: the heading line,\n"
          "one line of the 28 cell texts per row and the count line, as Output Wav list\n"
          "to text file writes it (lines end with CR LF). A field holding a comma, a\n"
-         "double quote or a line break is quoted.",
-         {},
+         "double quote or a line break is quoted.\n"
+         "With --json: an object with \"format\" (its version), \"title\", \"who\",\n"
+         "\"music\" and \"rows\", each row an object with one member per column, named\n"
+         "by the column's title in the editor's list and holding the cell's text.",
+         {kJsonOption},
          1,
          1,
          runList},
@@ -69,8 +73,11 @@ const std::vector<CommandSpec>& commandTable() {
          "show a bank's values and segments",
          "Prints one 'name: value' line each for the title, the Who text, the music\n"
          "bank flag, the rows, the records of the sample table and the ambient count,\n"
-         "then one line 'segment NAME: SIZE' per segment of the file, in file order.",
-         {},
+         "then one line 'segment NAME: SIZE' per segment of the file, in file order.\n"
+         "With --json: an object with \"format\", \"title\", \"who\", \"music\",\n"
+         "\"rows\", \"records\", \"ambient\" and \"segments\" (each with \"name\" and\n"
+         "\"size\").",
+         {kJsonOption},
          1,
          1,
          runInfo},
@@ -176,7 +183,7 @@ const std::vector<CommandSpec>& commandTable() {
          2,
          runCsv},
         {"script-table",
-         "BANK OUT.h --banks LIST.h --enums ENUMS.h --bank NAME [--clear]",
+         "BANK OUT.h --banks LIST.h --enums ENUMS.h --bank NAME [--clear] [--drop-unknown-banks]",
          "write the audio-to-script table",
          "Writes the table that gives each HELP_TEXT_ constant of ENUMS.h the bank and\n"
          "sample number of its spoken line, as Custom Export does. NAME is this bank's\n"
@@ -184,14 +191,17 @@ const std::vector<CommandSpec>& commandTable() {
          "kept from OUT.h as written before, unless --clear is given. A row that\n"
          "matches no constant is reported and passed over (the question to play it is\n"
          "answered No); a value check of ENUMS.h goes on as OK does. When NAME is not\n"
-         "in LIST.h the table is written with the list's first bank and the exit\n"
-         "status is 1. A music bank is refused. Without an OUT.h to keep lines from, the\n"
-         "editor's \"error: can't open output file\" is printed and the table is still\n"
-         "written (exit status 0).",
+         "in LIST.h, or a line of OUT.h names a bank that is not, nothing is written,\n"
+         "OUT.h stays as it was and the exit status is 1. With --drop-unknown-banks the\n"
+         "table is written as the editor writes it: those lines go to the list's first\n"
+         "bank, marked unused (exit status 1 when NAME is not in LIST.h). A music bank\n"
+         "is refused. Without an OUT.h to keep lines from, the editor's \"error: can't\n"
+         "open output file\" is printed and the table is still written (exit status 0).",
          {{"banks", "LIST.h", "the game's sound bank list header"},
           {"enums", "ENUMS.h", "the game's script enum header"},
           {"bank", "NAME", "this bank's name in the sound bank list"},
-          {"clear", nullptr, "start from an empty table"}},
+          {"clear", nullptr, "start from an empty table"},
+          {"drop-unknown-banks", nullptr, "write lines of banks not in LIST.h as unused"}},
          2,
          2,
          runScriptTable},
@@ -201,13 +211,52 @@ const std::vector<CommandSpec>& commandTable() {
          "For every row whose audio is read from disk at the next save, and every\n"
          "stored row that names its source file (not the sections of a music bank):\n"
          "whether the file exists and its length still equals the Size cell. Then the\n"
-         "sample numbers: any used by more than one row, outside 1 to 65535, or missing\n"
-         "between 1 and the highest. Prints one line per problem and a summary; the\n"
-         "exit status is 1 when there is any problem.",
-         {},
+         "sample numbers: any used by more than one row or outside 1 to 65535. These\n"
+         "are errors. Numbers missing between 1 and the highest (a delete leaves them)\n"
+         "are a note, printed after \"note: \". Prints one line per finding and a\n"
+         "summary; the exit status is 1 when there is any error, 0 with notes alone.\n"
+         "With --json: an object with \"format\", \"rows\", \"errors\", \"notes\" and\n"
+         "\"findings\", each with \"severity\" (\"error\" or \"note\"), \"row\" (its No,\n"
+         "or null), \"file\" (or null) and \"message\".",
+         {kJsonOption},
          1,
          1,
          runCheck},
+        {"dump",
+         "BANK [--relative-to DIR] [--extract DIR]",
+         "write a bank as a manifest (JSON) to stdout",
+         "Writes BANK as a manifest, the JSON text build makes a bank from: the title,\n"
+         "the Who text, the music bank flag and per row its number, its source file,\n"
+         "its check box and every editable cell, rows in bank order. Source files are\n"
+         "written as absolute paths, or with --relative-to relative to DIR (where the\n"
+         "manifest is meant to be kept). A music bank imported from an MPEG audio file\n"
+         "names that file as \"mpeg\". With --extract the stored WAV files (a music\n"
+         "bank's sections) are written into DIR, made when missing, under the rows'\n"
+         "Names, and the rows name them: a bank whose sources are lost becomes a\n"
+         "manifest and its files. The manifest's members are in docs/cli.md.",
+         {{"relative-to", "DIR", "write source paths relative to this folder"},
+          {"extract", "DIR", "write the stored audio into this folder and name it"}},
+         1,
+         1,
+         runDump},
+        {"build",
+         "MANIFEST -o BANK [--depfile FILE]",
+         "make a bank from a manifest",
+         "Makes BANK from the manifest MANIFEST (see dump): rows are added in its order\n"
+         "as add does (a file named again becomes a clone of its first row, as clone\n"
+         "does), numbered and checked as it says, and its cells are set as set does,\n"
+         "with the same messages. A relative source path is read relative to the\n"
+         "manifest's folder and stored relative to BANK's folder; the editor and every\n"
+         "command read such a path from the bank's folder. BANK is replaced when it\n"
+         "exists; when anything fails no bank is written (exit status 1). The same\n"
+         "manifest and files always give the same bytes. With --depfile FILE a\n"
+         "Make-syntax dependency file is written: BANK as the target, the manifest and\n"
+         "every source file as prerequisites (for Make, Ninja and CMake's DEPFILE).",
+         {{"output", "BANK", "the bank to write", 'o'},
+          {"depfile", "FILE", "write the dependency file FILE"}},
+         1,
+         1,
+         runBuild},
     };
     return table;
 }

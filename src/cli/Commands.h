@@ -23,6 +23,8 @@ int runHeader(Context& context, const Args& args);
 int runScriptTable(Context& context, const Args& args);
 
 int runCheck(Context& context, const Args& args);
+int runDump(Context& context, const Args& args);
+int runBuild(Context& context, const Args& args);
 int runImportMpeg(Context& context, const Args& args);
 
 // What the commands that make a bank do first: refuse a BANK that stands

@@ -2,6 +2,7 @@
 // file, the sample header and the script table. They read the bank; none
 // changes it.
 #include "cli/Commands.h"
+#include "export/BankJson.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptSources.h"
 #include "export/ScriptTable.h"
@@ -31,9 +32,30 @@ int savedOrFailed(Context& context, SaveResult result, const std::string& path) 
     return kExitFailed;
 }
 
+// A pipeline must not lose another bank's lines to a typing error: the bank
+// named, or the banks the table written before names, must be in the list.
+void noteUnknownBanks(Context& context, const ScriptTableRequest& request,
+                      const std::vector<std::string>& lines) {
+    const char* list = request.bankListPath.c_str();
+    const char* output = request.outputPath.c_str();
+    if (request.selectedBank < 0)
+        context.shell.note(format("%s is not in the bank list %s; %s is not written",
+                                  request.selectedText.c_str(), list, output));
+    if (!lines.empty()) {
+        std::string named;
+        for (const std::string& line : lines)
+            named += (named.empty() ? "" : ", ") + line;
+        context.shell.note(
+            format("%s has lines of banks not in %s: %s; it is left as it is "
+                   "(--drop-unknown-banks writes them as unused lines)",
+                   output, list, named.c_str()));
+    }
+}
+
 // Why no table was written, naming the file at fault.
 void noteScriptTableFailure(Context& context, ScriptTableStatus status,
-                            const ScriptTableRequest& request) {
+                            const ScriptTableRequest& request,
+                            const std::vector<std::string>& replacedLines) {
     const char* output = request.outputPath.c_str();
     switch (status) {
         case ScriptTableStatus::NoBankNames:
@@ -48,6 +70,9 @@ void noteScriptTableFailure(Context& context, ScriptTableStatus status,
         case ScriptTableStatus::WriteFailed:
             context.shell.note(format("cannot write %s", output));
             break;
+        case ScriptTableStatus::UnknownBank:
+            noteUnknownBanks(context, request, replacedLines);
+            break;
         case ScriptTableStatus::Cancelled:
         case ScriptTableStatus::Written:
             break;
@@ -58,7 +83,9 @@ void noteScriptTableFailure(Context& context, ScriptTableStatus status,
 
 int runList(Context& context, const Args& args) {
     if (!openBank(context, args.positional[0])) return kExitFailed;
-    return writeStdout(context, waveListCsvText(context.doc.rows())) ? kExitOk : kExitFailed;
+    std::string text =
+        args.has("json") ? listJson(context.doc) : waveListCsvText(context.doc.rows());
+    return writeStdout(context, text) ? kExitOk : kExitFailed;
 }
 
 int runCsv(Context& context, const Args& args) {
@@ -95,11 +122,12 @@ int runScriptTable(Context& context, const Args& args) {
     request.selectedBank = findBankName(loadBankNames(request.bankListPath).names, *bankName);
     request.selectedText = *bankName;
     request.clearOutput = args.has("clear");
+    request.refuseUnknownBanks = !args.has("drop-unknown-banks");
     // Nothing plays on a terminal: the match question's No has nothing to stop.
     ScriptTableResult result =
         exportScriptTable(context.doc.rows(), request, context.shell, ScriptTableHooks{});
     if (result.status != ScriptTableStatus::Written) {
-        noteScriptTableFailure(context, result.status, request);
+        noteScriptTableFailure(context, result.status, request, result.replacedLines);
         return kExitFailed;
     }
     // Written, but the bank named is not in the list: its rows went to the

@@ -12,8 +12,8 @@ namespace {
 // The section files are only needed until the bank that holds them is
 // written. A save removes them itself; when the bank is not saved the tool
 // ends all the same, so they go then too.
-void removeSectionFiles(const RowList& rows) {
-    if (!rows.empty()) (void)removeMpegSectionFolder(rows.cell(0, kColLocation));
+void removeSectionFiles(const CQuillonDoc& doc) {
+    if (!doc.musicSectionFolder().empty()) (void)removeMpegSectionFolder(doc.musicSectionFolder());
 }
 
 }  // namespace
@@ -29,7 +29,7 @@ int runImportMpeg(Context& context, const Args& args) {
         return kExitFailed;
     }
     if (saveBank(context, bank)) return kExitOk;
-    removeSectionFiles(doc.rows());
+    removeSectionFiles(doc);
     return kExitFailed;
 }
 

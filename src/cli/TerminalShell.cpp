@@ -37,18 +37,28 @@ MessageAnswer defaultAnswer(MessageButtons buttons) {
 
 TerminalShell::TerminalShell() : stderrIsTerminal_(::isatty(STDERR_FILENO) == 1) {}
 
-void TerminalShell::writeLine(std::string_view text) {
+void TerminalShell::writeLines(std::string_view prefix, std::string_view text) {
     clearProgressLine();
-    std::fwrite(text.data(), 1, text.size(), stderr);
-    std::fputc('\n', stderr);
+    std::string out;
+    for (size_t start = 0;;) {
+        size_t end = text.find('\n', start);
+        out.append(prefix).append(text.substr(start, end - start)).push_back('\n');
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    std::fwrite(out.data(), 1, out.size(), stderr);
     std::fflush(stderr);
 }
 
 MessageAnswer TerminalShell::showMessage(const MessageRequest& request) {
-    if (!request.caption.empty()) writeLine(request.caption + ":");
-    writeLine(request.text);
     MessageAnswer answer = defaultAnswer(request.buttons);
-    if (request.buttons != MessageButtons::Ok) note(std::string("answered ") + answerName(answer));
+    bool error = request.icon == MessageIcon::Stop || request.icon == MessageIcon::Exclamation;
+    if (quiet_ && !error) return answer;
+    std::string prefix = "quillon-cli: " + (subject_.empty() ? "" : subject_ + ": ");
+    if (!request.caption.empty()) writeLines(prefix, request.caption + ":");
+    writeLines(prefix, request.text);
+    if (request.buttons != MessageButtons::Ok)
+        writeLines(prefix, std::string("answered ") + answerName(answer));
     return answer;
 }
 
@@ -94,7 +104,11 @@ void TerminalShell::clearProgressLine() {
 }
 
 void TerminalShell::note(std::string_view text) {
-    writeLine("quillon-cli: " + std::string(text));
+    writeLines("quillon-cli: ", text);
+}
+
+void TerminalShell::info(std::string_view text) {
+    if (!quiet_) writeLines("quillon-cli: ", text);
 }
 
 }  // namespace quillon::cli

@@ -1,11 +1,12 @@
 // The user-interface interface on a terminal: messages go to stderr with the
-// editor's texts, questions take fixed answers, dialogs are never shown (the
-// command-line tool calls the command bodies that take paths), and progress
-// is a counter on stderr when stderr is a terminal.
+// editor's texts, every line after "quillon-cli: ", questions take fixed answers, dialogs are never
+// shown (the command-line tool calls the command bodies that take paths), and progress is a counter
+// on stderr when stderr is a terminal.
 #pragma once
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "bank/Shell.h"
 
@@ -15,8 +16,9 @@ class TerminalShell : public Shell {
   public:
     TerminalShell();
 
-    // A message box's text on a line of its own (its caption first, when it
-    // has one). Questions are answered without asking: OK for OK/Cancel, No
+    // A message box's text, after "quillon-cli: FILE: " on each line (its
+    // caption first, when it has one); dropped with --quiet unless it is a
+    // stop or a warning. Questions are answered without asking: OK for OK/Cancel, No
     // for Yes/No and Yes/No/Cancel, Cancel for any other; the answer is noted
     // on the next line.
     MessageAnswer showMessage(const MessageRequest& request) override;
@@ -35,13 +37,28 @@ class TerminalShell : public Shell {
     void focusList() override {}
     void processOnePendingEvent() override {}
 
-    // The tool's own notes and errors: "quillon-cli: " and the text.
+    // The tool's own errors: "quillon-cli: " and the text, which names the
+    // file concerned. Kept with --quiet.
     void note(std::string_view text);
+    // The tool's notes that are no error (a text cut, a wait); --quiet drops
+    // them.
+    void info(std::string_view text);
+
+    // The file the editor's messages concern from now on (the bank, or the
+    // file being made): each of their lines is written after
+    // "quillon-cli: FILE: ", since the editor's texts do not always name it.
+    void setSubject(std::string file) { subject_ = std::move(file); }
+    // With --quiet only errors are written: the editor's stop and warning
+    // messages and the tool's notes.
+    void setQuiet(bool quiet) { quiet_ = quiet; }
 
   private:
     void clearProgressLine();
-    void writeLine(std::string_view text);
+    // Writes each line of the text after the prefix.
+    void writeLines(std::string_view prefix, std::string_view text);
 
+    std::string subject_;
+    bool quiet_ = false;
     bool stderrIsTerminal_ = false;
     int progressMaximum_ = 0;
     bool progressLineShown_ = false;

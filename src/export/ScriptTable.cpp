@@ -224,6 +224,13 @@ ScriptTableResult exportScriptTable(RowList& rows, const ScriptTableRequest& req
     if (!request.clearOutput) readPreviousTable(request.outputPath, banks.names, table, shell);
     int bankIndex = request.selectedBank;
     if (bankIndex < 0 || size_t(bankIndex) >= banks.names.size()) bankIndex = -1;
+    if (request.refuseUnknownBanks) {
+        result.replacedLines = table.replacedLines();
+        if (bankIndex < 0 || !result.replacedLines.empty()) {
+            result.status = ScriptTableStatus::UnknownBank;
+            return result;
+        }
+    }
     bool go = matchRows(rows, request, bankIndex, table, shell, hooks, result.matched);
     if (go) {
         result.replacedLines = table.replacedLines();

@@ -31,6 +31,10 @@ struct ScriptTableRequest {
     int selectedBank = 0;
     std::string selectedText;  // how the user named it, for messages
     bool clearOutput = false;  // start from an empty table, not the file written before
+    // Refuse, writing nothing, when the bank named or a line of the table
+    // written before names a bank not in the list. Otherwise such lines go to
+    // the list's first bank, marked unused, as the editor does.
+    bool refuseUnknownBanks = false;
 };
 
 // What the question "couldn't match %s! do you want to play the line?" does:
@@ -48,6 +52,7 @@ enum class ScriptTableStatus {
     NoScriptEnums,  // the script enum header is unreadable or has no HELP_TEXT_NONE
     CannotCreate,   // the output file could not be opened for writing
     WriteFailed,    // opened, but not written whole
+    UnknownBank,    // refused (refuseUnknownBanks): a bank not in the list is named
 };
 
 struct ScriptTableResult {

@@ -93,12 +93,18 @@ std::optional<std::string> makeSectionFolder(Shell& shell) {
 
 // Splits the stream into a fresh section folder and appends one row per
 // section. The rows come only after the whole stream was split.
-bool splitIntoRows(CQuillonDoc& doc, MpegByteSource& stream, const MpegMarkerList& markers) {
+//
+// A row names its section as "<source file>/sect0000.mpg": stable whatever the
+// temporary folder is called, so two imports of one file make the same bank,
+// and the bank tells which file its music came from. The section files
+// themselves are read from the folder the document keeps until the save.
+bool splitIntoRows(CQuillonDoc& doc, MpegByteSource& stream, const MpegMarkerList& markers,
+                   const std::string& sourcePath) {
     std::optional<std::string> folder = makeSectionFolder(doc.shell());
     if (!folder) return false;
     MpegSplitResult result = SplitMpegStream(stream, *folder, [&](const MpegSection& section) {
-        AddMpegSection(doc, section.path, section.length, section.headerValue,
-                       GetMpegMarkerText(markers, section.index));
+        AddMpegSection(doc, joinPath(sourcePath, splitLocalPath(section.path).name), section.length,
+                       section.headerValue, GetMpegMarkerText(markers, section.index));
     });
     if (!result.ok()) {
         // The splitter removed its files; the folder is empty now.
@@ -106,6 +112,7 @@ bool splitIntoRows(CQuillonDoc& doc, MpegByteSource& stream, const MpegMarkerLis
         showImportMessage(doc.shell(), result.message);
         return false;
     }
+    doc.setMusicSectionFolder(*folder);
     return true;
 }
 
@@ -117,7 +124,7 @@ bool importPlainFile(CQuillonDoc& doc, const std::string& path) {
         return false;
     }
     MpegRangeSource stream(*file, 0, file->size(), path);
-    return splitIntoRows(doc, stream, MpegMarkerList());
+    return splitIntoRows(doc, stream, MpegMarkerList(), path);
 }
 
 // The data chunk is the stream; the labels become markers.
@@ -130,7 +137,7 @@ bool importWavFile(CQuillonDoc& doc, const std::string& path) {
         return false;
     }
     MpegRangeSource stream(*file, wav->offset, wav->length, path);
-    return splitIntoRows(doc, stream, wav->markers);
+    return splitIntoRows(doc, stream, wav->markers, path);
 }
 
 }  // namespace

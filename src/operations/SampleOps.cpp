@@ -221,7 +221,10 @@ bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAd
         doc.setModified();
         return true;
     }
-    if ((mode == WaveAddMode::Add || mode == WaveAddMode::Replace) && index.hasPath(path)) {
+    // A row may name the file relative to the bank's folder.
+    bool inBank = index.hasPath(path) || (!doc.bankFolder().empty() &&
+                                          index.hasPath(relativePath(path, doc.bankFolder())));
+    if ((mode == WaveAddMode::Add || mode == WaveAddMode::Replace) && inBank) {
         showStop(doc.shell(), path +
                                   " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs "
                                   "or 'Refresh' to Update All Clones");
@@ -294,6 +297,14 @@ void replaceWave(CQuillonDoc& doc) {
     doc.folders().wavReplace = picked.folder;
 }
 
+// Rows a refresh gave the folder it read from take back the relative
+// Location they were stored with.
+static void keepRelativeLocation(RowList& rows, const std::string& readFolder,
+                                 const std::string& stored) {
+    for (int i = 0; i < rows.size(); ++i)
+        if (rows.cell(i, kColLocation) == readFolder) rows.setCell(i, kColLocation, stored);
+}
+
 bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& newFolder) {
     LongOperation operation(doc.shell(), int(rows.size()));
     WaveIndex index(doc.rows());
@@ -301,10 +312,14 @@ bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::stri
     int done = 0;
     for (int row : rows) {
         operation.step(++done);
-        const std::string& folder =
+        const std::string folder =
             newFolder.empty() ? doc.rows().cell(row, kColLocation) : newFolder;
-        std::string path = joinPath(folder, doc.rows().cell(row, kColName));
+        // A Location stored relative to the bank is read from the bank's
+        // folder and stays relative.
+        std::string readFolder = resolvePath(doc.bankFolder(), folder);
+        std::string path = joinPath(readFolder, doc.rows().cell(row, kColName));
         if (!AddWave(doc, index, path, WaveAddMode::Refresh, row)) allRefreshed = false;
+        if (readFolder != folder) keepRelativeLocation(doc.rows(), readFolder, folder);
     }
     return allRefreshed;
 }

@@ -111,7 +111,7 @@ int openSelectedInWaveEditor(CQuillonDoc& doc, const std::string& editor,
     const RowList& rows = doc.rows();
     int started = 0;
     for (int i : rows.selectedRows()) {
-        if (!start({editor, rowPath(rows.row(i))})) {
+        if (!start({editor, doc.sourceFileOf(rows.row(i))})) {
             showStop(doc.shell(), kNoEditorMessage);
             break;
         }

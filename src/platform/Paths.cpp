@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 namespace quillon {
 
@@ -31,6 +32,19 @@ std::string joinPath(std::string_view folder, std::string_view name) {
     if (out.back() != '/') out += '/';
     out += name;
     return out;
+}
+
+std::string resolvePath(std::string_view folder, std::string_view path) {
+    if (path.empty()) return std::string(folder);
+    if (path.front() == '/') return std::string(path);
+    return joinPath(folder, path);
+}
+
+std::string relativePath(std::string_view path, std::string_view folder) {
+    namespace fs = std::filesystem;
+    fs::path from = fs::path(folder).lexically_normal();
+    std::string relative = fs::path(path).lexically_normal().lexically_relative(from).string();
+    return relative.empty() ? std::string(path) : relative;
 }
 
 std::string homeFolder() {

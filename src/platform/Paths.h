@@ -25,6 +25,14 @@ PathParts splitLocalPath(std::string_view path);
 // folder + "/" + name; an empty folder gives just the name.
 std::string joinPath(std::string_view folder, std::string_view name);
 
+// A path as seen from `folder`: an absolute path as it is, a relative one
+// joined to the folder. Neither is looked up on disk.
+std::string resolvePath(std::string_view folder, std::string_view path);
+
+// `path` spelled relative to `folder` ("../wavs/a.wav"), both taken as absolute
+// paths and normalised without looking at the disk.
+std::string relativePath(std::string_view path, std::string_view folder);
+
 // The user's home folder ($HOME, else the password database, else "/").
 std::string homeFolder();
 

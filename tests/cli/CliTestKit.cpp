@@ -82,6 +82,13 @@ bool havePython() {
     return haveProgram("python3");
 }
 
+std::string editorMessage(const std::string& file, const std::string& text) {
+    std::string out;
+    for (const std::string& line : linesOf(text))
+        out += "quillon-cli: " + file + ": " + line + "\n";
+    return out;
+}
+
 std::vector<std::string> linesOf(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -181,6 +188,30 @@ std::optional<std::vector<std::vector<std::string>>> CliSandbox::readCsv(
         records.push_back(std::move(fields));
     }
     return records;
+}
+
+std::optional<std::string> CliSandbox::python(const std::string& program,
+                                              const std::string& input) const {
+    std::string inputPath = dir_.file("python.in"), outPath = dir_.file("python.out");
+    std::string script = dir_.file("program.py");
+    writeText(inputPath, input);
+    writeText(script, program);
+    if (!runCommand("python3 '" + script + "' '" + inputPath + "' > '" + outPath + "'"))
+        return std::nullopt;
+    return readText(outPath);
+}
+
+std::optional<std::string> CliSandbox::shell(const std::string& commandLine) const {
+    std::string script = "cd '" + dir_.path() + "' || exit 1\n";
+    for (const std::string& entry : sandboxEnvironment(home_))
+        if (entry.rfind("PATH=", 0) != 0) script += "export '" + entry + "'\n";
+    std::string toolFolder = cliPath().substr(0, cliPath().rfind('/'));
+    script += "export PATH='" + toolFolder + "':\"$PATH\"\n" + commandLine + "\n";
+    std::string scriptPath = dir_.file("shell.sh"), logPath = dir_.file("shell.log");
+    writeText(scriptPath, script);
+    bool ran = runCommand("sh '" + scriptPath + "' >'" + logPath + "' 2>&1");
+    if (!ran) return std::nullopt;
+    return readText(logPath);
 }
 
 }  // namespace quillon::test

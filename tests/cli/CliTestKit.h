@@ -44,6 +44,15 @@ class CliSandbox {
     // of fields. Nothing when python3 failed.
     std::optional<std::vector<std::vector<std::string>>> readCsv(const std::string& text) const;
 
+    // What a Python program prints when given a file holding `input` as its
+    // first argument. Nothing when python3 failed.
+    std::optional<std::string> python(const std::string& program, const std::string& input) const;
+
+    // Runs a shell command line in the sandbox's folder, in the sandbox's
+    // environment with the tool's folder first on the search path; its
+    // output and errors together, or nothing when it did not exit 0.
+    std::optional<std::string> shell(const std::string& commandLine) const;
+
     std::string file(const std::string& name) const { return dir_.file(name); }
     const std::string& path() const { return dir_.path(); }
 
@@ -61,6 +70,10 @@ bool havePython();
 // A file's whole content as text, and a text written as a file's content.
 std::string readText(const std::string& path);
 void writeText(const std::string& path, const std::string& text);
+
+// An editor's message as the tool writes it about a file: every line after
+// "quillon-cli: FILE: ", each ended.
+std::string editorMessage(const std::string& file, const std::string& text);
 
 // The lines of a text, without their line ends.
 std::vector<std::string> linesOf(const std::string& text);

@@ -46,10 +46,11 @@ std::string folderOf(const std::string& path) {
     return std::filesystem::path(path).lexically_normal().parent_path().string();
 }
 
-std::string alreadyInBank(const std::string& path) {
-    return path +
-           " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs or 'Refresh' to Update "
-           "All Clones\n";
+std::string alreadyInBank(const std::string& bank, const std::string& path) {
+    return test::editorMessage(
+        bank, path +
+                  " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs or 'Refresh' to "
+                  "Update All Clones");
 }
 
 class CliBank : public testing::Test {
@@ -257,7 +258,7 @@ TEST_P(CliSetRefused, PrintsTheEditorsMessageAndLeavesTheBank) {
     test::Bytes before = test::readFileBytes(bank);
     CliResult r = box.run({"set", bank, "1", GetParam().column, GetParam().value});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, std::string(GetParam().message) + "\n");
+    EXPECT_EQ(r.err, test::editorMessage(bank, GetParam().message));
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(test::readFileBytes(bank), before);
 }
@@ -320,7 +321,7 @@ TEST_F(CliBank, AddGoesOnPastARefusedFileAndSaves) {
     std::string sameAsA = box.file("A.WAV");
     CliResult r = box.run({"add", bank, sameAsA, d});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, alreadyInBank(sameAsA));
+    EXPECT_EQ(r.err, alreadyInBank(bank, sameAsA));
     if (test::havePython()) {
         EXPECT_EQ(column(kName), (std::vector<std::string>{"a.wav", "b.wav", "c.wav", "d.wav"}));
         EXPECT_EQ(column(kNum).back(), "4");
@@ -351,7 +352,9 @@ TEST_F(CliBank, AddOfNothingButRefusedFilesLeavesTheBankUntouched) {
     test::Bytes before = test::readFileBytes(bank);
     CliResult r = box.run({"add", bank, a, box.file("missing.wav")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, alreadyInBank(a) + "Error Reading Wav File " + box.file("missing.wav") + "\n");
+    EXPECT_EQ(r.err,
+              alreadyInBank(bank, a) +
+                  test::editorMessage(bank, "Error Reading Wav File " + box.file("missing.wav")));
     EXPECT_EQ(test::readFileBytes(bank), before);
 }
 
@@ -374,7 +377,7 @@ TEST_F(CliBank, ReplaceKeepsTheRowsPropertiesAndRefusesAFileInTheBank) {
     test::Bytes before = test::readFileBytes(bank);
     CliResult refused = box.run({"replace", bank, "2", c});
     EXPECT_EQ(refused.status, 1);
-    EXPECT_EQ(refused.err, alreadyInBank(c));
+    EXPECT_EQ(refused.err, alreadyInBank(bank, c));
     EXPECT_EQ(test::readFileBytes(bank), before);
 }
 
@@ -400,7 +403,7 @@ TEST_F(CliBank, RefreshReadsFilesAgainAndGoesOnPastOneThatFails) {
     std::filesystem::remove(c);
     CliResult all = box.run({"refresh", bank});
     EXPECT_EQ(all.status, 1);
-    EXPECT_EQ(all.err, "Error Reading Wav File " + c + "\n");
+    EXPECT_EQ(all.err, test::editorMessage(bank, "Error Reading Wav File " + c));
     if (test::havePython()) {
         Records after = rows();
         ASSERT_EQ(after.size(), 3u);
@@ -447,8 +450,8 @@ TEST_F(CliBank, CheckFindsChangedAndMissingFilesAndNumberGaps) {
                                         "row 2 (b.wav): " + b + " is missing",
                                         "row 3 (c.wav): " + c + " is " + std::to_string(size + 10) +
                                             " bytes, the Size cell says " + std::to_string(size),
-                                        "sample numbers missing: 1",
-                                        "2 rows checked: 3 problems",
+                                        "note: sample numbers missing: 1",
+                                        "2 rows checked: 2 problems, 1 note",
                                     }));
 }
 
@@ -545,9 +548,9 @@ TEST(CliDamagedBank, TableCutShortOpensAndSaysHowManyRecordsAreMissing) {
     ASSERT_TRUE(test::writeBankWithTableCutShort(bank));
     CliResult r = box.run({"info", bank});
     EXPECT_EQ(r.status, 0);
-    EXPECT_EQ(r.err, bank +
-                         " - 2 records of the sample table could not be read - the bank was "
-                         "opened without them\n");
+    EXPECT_EQ(r.err,
+              test::editorMessage(bank, bank + " - 2 records of the sample table could not "
+                                               "be read - the bank was opened without them"));
     EXPECT_NE(r.out.find("rows: 2\nrecords: 4\n"), std::string::npos) << r.out;
 }
 
@@ -557,8 +560,8 @@ TEST(CliMissingBank, CreateFromNoReadableWavMakesNoBank) {
     std::string bank = box.file("new.sad");
     CliResult r = box.run({"create", bank, box.file("none.wav")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Error Reading Wav File " + box.file("none.wav") +
-                         "\nquillon-cli: no WAV file could be added; " + bank + " is not made\n");
+    EXPECT_EQ(r.err, test::editorMessage(bank, "Error Reading Wav File " + box.file("none.wav")) +
+                         "quillon-cli: no WAV file could be added; " + bank + " is not made\n");
     EXPECT_FALSE(test::fileExists(bank));
 }
 

@@ -86,7 +86,9 @@ TEST_F(CliExport, AnOutputThatCannotBeWrittenSaysErrorSavingFileAndNamesIt) {
     for (const char* command : {"csv", "header"}) {
         CliResult r = box.run({command, bank, out});
         EXPECT_EQ(r.status, 1) << command;
-        EXPECT_EQ(r.err, "Error Saving File\nquillon-cli: cannot write " + out + "\n") << command;
+        EXPECT_EQ(r.err, test::editorMessage(bank, "Error Saving File") +
+                             "quillon-cli: cannot write " + out + "\n")
+            << command;
     }
 }
 
@@ -124,11 +126,11 @@ TEST_F(CliScriptTable, MatchesRowsAndAnswersTheQuestionNo) {
     EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , BANK_B , 1 },\r\n",
                                          "\t\t{HELP_TEXT_C , BANK_B , 3 },\r\n",
                                          "\t\t{HELP_TEXT_Z , unused , 0 },\t\t// unused!\r\n"));
-    EXPECT_EQ(r.err,
-              "error: can't open output file\n"
-              "couldn't match Q! do you want to play the line?\n"
-              "quillon-cli: answered No\n"
-              "2 enums updated out of 4\n");
+    EXPECT_EQ(r.err, test::editorMessage(bank,
+                                         "error: can't open output file\n"
+                                         "couldn't match Q! do you want to play the line?\n"
+                                         "answered No\n"
+                                         "2 enums updated out of 4"));
 }
 
 TEST_F(CliScriptTable, KeepsTheLinesOfAnotherBankUnlessCleared) {
@@ -150,16 +152,42 @@ TEST_F(CliScriptTable, TheValueCheckGoesOnAsOk) {
               "\tHELP_TEXT_Z = 3,\n");
     CliResult r = exportTable("BANK_B");
     ASSERT_EQ(r.status, 0) << r.err;
-    EXPECT_NE(r.err.find("line 5 / enum 2:\n"
-                         "error: varno's enum values dont match line number\n"
-                         "quillon-cli: answered OK\n"),
+    EXPECT_NE(r.err.find(test::editorMessage(bank,
+                                             "line 5 / enum 2:\n"
+                                             "error: varno's enum values dont match line number\n"
+                                             "answered OK")),
               std::string::npos)
         << r.err;
     EXPECT_NE(readText(table).find("\t\t{HELP_TEXT_Z , unused , 0 },"), std::string::npos);
 }
 
-TEST_F(CliScriptTable, ABankNotInTheListWritesTheFirstBankAndExitsOne) {
-    CliResult r = exportTable("BANK_Q");
+// A typing error in --bank or a bank gone from the list must not cost another
+// bank its lines: refused before anything is written, unless dropped on purpose.
+TEST_F(CliScriptTable, UnknownBanksAreRefusedAndTheOldTableKept) {
+    const std::string old = "\t\t{HELP_TEXT_Z , BANK_GONE , 7 },\r\n";
+    struct Case {
+        const char* name;
+        const char* bank;
+        const char* note;
+    };
+    const Case cases[] = {
+        {"bank named not in the list", "BANK_Q", "BANK_Q is not in the bank list "},
+        {"old line of a bank not in the list", "BANK_B", "has lines of banks not in "},
+    };
+    for (const Case& c : cases) {
+        writeText(table, c.bank == std::string("BANK_Q") ? "" : old);
+        CliResult r = exportTable(c.bank);
+        EXPECT_EQ(r.status, 1) << c.name;
+        EXPECT_NE(r.err.find(c.note), std::string::npos) << c.name << r.err;
+        EXPECT_EQ(readText(table), c.bank == std::string("BANK_Q") ? "" : old) << c.name;
+    }
+    ASSERT_EQ(exportTable("BANK_B", {"--drop-unknown-banks"}).status, 0);
+    EXPECT_NE(readText(table).find("\t\t{HELP_TEXT_Z , unused , 7 },\t\t// unused!"),
+              std::string::npos);
+}
+
+TEST_F(CliScriptTable, ABankNotInTheListWritesTheFirstBankWhenDropped) {
+    CliResult r = exportTable("BANK_Q", {"--drop-unknown-banks"});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(readText(table), tableText("\t\t{HELP_TEXT_A , unused , 1 },\t\t// unused!\r\n",
                                          "\t\t{HELP_TEXT_C , unused , 3 },\t\t// unused!\r\n",

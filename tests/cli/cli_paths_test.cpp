@@ -96,14 +96,16 @@ TEST_F(CliPaths, AFailedSaveNamesTheBankAndLeavesItAlone) {
     ASSERT_EQ(::chmod(bank.c_str(), 0444), 0);
     CliResult readOnly = box.run({"add", bank, b});
     EXPECT_EQ(readOnly.status, 1);
-    EXPECT_EQ(readOnly.err, "File is read only\nquillon-cli: " + bank + " is not saved\n");
+    EXPECT_EQ(readOnly.err, test::editorMessage(bank, "File is read only") +
+                                "quillon-cli: " + bank + " is not saved\n");
     EXPECT_EQ(test::readFileBytes(bank), before);
     ::chmod(bank.c_str(), 0644);
 
     std::string nowhere = box.file("nowhere/new.sad");
     CliResult r = box.run({"create", "--force", nowhere, a});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, "Error Creating Output File\nquillon-cli: " + nowhere + " is not saved\n");
+    EXPECT_EQ(r.err, test::editorMessage(nowhere, "Error Creating Output File") +
+                         "quillon-cli: " + nowhere + " is not saved\n");
 }
 
 // --force replaces a bank file. A folder, pipe or device of that name (as root,
@@ -166,7 +168,9 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverItsOwnBank) {
               {"script-table", bank, out, "--banks", list, "--enums", enums, "--bank", "BANK_A"}}) {
             CliResult r = box.run(arguments);
             EXPECT_EQ(r.status, 1) << arguments[0] << " " << out;
-            EXPECT_EQ(r.err, out + " - this is the open bank file - nothing was written\n");
+            EXPECT_EQ(r.err,
+                      test::editorMessage(
+                          bank, out + " - this is the open bank file - nothing was written"));
             EXPECT_EQ(test::readFileBytes(bank), before) << arguments[0] << " " << out;
         }
     }
@@ -186,7 +190,8 @@ TEST_F(CliPaths, AnExportIsNeverWrittenOverWhatIsNotAFile) {
                                                    {"header", bank, out, "--define"}}) {
             CliResult r = box.run(arguments);
             EXPECT_EQ(r.status, 1) << arguments[0] << " " << out;
-            EXPECT_EQ(r.err, out + " - this is not a file - nothing was written\n");
+            EXPECT_EQ(r.err, test::editorMessage(
+                                 bank, out + " - this is not a file - nothing was written"));
         }
     }
     EXPECT_TRUE(fs::is_directory(folder));
@@ -207,9 +212,9 @@ TEST_F(CliPaths, ExtractRefusesRowsOfDifferentFilesWithOneName) {
 
     CliResult r = box.run({"extract", bank, out});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, out +
-                         "/-höhe 1.wav - rows 1 and 2 are different wavs of this name - "
-                         "nothing was extracted\n");
+    EXPECT_EQ(r.err,
+              test::editorMessage(bank, out + "/-höhe 1.wav - rows 1 and 2 are different wavs "
+                                              "of this name - nothing was extracted"));
     EXPECT_TRUE(fs::is_empty(out));
 
     CliResult apart = box.run({"extract", bank, out, "2", "3", "4"});
@@ -229,8 +234,9 @@ TEST_F(CliPaths, ExtractNeverWritesOverItsOwnBank) {
     test::Bytes before = test::readFileBytes(bank);
     CliResult r = box.run({"extract", bank, box.file("banks")});
     EXPECT_EQ(r.status, 1);
-    EXPECT_EQ(r.err, box.file("banks") +
-                         "/bank.sad - this is the open bank file - nothing was extracted\n");
+    EXPECT_EQ(r.err,
+              test::editorMessage(bank, box.file("banks") + "/bank.sad - this is the open "
+                                                            "bank file - nothing was extracted"));
     EXPECT_EQ(test::readFileBytes(bank), before);
 }
 

@@ -133,7 +133,7 @@ TEST_P(CliUsageError, ExitsTwoWithUsageTextAndLeavesTheBankAlone) {
     std::vector<std::string> lines = test::linesOf(r.err);
     ASSERT_GE(lines.size(), 2u) << r.err;
     EXPECT_EQ(lines[0], GetParam().problem);
-    EXPECT_EQ(lines[1].rfind("Usage: quillon-cli ", 0), 0u) << r.err;
+    EXPECT_EQ(lines[1].rfind("quillon-cli: Usage: quillon-cli ", 0), 0u) << r.err;
     EXPECT_EQ(r.out, "");
     EXPECT_EQ(test::readFileBytes(bank), notABank);
     EXPECT_FALSE(test::fileExists(box.file("new.sad")));

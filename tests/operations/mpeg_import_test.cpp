@@ -111,7 +111,7 @@ class MpegImport : public testing::Test {
     std::vector<Bytes> sectionFiles() const {
         std::vector<Bytes> out;
         for (int i = 0; i < doc.rows().size(); ++i)
-            out.push_back(test::readFileBytes(cell(i, kColLocation) + "/" + cell(i, kColName)));
+            out.push_back(test::readFileBytes(doc.sourceFileOf(doc.rows().row(i))));
         return out;
     }
 
@@ -159,8 +159,10 @@ TEST_F(MpegImport, FortyFiveFramesGiveSectionsOfTwentyOneTwentyOneAndThree) {
         EXPECT_EQ(sectionFiles()[size_t(i)], expected);
         offset += size;
     }
-    // The sections lie in a fresh folder of this import inside the private folder.
-    const PathParts folder = splitAtLastSeparator(cell(0, kColLocation));
+    // The rows name their sections under the stream's file, whatever folder
+    // they lie in: a fresh folder of this import inside the private folder.
+    EXPECT_EQ(cell(0, kColLocation), dir.file("music.mp2"));
+    const PathParts folder = splitAtLastSeparator(doc.musicSectionFolder());
     EXPECT_EQ(folder.folder, privateFolder());
     EXPECT_EQ(folder.name.rfind("mpeg-", 0), 0u) << folder.name;
 
@@ -402,7 +404,7 @@ TEST_F(MpegImport, AddMpegSectionNumbersAfterTheLastRowAndSplitsEitherSeparator)
 
 TEST_F(MpegImport, RemovingASectionFolderTouchesOnlyWhatAnImportMade) {
     importPicked(write("music.mp2", test::makeFrames(45)));
-    const std::string folder = cell(0, kColLocation);
+    const std::string folder = doc.musicSectionFolder();
     write("keep/sect0000.mpg", {1});
     EXPECT_FALSE(removeMpegSectionFolder(dir.file("keep")));
     EXPECT_FALSE(removeMpegSectionFolder(privateFolder()));
@@ -478,9 +480,11 @@ TEST_P(MpegImportRealStream, WavImportSavedAndOpenedAgainKeepsTheMusic) {
     const std::vector<std::string> sizes = column(kColSize);
 
     const std::string bank = dir.file("music.sad");
+    const std::string sectionFolder = doc.musicSectionFolder();
     ASSERT_TRUE(doc.OnSaveDocument(bank));
     // The bank holds the music now: the save removed its section files.
-    EXPECT_FALSE(fs::exists(splitAtLastSeparator(rowPath(doc.rows().row(0))).folder));
+    EXPECT_FALSE(fs::exists(sectionFolder));
+    EXPECT_EQ(doc.musicSectionFolder(), "");
     const test::InspectedBank saved = test::inspectBank(bank);
     EXPECT_EQ(saved.musicFlag, 1u);
     EXPECT_EQ(saved.waveData, sections);

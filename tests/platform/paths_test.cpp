@@ -30,6 +30,27 @@ TEST(Paths, SplittingAndJoiningGiveThePathBack) {
 }
 
 // The private temporary folder is refused when anyone else could use it.
+// A bank stores paths relative to its folder and reads them back from there.
+TEST(Paths, RelativePathsRoundTripThroughAFolder) {
+    struct Case {
+        const char* name;
+        const char* path;
+        const char* folder;
+        const char* relative;
+    };
+    const Case cases[] = {
+        {"beside", "/c/out/a.wav", "/c/out", "a.wav"},
+        {"up and down", "/c/wavs/a.wav", "/c/out", "../wavs/a.wav"},
+        {"unnormalised", "/c/x/../wavs/a.wav", "/c/out/", "../wavs/a.wav"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(relativePath(c.path, c.folder), c.relative) << c.name;
+        EXPECT_EQ(resolvePath("/c/out", c.relative), std::string("/c/out/") + c.relative) << c.name;
+    }
+    EXPECT_EQ(resolvePath("/c/out", "/abs/a.wav"), "/abs/a.wav");
+    EXPECT_EQ(resolvePath("/c/out", ""), "/c/out");
+}
+
 TEST(Paths, PrivateTemporaryFolderIsOwnedAndClosedToOthers) {
     test::TempFolder dir;
     const char* old = std::getenv("TMPDIR");
