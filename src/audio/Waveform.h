@@ -101,9 +101,10 @@ class PeakSummary {
     [[nodiscard]] size_t bytes() const;
 };
 
-// A 16-bit sample at full scale, either way.
+// A 16-bit sample at full scale, either way: -32767 counts as well as -32768,
+// since sources scaled symmetrically stop there.
 [[nodiscard]] constexpr bool isFullScale(int16_t sample) {
-    return sample == INT16_MAX || sample == INT16_MIN;
+    return sample >= INT16_MAX || sample <= -INT16_MAX;
 }
 
 // The summary of decoded audio; nothing when `stop` was requested on the way.

@@ -174,6 +174,13 @@ const std::vector<CommandInfo> kCommands = {
      0,
      "Show or hide the status bar\nToggle StatusBar",
      false},
+    {ViewWaveform,
+     "&Waveform",
+     View,
+     {"", ""},
+     0,
+     "Show or hide the waveform of the selected sample\nToggle Waveform",
+     false},
     {AppAbout,
      "&About Quillon...",
      Help,
@@ -283,6 +290,7 @@ bool commandRuleAllows(CommandId id, const CommandFacts& f) {
         case AppExit:
         case ViewToolbar:
         case ViewStatusBar:
+        case ViewWaveform:
         case AppAbout:
             return true;
         case FileSave:
