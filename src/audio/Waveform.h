@@ -53,13 +53,9 @@ struct WaveformDecode {
 // Nothing when they cannot be read.
 [[nodiscard]] std::optional<std::vector<uint8_t>> readWaveformImage(const WaveformSource& source);
 
-// Decodes a WAV image (every format libsndfile reads in a WAV file).
-[[nodiscard]] WaveformDecode decodeWaveformWav(std::span<const uint8_t> image);
 // Decodes the MPEG audio of a music section; a section that ends inside a
 // frame is refused, as its last frame would be lost.
 [[nodiscard]] WaveformDecode decodeWaveformMpeg(std::span<const uint8_t> bytes);
-// Reads and decodes the source's audio.
-[[nodiscard]] WaveformDecode decodeWaveform(const WaveformSource& source);
 
 // Minimum, maximum and sum of squares of one channel over one bucket of frames.
 struct PeakBucket {
@@ -81,12 +77,13 @@ class PeakSummary {
   public:
     // Frames per bucket: as few as keeps the buckets at most kMaxBuckets per channel.
     static constexpr uint64_t kMaxBuckets = 1u << 16;
+    [[nodiscard]] static uint32_t bucketFramesFor(uint64_t frames);
 
     uint16_t channels = 0;
     uint32_t rate = 0;
     uint64_t frames = 0;
     uint32_t bucketFrames = 1;
-    std::vector<PeakBucket> buckets;  // channel after channel, bucketCount() each
+    std::vector<PeakBucket> buckets;  // bucket after bucket, one per channel each
     int16_t peak = 0;                 // largest magnitude of any sample (32767 for -32768)
     bool clipped = false;             // some sample reached full scale
     std::string format;
@@ -119,9 +116,11 @@ struct PeaksResult {
 };
 
 // Reads, decodes and summarises; a stopped computation gives neither peaks nor
-// an error.
+// an error. WAV audio (every format libsndfile reads in a WAV file) is decoded
+// piece by piece straight into the summary, so a long file never stands whole
+// in memory, neither as bytes nor as samples.
 [[nodiscard]] PeaksResult loadPeaks(const WaveformSource& source, std::stop_token stop = {});
-// The same over WAV bytes in memory (the fuzz target and the bench use it).
+// The same over a WAV image in memory.
 [[nodiscard]] PeaksResult peaksOfWavImage(std::span<const uint8_t> image,
                                           std::stop_token stop = {});
 
