@@ -153,7 +153,7 @@ void WaveformTest::editorFollowsTheSelection() {
     selectRows(e.view(), {0, 1, 2});
     QTRY_VERIFY(side.infoText().startsWith("3 samples selected"));
     QCOMPARE(panel.shownRow(), 0);
-    QVERIFY(panel.cache().size() >= 2);
+    QTRY_VERIFY(panel.cache().size() >= 2);  // row 0 is computed on the worker
 }
 
 void WaveformTest::undecodableRowSaysWhy() {
