@@ -362,7 +362,7 @@ void AudioEngine::setGroup(ZQ_AudioBank::Impl& bank, int group) {
 
 // --- Preview -----------------------------------------------------------------------
 
-ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage) {
+ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame) {
     output_->makeCurrent();
     previewStop();
     const DecodeResult decoded = decodeWaveImage(wavImage);
@@ -379,6 +379,9 @@ ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage) {
     alSourcef(source, AL_PITCH, 1.0f);
     if (directChannels_) alSourcei(source, AL_DIRECT_CHANNELS_SOFT, previewSample_->channels == 2);
     alSourcei(source, AL_BUFFER, ALint(previewSample_->whole.id()));
+    // A start past the end plays nothing rather than failing the batch.
+    if (startFrame >= previewSample_->frames) startFrame = previewSample_->frames - 1;
+    alSourcei(source, AL_SAMPLE_OFFSET, ALint(startFrame));
     alSourcePlay(source);
     if (!alBatchSucceeded()) {
         previewStop();
@@ -401,6 +404,24 @@ bool AudioEngine::previewPlaying() {
     ALint state = AL_STOPPED;
     alGetSourcei(previewSource_.id(), AL_SOURCE_STATE, &state);
     return state == AL_PLAYING;
+}
+
+std::optional<uint32_t> AudioEngine::previewPosition() {
+    if (!previewSample_) return std::nullopt;
+    output_->makeCurrent();
+    ALint state = AL_STOPPED;
+    alGetSourcei(previewSource_.id(), AL_SOURCE_STATE, &state);
+    if (state != AL_PLAYING && state != AL_PAUSED) return std::nullopt;
+    ALint offset = 0;
+    alGetSourcei(previewSource_.id(), AL_SAMPLE_OFFSET, &offset);
+    return uint32_t(std::max<ALint>(offset, 0));
+}
+
+std::optional<uint32_t> AudioEngine::voicePosition(ZQ_SampleHandle handle) {
+    output_->makeCurrent();
+    const std::optional<uint32_t> slot = voices_.slotOf(handle);
+    if (!slot) return std::nullopt;
+    return voices_.position(*slot);
 }
 
 size_t AudioEngine::previewBytes() const {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <random>
 #include <span>
 #include <vector>
@@ -61,7 +62,11 @@ class AudioEngine {
     void setBankVolume(ZQ_AudioBank::Impl& bank, int volume);
     void setGroup(ZQ_AudioBank::Impl& bank, int group);
 
-    ZQAudioResult previewPlay(std::vector<uint8_t> wavImage);
+    ZQAudioResult previewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame = 0);
+    // The frame the preview voice plays, as OpenAL's mixer has it; none when it is stopped.
+    [[nodiscard]] std::optional<uint32_t> previewPosition();
+    // The frame a pool voice plays; none for a stale handle or a counted loop.
+    [[nodiscard]] std::optional<uint32_t> voicePosition(ZQ_SampleHandle handle);
     void previewStop();
     [[nodiscard]] bool previewPlaying();
     [[nodiscard]] size_t previewBytes() const;

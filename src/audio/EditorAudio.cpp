@@ -87,6 +87,19 @@ RowPlayResult EditorAudio::playRow(const RowList& rows, int row) {
     return preview_ ? preview_->playRow(rows, row) : RowPlayResult::NothingStarted;
 }
 
+RowPlayResult EditorAudio::playRowFrom(const RowList& rows, int row, uint32_t startFrame) {
+    return preview_ ? preview_->playRowFrom(rows, row, startFrame, waveformBankPath())
+                    : RowPlayResult::NothingStarted;
+}
+
+std::optional<PreviewPlayer::PlayPosition> EditorAudio::playPosition() {
+    return preview_ ? preview_->playPosition() : std::nullopt;
+}
+
+std::string EditorAudio::waveformBankPath() const {
+    return currentBank() != nullptr ? registeredBankPath() : std::string();
+}
+
 void EditorAudio::stopAll() {
     if (preview_) preview_->stopAll();
 }

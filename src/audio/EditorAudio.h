@@ -53,6 +53,13 @@ class EditorAudio : public BankAudio {
 
     // The row preview (see PreviewPlayer).
     RowPlayResult playRow(const RowList& rows, int row);
+    // The waveform's click: the row's audio from a frame (see PreviewPlayer::playRowFrom).
+    RowPlayResult playRowFrom(const RowList& rows, int row, uint32_t startFrame);
+    // The frame the last row's play is at, while it sounds.
+    [[nodiscard]] std::optional<PreviewPlayer::PlayPosition> playPosition();
+    // The bank file that rows stored in the bank are read from: the current
+    // bank's path, empty without one.
+    [[nodiscard]] std::string waveformBankPath() const;
     // "Stop All Sample Playback": the library's voices; a file playing goes on.
     void stopAll();
     // The toolbar refresh: empties the status text and gives the pane figures.

@@ -51,6 +51,12 @@ bool MusicDecoder::feed(std::span<const uint8_t> bytes) {
     return mpg123_feed(handle_.get(), bytes.data(), bytes.size()) == MPG123_OK;
 }
 
+long MusicDecoder::bufferedBytes() const {
+    long fill = 0;
+    if (mpg123_getstate(handle_.get(), MPG123_BUFFERFILL, &fill, nullptr) != MPG123_OK) return 0;
+    return fill;
+}
+
 MusicDecodeResult MusicDecoder::read(std::span<int16_t> out) {
     MusicDecodeResult result;
     size_t bytes = 0;

@@ -44,6 +44,9 @@ class MusicDecoder {
     [[nodiscard]] MusicDecodeResult read(std::span<int16_t> out);
     // The stream's sample rate; 0 until the first frame is known.
     [[nodiscard]] uint32_t rate() const { return rate_; }
+    // Bytes fed but not decoded: once read() asks for more, a cut-short last
+    // frame is what is left here.
+    [[nodiscard]] long bufferedBytes() const;
 
   private:
     explicit MusicDecoder(Mpg123Ptr handle) : handle_(std::move(handle)) {}

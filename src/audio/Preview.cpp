@@ -9,6 +9,7 @@
 
 #include "audio/AudioBank.h"
 #include "audio/PlayRules.h"
+#include "audio/Waveform.h"
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
 #include "bank/RowRecord.h"
@@ -103,12 +104,44 @@ RowPlayResult PreviewPlayer::playRow(const RowList& rows, int row) {
     return isBankYes(picked.cells[kColBank]) ? playFromBank(picked) : playFromFile(picked);
 }
 
+RowPlayResult PreviewPlayer::playRowFrom(const RowList& rows, int row, uint32_t startFrame,
+                                         const std::string& bankPath) {
+    if (row < 0 || row >= rows.size()) return RowPlayResult::NoSuchRow;
+    const Row& picked = rows.row(row);
+    system_.ZQPreviewStop();
+    const WaveformSource source = waveformSource(picked, bankPath);
+    if (source.mpegDescriptor != 0) return RowPlayResult::FileNotPlayable;
+    std::optional<std::vector<uint8_t>> image = readWaveformImage(source);
+    if (!image) return RowPlayResult::FileUnreadable;
+    if (system_.ZQPreviewPlay(std::move(*image), startFrame) != ZQAudioResult::Ok)
+        return RowPlayResult::FileNotPlayable;
+    playedKey_ = source.key();
+    playedVoice_.reset();
+    return RowPlayResult::FromFile;
+}
+
+std::optional<PreviewPlayer::PlayPosition> PreviewPlayer::playPosition() {
+    if (playedKey_.empty()) return std::nullopt;
+    const std::optional<uint32_t> frame =
+        playedVoice_ ? system_.ZQSampleGetPosition(*playedVoice_) : system_.ZQPreviewGetPosition();
+    if (!frame) return std::nullopt;
+    return PlayPosition{playedKey_, *frame};
+}
+
+void PreviewPlayer::rememberPlay(const Row& row, std::optional<ZQ_SampleHandle> voice) {
+    const std::string bankPath =
+        bankAudio_.currentBank() != nullptr ? bankAudio_.registeredBankPath() : std::string();
+    playedKey_ = waveformSource(row, bankPath).key();
+    playedVoice_ = voice;
+}
+
 RowPlayResult PreviewPlayer::playFromBank(const Row& row) {
     ZQ_AudioBank* bank = bankAudio_.currentBank();
     if (bank == nullptr || !row.record) return RowPlayResult::NotInBank;
-    return system_.ZQSamplePlay(rowPlayOptions(row, bank)) != nullptr
-               ? RowPlayResult::FromBank
-               : RowPlayResult::NothingStarted;
+    const ZQ_SampleInfo* voice = system_.ZQSamplePlay(rowPlayOptions(row, bank));
+    if (voice == nullptr) return RowPlayResult::NothingStarted;
+    rememberPlay(row, ZQ_AudioSystem::ZQSampleGetHandle(voice));
+    return RowPlayResult::FromBank;
 }
 
 RowPlayResult PreviewPlayer::playFromFile(const Row& row) {
@@ -117,9 +150,10 @@ RowPlayResult PreviewPlayer::playFromFile(const Row& row) {
     std::optional<std::vector<uint8_t>> image =
         readRowWaveFile(rowPath(row), atouLike(row.cells[kColSize]));
     if (!image) return RowPlayResult::FileUnreadable;
-    return system_.ZQPreviewPlay(std::move(*image)) == ZQAudioResult::Ok
-               ? RowPlayResult::FromFile
-               : RowPlayResult::FileNotPlayable;
+    if (system_.ZQPreviewPlay(std::move(*image)) != ZQAudioResult::Ok)
+        return RowPlayResult::FileNotPlayable;
+    rememberPlay(row, std::nullopt);
+    return RowPlayResult::FromFile;
 }
 
 StatusFigures PreviewPlayer::statusFigures(const RowList& rows) {

@@ -74,6 +74,19 @@ class PreviewPlayer {
     // file that played and frees its audio, whether the new one plays or not.
     RowPlayResult playRow(const RowList& rows, int row);
     RowPlayResult playRow(const CQuillonDoc& doc, int row) { return playRow(doc.rows(), row); }
+    // Plays the row's audio from a frame on the preview voice, out of the
+    // bank file `bankPath` for a row stored in the bank. Music sections are
+    // not WAV images and give FileNotPlayable.
+    RowPlayResult playRowFrom(const RowList& rows, int row, uint32_t startFrame,
+                              const std::string& bankPath);
+
+    // The play of the last row started here, while it sounds: the waveform key
+    // of the row's audio (WaveformSource::key) and the frame the output plays.
+    struct PlayPosition {
+        std::string sourceKey;
+        uint32_t frame = 0;
+    };
+    [[nodiscard]] std::optional<PlayPosition> playPosition();
 
     // "Stop All Sample Playback": every library voice; a file playing goes on.
     void stopAll() { system_.ZQSampleStopAll(); }
@@ -96,8 +109,14 @@ class PreviewPlayer {
     RowPlayResult playFromFile(const Row& row);
     [[nodiscard]] std::string playingText();
 
+    void rememberPlay(const Row& row, std::optional<ZQ_SampleHandle> voice);
+
     ZQ_AudioSystem& system_;
     const ZQBankAudio& bankAudio_;
+    // What the last play started: its audio's key, and the pool voice when it
+    // came out of the bank (else the preview voice plays it).
+    std::string playedKey_;
+    std::optional<ZQ_SampleHandle> playedVoice_;
 };
 
 }  // namespace quillon

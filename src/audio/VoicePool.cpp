@@ -108,6 +108,14 @@ bool VoicePool::start(uint32_t index, VoiceStart play, uint64_t serial) {
     return true;
 }
 
+std::optional<uint32_t> VoicePool::position(uint32_t index) const {
+    const Slot& slot = slots_[index];
+    if (!slot.busy || slot.queue.active) return std::nullopt;
+    ALint offset = 0;
+    alGetSourcei(slot.source.id(), AL_SAMPLE_OFFSET, &offset);
+    return uint32_t(std::max<ALint>(offset, 0));
+}
+
 void VoicePool::applySettings(const Slot& slot, const VoiceStart& play) {
     const ALuint source = slot.source.id();
     const VoiceSettings& s = play.settings;

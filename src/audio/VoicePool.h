@@ -59,6 +59,10 @@ class VoicePool {
     // Frees slots whose play ended and tops up the queues of counted loops.
     void service();
     [[nodiscard]] bool busy(uint32_t slot) const { return slots_[slot].busy; }
+    // The sample frame the slot's source plays: the whole buffer's offset,
+    // which wraps with a loop for ever. None when the slot is free or plays a
+    // counted loop, whose queued pieces give no frame of the sample.
+    [[nodiscard]] std::optional<uint32_t> position(uint32_t slot) const;
     [[nodiscard]] uint32_t busyCount() const;
     // The slot of a handle whose play is still on; none for a stale handle.
     [[nodiscard]] std::optional<uint32_t> slotOf(ZQ_SampleHandle handle) const;

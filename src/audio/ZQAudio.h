@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "bank/SampleRecord.h"
@@ -260,6 +261,9 @@ class ZQ_AudioSystem {
     [[nodiscard]] static ZQ_SampleHandle ZQSampleGetHandle(const ZQ_SampleInfo* info);
     [[nodiscard]] int ZQSampleIsPlaying(ZQ_SampleHandle handle);
     void ZQSampleStop(ZQ_SampleHandle handle);
+    // The sample frame the voice plays (a loop for ever wraps it); none for a
+    // stale handle and for a counted loop, which plays queued pieces.
+    [[nodiscard]] std::optional<uint32_t> ZQSampleGetPosition(ZQ_SampleHandle handle);
 
     // Advances the ambient schedule by this many 100 ms ticks and looks after
     // the voices (ended plays, long loops) and the music (its queue, its status
@@ -272,7 +276,11 @@ class ZQ_AudioSystem {
 
     // Plays a whole WAV image from memory, taking the bytes: the previous one
     // stops and is freed. Not a voice of the pool; ZQSampleStopAll leaves it.
-    ZQAudioResult ZQPreviewPlay(std::vector<uint8_t> wavImage);
+    // With a start frame it plays from that frame of the decoded audio.
+    ZQAudioResult ZQPreviewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame = 0);
+    // The frame of its audio the preview plays, read from the mixer's own
+    // position; none while it is stopped.
+    [[nodiscard]] std::optional<uint32_t> ZQPreviewGetPosition();
     // Stops the preview and frees its decoded audio.
     void ZQPreviewStop();
     [[nodiscard]] bool ZQPreviewIsPlaying();

@@ -182,6 +182,11 @@ void ZQ_AudioSystem::ZQSampleStop(ZQ_SampleHandle handle) {
     if (engine_) engine_->stop(handle);
 }
 
+std::optional<uint32_t> ZQ_AudioSystem::ZQSampleGetPosition(ZQ_SampleHandle handle) {
+    if (!engine_) return std::nullopt;
+    return engine_->voicePosition(handle);
+}
+
 void ZQ_AudioSystem::ZQAtmosProcess(int ticks) {
     if (!engine_) return;
     std::vector<ZQ_AudioBank::Impl*> banks;
@@ -209,9 +214,14 @@ void ZQ_AudioSystem::ZQAtmosSetGroup(ZQ_AudioBank* bank, int group) {
         found->impl_->ambience.group = group;
 }
 
-ZQAudioResult ZQ_AudioSystem::ZQPreviewPlay(std::vector<uint8_t> wavImage) {
+ZQAudioResult ZQ_AudioSystem::ZQPreviewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame) {
     if (!engine_) return ZQAudioResult::NotCreated;
-    return engine_->previewPlay(std::move(wavImage));
+    return engine_->previewPlay(std::move(wavImage), startFrame);
+}
+
+std::optional<uint32_t> ZQ_AudioSystem::ZQPreviewGetPosition() {
+    if (!engine_) return std::nullopt;
+    return engine_->previewPosition();
 }
 
 void ZQ_AudioSystem::ZQPreviewStop() {

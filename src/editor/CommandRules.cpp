@@ -42,6 +42,7 @@ bool commandRuleAllows(CommandId id, const CommandFacts& f) {
         case AppExit:
         case ViewToolbar:
         case ViewStatusBar:
+        case ViewWaveform:
         case AppAbout:
             return true;
         case FileSave:

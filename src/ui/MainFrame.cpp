@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
@@ -15,6 +16,8 @@
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
 #include "ui/SidePanelBar.h"
+#include "ui/WaveformPanel.h"
+#include "ui/WaveformView.h"
 
 namespace quillon {
 
@@ -49,6 +52,7 @@ CMainFrame::CMainFrame(CQuillonDoc& doc, QWidget* parent)
     createMenus();
     addToolBar(Qt::TopToolBarArea, toolBar_);
     addDockWidget(Qt::LeftDockWidgetArea, sidePanel_);
+    createWaveformDock();
     std::vector<QAction*> buttons;
     for (CommandId id : toolbarCommands())
         buttons.push_back(action(id));
@@ -118,6 +122,27 @@ void CMainFrame::createActions() {
                [this] { toolBar_->setVisible(action(CommandId::ViewToolbar)->isChecked()); });
     setHandler(CommandId::ViewStatusBar,
                [this] { statusBar()->setVisible(action(CommandId::ViewStatusBar)->isChecked()); });
+    action(CommandId::ViewWaveform)->setCheckable(true);
+    setHandler(CommandId::ViewWaveform,
+               [this] { waveformDock_->setVisible(action(CommandId::ViewWaveform)->isChecked()); });
+}
+
+// The dock sits below the list only: the side panel keeps the left edge.
+void CMainFrame::createWaveformDock() {
+    waveformPanel_ = new CWaveformPanel(doc_.rows(), this);
+    waveformDock_ = new QDockWidget(tr("Waveform"), this);
+    waveformDock_->setObjectName("waveformDock");
+    waveformDock_->setAllowedAreas(Qt::BottomDockWidgetArea | Qt::TopDockWidgetArea);
+    waveformDock_->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable);
+    waveformDockView_ = new CWaveformView(waveformDock_);
+    waveformDockView_->setMinimumHeight(120);
+    waveformDock_->setWidget(waveformDockView_);
+    setCorner(Qt::BottomLeftCorner, Qt::LeftDockWidgetArea);
+    addDockWidget(Qt::BottomDockWidgetArea, waveformDock_);
+    waveformDock_->hide();
+    connect(waveformDock_, &QDockWidget::visibilityChanged, this, [this] { markDirty(); });
+    waveformPanel_->addView(sidePanel_->waveform());
+    waveformPanel_->addView(waveformDockView_);
 }
 
 QMenu* CMainFrame::addMenu(MenuPlace place, const QString& title, QMenu* parent) {
@@ -238,6 +263,7 @@ void CMainFrame::updateCommandUI() {
     }
     action(CommandId::ViewToolbar)->setChecked(!toolBar_->isHidden());
     action(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
+    action(CommandId::ViewWaveform)->setChecked(!waveformDock_->isHidden());
     if (statusFigures) refreshStatusPanes(figures);
 }
 

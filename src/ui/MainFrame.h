@@ -14,6 +14,7 @@
 #include "bank/QuillonDoc.h"
 #include "ui/Commands.h"
 
+class QDockWidget;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -23,6 +24,8 @@ namespace quillon {
 class CBankToolBar;
 class CQuillonView;
 class CSidePanelBar;
+class CWaveformPanel;
+class CWaveformView;
 
 class CMainFrame : public QMainWindow, public RowListObserver, public DocumentObserver {
     Q_OBJECT
@@ -33,6 +36,10 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     CQuillonView* view() const { return view_; }
     CBankToolBar* toolBar() const { return toolBar_; }
     CSidePanelBar* sidePanel() const { return sidePanel_; }
+    // The waveform of the selected row: its panel, and the dock below the list.
+    CWaveformPanel* waveformPanel() const { return waveformPanel_; }
+    QDockWidget* waveformDock() const { return waveformDock_; }
+    CWaveformView* waveformDockView() const { return waveformDockView_; }
     QAction* action(CommandId id) const;
     QMenu* menu(MenuPlace place) const;
     QMenu* waveMenu() const { return menu(MenuPlace::Wave); }
@@ -104,11 +111,15 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     void showTitle();
     void placeProgressBar();
     void findMnemonicConflicts();
+    void createWaveformDock();
 
     CQuillonDoc& doc_;
     CQuillonView* view_;
     CBankToolBar* toolBar_;
     CSidePanelBar* sidePanel_;
+    CWaveformPanel* waveformPanel_ = nullptr;
+    QDockWidget* waveformDock_ = nullptr;
+    CWaveformView* waveformDockView_ = nullptr;
     std::map<CommandId, QAction*> actions_;
     std::map<CommandId, std::function<void()>> handlers_;
     std::map<MenuPlace, QMenu*> menus_;

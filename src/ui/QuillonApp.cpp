@@ -1,5 +1,6 @@
 #include "ui/QuillonApp.h"
 
+#include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPageSetupDialog>
@@ -24,6 +25,7 @@
 #include "ui/MusicBarDialog.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "ui/WaveformPanel.h"
 
 namespace quillon {
 
@@ -130,6 +132,10 @@ void CQuillonApp::registerHandlers() {
 void CQuillonApp::readSettings() {
     settings_.load();
     readRememberedFolders(settings_, doc_->folders());
+    const WaveformDockSettings waveform = readWaveformDockSettings(settings_);
+    frame_->waveformDock()->setVisible(waveform.shown);
+    if (waveform.height > 0)
+        frame_->resizeDocks({frame_->waveformDock()}, {waveform.height}, Qt::Vertical);
     waveEditorPath_ = findWaveEditor(classesRootSettingsPath());
 }
 
@@ -139,6 +145,10 @@ void CQuillonApp::writeSettings() {
     SettingsStore store(settings_.path());
     store.load();
     writeRememberedFolders(store, doc_->folders());
+    if (frame_) {
+        const QDockWidget* dock = frame_->waveformDock();
+        writeWaveformDockSettings(store, {!dock->isHidden(), dock->height()});
+    }
     recent_.write(store);
     // A failed write loses the folders and nothing else; there is no one to tell.
     (void)store.save();
@@ -164,6 +174,13 @@ void CQuillonApp::registerAudioHandlers() {
     view()->playRow = [this](int row) { PlayRow(row); };
     frame_->statusFigures = [this] { return audio_->refreshFigures(doc_->rows()); };
     frame_->onTimer = [this] { OnTimerTick(); };
+    CWaveformPanel& waveform = *frame_->waveformPanel();
+    waveform.bankPath = [this] { return audio_->waveformBankPath(); };
+    waveform.playPosition = [this] { return audio_->playPosition(); };
+    waveform.previewFrom = [this](int row, uint32_t frame) {
+        (void)audio_->playRowFrom(doc_->rows(), row, frame);
+    };
+    waveform.refresh();
 }
 
 // When no sound comes out the status bar says so, once.
@@ -185,6 +202,7 @@ void CQuillonApp::OnTimerTick() {
 
 void CQuillonApp::PlayRow(int row) {
     (void)audio_->playRow(doc_->rows(), row);
+    frame_->waveformPanel()->followPlay();
     frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
 }
 

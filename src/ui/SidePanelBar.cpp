@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "ui/QtText.h"
+#include "ui/WaveformView.h"
 
 namespace quillon {
 
@@ -27,6 +28,8 @@ struct DialogUnits {
 
 constexpr double kBarWidthUnits = 90;
 constexpr double kPictureWidthUnits = 83, kPictureHeightUnits = 124;
+// The waveform under "Selected Item": ruler, lanes and its line of figures.
+constexpr double kWaveformHeightUnits = 56;
 constexpr double kValueWidthUnits = 70, kValueIndentUnits = 6;
 
 const char* const kFieldLabels[] = {
@@ -181,6 +184,10 @@ QWidget* CSidePanelBar::createContents() {
     picture_->setPixmap(sidePanelPicture(pictureSize, devicePixelRatioF()));
     layout->addWidget(picture_, 0, Qt::AlignHCenter);
     layout->addWidget(createSelectedItemBox());
+    waveform_ = new CWaveformView(contents);
+    waveform_->setObjectName("sidePanelWaveform");
+    waveform_->setFixedHeight(du.down(kWaveformHeightUnits));
+    layout->addWidget(waveform_);
 
     musicBank_ = new QCheckBox(tr("Music Bank"), contents);
     musicBank_->setObjectName("musicBankBox");

@@ -17,6 +17,8 @@ class QLineEdit;
 
 namespace quillon {
 
+class CWaveformView;
+
 // The side panel's picture, drawn at `size` (logical pixels).
 QPixmap sidePanelPicture(QSize size, qreal devicePixelRatio = 1.0);
 
@@ -34,6 +36,8 @@ class CSidePanelBar : public QDockWidget, public DocumentObserver {
     QCheckBox* musicBankBox() const { return musicBank_; }
     QCheckBox* allowSaveBox() const { return allowSave_; }
     QLabel* picture() const { return picture_; }
+    // The waveform of the row shown, under the "Selected Item" box.
+    CWaveformView* waveform() const { return waveform_; }
 
   private:
     void bankValuesChanged() override;
@@ -47,6 +51,7 @@ class CSidePanelBar : public QDockWidget, public DocumentObserver {
     std::array<QLineEdit*, FieldCount> values_{};
     QCheckBox* musicBank_ = nullptr;
     QCheckBox* allowSave_ = nullptr;
+    CWaveformView* waveform_ = nullptr;
 };
 
 }  // namespace quillon
