@@ -16,6 +16,7 @@
 #include "ui/CellEdit.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
+#include "ui/ListDelegate.h"
 #include "ui/QtText.h"
 
 namespace quillon {
@@ -63,6 +64,7 @@ void CQuillonView::setUpLook() {
     setIconSize(QSize(kRowImageSize, kRowImageSize));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setTabKeyNavigation(false);
+    setItemDelegate(new CListDelegate(this));
     verticalHeader()->hide();
     // Fixed row heights keep scrolling and resets cheap with many thousand rows.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -112,31 +114,58 @@ bool CQuillonView::ValidateAndCommitPendingEdit() {
     return true;
 }
 
+CCellEdit* CQuillonView::cellEdit() const {
+    return qobject_cast<CCellEdit*>(editWidget_.data());
+}
+
+CPlayTypeBox* CQuillonView::playTypeBox() const {
+    return qobject_cast<CPlayTypeBox*>(editWidget_.data());
+}
+
+QString CQuillonView::editorText() const {
+    if (CCellEdit* edit = cellEdit()) return edit->text();
+    if (CPlayTypeBox* box = playTypeBox()) return box->currentText();
+    return {};
+}
+
 void CQuillonView::BeginCellEdit(int row, int column) {
     CommitCellEdit();
     if (!session_.open(row, column)) return;
+    setCurrentCell(row, column);
     scrollTo(model_->index(row, column));
-    auto* editor = new CCellEdit(*this, viewport());
+    const QString text = toQString(session_.original());
+    QWidget* editor = nullptr;
+    if (column == kColPlayType) {
+        auto* box = new CPlayTypeBox(*this, viewport());
+        // An old bank may hold a text none of the items is; it shows as "*".
+        box->setCurrentIndex(std::max(box->findText(text, Qt::MatchFixedString), 0));
+        box->setCurrentText(box->itemText(box->currentIndex()));
+        editor = box;
+    } else {
+        auto* edit = new CCellEdit(*this, viewport());
+        edit->setText(text);
+        edit->selectAll();
+        editor = edit;
+    }
     editor->setFont(font());
-    editor->setText(toQString(session_.original()));
-    cellEdit_ = editor;
+    editWidget_ = editor;
     placeCellEdit();
     editor->show();
-    editor->selectAll();
     editor->setFocus();
 }
 
 // Over the cell; never lower than the edit needs to show its text.
 void CQuillonView::placeCellEdit() {
-    if (!cellEdit_) return;
+    if (!editWidget_) return;
     QRect cell = visualRect(model_->index(session_.row(), session_.column()));
-    int height = std::max(cell.height(), cellEdit_->minimumSizeHint().height());
-    cellEdit_->setGeometry(cell.left(), cell.center().y() - height / 2, cell.width(), height);
+    int height = std::max(cell.height(), editWidget_->minimumSizeHint().height());
+    int width = std::max(cell.width(), editWidget_->minimumSizeHint().width());
+    editWidget_->setGeometry(cell.left(), cell.center().y() - height / 2, width, height);
 }
 
 void CQuillonView::closeCellEdit() {
-    CCellEdit* editor = cellEdit_.data();
-    cellEdit_.clear();
+    QWidget* editor = editWidget_.data();
+    editWidget_.clear();
     if (!editor) return;
     bool hadFocus = editor->hasFocus();
     editor->hide();
@@ -149,7 +178,7 @@ void CQuillonView::closeCellEdit() {
 // write sets off finds an edit still pending.
 void CQuillonView::CommitCellEdit() {
     if (!session_.isOpen()) return;
-    if (cellEdit_) session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    if (editWidget_) session_.setPending(editedOrOriginal(editorText(), session_.original()));
     session_.commit();
     closeCellEdit();
 }
@@ -160,19 +189,46 @@ void CQuillonView::CancelCellEdit() {
 }
 
 bool CQuillonView::ValidateCellEdit() {
-    if (!session_.isOpen() || !cellEdit_) return true;
-    session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    if (!session_.isOpen() || !editWidget_) return true;
+    session_.setPending(editedOrOriginal(editorText(), session_.original()));
     CellCheck check = session_.validate();
+    CCellEdit* edit = cellEdit();
     // A numeric text is shown as the number it was read as, valid or not.
-    if (QString shown = toQString(session_.pending()); shown != cellEdit_->text())
-        cellEdit_->setText(shown);
+    if (QString shown = toQString(session_.pending()); edit && shown != edit->text())
+        edit->setText(shown);
     if (check.valid) return true;
     showStop(doc_.shell(), check.message);
-    if (cellEdit_) {
-        cellEdit_->selectAll();
-        cellEdit_->setFocus();
+    if (CCellEdit* still = cellEdit()) {
+        still->selectAll();
+        still->setFocus();
     }
     return false;
+}
+
+void CQuillonView::tabFromCellEdit(int step) {
+    if (!session_.isOpen() || !ValidateCellEdit()) return;
+    const int row = session_.row();
+    const int next = session_.neighbourEditableColumn(shownColumns(), session_.column(), step);
+    CommitCellEdit();
+    if (next >= 0 && row < doc_.rows().size()) BeginCellEdit(row, next);
+}
+
+int CQuillonView::currentColumn() const {
+    QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : kColNo;
+}
+
+std::vector<int> CQuillonView::shownColumns() const {
+    std::vector<int> shown;
+    const QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual)
+        if (int logical = header->logicalIndex(visual); !header->isSectionHidden(logical))
+            shown.push_back(logical);
+    return shown;
+}
+
+void CQuillonView::setCurrentCell(int row, int column) {
+    selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
 }
 
 void CQuillonView::keyFromCellEdit(QKeyEvent* event) {
@@ -260,14 +316,16 @@ void CQuillonView::syncSelectionFromRows() {
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     int current = rows.current();
     if (current >= 0 && current < rows.size())
-        selectionModel()->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(model_->index(current, currentColumn()),
+                                          QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
 void CQuillonView::currentChanged(int row) {
     if (syncing_ || row < 0 || row >= doc_.rows().size()) return;
     syncing_ = true;
-    selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_->index(row, currentColumn()),
+                                      QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
@@ -358,6 +416,13 @@ ListKey listKeyOf(int key) {
     }
 }
 
+// F2 and Enter open the editor on the focused cell.
+bool isEditKey(const QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) return false;
+    return event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+           event->key() == Qt::Key_Enter;
+}
+
 }  // namespace
 
 void CQuillonView::keyPressEvent(QKeyEvent* event) {
@@ -366,6 +431,13 @@ void CQuillonView::keyPressEvent(QKeyEvent* event) {
     CommitCellEdit();
     if (isCommandAccelerator(event)) {
         event->ignore();
+        return;
+    }
+    if (isEditKey(event) && canEditColumn(doc_, currentColumn()) && currentIndex().isValid()) {
+        // The row under the focused cell is selected: the arrow keys moved
+        // both. The value typed is written into every selected row.
+        BeginCellEdit(currentIndex().row(), currentColumn());
+        event->accept();
         return;
     }
     if (event->key() == Qt::Key_Space) {
@@ -399,7 +471,7 @@ void CQuillonView::keyReleaseEvent(QKeyEvent* event) {
 // the editor.
 void CQuillonView::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
-    if (cellEdit_) cellEdit_->setFocus();
+    if (editWidget_) editWidget_->setFocus();
 }
 
 // --- Mouse -----------------------------------------------------------------------

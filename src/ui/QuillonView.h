@@ -68,13 +68,27 @@ class CQuillonView : public QTableView, public RowListObserver {
     // Valid when no editor is open.
     bool ValidateCellEdit();
     bool isCellEditOpen() const { return session_.isOpen(); }
-    CCellEdit* cellEdit() const { return cellEdit_.data(); }
+    // The open editor: the line edit, or the Play Type drop-down.
+    CCellEdit* cellEdit() const;
+    CPlayTypeBox* playTypeBox() const;
+    QWidget* editWidget() const { return editWidget_.data(); }
     // The open edit's cell, and the column Up and Down reopen it in (that of
     // the last double click, or 0 after a click on a row image).
     const CellEditSession& cellEditSession() const { return session_; }
     // Up and Down from an open editor with a valid value: handled as the
     // list's own keys, which commit, move the selection and reopen the editor.
     void keyFromCellEdit(QKeyEvent* event);
+    // Tab (`step` 1) and Shift+Tab (-1) from an open editor: a valid value is
+    // written and the editor opens on the next or previous editable cell of
+    // the row, in the order the columns are shown; past the row's last
+    // editable cell it stays closed, the focused cell on the one just written.
+    void tabFromCellEdit(int step);
+
+    // The column of the focused cell: the one the arrow keys, Home and End,
+    // a click or an edit reached last. F2 and Enter edit this cell.
+    int currentColumn() const;
+    // The logical columns in the order they are shown, hidden ones left out.
+    std::vector<int> shownColumns() const;
 
     // Plays a row (a click on its image, Space); the application gives the
     // sample preview here. Without it nothing plays.
@@ -124,6 +138,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     void gateScrollBars();
     void placeCellEdit();
     void closeCellEdit();
+    QString editorText() const;
+    void setCurrentCell(int row, int column);
 
     CQuillonDoc& doc_;
     RowListModel* model_;
@@ -142,7 +158,7 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool moveRunning_ = false;
     // The edit's cell and texts; the widget drawn over the cell while it is open.
     CellEditSession session_;
-    QPointer<CCellEdit> cellEdit_;
+    QPointer<QWidget> editWidget_;
     ListKeySequence listKeys_;
 };
 
