@@ -42,6 +42,7 @@ bool commandRuleAllows(CommandId id, const CommandFacts& f) {
         case AppExit:
         case ViewToolbar:
         case ViewStatusBar:
+        case ViewResetColumns:
         case AppAbout:
             return true;
         case FileSave:

@@ -37,6 +37,7 @@ enum class CommandId : int {
     EditPaste = 57637,
     ViewToolbar = 59392,
     ViewStatusBar = 59393,
+    ViewResetColumns = 32894,
     AppAbout = 57664,
     MoveUp = 32773,
     MoveDown = 32774,

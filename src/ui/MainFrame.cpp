@@ -118,6 +118,7 @@ void CMainFrame::createActions() {
                [this] { toolBar_->setVisible(action(CommandId::ViewToolbar)->isChecked()); });
     setHandler(CommandId::ViewStatusBar,
                [this] { statusBar()->setVisible(action(CommandId::ViewStatusBar)->isChecked()); });
+    setHandler(CommandId::ViewResetColumns, [this] { view_->resetColumns(); });
 }
 
 QMenu* CMainFrame::addMenu(MenuPlace place, const QString& title, QMenu* parent) {

@@ -9,6 +9,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "bank/Columns.h"
 #include "bank/ListOps.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptTable.h"
@@ -130,6 +131,7 @@ void CQuillonApp::registerHandlers() {
 void CQuillonApp::readSettings() {
     settings_.load();
     readRememberedFolders(settings_, doc_->folders());
+    view()->applyColumnLayout(readColumnLayout(settings_, kColumnCount));
     waveEditorPath_ = findWaveEditor(classesRootSettingsPath());
 }
 
@@ -140,6 +142,7 @@ void CQuillonApp::writeSettings() {
     store.load();
     writeRememberedFolders(store, doc_->folders());
     recent_.write(store);
+    if (CQuillonView* v = view()) writeColumnLayout(store, v->columnLayout());
     // A failed write loses the folders and nothing else; there is no one to tell.
     (void)store.save();
 }

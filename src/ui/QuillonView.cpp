@@ -46,7 +46,6 @@ CQuillonView::CQuillonView(CQuillonDoc& doc, QWidget* parent)
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CQuillonView::OnColumnClick);
     connect(&timer_, &QTimer::timeout, this, &CQuillonView::OnTimer);
     gateScrollBars();
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &CQuillonView::placeCellEdit);
 }
 
 CQuillonView::~CQuillonView() {
@@ -84,9 +83,165 @@ void CQuillonView::setUpLook() {
 }
 
 void CQuillonView::setUpColumns() {
-    const auto& columns = columnTable();
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this, &CQuillonView::showHeaderMenu);
+    connect(header, &QHeaderView::sectionResized, this, &CQuillonView::columnResized);
+    fitColumns();
+}
+
+namespace {
+
+// The widest text a column is expected to show beyond its title; empty for
+// the columns whose texts are the user's (their table width stands).
+QString widestExpectedText(int column) {
+    switch (column) {
+        case kColNo:
+            return "65535";
+        case kColFormat:
+            return "16-bit 44.1 khz Stereo";
+        case kColCompression:
+            return "Microsoft ADPCM";
+        case kColSize:
+            return "4294967295";
+        case kColLStart:
+        case kColLEnd:
+            return "99999999";
+        case kColXPos:
+        case kColYPos:
+        case kColZPos:
+            return "-9999";
+        case kColMinDist:
+        case kColMaxDist:
+            return "9999.000000";
+        default:
+            return "9999";
+    }
+}
+
+bool holdsUserText(int column) {
+    return column == kColName || column == kColLocation || column == kColDescription;
+}
+
+}  // namespace
+
+// Title and widest text measured with the style's own margins, so the width
+// follows the font and the screen's scale; No makes room for its check box
+// and image.
+int CQuillonView::fittedColumnWidth(int column) const {
+    QStyleOptionHeader title;
+    title.initFrom(horizontalHeader());
+    title.text = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    int width = style()
+                    ->sizeFromContents(QStyle::CT_HeaderSection, &title, {}, horizontalHeader())
+                    .width() +
+                style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, horizontalHeader()) +
+                margin;
+    if (holdsUserText(column)) return std::max(width, columnTable()[size_t(column)].width);
+    QStyleOptionViewItem cell;
+    initViewItemOption(&cell);
+    cell.features |= QStyleOptionViewItem::HasDisplay;
+    cell.text = widestExpectedText(column);
+    if (column == kColNo) {
+        cell.features |=
+            QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator;
+        cell.decorationSize = iconSize();
+        cell.icon = rowIcon();
+    }
+    width = std::max(width,
+                     style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, this).width());
+    // The rows' own texts: the ones in sight, as the table measures them.
+    if (!doc_.rows().empty()) width = std::max(width, sizeHintForColumn(column));
+    return width + margin;
+}
+
+bool CQuillonView::isCellTextCut(int row, int column) const {
+    QModelIndex index = model_->index(row, column);
+    auto* delegate = qobject_cast<CListDelegate*>(itemDelegateForIndex(index));
+    if (!delegate) return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    return delegate->isTextCut(option, index);
+}
+
+void CQuillonView::fitColumns() {
+    QScopedValueRollback<bool> fitting(fittingColumns_, true);
     for (int c = 0; c < kColumnCount; ++c)
-        setColumnWidth(c, columns[size_t(c)].width);
+        setColumnWidth(c,
+                       userWidths_[size_t(c)] > 0 ? userWidths_[size_t(c)] : fittedColumnWidth(c));
+}
+
+void CQuillonView::columnResized(int column, int, int newWidth) {
+    placeCellEdit();
+    // A hidden column reports a width of 0; that is not a width the user chose.
+    if (fittingColumns_ || newWidth <= 0 || column < 0 || column >= kColumnCount) return;
+    userWidths_[size_t(column)] = newWidth;
+}
+
+ColumnLayout CQuillonView::columnLayout() const {
+    ColumnLayout layout;
+    const QHeaderView* header = horizontalHeader();
+    bool arranged = false, anyHidden = false, anySized = false;
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        layout.order.push_back(header->logicalIndex(visual));
+        arranged |= layout.order.back() != visual;
+    }
+    for (int c = 0; c < kColumnCount; ++c) {
+        layout.hidden.push_back(header->isSectionHidden(c) ? 1 : 0);
+        anyHidden |= layout.hidden.back() != 0;
+        anySized |= userWidths_[size_t(c)] > 0;
+    }
+    if (!arranged) layout.order.clear();
+    if (!anyHidden) layout.hidden.clear();
+    if (anySized) layout.widths = userWidths_;
+    return layout;
+}
+
+void CQuillonView::applyColumnLayout(const ColumnLayout& layout) {
+    QHeaderView* header = horizontalHeader();
+    userWidths_.assign(kColumnCount, 0);
+    if (layout.widths.size() == size_t(kColumnCount)) userWidths_ = layout.widths;
+    QScopedValueRollback<bool> fitting(fittingColumns_, true);
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        int column =
+            layout.order.size() == size_t(kColumnCount) ? layout.order[size_t(visual)] : visual;
+        header->moveSection(header->visualIndex(column), visual);
+    }
+    for (int c = 0; c < kColumnCount; ++c)
+        header->setSectionHidden(
+            c, layout.hidden.size() == size_t(kColumnCount) && layout.hidden[size_t(c)] != 0);
+    fitColumns();
+}
+
+void CQuillonView::resetColumns() {
+    if (!ValidateAndCommitPendingEdit()) return;
+    applyColumnLayout({});
+}
+
+// Each column's title with a check mark: unchecked hides it. No stays, so the
+// rows keep their check box and image.
+void CQuillonView::showHeaderMenu(const QPoint& at) {
+    QMenu menu(this);
+    QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        const int column = header->logicalIndex(visual);
+        QAction* item =
+            menu.addAction(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        item->setCheckable(true);
+        item->setChecked(!header->isSectionHidden(column));
+        item->setEnabled(column != kColNo);
+        connect(item, &QAction::toggled, this, [this, column](bool shown) {
+            if (!ValidateAndCommitPendingEdit()) return;
+            QScopedValueRollback<bool> quiet(fittingColumns_, true);
+            horizontalHeader()->setSectionHidden(column, !shown);
+        });
+    }
+    menu.addSeparator();
+    menu.addAction(tr("Reset Columns"), this, &CQuillonView::resetColumns);
+    menu.exec(header->mapToGlobal(at));
 }
 
 void CQuillonView::attachFrame(CBankToolBar* toolBar, QMenu* contextMenu,
@@ -103,6 +258,7 @@ void CQuillonView::OnInitialUpdate() {
         timer_.start(kTimerPeriodMs);
         if (onFirstInitialUpdate) onFirstInitialUpdate();
     }
+    fitColumns();
     syncSelectionFromRows();
 }
 

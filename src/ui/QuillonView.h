@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "bank/QuillonDoc.h"
+#include "editor/AppSettings.h"
 #include "editor/CellEditSession.h"
 #include "editor/ListKeys.h"
 #include "ui/CellEdit.h"
@@ -90,6 +91,20 @@ class CQuillonView : public QTableView, public RowListObserver {
     // The logical columns in the order they are shown, hidden ones left out.
     std::vector<int> shownColumns() const;
 
+    // The columns' layout. At every open each column the user has not sized
+    // is fitted to its title and its widest expected text (and the texts of
+    // the rows in fixed columns); widths the user dragged, the order and the
+    // hidden columns (the header's context menu) are kept and restored.
+    ColumnLayout columnLayout() const;
+    void applyColumnLayout(const ColumnLayout& layout);
+    // View > Reset Columns: every column shown, in table order, fitted.
+    void resetColumns();
+    int fittedColumnWidth(int column) const;
+    // True when the cell's text does not fit its column and shows cut (its
+    // tooltip then holds the whole text).
+    bool isCellTextCut(int row, int column) const;
+    void fitColumns();
+
     // Plays a row (a click on its image, Space); the application gives the
     // sample preview here. Without it nothing plays.
     std::function<void(int row)> playRow;
@@ -137,6 +152,8 @@ class CQuillonView : public QTableView, public RowListObserver {
     void endHeldMove();
     void gateScrollBars();
     void placeCellEdit();
+    void showHeaderMenu(const QPoint& at);
+    void columnResized(int column, int oldWidth, int newWidth);
     void closeCellEdit();
     QString editorText() const;
     void setCurrentCell(int row, int column);
@@ -160,6 +177,9 @@ class CQuillonView : public QTableView, public RowListObserver {
     CellEditSession session_;
     QPointer<QWidget> editWidget_;
     ListKeySequence listKeys_;
+    // Widths the user chose, by column; 0 where the column is fitted.
+    std::vector<int> userWidths_ = std::vector<int>(kColumnCount, 0);
+    bool fittingColumns_ = false;
 };
 
 }  // namespace quillon

@@ -74,6 +74,7 @@ const std::vector<RuleRow> kRules = {
     {EditPaste, "Paste", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {ViewToolbar, "Toolbar", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {ViewStatusBar, "Status Bar", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+    {ViewResetColumns, "Reset Columns", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {AppAbout, "About", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {MoveUp, "Move Up", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
     {MoveDown, "Move Down", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
@@ -217,7 +218,8 @@ void CommandTableTest::menusShowTheirTextsInOrder() {
                           "Open in Wave Editor"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Edit)),
              (QStringList{"&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
-    QCOMPARE(menuTexts(e.frame().menu(MenuPlace::View)), (QStringList{"&Toolbar", "&Status Bar"}));
+    QCOMPARE(menuTexts(e.frame().menu(MenuPlace::View)),
+             (QStringList{"&Toolbar", "&Status Bar", "&Reset Columns"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Help)), (QStringList{"&About Quillon..."}));
 }
 
