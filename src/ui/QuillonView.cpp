@@ -516,12 +516,23 @@ void CQuillonView::endHeldMove() {
 // this one, message and all, is over and has ended the repeat.
 void CQuillonView::OnMoveUp() {
     QScopedValueRollback<bool> running(moveRunning_, true);
-    if (refused(moveSelectedUp(doc_))) endHeldMove();
+    if (refused(moveSelectedUp(doc_)))
+        endHeldMove();
+    else
+        keepKeyboardOnMovedRow();
 }
 
 void CQuillonView::OnMoveDown() {
     QScopedValueRollback<bool> running(moveRunning_, true);
-    if (refused(moveSelectedDown(doc_))) endHeldMove();
+    if (refused(moveSelectedDown(doc_)))
+        endHeldMove();
+    else
+        keepKeyboardOnMovedRow();
+}
+
+// The arrow keys go on from the row just moved, not from the place it left.
+void CQuillonView::keepKeyboardOnMovedRow() {
+    if (int moved = doc_.rows().nextSelected(0); moved >= 0) doc_.rows().setCurrent(moved);
 }
 
 // --- Keys ----------------------------------------------------------------------
@@ -656,6 +667,10 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
         // before the press selects another row, and an invalid one stops it.
         if (!ValidateAndCommitPendingEdit()) return;
         QTableView::mousePressEvent(event);
+        // The menu's commands act on the row the click selected: the side
+        // panel shows that one.
+        if (QModelIndex index = indexAt(event->position().toPoint()); index.isValid())
+            doc_.showSelectedItem(index.row());
         showContextMenuAt(event->globalPosition().toPoint());
         return;
     }

@@ -150,6 +150,7 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool isCommandAccelerator(const QKeyEvent* event) const;
     void showContextMenuAt(const QPoint& globalPos);
     void endHeldMove();
+    void keepKeyboardOnMovedRow();
     void gateScrollBars();
     void placeCellEdit();
     void showHeaderMenu(const QPoint& at);

@@ -209,7 +209,7 @@ void CommandTableTest::menusShowTheirTextsInOrder() {
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                           "Import MPEG Audio File", "-", "Generate Header", "Renumber Bank\tAlt+N",
-                          "-", "Recent File", "-", "E&xit"}));
+                          "-", "Recent File", "-", "E&xit\tCtrl+Q"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::GenerateHeader)),
              (QStringList{" Enum", "#define", "Custom Export..."}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Wave)),
