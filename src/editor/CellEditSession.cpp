@@ -1,10 +1,10 @@
 #include "editor/CellEditSession.h"
 
+#include <algorithm>
+
 #include "bank/Columns.h"
 #include "bank/SampleRecord.h"
 #include "platform/Text.h"
-
-#include <algorithm>
 
 namespace quillon {
 
