@@ -179,45 +179,44 @@ int findFrom(const RowList& rows, const std::string& text, int from) {
     return -1;
 }
 
-void showFindResult(CQuillonDoc& doc, int match) {
+bool showFindResult(CQuillonDoc& doc, int match) {
     if (match >= 0) {
         doc.texts().findPosition = match + 1;
         selectOnly(doc, match);
-        return;
+        return true;
     }
     doc.rows().clearSelection();
     doc.rows().requestScroll(0);
     doc.showSelectedItem(-1);
+    return false;
 }
 
 }  // namespace
 
-void findRow(CQuillonDoc& doc) {
-    if (doc.rows().empty()) return;
+bool findRow(CQuillonDoc& doc) {
+    if (doc.rows().empty()) return false;
     // The text stays lower-cased: the dialog shows it so next time.
     doc.texts().findText = asciiLower(doc.texts().findText);
-    showFindResult(doc, findFrom(doc.rows(), doc.texts().findText, 0));
+    return showFindResult(doc, findFrom(doc.rows(), doc.texts().findText, 0));
 }
 
-void findNextRow(CQuillonDoc& doc) {
+bool findNextRow(CQuillonDoc& doc) {
     const RowList& rows = doc.rows();
-    if (rows.empty()) return;
+    if (rows.empty()) return false;
     int match = findFrom(rows, asciiLower(doc.texts().findText), doc.texts().findPosition);
-    if (match < 0) {
-        findRow(doc);
-        return;
-    }
-    showFindResult(doc, match);
+    if (match < 0) return findRow(doc);
+    return showFindResult(doc, match);
 }
 
-void gotoRow(CQuillonDoc& doc) {
+bool gotoRow(CQuillonDoc& doc) {
     const RowList& rows = doc.rows();
     for (int i = 0; i < rows.size(); ++i) {
         if (atoiLike(sortKey(rows.row(i), kColNo)) == doc.texts().gotoNumber) {
             selectOnly(doc, i);
-            return;
+            return true;
         }
     }
+    return false;
 }
 
 namespace {

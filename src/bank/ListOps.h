@@ -38,11 +38,13 @@ void createGroupForSelected(CQuillonDoc& doc);
 void setPlaybackForSelected(CQuillonDoc& doc, bool enabled);
 
 // Find: selects the first row whose Name holds the find text (ignoring case);
-// Find Next goes on after the last match and wraps to the top.
-void findRow(CQuillonDoc& doc);
-void findNextRow(CQuillonDoc& doc);
-// Goto: selects the row whose No equals the goto number; nothing when none does.
-void gotoRow(CQuillonDoc& doc);
+// Find Next goes on after the last match and wraps to the top. False when no
+// row matched (the selection is then cleared) or there are no rows.
+bool findRow(CQuillonDoc& doc);
+bool findNextRow(CQuillonDoc& doc);
+// Goto: selects the row whose No equals the goto number; nothing, and false,
+// when none does.
+bool gotoRow(CQuillonDoc& doc);
 
 // Selects one row alone, makes it current, scrolls to it and shows it in the
 // "Selected Item" box.

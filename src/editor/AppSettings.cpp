@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/Numbers.h"
 #include "platform/Text.h"
 
 namespace quillon {
@@ -23,6 +24,57 @@ void writeRememberedFolders(SettingsStore& store, const RememberedFolders& folde
     store.setString(kQuillonSettingsKey, "FileOpenDir", folders.fileOpen);
     store.setString(kQuillonSettingsKey, "FileWavReplaceDir", folders.wavReplace);
     store.setString(kQuillonSettingsKey, "FileWavAddDir", folders.wavAdd);
+}
+
+namespace {
+
+constexpr int kWidestColumn = 4000;
+
+std::vector<int> readNumbers(const SettingsStore& store, std::string_view name, size_t count) {
+    std::optional<SettingValue> value = store.value(kColumnsSettingsKey, name);
+    if (!value || value->type != SettingType::String || value->text.empty()) return {};
+    std::vector<int> numbers;
+    std::string_view text = value->text;
+    for (size_t at = 0; at <= text.size();) {
+        size_t comma = std::min(text.find(',', at), text.size());
+        numbers.push_back(atoiLike(text.substr(at, comma - at)));
+        at = comma + 1;
+    }
+    if (numbers.size() != count) return {};
+    return numbers;
+}
+
+std::string joinNumbers(const std::vector<int>& numbers) {
+    std::string text;
+    for (int n : numbers)
+        text += (text.empty() ? "" : ",") + std::to_string(n);
+    return text;
+}
+
+bool isEachColumnOnce(std::vector<int> order) {
+    std::sort(order.begin(), order.end());
+    for (size_t i = 0; i < order.size(); ++i)
+        if (order[i] != int(i)) return false;
+    return true;
+}
+
+}  // namespace
+
+ColumnLayout readColumnLayout(const SettingsStore& store, int columnCount) {
+    const size_t count = size_t(columnCount);
+    ColumnLayout layout{readNumbers(store, "Order", count), readNumbers(store, "Widths", count),
+                        readNumbers(store, "Hidden", count)};
+    if (!isEachColumnOnce(layout.order)) layout.order.clear();
+    if (std::any_of(layout.widths.begin(), layout.widths.end(),
+                    [](int w) { return w < 0 || w > kWidestColumn; }))
+        layout.widths.clear();
+    return layout;
+}
+
+void writeColumnLayout(SettingsStore& store, const ColumnLayout& layout) {
+    store.setString(kColumnsSettingsKey, "Order", joinNumbers(layout.order));
+    store.setString(kColumnsSettingsKey, "Widths", joinNumbers(layout.widths));
+    store.setString(kColumnsSettingsKey, "Hidden", joinNumbers(layout.hidden));
 }
 
 void RecentFileList::add(const std::string& path) {

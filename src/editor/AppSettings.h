@@ -1,5 +1,5 @@
 // What the editor keeps in the per-user settings store between runs: the three
-// remembered folders and the recent file list.
+// remembered folders, the recent file list and the list's column layout.
 #pragma once
 
 #include <string>
@@ -15,6 +15,8 @@ inline constexpr char kQuillonSettingsKey[] = "Software\\Zarquine Studios Ltd\\A
 inline constexpr char kRecentFilesKey[] =
     "Software\\Local AppWizard-Generated Applications\\Quillon\\Recent File List";
 inline constexpr int kRecentFileCount = 15;
+inline constexpr char kColumnsSettingsKey[] =
+    "Software\\Zarquine Studios Ltd\\Audio\\Quillon\\Columns";
 
 // Creates the key when missing, then walks its values in order: a string value
 // named "FileOpenDir", "FileWavReplaceDir" or "FileWavAddDir" (ignoring letter
@@ -24,6 +26,21 @@ void readRememberedFolders(SettingsStore& store, RememberedFolders& folders);
 // Writes the three folders as strings, in the order FileOpenDir,
 // FileWavReplaceDir, FileWavAddDir.
 void writeRememberedFolders(SettingsStore& store, const RememberedFolders& folders);
+
+// The columns as the user arranged them. Each list holds one entry per column
+// of the table, or none: the defaults.
+struct ColumnLayout {
+    std::vector<int> order;   // the columns in the order shown
+    std::vector<int> widths;  // by column; 0: fitted to its title and contents
+    std::vector<int> hidden;  // by column; 1: hidden
+    bool operator==(const ColumnLayout&) const = default;
+};
+
+// "Order", "Widths" and "Hidden" under the columns key, numbers joined by ",".
+// A list of another length (the table gained or lost columns), an order that
+// is not each column once, or a width out of 0 to 4000 reads as empty.
+ColumnLayout readColumnLayout(const SettingsStore& store, int columnCount);
+void writeColumnLayout(SettingsStore& store, const ColumnLayout& layout);
 
 // The most recently opened or saved banks, newest first, at most 15.
 class RecentFileList {

@@ -1,5 +1,7 @@
 #include "editor/CellEditSession.h"
 
+#include <algorithm>
+
 #include "bank/Columns.h"
 #include "bank/SampleRecord.h"
 #include "platform/Text.h"
@@ -51,6 +53,16 @@ void CellEditSession::cancel() {
 
 bool CellEditSession::followsSelection() const {
     return openAtKey_ && canEditColumn(doc_, rememberedColumn_);
+}
+
+int CellEditSession::neighbourEditableColumn(const std::vector<int>& shownOrder, int column,
+                                             int step) const {
+    auto at = std::find(shownOrder.begin(), shownOrder.end(), column);
+    if (at == shownOrder.end()) return -1;
+    for (auto i = at - shownOrder.begin() + step; i >= 0 && size_t(i) < shownOrder.size();
+         i += step)
+        if (canEditColumn(doc_, shownOrder[size_t(i)])) return shownOrder[size_t(i)];
+    return -1;
 }
 
 }  // namespace quillon

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bank/CellEdit.h"
 #include "bank/QuillonDoc.h"
@@ -53,6 +54,11 @@ class CellEditSession {
     // True when the key now handled found a session open and the remembered
     // column can be edited in this bank.
     bool followsSelection() const;
+
+    // The editable column after (`step` 1) or before (`step` -1) `column` in
+    // the order the list shows its columns (`shownOrder`, hidden ones left
+    // out); -1 at either end of the row. Tab and Shift+Tab walk this way.
+    int neighbourEditableColumn(const std::vector<int>& shownOrder, int column, int step) const;
 
   private:
     bool writeWouldChangeCells(int column, const std::string& text) const;

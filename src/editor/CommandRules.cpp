@@ -43,6 +43,7 @@ bool commandRuleAllows(CommandId id, const CommandFacts& f) {
         case ViewToolbar:
         case ViewStatusBar:
         case ViewWaveform:
+        case ViewResetColumns:
         case AppAbout:
             return true;
         case FileSave:

@@ -38,6 +38,7 @@ enum class CommandId : int {
     ViewToolbar = 59392,
     ViewStatusBar = 59393,
     ViewWaveform = 32895,
+    ViewResetColumns = 32894,
     AppAbout = 57664,
     MoveUp = 32773,
     MoveDown = 32774,

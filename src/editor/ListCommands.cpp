@@ -12,6 +12,14 @@ namespace {
 
 constexpr size_t kMaxDialogText = 255;
 
+// A search that found nothing says so: the list alone would only lose its
+// selection (Find) or keep it (Goto), which reads as if nothing ran.
+void reportFind(CQuillonDoc& doc, bool found) {
+    if (found || doc.rows().empty()) return;
+    doc.shell().setStatusText(kPanePrompt,
+                              format("No sample name holds \"%s\"", doc.texts().findText.c_str()));
+}
+
 }  // namespace
 
 void runListKeyAction(CQuillonDoc& doc, ListKeyAction action) {
@@ -29,7 +37,7 @@ void runListKeyAction(CQuillonDoc& doc, ListKeyAction action) {
             findWithDialog(doc);
             return;
         case ListKeyAction::FindNext:
-            findNextRow(doc);
+            reportFind(doc, findNextRow(doc));
             return;
         case ListKeyAction::Goto:
             gotoWithDialog(doc);
@@ -48,13 +56,15 @@ void findWithDialog(CQuillonDoc& doc) {
     std::string text = doc.texts().findText;
     if (doc.shell().editText(TextDialog::Find, text))
         doc.texts().findText = std::string(cutAtCharacter(text, kMaxDialogText));
-    findRow(doc);
+    reportFind(doc, findRow(doc));
 }
 
 void gotoWithDialog(CQuillonDoc& doc) {
     std::string text = format("%d", doc.texts().gotoNumber);
     if (doc.shell().editText(TextDialog::Goto, text)) doc.texts().gotoNumber = atoiLike(text);
-    gotoRow(doc);
+    if (!gotoRow(doc) && !doc.rows().empty())
+        doc.shell().setStatusText(kPanePrompt,
+                                  format("No sample is numbered %d", doc.texts().gotoNumber));
 }
 
 void editWho(CQuillonDoc& doc) {

@@ -94,8 +94,11 @@ void runSampleHeaderExport(CQuillonDoc& doc, HeaderStyle style) {
         if (shell.editText(TextDialog::EnumPrefix, prefix))
             doc.texts().enumPrefix = prefix.substr(0, kMaxEnumPrefixChars);
     }
-    if (exportSampleHeader(rows, style, doc.texts().enumPrefix, title, path) != SaveResult::Saved)
+    if (exportSampleHeader(rows, style, doc.texts().enumPrefix, title, path) != SaveResult::Saved) {
         showStop(shell, kErrorSavingFile);
+        return;
+    }
+    shell.setStatusText(kPanePrompt, format("Wrote %d rows to %s", rows.size(), path.c_str()));
 }
 
 }  // namespace quillon

@@ -266,7 +266,10 @@ void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks) {
     ScriptTableHooks effective = hooks;
     if (!effective.stopAll && doc.audio())
         effective.stopAll = [audio = doc.audio()] { audio->stopAllSamples(); };
-    (void)exportScriptTable(rows, request, shell, effective);
+    ScriptTableResult result = exportScriptTable(rows, request, shell, effective);
+    if (result.status == ScriptTableStatus::Written)
+        shell.setStatusText(
+            kPanePrompt, format("Wrote %d rows to %s", result.matched, request.outputPath.c_str()));
 }
 
 }  // namespace quillon

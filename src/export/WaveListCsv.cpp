@@ -62,8 +62,12 @@ void runWaveListExport(CQuillonDoc& doc) {
         doc.shell().chooseFiles(exportSaveDialog(kWaveListDefaultName, kWaveListFilter));
     if (chosen.paths.empty()) return;
     if (refuseUnsafeOutput(doc.shell(), doc.pathName(), chosen.paths.front())) return;
-    if (writeWaveListCsv(rows, chosen.paths.front()) != SaveResult::Saved)
+    if (writeWaveListCsv(rows, chosen.paths.front()) != SaveResult::Saved) {
         showStop(doc.shell(), kErrorSavingFile);
+        return;
+    }
+    doc.shell().setStatusText(
+        kPanePrompt, format("Wrote %d rows to %s", rows.size(), chosen.paths.front().c_str()));
 }
 
 }  // namespace quillon

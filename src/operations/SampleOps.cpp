@@ -456,7 +456,10 @@ bool extractRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::stri
 void extractSelected(CQuillonDoc& doc) {
     std::optional<std::string> folder = doc.shell().chooseFolder("");
     if (!folder) return;
-    extractRows(doc, doc.rows().selectedRows(), *folder);
+    const std::vector<int> rows = doc.rows().selectedRows();
+    if (extractRows(doc, rows, *folder))
+        doc.shell().setStatusText(
+            kPanePrompt, format("Extracted %zu samples to %s", rows.size(), folder->c_str()));
 }
 
 }  // namespace quillon

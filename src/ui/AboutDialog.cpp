@@ -13,7 +13,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("About Quillon"));
     auto* icon = new QLabel(this);
     icon->setPixmap(applicationIcon().pixmap(32, 32));
-    auto* product = new QLabel(QStringLiteral("Quillon "), this);
+    auto* product = new QLabel(QStringLiteral("Quillon " QUILLON_VERSION), this);
     product->setObjectName("productLine");
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

@@ -6,6 +6,18 @@
 
 namespace quillon {
 
+namespace {
+
+// Tab and Shift+Tab (Qt reports the latter as Backtab): +1, -1, else 0.
+int tabStep(const QKeyEvent* event) {
+    if (event->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) return 0;
+    if (event->key() == Qt::Key_Backtab) return -1;
+    if (event->key() == Qt::Key_Tab) return event->modifiers() & Qt::ShiftModifier ? -1 : 1;
+    return 0;
+}
+
+}  // namespace
+
 CCellEdit::CCellEdit(CQuillonView& view, QWidget* parent) : QLineEdit(parent), view_(view) {
     setObjectName("cellEdit");
     setFrame(true);
@@ -15,13 +27,16 @@ void CCellEdit::keyPressEvent(QKeyEvent* event) {
     // The editor may be closed below; it is deleted later, so `this` lives on
     // to the end of the call.
     event->accept();
+    if (int step = tabStep(event)) {
+        view_.tabFromCellEdit(step);
+        return;
+    }
     switch (event->key()) {
         case Qt::Key_Return:
         case Qt::Key_Enter:
             if (view_.ValidateCellEdit()) view_.CommitCellEdit();
             return;
         case Qt::Key_Escape:
-        case Qt::Key_Q:
             view_.CancelCellEdit();
             return;
         case Qt::Key_Left:
@@ -36,6 +51,44 @@ void CCellEdit::keyPressEvent(QKeyEvent* event) {
             QLineEdit::keyPressEvent(event);
             // Keys the edit has no use for (F3, Insert) must not reach the
             // list, which would act on them with the editor open.
+            event->accept();
+            return;
+    }
+}
+
+CPlayTypeBox::CPlayTypeBox(CQuillonView& view, QWidget* parent) : QComboBox(parent), view_(view) {
+    setObjectName("playTypeBox");
+    addItems({"Restart", "Once", "Overlap", "*"});
+    connect(this, &QComboBox::activated, this, [this] {
+        if (!listOpened_) return;
+        listOpened_ = false;
+        view_.CommitCellEdit();
+    });
+}
+
+void CPlayTypeBox::showPopup() {
+    listOpened_ = true;
+    QComboBox::showPopup();
+}
+
+void CPlayTypeBox::keyPressEvent(QKeyEvent* event) {
+    // Keys come here only while the list is closed.
+    listOpened_ = false;
+    event->accept();
+    if (int step = tabStep(event)) {
+        view_.tabFromCellEdit(step);
+        return;
+    }
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            view_.CommitCellEdit();
+            return;
+        case Qt::Key_Escape:
+            view_.CancelCellEdit();
+            return;
+        default:
+            QComboBox::keyPressEvent(event);
             event->accept();
             return;
     }

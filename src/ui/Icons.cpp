@@ -1,9 +1,13 @@
 #include "ui/Icons.h"
 
+#include <QApplication>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPolygonF>
+#include <QStyle>
+#include <QStyleOption>
 #include <cmath>
 #include <functional>
 #include <initializer_list>
@@ -27,13 +31,46 @@ QPixmap drawnPixmap(int width, int height, int scale, const Drawing& draw) {
     return pixmap;
 }
 
-// Draws at one and two device pixels per logical pixel, so the images stay
-// sharp on high-density screens.
+// Paints the drawing afresh for every size and screen scale asked (1.5 as
+// well as 1 and 2), so the images stay sharp where a stored pixmap would be
+// scaled and blur. The disabled look is the style's, as for stored pixmaps.
+class DrawnIconEngine : public QIconEngine {
+  public:
+    DrawnIconEngine(int width, int height, Drawing draw)
+        : width_(width), height_(height), draw_(std::move(draw)) {}
+
+    QIconEngine* clone() const override { return new DrawnIconEngine(width_, height_, draw_); }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override { return size; }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode,
+               QIcon::State state) override {
+        painter->drawPixmap(
+            rect, scaledPixmap(rect.size(), mode, state, painter->device()->devicePixelRatioF()));
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override {
+        return scaledPixmap(size, mode, state, 1.0);
+    }
+    QPixmap scaledPixmap(const QSize& size, QIcon::Mode mode, QIcon::State, qreal scale) override {
+        QPixmap pixmap(QSize(qRound(size.width() * scale), qRound(size.height() * scale)));
+        pixmap.setDevicePixelRatio(scale);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.scale(qreal(size.width()) / width_, qreal(size.height()) / height_);
+        draw_(painter);
+        painter.end();
+        if (mode == QIcon::Normal || mode == QIcon::Active) return pixmap;
+        QStyleOption option;
+        option.palette = QGuiApplication::palette();
+        return QApplication::style()->generatedIconPixmap(mode, pixmap, &option);
+    }
+
+  private:
+    int width_, height_;
+    Drawing draw_;
+};
+
 QIcon drawnIcon(int width, int height, const Drawing& draw) {
-    QIcon icon;
-    for (int scale : {1, 2})
-        icon.addPixmap(drawnPixmap(width, height, scale, draw));
-    return icon;
+    return QIcon(new DrawnIconEngine(width, height, draw));
 }
 
 const QColor kOutline(60, 60, 70);

@@ -122,6 +122,7 @@ void CMainFrame::createActions() {
                [this] { toolBar_->setVisible(action(CommandId::ViewToolbar)->isChecked()); });
     setHandler(CommandId::ViewStatusBar,
                [this] { statusBar()->setVisible(action(CommandId::ViewStatusBar)->isChecked()); });
+    setHandler(CommandId::ViewResetColumns, [this] { view_->resetColumns(); });
     action(CommandId::ViewWaveform)->setCheckable(true);
     setHandler(CommandId::ViewWaveform,
                [this] { waveformDock_->setVisible(action(CommandId::ViewWaveform)->isChecked()); });

@@ -10,6 +10,7 @@
 #include <QScreen>
 #include <QStatusBar>
 
+#include "bank/Columns.h"
 #include "bank/ListOps.h"
 #include "export/SampleHeader.h"
 #include "export/ScriptTable.h"
@@ -136,6 +137,7 @@ void CQuillonApp::readSettings() {
     frame_->waveformDock()->setVisible(waveform.shown);
     if (waveform.height > 0)
         frame_->resizeDocks({frame_->waveformDock()}, {waveform.height}, Qt::Vertical);
+    view()->applyColumnLayout(readColumnLayout(settings_, kColumnCount));
     waveEditorPath_ = findWaveEditor(classesRootSettingsPath());
 }
 
@@ -150,6 +152,7 @@ void CQuillonApp::writeSettings() {
         writeWaveformDockSettings(store, {!dock->isHidden(), dock->height()});
     }
     recent_.write(store);
+    if (CQuillonView* v = view()) writeColumnLayout(store, v->columnLayout());
     // A failed write loses the folders and nothing else; there is no one to tell.
     (void)store.save();
 }

@@ -16,6 +16,7 @@
 #include "ui/CellEdit.h"
 #include "ui/Commands.h"
 #include "ui/Icons.h"
+#include "ui/ListDelegate.h"
 #include "ui/QtText.h"
 
 namespace quillon {
@@ -45,7 +46,6 @@ CQuillonView::CQuillonView(CQuillonDoc& doc, QWidget* parent)
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CQuillonView::OnColumnClick);
     connect(&timer_, &QTimer::timeout, this, &CQuillonView::OnTimer);
     gateScrollBars();
-    connect(horizontalHeader(), &QHeaderView::sectionResized, this, &CQuillonView::placeCellEdit);
 }
 
 CQuillonView::~CQuillonView() {
@@ -63,6 +63,7 @@ void CQuillonView::setUpLook() {
     setIconSize(QSize(kRowImageSize, kRowImageSize));
     setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     setTabKeyNavigation(false);
+    setItemDelegate(new CListDelegate(this));
     verticalHeader()->hide();
     // Fixed row heights keep scrolling and resets cheap with many thousand rows.
     verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -82,9 +83,165 @@ void CQuillonView::setUpLook() {
 }
 
 void CQuillonView::setUpColumns() {
-    const auto& columns = columnTable();
+    QHeaderView* header = horizontalHeader();
+    header->setSectionsMovable(true);
+    header->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(header, &QHeaderView::customContextMenuRequested, this, &CQuillonView::showHeaderMenu);
+    connect(header, &QHeaderView::sectionResized, this, &CQuillonView::columnResized);
+    fitColumns();
+}
+
+namespace {
+
+// The widest text a column is expected to show beyond its title; empty for
+// the columns whose texts are the user's (their table width stands).
+QString widestExpectedText(int column) {
+    switch (column) {
+        case kColNo:
+            return "65535";
+        case kColFormat:
+            return "16-bit 44.1 khz Stereo";
+        case kColCompression:
+            return "Microsoft ADPCM";
+        case kColSize:
+            return "4294967295";
+        case kColLStart:
+        case kColLEnd:
+            return "99999999";
+        case kColXPos:
+        case kColYPos:
+        case kColZPos:
+            return "-9999";
+        case kColMinDist:
+        case kColMaxDist:
+            return "9999.000000";
+        default:
+            return "9999";
+    }
+}
+
+bool holdsUserText(int column) {
+    return column == kColName || column == kColLocation || column == kColDescription;
+}
+
+}  // namespace
+
+// Title and widest text measured with the style's own margins, so the width
+// follows the font and the screen's scale; No makes room for its check box
+// and image.
+int CQuillonView::fittedColumnWidth(int column) const {
+    QStyleOptionHeader title;
+    title.initFrom(horizontalHeader());
+    title.text = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, horizontalHeader());
+    int width = style()
+                    ->sizeFromContents(QStyle::CT_HeaderSection, &title, {}, horizontalHeader())
+                    .width() +
+                style()->pixelMetric(QStyle::PM_HeaderMarkSize, nullptr, horizontalHeader()) +
+                margin;
+    if (holdsUserText(column)) return std::max(width, columnTable()[size_t(column)].width);
+    QStyleOptionViewItem cell;
+    initViewItemOption(&cell);
+    cell.features |= QStyleOptionViewItem::HasDisplay;
+    cell.text = widestExpectedText(column);
+    if (column == kColNo) {
+        cell.features |=
+            QStyleOptionViewItem::HasDecoration | QStyleOptionViewItem::HasCheckIndicator;
+        cell.decorationSize = iconSize();
+        cell.icon = rowIcon();
+    }
+    width = std::max(width,
+                     style()->sizeFromContents(QStyle::CT_ItemViewItem, &cell, {}, this).width());
+    // The rows' own texts: the ones in sight, as the table measures them.
+    if (!doc_.rows().empty()) width = std::max(width, sizeHintForColumn(column));
+    return width + margin;
+}
+
+bool CQuillonView::isCellTextCut(int row, int column) const {
+    QModelIndex index = model_->index(row, column);
+    auto* delegate = qobject_cast<CListDelegate*>(itemDelegateForIndex(index));
+    if (!delegate) return false;
+    QStyleOptionViewItem option;
+    initViewItemOption(&option);
+    option.rect = visualRect(index);
+    return delegate->isTextCut(option, index);
+}
+
+void CQuillonView::fitColumns() {
+    QScopedValueRollback<bool> fitting(fittingColumns_, true);
     for (int c = 0; c < kColumnCount; ++c)
-        setColumnWidth(c, columns[size_t(c)].width);
+        setColumnWidth(c,
+                       userWidths_[size_t(c)] > 0 ? userWidths_[size_t(c)] : fittedColumnWidth(c));
+}
+
+void CQuillonView::columnResized(int column, int, int newWidth) {
+    placeCellEdit();
+    // A hidden column reports a width of 0; that is not a width the user chose.
+    if (fittingColumns_ || newWidth <= 0 || column < 0 || column >= kColumnCount) return;
+    userWidths_[size_t(column)] = newWidth;
+}
+
+ColumnLayout CQuillonView::columnLayout() const {
+    ColumnLayout layout;
+    const QHeaderView* header = horizontalHeader();
+    bool arranged = false, anyHidden = false, anySized = false;
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        layout.order.push_back(header->logicalIndex(visual));
+        arranged |= layout.order.back() != visual;
+    }
+    for (int c = 0; c < kColumnCount; ++c) {
+        layout.hidden.push_back(header->isSectionHidden(c) ? 1 : 0);
+        anyHidden |= layout.hidden.back() != 0;
+        anySized |= userWidths_[size_t(c)] > 0;
+    }
+    if (!arranged) layout.order.clear();
+    if (!anyHidden) layout.hidden.clear();
+    if (anySized) layout.widths = userWidths_;
+    return layout;
+}
+
+void CQuillonView::applyColumnLayout(const ColumnLayout& layout) {
+    QHeaderView* header = horizontalHeader();
+    userWidths_.assign(kColumnCount, 0);
+    if (layout.widths.size() == size_t(kColumnCount)) userWidths_ = layout.widths;
+    QScopedValueRollback<bool> fitting(fittingColumns_, true);
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        int column =
+            layout.order.size() == size_t(kColumnCount) ? layout.order[size_t(visual)] : visual;
+        header->moveSection(header->visualIndex(column), visual);
+    }
+    for (int c = 0; c < kColumnCount; ++c)
+        header->setSectionHidden(
+            c, layout.hidden.size() == size_t(kColumnCount) && layout.hidden[size_t(c)] != 0);
+    fitColumns();
+}
+
+void CQuillonView::resetColumns() {
+    if (!ValidateAndCommitPendingEdit()) return;
+    applyColumnLayout({});
+}
+
+// Each column's title with a check mark: unchecked hides it. No stays, so the
+// rows keep their check box and image.
+void CQuillonView::showHeaderMenu(const QPoint& at) {
+    QMenu menu(this);
+    QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < kColumnCount; ++visual) {
+        const int column = header->logicalIndex(visual);
+        QAction* item =
+            menu.addAction(model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+        item->setCheckable(true);
+        item->setChecked(!header->isSectionHidden(column));
+        item->setEnabled(column != kColNo);
+        connect(item, &QAction::toggled, this, [this, column](bool shown) {
+            if (!ValidateAndCommitPendingEdit()) return;
+            QScopedValueRollback<bool> quiet(fittingColumns_, true);
+            horizontalHeader()->setSectionHidden(column, !shown);
+        });
+    }
+    menu.addSeparator();
+    menu.addAction(tr("Reset Columns"), this, &CQuillonView::resetColumns);
+    menu.exec(header->mapToGlobal(at));
 }
 
 void CQuillonView::attachFrame(CBankToolBar* toolBar, QMenu* contextMenu,
@@ -101,6 +258,7 @@ void CQuillonView::OnInitialUpdate() {
         timer_.start(kTimerPeriodMs);
         if (onFirstInitialUpdate) onFirstInitialUpdate();
     }
+    fitColumns();
     syncSelectionFromRows();
 }
 
@@ -112,31 +270,58 @@ bool CQuillonView::ValidateAndCommitPendingEdit() {
     return true;
 }
 
+CCellEdit* CQuillonView::cellEdit() const {
+    return qobject_cast<CCellEdit*>(editWidget_.data());
+}
+
+CPlayTypeBox* CQuillonView::playTypeBox() const {
+    return qobject_cast<CPlayTypeBox*>(editWidget_.data());
+}
+
+QString CQuillonView::editorText() const {
+    if (CCellEdit* edit = cellEdit()) return edit->text();
+    if (CPlayTypeBox* box = playTypeBox()) return box->currentText();
+    return {};
+}
+
 void CQuillonView::BeginCellEdit(int row, int column) {
     CommitCellEdit();
     if (!session_.open(row, column)) return;
+    setCurrentCell(row, column);
     scrollTo(model_->index(row, column));
-    auto* editor = new CCellEdit(*this, viewport());
+    const QString text = toQString(session_.original());
+    QWidget* editor = nullptr;
+    if (column == kColPlayType) {
+        auto* box = new CPlayTypeBox(*this, viewport());
+        // An old bank may hold a text none of the items is; it shows as "*".
+        box->setCurrentIndex(std::max(box->findText(text, Qt::MatchFixedString), 0));
+        box->setCurrentText(box->itemText(box->currentIndex()));
+        editor = box;
+    } else {
+        auto* edit = new CCellEdit(*this, viewport());
+        edit->setText(text);
+        edit->selectAll();
+        editor = edit;
+    }
     editor->setFont(font());
-    editor->setText(toQString(session_.original()));
-    cellEdit_ = editor;
+    editWidget_ = editor;
     placeCellEdit();
     editor->show();
-    editor->selectAll();
     editor->setFocus();
 }
 
 // Over the cell; never lower than the edit needs to show its text.
 void CQuillonView::placeCellEdit() {
-    if (!cellEdit_) return;
+    if (!editWidget_) return;
     QRect cell = visualRect(model_->index(session_.row(), session_.column()));
-    int height = std::max(cell.height(), cellEdit_->minimumSizeHint().height());
-    cellEdit_->setGeometry(cell.left(), cell.center().y() - height / 2, cell.width(), height);
+    int height = std::max(cell.height(), editWidget_->minimumSizeHint().height());
+    int width = std::max(cell.width(), editWidget_->minimumSizeHint().width());
+    editWidget_->setGeometry(cell.left(), cell.center().y() - height / 2, width, height);
 }
 
 void CQuillonView::closeCellEdit() {
-    CCellEdit* editor = cellEdit_.data();
-    cellEdit_.clear();
+    QWidget* editor = editWidget_.data();
+    editWidget_.clear();
     if (!editor) return;
     bool hadFocus = editor->hasFocus();
     editor->hide();
@@ -149,7 +334,7 @@ void CQuillonView::closeCellEdit() {
 // write sets off finds an edit still pending.
 void CQuillonView::CommitCellEdit() {
     if (!session_.isOpen()) return;
-    if (cellEdit_) session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    if (editWidget_) session_.setPending(editedOrOriginal(editorText(), session_.original()));
     session_.commit();
     closeCellEdit();
 }
@@ -160,19 +345,46 @@ void CQuillonView::CancelCellEdit() {
 }
 
 bool CQuillonView::ValidateCellEdit() {
-    if (!session_.isOpen() || !cellEdit_) return true;
-    session_.setPending(editedOrOriginal(cellEdit_->text(), session_.original()));
+    if (!session_.isOpen() || !editWidget_) return true;
+    session_.setPending(editedOrOriginal(editorText(), session_.original()));
     CellCheck check = session_.validate();
+    CCellEdit* edit = cellEdit();
     // A numeric text is shown as the number it was read as, valid or not.
-    if (QString shown = toQString(session_.pending()); shown != cellEdit_->text())
-        cellEdit_->setText(shown);
+    if (QString shown = toQString(session_.pending()); edit && shown != edit->text())
+        edit->setText(shown);
     if (check.valid) return true;
     showStop(doc_.shell(), check.message);
-    if (cellEdit_) {
-        cellEdit_->selectAll();
-        cellEdit_->setFocus();
+    if (CCellEdit* still = cellEdit()) {
+        still->selectAll();
+        still->setFocus();
     }
     return false;
+}
+
+void CQuillonView::tabFromCellEdit(int step) {
+    if (!session_.isOpen() || !ValidateCellEdit()) return;
+    const int row = session_.row();
+    const int next = session_.neighbourEditableColumn(shownColumns(), session_.column(), step);
+    CommitCellEdit();
+    if (next >= 0 && row < doc_.rows().size()) BeginCellEdit(row, next);
+}
+
+int CQuillonView::currentColumn() const {
+    QModelIndex current = currentIndex();
+    return current.isValid() ? current.column() : kColNo;
+}
+
+std::vector<int> CQuillonView::shownColumns() const {
+    std::vector<int> shown;
+    const QHeaderView* header = horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual)
+        if (int logical = header->logicalIndex(visual); !header->isSectionHidden(logical))
+            shown.push_back(logical);
+    return shown;
+}
+
+void CQuillonView::setCurrentCell(int row, int column) {
+    selectionModel()->setCurrentIndex(model_->index(row, column), QItemSelectionModel::NoUpdate);
 }
 
 void CQuillonView::keyFromCellEdit(QKeyEvent* event) {
@@ -260,14 +472,16 @@ void CQuillonView::syncSelectionFromRows() {
     selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
     int current = rows.current();
     if (current >= 0 && current < rows.size())
-        selectionModel()->setCurrentIndex(model_->index(current, 0), QItemSelectionModel::NoUpdate);
+        selectionModel()->setCurrentIndex(model_->index(current, currentColumn()),
+                                          QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
 void CQuillonView::currentChanged(int row) {
     if (syncing_ || row < 0 || row >= doc_.rows().size()) return;
     syncing_ = true;
-    selectionModel()->setCurrentIndex(model_->index(row, 0), QItemSelectionModel::NoUpdate);
+    selectionModel()->setCurrentIndex(model_->index(row, currentColumn()),
+                                      QItemSelectionModel::NoUpdate);
     syncing_ = false;
 }
 
@@ -302,12 +516,23 @@ void CQuillonView::endHeldMove() {
 // this one, message and all, is over and has ended the repeat.
 void CQuillonView::OnMoveUp() {
     QScopedValueRollback<bool> running(moveRunning_, true);
-    if (refused(moveSelectedUp(doc_))) endHeldMove();
+    if (refused(moveSelectedUp(doc_)))
+        endHeldMove();
+    else
+        keepKeyboardOnMovedRow();
 }
 
 void CQuillonView::OnMoveDown() {
     QScopedValueRollback<bool> running(moveRunning_, true);
-    if (refused(moveSelectedDown(doc_))) endHeldMove();
+    if (refused(moveSelectedDown(doc_)))
+        endHeldMove();
+    else
+        keepKeyboardOnMovedRow();
+}
+
+// The arrow keys go on from the row just moved, not from the place it left.
+void CQuillonView::keepKeyboardOnMovedRow() {
+    if (int moved = doc_.rows().nextSelected(0); moved >= 0) doc_.rows().setCurrent(moved);
 }
 
 // --- Keys ----------------------------------------------------------------------
@@ -358,6 +583,13 @@ ListKey listKeyOf(int key) {
     }
 }
 
+// F2 and Enter open the editor on the focused cell.
+bool isEditKey(const QKeyEvent* event) {
+    if (event->modifiers() & ~Qt::KeypadModifier) return false;
+    return event->key() == Qt::Key_F2 || event->key() == Qt::Key_Return ||
+           event->key() == Qt::Key_Enter;
+}
+
 }  // namespace
 
 void CQuillonView::keyPressEvent(QKeyEvent* event) {
@@ -366,6 +598,13 @@ void CQuillonView::keyPressEvent(QKeyEvent* event) {
     CommitCellEdit();
     if (isCommandAccelerator(event)) {
         event->ignore();
+        return;
+    }
+    if (isEditKey(event) && canEditColumn(doc_, currentColumn()) && currentIndex().isValid()) {
+        // The row under the focused cell is selected: the arrow keys moved
+        // both. The value typed is written into every selected row.
+        BeginCellEdit(currentIndex().row(), currentColumn());
+        event->accept();
         return;
     }
     if (event->key() == Qt::Key_Space) {
@@ -399,7 +638,7 @@ void CQuillonView::keyReleaseEvent(QKeyEvent* event) {
 // the editor.
 void CQuillonView::focusInEvent(QFocusEvent* event) {
     QTableView::focusInEvent(event);
-    if (cellEdit_) cellEdit_->setFocus();
+    if (editWidget_) editWidget_->setFocus();
 }
 
 // --- Mouse -----------------------------------------------------------------------
@@ -428,6 +667,10 @@ void CQuillonView::mousePressEvent(QMouseEvent* event) {
         // before the press selects another row, and an invalid one stops it.
         if (!ValidateAndCommitPendingEdit()) return;
         QTableView::mousePressEvent(event);
+        // The menu's commands act on the row the click selected: the side
+        // panel shows that one.
+        if (QModelIndex index = indexAt(event->position().toPoint()); index.isValid())
+            doc_.showSelectedItem(index.row());
         showContextMenuAt(event->globalPosition().toPoint());
         return;
     }

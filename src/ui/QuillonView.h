@@ -12,6 +12,7 @@
 #include <functional>
 
 #include "bank/QuillonDoc.h"
+#include "editor/AppSettings.h"
 #include "editor/CellEditSession.h"
 #include "editor/ListKeys.h"
 #include "ui/CellEdit.h"
@@ -68,13 +69,41 @@ class CQuillonView : public QTableView, public RowListObserver {
     // Valid when no editor is open.
     bool ValidateCellEdit();
     bool isCellEditOpen() const { return session_.isOpen(); }
-    CCellEdit* cellEdit() const { return cellEdit_.data(); }
+    // The open editor: the line edit, or the Play Type drop-down.
+    CCellEdit* cellEdit() const;
+    CPlayTypeBox* playTypeBox() const;
+    QWidget* editWidget() const { return editWidget_.data(); }
     // The open edit's cell, and the column Up and Down reopen it in (that of
     // the last double click, or 0 after a click on a row image).
     const CellEditSession& cellEditSession() const { return session_; }
     // Up and Down from an open editor with a valid value: handled as the
     // list's own keys, which commit, move the selection and reopen the editor.
     void keyFromCellEdit(QKeyEvent* event);
+    // Tab (`step` 1) and Shift+Tab (-1) from an open editor: a valid value is
+    // written and the editor opens on the next or previous editable cell of
+    // the row, in the order the columns are shown; past the row's last
+    // editable cell it stays closed, the focused cell on the one just written.
+    void tabFromCellEdit(int step);
+
+    // The column of the focused cell: the one the arrow keys, Home and End,
+    // a click or an edit reached last. F2 and Enter edit this cell.
+    int currentColumn() const;
+    // The logical columns in the order they are shown, hidden ones left out.
+    std::vector<int> shownColumns() const;
+
+    // The columns' layout. At every open each column the user has not sized
+    // is fitted to its title and its widest expected text (and the texts of
+    // the rows in fixed columns); widths the user dragged, the order and the
+    // hidden columns (the header's context menu) are kept and restored.
+    ColumnLayout columnLayout() const;
+    void applyColumnLayout(const ColumnLayout& layout);
+    // View > Reset Columns: every column shown, in table order, fitted.
+    void resetColumns();
+    int fittedColumnWidth(int column) const;
+    // True when the cell's text does not fit its column and shows cut (its
+    // tooltip then holds the whole text).
+    bool isCellTextCut(int row, int column) const;
+    void fitColumns();
 
     // Plays a row (a click on its image, Space); the application gives the
     // sample preview here. Without it nothing plays.
@@ -121,9 +150,14 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool isCommandAccelerator(const QKeyEvent* event) const;
     void showContextMenuAt(const QPoint& globalPos);
     void endHeldMove();
+    void keepKeyboardOnMovedRow();
     void gateScrollBars();
     void placeCellEdit();
+    void showHeaderMenu(const QPoint& at);
+    void columnResized(int column, int oldWidth, int newWidth);
     void closeCellEdit();
+    QString editorText() const;
+    void setCurrentCell(int row, int column);
 
     CQuillonDoc& doc_;
     RowListModel* model_;
@@ -142,8 +176,11 @@ class CQuillonView : public QTableView, public RowListObserver {
     bool moveRunning_ = false;
     // The edit's cell and texts; the widget drawn over the cell while it is open.
     CellEditSession session_;
-    QPointer<CCellEdit> cellEdit_;
+    QPointer<QWidget> editWidget_;
     ListKeySequence listKeys_;
+    // Widths the user chose, by column; 0 where the column is fitted.
+    std::vector<int> userWidths_ = std::vector<int>(kColumnCount, 0);
+    bool fittingColumns_ = false;
 };
 
 }  // namespace quillon

@@ -1,5 +1,8 @@
 #include "ui/SidePanelBar.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -160,7 +163,7 @@ CSidePanelBar::CSidePanelBar(CQuillonDoc& doc, QWidget* parent)
     setFeatures(QDockWidget::NoDockWidgetFeatures);
     setAllowedAreas(Qt::LeftDockWidgetArea);
     setTitleBarWidget(new QWidget(this));
-    setWidget(createContents());
+    setWidget(scrolling(createContents()));
     doc_.addObserver(this);
     bankValuesChanged();
     selectedItemChanged();
@@ -168,6 +171,19 @@ CSidePanelBar::CSidePanelBar(CQuillonDoc& doc, QWidget* parent)
 
 CSidePanelBar::~CSidePanelBar() {
     doc_.removeObserver(this);
+}
+
+// On a short screen (a large scale on a laptop) the panel scrolls rather than
+// making the window taller than the screen.
+QWidget* CSidePanelBar::scrolling(QWidget* contents) {
+    auto* area = new QScrollArea(this);
+    area->setObjectName("sidePanelScroll");
+    area->setFrameShape(QFrame::NoFrame);
+    area->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    area->setWidgetResizable(true);
+    area->setWidget(contents);
+    area->setMinimumWidth(contents->minimumWidth() + area->verticalScrollBar()->sizeHint().width());
+    return area;
 }
 
 QWidget* CSidePanelBar::createContents() {

@@ -43,6 +43,7 @@ class CSidePanelBar : public QDockWidget, public DocumentObserver {
     void bankValuesChanged() override;
     void selectedItemChanged() override;
     QWidget* createContents();
+    QWidget* scrolling(QWidget* contents);
     QWidget* createSelectedItemBox();
 
     CQuillonDoc& doc_;

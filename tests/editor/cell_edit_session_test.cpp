@@ -69,5 +69,24 @@ TEST_F(CellEditSessionTest, UpAndDownReopenOnlyAnEditOpenAtTheKey) {
     EXPECT_FALSE(session.followsSelection());
 }
 
+// Tab and Shift+Tab: the columns in the order shown, the fixed ones and the
+// ones left out skipped, nothing past either end of the row.
+TEST_F(CellEditSessionTest, TabWalksTheEditableColumnsInTheOrderShown) {
+    std::vector<int> all(kColumnCount);
+    for (int c = 0; c < kColumnCount; ++c)
+        all[size_t(c)] = c;
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColNo, 1), kColDescription);
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColLoop, 1), kColPitch);  // past LStart, LEnd
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColPitch, -1), kColLoop);
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColScale, 1), -1);
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColDescription, -1), -1);
+    const std::vector<int> moved = {kColScale, kColNo, kColVolume};  // reordered, rest hidden
+    EXPECT_EQ(session.neighbourEditableColumn(moved, kColNo, -1), kColScale);
+    EXPECT_EQ(session.neighbourEditableColumn(moved, kColNo, 1), kColVolume);
+    EXPECT_EQ(session.neighbourEditableColumn(moved, kColPitch, 1), -1);  // not shown
+    doc.setMusicBank(true);
+    EXPECT_EQ(session.neighbourEditableColumn(all, kColNo, 1), kColPriority);
+}
+
 }  // namespace
 }  // namespace quillon

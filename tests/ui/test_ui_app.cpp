@@ -452,7 +452,7 @@ void EditorAppTest::fileDialogsCarryTheirButtonTexts() {
 void EditorAppTest::aboutBoxShowsTheProductLine() {
     CAboutDlg about;
     QCOMPARE(about.windowTitle(), QString("About Quillon"));
-    QCOMPARE(about.findChild<QLabel*>("productLine")->text(), QString("Quillon "));
+    QCOMPARE(about.findChild<QLabel*>("productLine")->text(), QString("Quillon " QUILLON_VERSION));
     auto* buttons = about.findChild<QDialogButtonBox*>();
     QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok);
 }

@@ -75,6 +75,7 @@ const std::vector<RuleRow> kRules = {
     {ViewToolbar, "Toolbar", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {ViewStatusBar, "Status Bar", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {ViewWaveform, "Waveform", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
+    {ViewResetColumns, "Reset Columns", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {AppAbout, "About", {1, 1, 1, 1, 1, 1, 1, 1, 1}},
     {MoveUp, "Move Up", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
     {MoveDown, "Move Down", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
@@ -209,7 +210,7 @@ void CommandTableTest::menusShowTheirTextsInOrder() {
              (QStringList{"&New\tCtrl+N", "&Open...\tCtrl+O", "&Save\tCtrl+S", "Save &As...", "-",
                           "&Print...\tCtrl+P", "Print Pre&view", "P&rint Setup...", "-",
                           "Import MPEG Audio File", "-", "Generate Header", "Renumber Bank\tAlt+N",
-                          "-", "Recent File", "-", "E&xit"}));
+                          "-", "Recent File", "-", "E&xit\tCtrl+Q"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::GenerateHeader)),
              (QStringList{" Enum", "#define", "Custom Export..."}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Wave)),
@@ -219,7 +220,7 @@ void CommandTableTest::menusShowTheirTextsInOrder() {
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Edit)),
              (QStringList{"&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::View)),
-             (QStringList{"&Toolbar", "&Status Bar", "&Waveform"}));
+             (QStringList{"&Toolbar", "&Status Bar", "&Waveform", "&Reset Columns"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Help)), (QStringList{"&About Quillon..."}));
 }
 

@@ -254,6 +254,7 @@ void DialogsTest::findNextWrapsAndGotoFindsTheNumber() {
     QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(selectedRowsOnScreen(e.view()).empty());
     QVERIFY(sidePanelValue(e, CSidePanelBar::Name).isEmpty());
+    QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sample name holds \"gong\""));
 
     e.shell().textAnswers.push_back(std::string("7"));
     QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
@@ -263,6 +264,7 @@ void DialogsTest::findNextWrapsAndGotoFindsTheNumber() {
     e.shell().textAnswers.push_back(std::string("9"));
     QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{3});
+    QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sample is numbered 9"));
     QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
     QCOMPARE(e.shell().textRequests.back(), std::make_pair(TextDialog::Goto, std::string("9")));
 }
@@ -332,6 +334,9 @@ void DialogsTest::enumPrefixServesTheNextExportUntilFileNew() {
     QCOMPARE(e.shell().textRequests.size(), asked);
     QVERIFY(readText(e.file("defines.h")).find("#define\tZQ_SAMPLE_WAVE02 \t 2\n") !=
             std::string::npos);
+    QCOMPARE(e.frame().paneText(kPanePrompt),
+             QString::fromStdString("Wrote " + std::to_string(e.doc().rows().size()) + " rows to " +
+                                    e.file("defines.h")));
 
     e.app().OnFileNew();
     openBank(e, 2);

@@ -70,7 +70,14 @@ class CellEditTest : public QObject {
     void validValueIsWrittenByTheActionThatLeaves();
     void rightClickOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void volumeIsWrittenIntoEverySelectedRow();
-    void qAndEscapeLeaveTheCellUnchanged();
+    void escapeAloneLeavesTheCellUnchanged();
+    void qAndSpaceAreTypedIntoTheCell();
+    void keysOpenTheEditorOnTheFocusedCell_data();
+    void keysOpenTheEditorOnTheFocusedCell();
+    void tabWritesEverySelectedRowAndWalksTheRow_data();
+    void tabWritesEverySelectedRowAndWalksTheRow();
+    void playTypeIsPickedFromADropDown_data();
+    void playTypeIsPickedFromADropDown();
     void leftAndRightMoveTheCaretOnlyPastAValidValue();
     void downAndUpReopenTheEditorOnTheNextRow();
     void doubleClickElsewhereWritesTheFirstValue();
@@ -118,7 +125,6 @@ void CellEditTest::typedValueIsCheckedAndShownAsWritten_data() {
         {"above-range-shown-as-read", kColVolume, "128x", "128", "Invalid Volume (Range 0 to 127)"},
         {"distance-six-decimals", kColMinDist, ".5", "0.500000", ""},
         {"unset-any-column", kColAtmosGroup, "*", "*", ""},
-        {"play-type-number", kColPlayType, "1", "1", "Invalid Playback Type - use dropdown box"},
         {"description-as-typed", kColDescription, "2nd take", "2nd take", ""},
     };
     for (const auto& r : rows)
@@ -295,24 +301,144 @@ void CellEditTest::volumeIsWrittenIntoEverySelectedRow() {
     QVERIFY(e.doc().isModified());
 }
 
-void CellEditTest::qAndEscapeLeaveTheCellUnchanged() {
+void CellEditTest::escapeAloneLeavesTheCellUnchanged() {
     Editor e;
     openBank(e, 2);
     CQuillonView& view = e.view();
-    for (Qt::Key closing : {Qt::Key_Escape, Qt::Key_Q}) {
-        CCellEdit* editor = typeInto(view, 0, kColPitch, "77");
-        QTest::keyClick(editor, closing);
-        QVERIFY(!view.isCellEditOpen());
-        QCOMPARE(cellOnScreen(view, 0, kColPitch), QString("*"));
-        QCOMPARE(QApplication::focusWidget(), &view);
-    }
-    // q closes the editor too, so it can never be typed.
-    CCellEdit* editor = typeInto(view, 1, kColDescription, "A");
-    QVERIFY(editor);
-    QTest::keyClick(editor, Qt::Key_Q);
+    CCellEdit* editor = typeInto(view, 0, kColPitch, "77");
+    QTest::keyClick(editor, Qt::Key_Escape);
     QVERIFY(!view.isCellEditOpen());
-    QCOMPARE(e.doc().rows().cell(1, kColDescription), std::string());
+    QCOMPARE(cellOnScreen(view, 0, kColPitch), QString("*"));
+    QCOMPARE(QApplication::focusWidget(), &view);
     QVERIFY(!e.doc().isModified());
+    QVERIFY(e.shell().messages.empty());
+}
+
+// q and Space are text in the editor: none of it may reach the list, where
+// Space would play the sample.
+void CellEditTest::qAndSpaceAreTypedIntoTheCell() {
+    int played = 0;
+    Editor e;
+    openBank(e, 2);
+    CQuillonView& view = e.view();
+    view.playRow = [&played](int) { ++played; };
+    clickRow(view, 1, kColDescription);
+    QTest::keyClick(&view, Qt::Key_F2);
+    QVERIFY(view.cellEdit());
+    QTest::keyClicks(view.cellEdit(), "Squeaky quiet");
+    QVERIFY(view.isCellEditOpen());
+    QTest::keyClick(view.cellEdit(), Qt::Key_Return);
+    QCOMPARE(e.doc().rows().cell(1, kColDescription), std::string("Squeaky quiet"));
+    QCOMPARE(played, 0);
+}
+
+// The focused cell is where a click, the arrow keys, Home and End left it.
+void CellEditTest::keysOpenTheEditorOnTheFocusedCell_data() {
+    QTest::addColumn<QList<int>>("keys");  // pressed after a click on row 1's Name
+    QTest::addColumn<int>("edited");       // -1: no editor opens
+    QTest::newRow("f2-on-fixed-name") << QList<int>{Qt::Key_F2} << -1;
+    QTest::newRow("end-reaches-last-column")
+        << QList<int>{Qt::Key_End, Qt::Key_F2} << int(kColScale);
+    QTest::newRow("enter-after-left")
+        << QList<int>{Qt::Key_End, Qt::Key_Left, Qt::Key_Return} << int(kColMaxDist);
+    QTest::newRow("home-reaches-fixed-no") << QList<int>{Qt::Key_Home, Qt::Key_F2} << -1;
+    QTest::newRow("down-keeps-the-column")
+        << QList<int>{Qt::Key_End, Qt::Key_Down, Qt::Key_Enter} << int(kColScale);
+}
+
+void CellEditTest::keysOpenTheEditorOnTheFocusedCell() {
+    QFETCH(QList<int>, keys);
+    QFETCH(int, edited);
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    clickRow(view, 1, kColName);
+    for (int key : keys)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key(key));
+    QCOMPARE(view.isCellEditOpen(), edited >= 0);
+    if (edited < 0) return;
+    QCOMPARE(view.cellEditSession().column(), edited);
+    QCOMPARE(view.cellEditSession().row(), view.currentIndex().row());
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{view.currentIndex().row()});
+    QCOMPARE(QApplication::focusWidget(), view.cellEdit());
+}
+
+void CellEditTest::tabWritesEverySelectedRowAndWalksTheRow_data() {
+    QTest::addColumn<int>("from");
+    QTest::addColumn<bool>("back");   // Shift+Tab
+    QTest::addColumn<int>("opened");  // -1: the editor stays closed
+    QTest::newRow("description-to-priority") << int(kColDescription) << false << int(kColPriority);
+    QTest::newRow("past-lstart-and-lend") << int(kColLoop) << false << int(kColPitch);
+    QTest::newRow("back-from-priority") << int(kColPriority) << true << int(kColDescription);
+    QTest::newRow("past-the-last") << int(kColScale) << false << -1;
+    QTest::newRow("before-the-first") << int(kColDescription) << true << -1;
+}
+
+void CellEditTest::tabWritesEverySelectedRowAndWalksTheRow() {
+    QFETCH(int, from);
+    QFETCH(bool, back);
+    QFETCH(int, opened);
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    selectRows(view, {0, 2});
+    CCellEdit* editor = doubleClickCell(view, 2, from, Qt::ControlModifier);
+    QVERIFY(editor);
+    QTest::keyClicks(editor, "5");
+    QTest::keyClick(editor, back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ShiftModifier : Qt::NoModifier);
+    for (int row : {0, 2})
+        QCOMPARE(cellOnScreen(view, row, from), QString("5"));
+    QCOMPARE(cellOnScreen(view, 1, from), QString(from == kColDescription ? "" : "*"));
+    QCOMPARE(view.isCellEditOpen(), opened >= 0);
+    QCOMPARE(view.currentIndex().column(), opened >= 0 ? opened : from);
+    if (opened >= 0) QCOMPARE(view.cellEditSession().column(), opened);
+}
+
+void CellEditTest::playTypeIsPickedFromADropDown_data() {
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("written");  // into both selected rows
+    QTest::newRow("picked-from-the-list") << "pick"
+                                          << "Once";
+    QTest::newRow("arrow-then-enter") << "down"
+                                      << "Once";
+    QTest::newRow("escape-writes-nothing") << "escape"
+                                           << "*";
+}
+
+void CellEditTest::playTypeIsPickedFromADropDown() {
+    QFETCH(QString, how);
+    QFETCH(QString, written);
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    clickRow(view, 0, kColPlayType);
+    QTest::keyClick(&view, Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&view, Qt::Key_F2);
+    CPlayTypeBox* box = view.playTypeBox();
+    QVERIFY(box);
+    QCOMPARE(box->count(), 4);
+    QCOMPARE(box->currentText(), QString("*"));
+    QCOMPARE(box->itemText(0), QString("Restart"));
+    if (how == "pick") {
+        box->showPopup();
+        QAbstractItemView* list = box->view();
+        QTRY_VERIFY(list->isVisible());
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(list->model()->index(1, 0)).center());
+    } else if (how == "down") {
+        box->setCurrentIndex(0);
+        QTest::keyClick(box, Qt::Key_Down);
+        QVERIFY(view.isCellEditOpen());
+        QTest::keyClick(box, Qt::Key_Return);
+    } else {
+        QTest::keyClick(box, Qt::Key_Up);
+        QTest::keyClick(box, Qt::Key_Escape);
+    }
+    QTRY_VERIFY(!view.isCellEditOpen());
+    for (int row : {0, 1})
+        QCOMPARE(cellOnScreen(view, row, kColPlayType), written);
+    QCOMPARE(cellOnScreen(view, 2, kColPlayType), QString("*"));
     QVERIFY(e.shell().messages.empty());
 }
 
@@ -330,11 +456,11 @@ void CellEditTest::leftAndRightMoveTheCaretOnlyPastAValidValue() {
     QTest::keyClick(editor, Qt::Key_Right);
     QCOMPARE(editor->cursorPosition(), 2);
     QCOMPARE(e.shell().messages.size(), size_t(1));
-    // Tab stays in the editor: the list would write the value unchecked.
+    // Tab writes the value and opens the next editable cell of the row.
     QTest::keyClick(editor, Qt::Key_Tab);
-    QVERIFY(e.view().isCellEditOpen());
-    QCOMPARE(QApplication::focusWidget(), editor);
-    QCOMPARE(editor->text(), QString("12"));
+    QCOMPARE(cellOnScreen(e.view(), 0, kColPriority), QString("12"));
+    QCOMPARE(e.view().cellEditSession().column(), int(kColGroup));
+    QCOMPARE(QApplication::focusWidget(), e.view().cellEdit());
 }
 
 void CellEditTest::downAndUpReopenTheEditorOnTheNextRow() {

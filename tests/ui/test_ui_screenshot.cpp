@@ -1,7 +1,8 @@
 // The real editor program on a real X server: quillon starts on Xvfb with a
 // 20-row bank named on its command line, and the screen is captured once the
 // window has settled. The capture is kept as screenshot-main.png in the test's
-// working folder (or at $QUILLON_SCREENSHOT).
+// working folder (or at $QUILLON_SCREENSHOT). The editor inherits
+// QT_SCALE_FACTOR: docs/screenshot-scale-1.5.png is this capture at 1.5.
 //
 // The test starts its own Xvfb on a free display; with $QUILLON_TEST_DISPLAY
 // set it uses that server instead. Without Xvfb, xwd, xwdtopnm and pnmtopng it
