@@ -13,6 +13,7 @@
 #include "bank/CellFormat.h"
 #include "bank/ListOps.h"
 #include "bank/RowRecord.h"
+#include "platform/FileIo.h"
 #include "platform/Numbers.h"
 #include "platform/Text.h"
 
@@ -25,20 +26,6 @@ constexpr uint32_t kEditorFlags = 0xFFF;
 constexpr uint32_t kEditorSpatial = 1;
 constexpr uint32_t kEditorBehaviour = 3;
 constexpr char kMusicStatusIndent[] = "   ";
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // Reads until `out` is full or the file ends; false on a read error.
 bool readUpTo(int fd, std::vector<uint8_t>& out) {

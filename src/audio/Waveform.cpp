@@ -21,6 +21,7 @@
 #include "bank/SegmentNames.h"
 #include "container/ZQFile.h"
 #include "formats/MpegHeader.h"
+#include "platform/FileIo.h"
 #include "platform/Numbers.h"
 #include "platform/Text.h"
 
@@ -34,8 +35,6 @@ constexpr size_t kMpegReadFrames = 4096;
 constexpr sf_count_t kWavReadFrames = 16384;
 // The head of a file in which the "fact" chunk of an ADPCM file is looked for.
 constexpr size_t kHeadBytes = 64 * 1024;
-// The stop request is looked at once per this many frames.
-constexpr uint64_t kStopCheckFrames = 1u << 16;
 
 int64_t changeTimeNs(const std::string& path) {
     struct stat info {};
@@ -383,20 +382,6 @@ PeaksResult streamWavPeaks(VirtualFile& file, std::span<const uint8_t> head, std
     result.peaks = std::make_shared<const PeakSummary>(std::move(summary));
     return result;
 }
-
-class FileDescriptor {
-  public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
-    ~FileDescriptor() {
-        if (fd_ >= 0) ::close(fd_);
-    }
-    FileDescriptor(const FileDescriptor&) = delete;
-    FileDescriptor& operator=(const FileDescriptor&) = delete;
-    [[nodiscard]] int get() const { return fd_; }
-
-  private:
-    int fd_;
-};
 
 // A row's own file, read where it lies: the first `size` bytes (its Size
 // cell), as the preview reads it.

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <string>
 #include <string_view>
@@ -25,6 +26,22 @@ struct KeptAttributes {
     bool mode = false;
 };
 KeptAttributes takeGroupAndMode(int fd, const struct stat& old, mode_t addedBits = 0);
+
+// Owns an open descriptor and closes it when it goes; a negative one (a failed
+// open) is held and never closed.
+class FileDescriptor {
+  public:
+    explicit FileDescriptor(int fd) : fd_(fd) {}
+    ~FileDescriptor() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    FileDescriptor(const FileDescriptor&) = delete;
+    FileDescriptor& operator=(const FileDescriptor&) = delete;
+    [[nodiscard]] int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
 
 // flock(2), taken again when a signal interrupts the wait; 0 or -1 with errno.
 int flockRetryingOnSignals(int fd, int operation);
