@@ -6,6 +6,8 @@
 #include <unistd.h>
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTest>
@@ -106,6 +108,25 @@ XServer::~XServer() {
     if (pid_ <= 0) return;
     ::kill(pid_, SIGTERM);
     ::waitpid(pid_, nullptr, 0);
+}
+
+QImage captureSettledScreen(const QString& display, const QString& png) {
+    QImage last;
+    for (int attempt = 0; attempt < 40; ++attempt) {
+        QTest::qWait(250);
+        QImage now = captureScreen(display, png);
+        if (!now.isNull() && now == last) return now;
+        last = now;
+    }
+    return {};
+}
+
+bool saveScreenshot(const QImage& shot, const char* envName, const char* fileName) {
+    QString target = qEnvironmentVariable(envName, QString::fromLatin1(fileName));
+    QFile::remove(target);
+    if (!shot.save(target)) return false;
+    qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
+    return true;
 }
 
 }  // namespace quillon::test

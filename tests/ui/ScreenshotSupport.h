@@ -4,8 +4,10 @@
 
 #include <sys/types.h>
 
+#include <QApplication>
 #include <QImage>
 #include <QString>
+#include <QTest>
 #include <cstdint>
 #include <span>
 #include <string>
@@ -34,6 +36,14 @@ bool haveCaptureTools();
 // The whole screen of `display`, by way of the PNG file `png`; null on failure.
 QImage captureScreen(const QString& display, const QString& png);
 
+// The screen of `display` once two captures a quarter of a second apart agree;
+// null when it never settles within ten seconds.
+QImage captureSettledScreen(const QString& display, const QString& png);
+
+// Saves a capture at $envName, or at fileName in the working folder, and
+// says where; false when it cannot be written.
+bool saveScreenshot(const QImage& shot, const char* envName, const char* fileName);
+
 // True for a null image or one of a single colour: a bare screen.
 bool isUniform(const QImage& image);
 int distinctColours(const QImage& image);
@@ -55,5 +65,23 @@ class XServer {
     pid_t pid_ = 0;
     std::string display_;
 };
+
+// The main() of a screenshot test that draws in its own process: on a fresh
+// Xvfb server when one and the capture tools are there (*server then points
+// at it), offscreen otherwise, where the test skips.
+template <typename Test>
+int runScreenshotTest(int argc, char** argv, XServer*& server) {
+    XServer own;
+    if (haveCaptureTools() && own.start()) {
+        server = &own;
+        qputenv("QT_QPA_PLATFORM", "xcb");
+        qputenv("DISPLAY", QByteArray::fromStdString(own.display()));
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    Test test;
+    return QTest::qExec(&test, argc, argv);
+}
 
 }  // namespace quillon::test

@@ -78,36 +78,17 @@ void EditingScreenshotTest::editorInUseOnAnXServer() {
 
     QString display = QString::fromStdString(gServer->display());
     QString png = home.filePath("capture.png");
-    QImage last, shot;
-    for (int attempt = 0; attempt < 40 && shot.isNull(); ++attempt) {
-        QTest::qWait(250);
-        QImage now = captureScreen(display, png);
-        if (!now.isNull() && now == last) shot = now;
-        last = now;
-    }
+    QImage shot = captureSettledScreen(display, png);
     QVERIFY2(!shot.isNull(), "the screen never settled");
     QCOMPARE(shot.size(), QSize(kScreenWidth, kScreenHeight));
     QVERIFY2(distinctColours(shot) > 20, "the capture shows no window");
     QVERIFY(view.isCellEditOpen());
 
-    QString target = qEnvironmentVariable("QUILLON_SCREENSHOT_EDITING", "screenshot-editing.png");
-    QFile::remove(target);
-    QVERIFY(shot.save(target));
-    qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
+    QVERIFY(saveScreenshot(shot, "QUILLON_SCREENSHOT_EDITING", "screenshot-editing.png"));
 }
 
 int main(int argc, char** argv) {
-    XServer server;
-    if (haveCaptureTools() && server.start()) {
-        gServer = &server;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("DISPLAY", QByteArray::fromStdString(server.display()));
-    } else {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    EditingScreenshotTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runScreenshotTest<EditingScreenshotTest>(argc, argv, gServer);
 }
 
 #include "test_ui_screenshot_editing.moc"

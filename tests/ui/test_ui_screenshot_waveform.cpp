@@ -124,35 +124,16 @@ void WaveformScreenshotTest::loopedSampleInTheDock() {
 
     QString display = QString::fromStdString(gServer->display());
     QString png = home.filePath("capture.png");
-    QImage last, shot;
-    for (int attempt = 0; attempt < 40 && shot.isNull(); ++attempt) {
-        QTest::qWait(250);
-        QImage now = captureScreen(display, png);
-        if (!now.isNull() && now == last) shot = now;
-        last = now;
-    }
+    QImage shot = captureSettledScreen(display, png);
     QVERIFY2(!shot.isNull(), "the screen never settled");
     QCOMPARE(shot.size(), QSize(kScreenWidth, kScreenHeight));
     QVERIFY2(distinctColours(shot) > 20, "the capture shows no window");
 
-    QString target = qEnvironmentVariable("QUILLON_SCREENSHOT_WAVEFORM", "screenshot-waveform.png");
-    QFile::remove(target);
-    QVERIFY(shot.save(target));
-    qInfo("screenshot saved to %s", qPrintable(QFileInfo(target).absoluteFilePath()));
+    QVERIFY(saveScreenshot(shot, "QUILLON_SCREENSHOT_WAVEFORM", "screenshot-waveform.png"));
 }
 
 int main(int argc, char** argv) {
-    XServer server;
-    if (haveCaptureTools() && server.start()) {
-        gServer = &server;
-        qputenv("QT_QPA_PLATFORM", "xcb");
-        qputenv("DISPLAY", QByteArray::fromStdString(server.display()));
-    } else {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    WaveformScreenshotTest test;
-    return QTest::qExec(&test, argc, argv);
+    return runScreenshotTest<WaveformScreenshotTest>(argc, argv, gServer);
 }
 
 #include "test_ui_screenshot_waveform.moc"
