@@ -16,6 +16,29 @@ int tabStep(const QKeyEvent* event) {
     return 0;
 }
 
+// The keys both editors share: Tab walks the row, Return and Enter write a
+// value that passes its check, Escape alone cancels. False for any other key.
+// The editor may be closed here; it is deleted later, so the caller lives on
+// to the end of its call.
+bool handleSharedEditKey(CQuillonView& view, QKeyEvent* event) {
+    event->accept();
+    if (int step = tabStep(event)) {
+        view.tabFromCellEdit(step);
+        return true;
+    }
+    switch (event->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            if (view.ValidateCellEdit()) view.CommitCellEdit();
+            return true;
+        case Qt::Key_Escape:
+            view.CancelCellEdit();
+            return true;
+        default:
+            return false;
+    }
+}
+
 }  // namespace
 
 CCellEdit::CCellEdit(CQuillonView& view, QWidget* parent) : QLineEdit(parent), view_(view) {
@@ -24,21 +47,8 @@ CCellEdit::CCellEdit(CQuillonView& view, QWidget* parent) : QLineEdit(parent), v
 }
 
 void CCellEdit::keyPressEvent(QKeyEvent* event) {
-    // The editor may be closed below; it is deleted later, so `this` lives on
-    // to the end of the call.
-    event->accept();
-    if (int step = tabStep(event)) {
-        view_.tabFromCellEdit(step);
-        return;
-    }
+    if (handleSharedEditKey(view_, event)) return;
     switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            if (view_.ValidateCellEdit()) view_.CommitCellEdit();
-            return;
-        case Qt::Key_Escape:
-            view_.CancelCellEdit();
-            return;
         case Qt::Key_Left:
         case Qt::Key_Right:
             if (view_.ValidateCellEdit()) QLineEdit::keyPressEvent(event);
@@ -72,26 +82,12 @@ void CPlayTypeBox::showPopup() {
 }
 
 void CPlayTypeBox::keyPressEvent(QKeyEvent* event) {
-    // Keys come here only while the list is closed.
+    // Keys come here only while the list is closed; every item of the box
+    // passes the check, so Return writes it.
     listOpened_ = false;
+    if (handleSharedEditKey(view_, event)) return;
+    QComboBox::keyPressEvent(event);
     event->accept();
-    if (int step = tabStep(event)) {
-        view_.tabFromCellEdit(step);
-        return;
-    }
-    switch (event->key()) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter:
-            view_.CommitCellEdit();
-            return;
-        case Qt::Key_Escape:
-            view_.CancelCellEdit();
-            return;
-        default:
-            QComboBox::keyPressEvent(event);
-            event->accept();
-            return;
-    }
 }
 
 }  // namespace quillon
