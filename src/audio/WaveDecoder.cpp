@@ -1,8 +1,10 @@
 #include "audio/WaveDecoder.h"
 
 #include <sndfile.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <climits>
 #include <cmath>
 #include <cstring>
@@ -17,51 +19,36 @@ namespace {
 
 constexpr int kMaxChannels = 2;
 
-// A read-only file over a span, for sf_open_virtual.
-struct MemoryFile {
-    std::span<const uint8_t> bytes;
-    sf_count_t position = 0;
-};
-
-sf_count_t memoryLength(void* user) {
-    return sf_count_t(static_cast<MemoryFile*>(user)->bytes.size());
+sf_count_t sourceLength(void* user) {
+    return static_cast<WaveSource*>(user)->size;
 }
 
-sf_count_t memorySeek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const sf_count_t size = sf_count_t(file->bytes.size());
+sf_count_t sourceSeek(sf_count_t offset, int whence, void* user) {
+    auto* source = static_cast<WaveSource*>(user);
     sf_count_t base = 0;
     if (whence == SEEK_CUR)
-        base = file->position;
+        base = source->position;
     else if (whence == SEEK_END)
-        base = size;
+        base = source->size;
     const sf_count_t target = base + offset;
-    if (target < 0 || target > size) return -1;
-    file->position = target;
+    if (target < 0 || target > source->size) return -1;
+    source->position = target;
     return target;
 }
 
-sf_count_t memoryRead(void* out, sf_count_t count, void* user) {
-    auto* file = static_cast<MemoryFile*>(user);
-    const sf_count_t left = sf_count_t(file->bytes.size()) - file->position;
-    const sf_count_t n = std::clamp<sf_count_t>(count, 0, left);
-    if (n == 0) return 0;  // an empty span has no data pointer to copy from
-    std::memcpy(out, file->bytes.data() + file->position, size_t(n));
-    file->position += n;
-    return n;
+sf_count_t sourceRead(void* out, sf_count_t count, void* user) {
+    auto* source = static_cast<WaveSource*>(user);
+    return source->read(
+        std::span<uint8_t>(static_cast<uint8_t*>(out), size_t(std::max<sf_count_t>(count, 0))));
 }
 
-sf_count_t memoryWrite(const void*, sf_count_t, void*) {
+sf_count_t sourceWrite(const void*, sf_count_t, void*) {
     return 0;
 }
 
-sf_count_t memoryTell(void* user) {
-    return static_cast<MemoryFile*>(user)->position;
+sf_count_t sourceTell(void* user) {
+    return static_cast<WaveSource*>(user)->position;
 }
-
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
 
 // libsndfile gives ADPCM lengths in whole blocks; the last block is padded.
 bool countsWholeBlocks(int format) {
@@ -82,17 +69,6 @@ bool isFloat(int format) {
     return codec == SF_FORMAT_FLOAT || codec == SF_FORMAT_DOUBLE;
 }
 
-// libsndfile hands float data to a short reader unscaled; read it as float
-// (full scale ±1) and scale it, clipping what lies beyond full scale.
-sf_count_t readFloatAsPcm16(SNDFILE* sound, std::vector<int16_t>& out, sf_count_t frames) {
-    std::vector<float> floats(out.size());
-    const sf_count_t got = sf_readf_float(sound, floats.data(), frames);
-    std::transform(floats.begin(), floats.end(), out.begin(), [](float v) {
-        return int16_t(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
-    });
-    return got;
-}
-
 }  // namespace
 
 // The chunks after the RIFF header are searched up to the end of the image,
@@ -108,47 +84,76 @@ std::optional<uint32_t> factFrameCount(std::span<const uint8_t> image) {
     return loadU32(frames);
 }
 
+int64_t WaveSource::read(std::span<uint8_t> out) {
+    const int64_t wanted = std::clamp<int64_t>(int64_t(out.size()), 0, size - position);
+    if (wanted == 0) return 0;
+    if (fd < 0) {
+        std::memcpy(out.data(), bytes.data() + position, size_t(wanted));
+        position += wanted;
+        return wanted;
+    }
+    int64_t done = 0;
+    while (done < wanted) {
+        const ssize_t got =
+            ::pread(fd, out.data() + done, size_t(wanted - done), off_t(position + done));
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) break;
+        done += got;
+    }
+    position += done;
+    return done;
+}
+
+DecodeError WaveStream::open(WaveSource& source, std::span<const uint8_t> head) {
+    SF_VIRTUAL_IO io{sourceLength, sourceSeek, sourceRead, sourceWrite, sourceTell};
+    info_ = {};
+    sound_.reset(sf_open_virtual(&io, SFM_READ, &info_, &source));
+    if (!sound_ || !isWavContainer(info_.format) || info_.samplerate <= 0 || info_.channels <= 0)
+        return DecodeError::NotDecodable;
+    if (info_.channels > kMaxChannels) return DecodeError::TooManyChannels;
+    frames_ = info_.frames;
+    if (countsWholeBlocks(info_.format)) {
+        if (auto fact = factFrameCount(head)) frames_ = std::min<int64_t>(frames_, *fact);
+    }
+    if (frames_ <= 0) return DecodeError::Empty;
+    return DecodeError::None;
+}
+
+// libsndfile hands float data to a short reader unscaled; read it as float
+// (full scale ±1) and scale it, clipping what lies beyond full scale.
+int64_t WaveStream::readPcm16(int16_t* out, int64_t count) {
+    if (!isFloat(info_.format)) return sf_readf_short(sound_.get(), out, count);
+    floats_.resize(size_t(count) * size_t(info_.channels));
+    const sf_count_t got = sf_readf_float(sound_.get(), floats_.data(), count);
+    std::transform(floats_.begin(), floats_.end(), out, [](float v) {
+        return int16_t(std::lrint(std::clamp(v * 32768.0f, -32768.0f, 32767.0f)));
+    });
+    return got;
+}
+
 DecodeResult decodeWaveImage(std::span<const uint8_t> image) {
     DecodeResult result;
-    MemoryFile file{image};
-    SF_VIRTUAL_IO io{memoryLength, memorySeek, memoryRead, memoryWrite, memoryTell};
-    SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
-    if (!sound || !isWavContainer(info.format) || info.samplerate <= 0 || info.channels <= 0) {
-        result.error = DecodeError::NotDecodable;
-        return result;
-    }
-    if (info.channels > kMaxChannels) {
-        result.error = DecodeError::TooManyChannels;
-        return result;
-    }
-    sf_count_t frames = info.frames;
-    if (countsWholeBlocks(info.format)) {
-        if (auto fact = factFrameCount(image)) frames = std::min<sf_count_t>(frames, *fact);
-    }
-    if (frames <= 0) {
-        result.error = DecodeError::Empty;
-        return result;
-    }
+    WaveSource source{image, -1, int64_t(image.size())};
+    WaveStream stream;
+    result.error = stream.open(source, image);
+    if (result.error != DecodeError::None) return result;
     // One OpenAL buffer takes at most INT_MAX bytes.
-    const sf_count_t bytesPerFrame = sf_count_t(info.channels) * sf_count_t(sizeof(int16_t));
-    if (frames > INT_MAX / bytesPerFrame) {
+    const int64_t bytesPerFrame = int64_t(stream.channels()) * int64_t(sizeof(int16_t));
+    if (stream.frames() > INT_MAX / bytesPerFrame) {
         result.error = DecodeError::TooLong;
         return result;
     }
     DecodedWave& wave = result.wave;
-    wave.channels = uint16_t(info.channels);
-    wave.rate = uint32_t(info.samplerate);
-    wave.samples.resize(size_t(frames) * size_t(info.channels));
-    const sf_count_t got = isFloat(info.format)
-                               ? readFloatAsPcm16(sound.get(), wave.samples, frames)
-                               : sf_readf_short(sound.get(), wave.samples.data(), frames);
+    wave.channels = stream.channels();
+    wave.rate = stream.rate();
+    wave.samples.resize(size_t(stream.frames()) * wave.channels);
+    const int64_t got = stream.readPcm16(wave.samples.data(), stream.frames());
     if (got <= 0) {
         result.error = DecodeError::Empty;
         wave.samples.clear();
         return result;
     }
-    wave.samples.resize(size_t(got) * size_t(info.channels));
+    wave.samples.resize(size_t(got) * wave.channels);
     return result;
 }
 

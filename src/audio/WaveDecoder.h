@@ -2,9 +2,16 @@
 // libsndfile's virtual I/O: PCM of 8, 16, 24 and 32 bits, 32-bit float,
 // Microsoft ADPCM and IMA ADPCM. libsndfile counts an ADPCM file's length in
 // whole blocks; the decoder cuts it to the frame count of the "fact" chunk.
+//
+// WaveStream reads the same images piece by piece, under the same rules, from
+// memory or from a file where it lies; the preview decodes whole images with
+// it and the waveform reads long files through it.
 #pragma once
 
+#include <sndfile.h>
+
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <vector>
@@ -35,6 +42,45 @@ struct DecodeResult {
 };
 
 [[nodiscard]] DecodeResult decodeWaveImage(std::span<const uint8_t> image);
+
+// The bytes libsndfile reads: an image in memory, or the first `size` bytes of
+// an open file (fd not negative). The source must outlive the stream.
+struct WaveSource {
+    std::span<const uint8_t> bytes;
+    int fd = -1;
+    int64_t size = 0;
+    int64_t position = 0;
+
+    // Reads up to out.size() bytes at the current position; the count read.
+    int64_t read(std::span<uint8_t> out);
+};
+
+// An open WAV image that passed the decoding rules: a WAV container, one or
+// two channels, some frames, an ADPCM length cut to the "fact" count found in
+// `head` (the image's first bytes).
+class WaveStream {
+  public:
+    [[nodiscard]] DecodeError open(WaveSource& source, std::span<const uint8_t> head);
+
+    uint16_t channels() const { return uint16_t(info_.channels); }
+    uint32_t rate() const { return uint32_t(info_.samplerate); }
+    int64_t frames() const { return frames_; }
+    int sndfileFormat() const { return info_.format; }
+
+    // Reads up to `count` frames as 16-bit PCM into `out` (channels × count
+    // samples); float data is scaled to full scale and clipped there. The
+    // count read; 0 at the end or on a read error.
+    int64_t readPcm16(int16_t* out, int64_t count);
+
+  private:
+    struct Closer {
+        void operator()(SNDFILE* file) const { sf_close(file); }
+    };
+    std::unique_ptr<SNDFILE, Closer> sound_;
+    SF_INFO info_{};
+    int64_t frames_ = 0;
+    std::vector<float> floats_;
+};
 
 // The frame count of the image's "fact" chunk, when its RIFF chunk list holds one.
 [[nodiscard]] std::optional<uint32_t> factFrameCount(std::span<const uint8_t> image);

@@ -235,65 +235,6 @@ class PeakBuilder {
     uint32_t inBucket_ = 0;
 };
 
-// A read-only file for sf_open_virtual: bytes in memory, or the first `size`
-// bytes of an open file.
-struct VirtualFile {
-    std::span<const uint8_t> bytes;
-    int fd = -1;
-    sf_count_t size = 0;
-    sf_count_t position = 0;
-};
-
-sf_count_t virtualLength(void* user) {
-    return static_cast<VirtualFile*>(user)->size;
-}
-
-sf_count_t virtualSeek(sf_count_t offset, int whence, void* user) {
-    auto* file = static_cast<VirtualFile*>(user);
-    sf_count_t base = 0;
-    if (whence == SEEK_CUR)
-        base = file->position;
-    else if (whence == SEEK_END)
-        base = file->size;
-    const sf_count_t target = base + offset;
-    if (target < 0 || target > file->size) return -1;
-    file->position = target;
-    return target;
-}
-
-sf_count_t virtualRead(void* out, sf_count_t count, void* user) {
-    auto* file = static_cast<VirtualFile*>(user);
-    const sf_count_t wanted = std::clamp<sf_count_t>(count, 0, file->size - file->position);
-    if (wanted == 0) return 0;
-    if (file->fd < 0) {
-        std::memcpy(out, file->bytes.data() + file->position, size_t(wanted));
-        file->position += wanted;
-        return wanted;
-    }
-    sf_count_t done = 0;
-    while (done < wanted) {
-        const ssize_t got = ::pread(file->fd, static_cast<uint8_t*>(out) + done,
-                                    size_t(wanted - done), off_t(file->position + done));
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) break;
-        done += got;
-    }
-    file->position += done;
-    return done;
-}
-
-sf_count_t virtualWrite(const void*, sf_count_t, void*) {
-    return 0;
-}
-
-sf_count_t virtualTell(void* user) {
-    return static_cast<VirtualFile*>(user)->position;
-}
-
-struct SndfileCloser {
-    void operator()(SNDFILE* file) const { sf_close(file); }
-};
-
 std::string codecText(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
         case SF_FORMAT_PCM_U8:
@@ -324,54 +265,35 @@ std::string codecText(int format) {
     }
 }
 
-bool isFloatCodec(int format) {
-    const int codec = format & SF_FORMAT_SUBMASK;
-    return codec == SF_FORMAT_FLOAT || codec == SF_FORMAT_DOUBLE;
-}
-
 PeaksResult failure(std::string text) {
     PeaksResult result;
     result.error = std::move(text);
     return result;
 }
 
-// Decodes a WAV image piece by piece into its summary. The rules are the
-// preview's (audio/WaveDecoder): WAV containers only, at most two channels,
-// an ADPCM length cut to its "fact" count (looked for in `head`), float
-// scaled to full scale and clipped there.
-PeaksResult streamWavPeaks(VirtualFile& file, std::span<const uint8_t> head, std::stop_token stop) {
-    SF_VIRTUAL_IO io{virtualLength, virtualSeek, virtualRead, virtualWrite, virtualTell};
-    SF_INFO info{};
-    std::unique_ptr<SNDFILE, SndfileCloser> sound(sf_open_virtual(&io, SFM_READ, &info, &file));
-    const int container = info.format & SF_FORMAT_TYPEMASK;
-    if (!sound || (container != SF_FORMAT_WAV && container != SF_FORMAT_WAVEX) ||
-        info.samplerate <= 0 || info.channels <= 0)
-        return failure("Not a WAV image that can be decoded");
-    if (info.channels > 2) return failure("More than two channels");
-    sf_count_t frames = info.frames;
-    const int codec = info.format & SF_FORMAT_SUBMASK;
-    if (codec == SF_FORMAT_MS_ADPCM || codec == SF_FORMAT_IMA_ADPCM) {
-        if (auto fact = factFrameCount(head)) frames = std::min<sf_count_t>(frames, *fact);
+// Decodes a WAV image piece by piece into its summary, under the preview's
+// decoding rules (WaveStream).
+PeaksResult streamWavPeaks(WaveSource& source, std::span<const uint8_t> head,
+                           std::stop_token stop) {
+    WaveStream stream;
+    switch (stream.open(source, head)) {
+        case DecodeError::None:
+            break;
+        case DecodeError::TooManyChannels:
+            return failure("More than two channels");
+        case DecodeError::Empty:
+            return failure("The sample holds no audio");
+        case DecodeError::NotDecodable:
+        case DecodeError::TooLong:
+            return failure("Not a WAV image that can be decoded");
     }
-    if (frames <= 0) return failure("The sample holds no audio");
-
-    const auto channels = uint16_t(info.channels);
-    PeakBuilder builder(channels, uint32_t(info.samplerate), uint64_t(frames),
-                        formatLine(codecText(info.format), uint32_t(info.samplerate), channels));
+    const uint16_t channels = stream.channels();
+    PeakBuilder builder(channels, stream.rate(), uint64_t(stream.frames()),
+                        formatLine(codecText(stream.sndfileFormat()), stream.rate(), channels));
     std::vector<int16_t> piece(size_t(kWavReadFrames) * channels);
-    std::vector<float> floats(isFloatCodec(info.format) ? piece.size() : 0);
-    for (sf_count_t left = frames; left > 0;) {
+    for (int64_t left = stream.frames(); left > 0;) {
         if (stop.stop_requested()) return {};
-        const sf_count_t want = std::min(left, kWavReadFrames);
-        sf_count_t got = 0;
-        if (floats.empty()) {
-            got = sf_readf_short(sound.get(), piece.data(), want);
-        } else {
-            got = sf_readf_float(sound.get(), floats.data(), want);
-            std::transform(floats.begin(), floats.end(), piece.begin(), [](float v) {
-                return int16_t(std::lrint(std::clamp(v * kFullScale, -kFullScale, 32767.0f)));
-            });
-        }
+        const int64_t got = stream.readPcm16(piece.data(), std::min<int64_t>(left, kWavReadFrames));
         if (got <= 0) break;
         builder.add(piece.data(), uint64_t(got));
         left -= got;
@@ -391,13 +313,12 @@ PeaksResult fileWavPeaks(const WaveformSource& source, std::stop_token stop) {
     struct stat info {};
     if (fd.get() < 0 || ::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode))
         return failure(unreadable);
-    VirtualFile file;
+    WaveSource file;
     file.fd = fd.get();
     file.size =
-        sf_count_t(std::min<uint64_t>({source.size, uint64_t(info.st_size), kMaxWaveImageBytes}));
+        int64_t(std::min<uint64_t>({source.size, uint64_t(info.st_size), kMaxWaveImageBytes}));
     std::vector<uint8_t> head(std::min<size_t>(size_t(file.size), kHeadBytes));
-    if (virtualRead(head.data(), sf_count_t(head.size()), &file) != sf_count_t(head.size()))
-        return failure(unreadable);
+    if (file.read(head) != int64_t(head.size())) return failure(unreadable);
     file.position = 0;
     return streamWavPeaks(file, head, stop);
 }
@@ -421,9 +342,7 @@ size_t PeaksResult::bytes() const {
 }
 
 PeaksResult peaksOfWavImage(std::span<const uint8_t> image, std::stop_token stop) {
-    VirtualFile file;
-    file.bytes = image;
-    file.size = sf_count_t(image.size());
+    WaveSource file{image, -1, int64_t(image.size())};
     return streamWavPeaks(file, image, stop);
 }
 
