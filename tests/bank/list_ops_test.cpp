@@ -490,8 +490,8 @@ TEST_F(AnimBankTest, CreateGroupGivesFiveThenSixAfterABankWithHighestGroupFour) 
 }
 
 TEST_F(ListOpsTest, CreateGroupWithoutSelectionChangesNothing) {
-    addRows(2);
     doc.rows().setHighestGroup(4);
+    addRows(2);
     createGroupForSelected(doc);
     EXPECT_EQ(doc.rows().highestGroup(), 4);
     EXPECT_EQ(column(kColGroup), (Texts{"*", "*"}));
