@@ -237,10 +237,10 @@ void RowList::findCurrent(const Row* currentRow) {
     if (it != rows_.end()) current_ = int(it - rows_.begin());
 }
 
-// Announces the runs of adjacent indices one by one, as a view follows them
-// cheaply; past a few dozen runs a reset is cheaper for every observer.
-template <typename Rows>
-void RowList::announceRuns(const std::vector<int>& ascending, bool removing, Rows&& change) {
+namespace {
+
+// The runs of adjacent indices in an ascending list: (first, last) pairs.
+std::vector<std::pair<int, int>> runsOf(const std::vector<int>& ascending) {
     std::vector<std::pair<int, int>> runs;
     for (int i : ascending) {
         if (!runs.empty() && runs.back().second + 1 == i)
@@ -248,29 +248,14 @@ void RowList::announceRuns(const std::vector<int>& ascending, bool removing, Row
         else
             runs.emplace_back(i, i);
     }
-    constexpr size_t kMostRunsAnnounced = 32;
-    if (runs.size() > kMostRunsAnnounced) {
-        notify([](RowListObserver& o) { o.beforeReset(); });
-        change();
-        notify([](RowListObserver& o) { o.reset(); });
-        return;
-    }
-    // Removal runs go bottom-up so each announced range is still where it was;
-    // insertion runs go top-down so each lands where it will stand.
-    if (removing) {
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-            notify([&](RowListObserver& o) { o.beforeRowsRemoved(run->first, run->second); });
-        change();
-        for (auto run = runs.rbegin(); run != runs.rend(); ++run)
-            notify([&](RowListObserver& o) { o.rowsRemoved(run->first, run->second); });
-    } else {
-        for (const auto& run : runs)
-            notify([&](RowListObserver& o) { o.beforeRowsInserted(run.first, run.second); });
-        change();
-        for (const auto& run : runs)
-            notify([&](RowListObserver& o) { o.rowsInserted(run.first, run.second); });
-    }
+    return runs;
 }
+
+// Past a few dozen runs one reset costs every observer less than a
+// notification per run, and the list less than moving its tail per run.
+constexpr size_t kMostRunsAnnounced = 32;
+
+}  // namespace
 
 void RowList::removeRows(const std::vector<int>& ascending) {
     std::vector<std::unique_ptr<Row>> removed = takeRows(ascending);
@@ -283,74 +268,121 @@ void RowList::removeRows(const std::vector<int>& ascending) {
 }
 
 std::vector<std::unique_ptr<Row>> RowList::takeRows(const std::vector<int>& ascending) {
-    std::vector<std::unique_ptr<Row>> removed;
-    if (ascending.empty()) return removed;
-    removed.reserve(ascending.size());
+    std::vector<std::unique_ptr<Row>> taken;
+    if (ascending.empty()) return taken;
     const Row* currentRow = currentRowPointer();
+    std::vector<std::pair<int, int>> runs = runsOf(ascending);
+    if (runs.size() > kMostRunsAnnounced) {
+        notify([](RowListObserver& o) { o.beforeReset(); });
+        taken = extractRows(ascending);
+        findCurrent(currentRow);
+        notify([](RowListObserver& o) { o.reset(); });
+        return taken;
+    }
+    // Bottom-up, so each announced run still stands where it was.
+    std::vector<std::vector<std::unique_ptr<Row>>> pieces;
+    for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
+        auto [first, last] = *run;
+        notify([&](RowListObserver& o) { o.beforeRowsRemoved(first, last); });
+        auto begin = rows_.begin() + first, end = rows_.begin() + last + 1;
+        std::vector<std::unique_ptr<Row>> piece(std::make_move_iterator(begin),
+                                                std::make_move_iterator(end));
+        for (const auto& row : piece)
+            if (row->selected) --selectedCount_;
+        rows_.erase(begin, end);
+        forgetIndex();
+        findCurrent(currentRow);
+        notify([&](RowListObserver& o) { o.rowsRemoved(first, last); });
+        pieces.push_back(std::move(piece));
+    }
+    for (auto piece = pieces.rbegin(); piece != pieces.rend(); ++piece)
+        for (auto& row : *piece)
+            taken.push_back(std::move(row));
+    return taken;
+}
+
+// Takes the rows at the ascending indices out in one pass over the list.
+std::vector<std::unique_ptr<Row>> RowList::extractRows(const std::vector<int>& ascending) {
+    std::vector<std::unique_ptr<Row>> taken;
+    taken.reserve(ascending.size());
     std::vector<bool> goes(rows_.size(), false);
     for (int i : ascending)
         goes[size_t(i)] = true;
-    if (currentRow && goes[size_t(current_)]) currentRow = nullptr;
-    announceRuns(ascending, true, [&] {
-        size_t kept = 0;
-        for (size_t i = 0; i < rows_.size(); ++i) {
-            if (goes[i]) {
-                if (rows_[i]->selected) --selectedCount_;
-                removed.push_back(std::move(rows_[i]));
-            } else {
-                rows_[kept++] = std::move(rows_[i]);
-            }
+    size_t kept = 0;
+    for (size_t i = 0; i < rows_.size(); ++i) {
+        if (goes[i]) {
+            if (rows_[i]->selected) --selectedCount_;
+            taken.push_back(std::move(rows_[i]));
+        } else {
+            rows_[kept++] = std::move(rows_[i]);
         }
-        rows_.resize(kept);
-        forgetIndex();
-        findCurrent(currentRow);
-    });
-    return removed;
+    }
+    rows_.resize(kept);
+    forgetIndex();
+    return taken;
 }
 
 void RowList::restoreRows(std::vector<std::pair<int, std::unique_ptr<Row>>> rows) {
     if (rows.empty()) return;
-    std::vector<int> ascending;
-    std::vector<const Row*> restored;
-    ascending.reserve(rows.size());
-    restored.reserve(rows.size());
     // Indices recorded before a sort may no longer fit the list: each row
     // still lands in order, after the one before it and within the list.
+    std::vector<int> ascending;
+    std::vector<const Row*> restored;
     int previous = -1;
     for (auto& [index, row] : rows) {
         index = std::min(std::max(index, previous + 1), size() + int(ascending.size()));
         previous = index;
         ascending.push_back(index);
         restored.push_back(row.get());
+        if (row->selected) ++selectedCount_;
+        nextId_ = std::max(nextId_, row->id + 1);
     }
     const Row* currentRow = currentRowPointer();
-    announceRuns(ascending, false, [&] {
-        std::vector<std::unique_ptr<Row>> merged;
-        merged.reserve(rows_.size() + rows.size());
-        size_t next = 0;
-        auto incoming = rows.begin();
-        while (incoming != rows.end() || next < rows_.size()) {
-            bool takeIncoming = incoming != rows.end() &&
-                                (int(merged.size()) >= incoming->first || next == rows_.size());
-            if (takeIncoming) {
-                if (incoming->second->selected) ++selectedCount_;
-                nextId_ = std::max(nextId_, incoming->second->id + 1);
-                merged.push_back(std::move(incoming->second));
-                ++incoming;
-            } else {
-                merged.push_back(std::move(rows_[next++]));
-            }
-        }
-        rows_ = std::move(merged);
-        forgetIndex();
+    std::vector<std::pair<int, int>> runs = runsOf(ascending);
+    if (runs.size() > kMostRunsAnnounced) {
+        notify([](RowListObserver& o) { o.beforeReset(); });
+        mergeRows(rows);
         findCurrent(currentRow);
-    });
+        notify([](RowListObserver& o) { o.reset(); });
+    } else {
+        // Top-down, so each announced run lands where it will stand.
+        auto incoming = rows.begin();
+        for (auto [first, last] : runs) {
+            notify([&](RowListObserver& o) { o.beforeRowsInserted(first, last); });
+            std::vector<std::unique_ptr<Row>> piece;
+            for (int i = first; i <= last; ++i, ++incoming)
+                piece.push_back(std::move(incoming->second));
+            rows_.insert(rows_.begin() + first, std::make_move_iterator(piece.begin()),
+                         std::make_move_iterator(piece.end()));
+            forgetIndex();
+            findCurrent(currentRow);
+            notify([&](RowListObserver& o) { o.rowsInserted(first, last); });
+        }
+    }
     if (recorder_) {
         std::vector<std::pair<int, const Row*>> placed;
         for (const Row* row : restored)
             placed.emplace_back(indexOf(row->id), row);
         recorder_->rowsInserted(placed);
     }
+}
+
+// Puts rows in at their final, ascending indices in one pass over the list.
+void RowList::mergeRows(std::vector<std::pair<int, std::unique_ptr<Row>>>& rows) {
+    std::vector<std::unique_ptr<Row>> merged;
+    merged.reserve(rows_.size() + rows.size());
+    size_t next = 0;
+    auto incoming = rows.begin();
+    while (incoming != rows.end() || next < rows_.size()) {
+        bool takeIncoming = incoming != rows.end() &&
+                            (int(merged.size()) >= incoming->first || next == rows_.size());
+        if (takeIncoming)
+            merged.push_back(std::move((incoming++)->second));
+        else
+            merged.push_back(std::move(rows_[next++]));
+    }
+    rows_ = std::move(merged);
+    forgetIndex();
 }
 
 void RowList::addObserver(RowListObserver* observer) {

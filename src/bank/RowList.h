@@ -212,8 +212,8 @@ class RowList {
     void forgetIndex() { indexValid_ = false; }
     const Row* currentRowPointer() const;
     void findCurrent(const Row* currentRow);
-    template <typename Rows>
-    void announceRuns(const std::vector<int>& ascending, bool removing, Rows&& change);
+    std::vector<std::unique_ptr<Row>> extractRows(const std::vector<int>& ascending);
+    void mergeRows(std::vector<std::pair<int, std::unique_ptr<Row>>>& rows);
 
     std::vector<std::unique_ptr<Row>> rows_;
     RowListRecorder* recorder_ = nullptr;

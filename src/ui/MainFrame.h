@@ -100,6 +100,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     // DocumentObserver
     void bankValuesChanged() override { markDirty(); }
     void modifiedChanged() override { showTitle(); }
+    void historyChanged() override { markDirty(); }
     void pathChanged() override { showTitle(); }
 
     void createActions();
@@ -108,6 +109,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     QMenu* addMenu(MenuPlace place, const QString& title, QMenu* parent);
     void refreshStatusPanes(const StatusFigures& figures);
     void markDirty();
+    void nameHistorySteps();
     void showTitle();
     void placeProgressBar();
     void findMnemonicConflicts();
