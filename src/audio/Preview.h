@@ -70,14 +70,14 @@ class PreviewPlayer {
     PreviewPlayer(const PreviewPlayer&) = delete;
     PreviewPlayer& operator=(const PreviewPlayer&) = delete;
 
-    // Plays the row's sample (see the top). Playing a file first stops the
+    // Plays the document's row (see the top). Playing a file first stops the
     // file that played and frees its audio, whether the new one plays or not.
-    RowPlayResult playRow(const RowList& rows, int row);
-    RowPlayResult playRow(const CQuillonDoc& doc, int row) { return playRow(doc.rows(), row); }
+    // The file is the one the document reads the row from (sourceFileOf).
+    RowPlayResult playRow(const CQuillonDoc& doc, int row);
     // Plays the row's audio from a frame on the preview voice, out of the
-    // bank file `bankPath` for a row stored in the bank. Music sections are
-    // not WAV images and give FileNotPlayable.
-    RowPlayResult playRowFrom(const RowList& rows, int row, uint32_t startFrame,
+    // bank file `bankPath` for a row stored in the bank, else out of its file.
+    // Music sections are not WAV images and give FileNotPlayable.
+    RowPlayResult playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame,
                               const std::string& bankPath);
 
     // The play of the last row started here, while it sounds: the waveform key
@@ -105,11 +105,11 @@ class PreviewPlayer {
     [[nodiscard]] std::string tick();
 
   private:
-    RowPlayResult playFromBank(const Row& row);
-    RowPlayResult playFromFile(const Row& row);
+    RowPlayResult playFromBank(const CQuillonDoc& doc, const Row& row);
+    RowPlayResult playFromFile(const CQuillonDoc& doc, const Row& row);
     [[nodiscard]] std::string playingText();
 
-    void rememberPlay(const Row& row, std::optional<ZQ_SampleHandle> voice);
+    void rememberPlay(const CQuillonDoc& doc, const Row& row, std::optional<ZQ_SampleHandle> voice);
 
     ZQ_AudioSystem& system_;
     const ZQBankAudio& bankAudio_;

@@ -178,10 +178,10 @@ void CQuillonApp::registerAudioHandlers() {
     frame_->statusFigures = [this] { return audio_->refreshFigures(doc_->rows()); };
     frame_->onTimer = [this] { OnTimerTick(); };
     CWaveformPanel& waveform = *frame_->waveformPanel();
-    waveform.bankPath = [this] { return audio_->waveformBankPath(); };
+    waveform.sourceOf = [this](const Row& row) { return audio_->waveformSourceOf(*doc_, row); };
     waveform.playPosition = [this] { return audio_->playPosition(); };
     waveform.previewFrom = [this](int row, uint32_t frame) {
-        (void)audio_->playRowFrom(doc_->rows(), row, frame);
+        (void)audio_->playRowFrom(*doc_, row, frame);
     };
     waveform.refresh();
 }
@@ -204,7 +204,7 @@ void CQuillonApp::OnTimerTick() {
 }
 
 void CQuillonApp::PlayRow(int row) {
-    (void)audio_->playRow(doc_->rows(), row);
+    (void)audio_->playRow(*doc_, row);
     frame_->waveformPanel()->followPlay();
     frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
 }

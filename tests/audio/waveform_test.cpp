@@ -14,6 +14,7 @@
 #include "audio/Preview.h"
 #include "audio/Waveform.h"
 #include "bank/Columns.h"
+#include "support/FakeShell.h"
 #include "support/MpegTools.h"
 
 namespace quillon {
@@ -274,7 +275,9 @@ TEST(PlayPosition, BankVoiceAndRowPreview) {
     ASSERT_TRUE(bankAudio.registerBank(bank.write(folder)));
     PreviewPlayer player(audio.system, bankAudio);
 
-    RowList rows;
+    test::FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    RowList& rows = doc.rows();
     Row row;
     for (int c = 0; c < kColumnCount; ++c)
         setCell(row, c, "*");
@@ -285,15 +288,15 @@ TEST(PlayPosition, BankVoiceAndRowPreview) {
     row.record = record;
     rows.append(row);
 
-    ASSERT_EQ(player.playRow(rows, 0), RowPlayResult::FromBank);
+    ASSERT_EQ(player.playRow(doc, 0), RowPlayResult::FromBank);
     audio.render(8000);
     std::optional<PreviewPlayer::PlayPosition> at = player.playPosition();
     ASSERT_TRUE(at);
-    EXPECT_EQ(at->sourceKey, waveformSource(row, bankAudio.registeredBankPath()).key());
+    EXPECT_EQ(at->sourceKey, waveformSource(doc, row, bankAudio.registeredBankPath()).key());
     EXPECT_NEAR(double(at->frame), 8000, kToleranceFrames);
 
     // A click in the waveform: the same audio, read out of the bank, from a frame.
-    ASSERT_EQ(player.playRowFrom(rows, 0, 30000, bankAudio.registeredBankPath()),
+    ASSERT_EQ(player.playRowFrom(doc, 0, 30000, bankAudio.registeredBankPath()),
               RowPlayResult::FromFile);
     audio.render(4000);
     at = player.playPosition();
