@@ -261,8 +261,8 @@ class ZQ_AudioSystem {
     [[nodiscard]] static ZQ_SampleHandle ZQSampleGetHandle(const ZQ_SampleInfo* info);
     [[nodiscard]] int ZQSampleIsPlaying(ZQ_SampleHandle handle);
     void ZQSampleStop(ZQ_SampleHandle handle);
-    // The sample frame the voice plays (a loop for ever wraps it); none for a
-    // stale handle and for a counted loop, which plays queued pieces.
+    // The sample frame the voice plays: a loop for ever wraps it, a counted
+    // loop goes back to LStart on each pass. None for a stale handle.
     [[nodiscard]] std::optional<uint32_t> ZQSampleGetPosition(ZQ_SampleHandle handle);
 
     // Advances the ambient schedule by this many 100 ms ticks and looks after

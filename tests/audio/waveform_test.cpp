@@ -265,6 +265,46 @@ TEST(PlayPosition, FollowsTheLoopbackOutput) {
     }
 }
 
+// A counted loop plays queued pieces: head, the loop region again and again,
+// tail. Each render looks after the voices (played pieces leave the queue,
+// more come), and in the middle of every pass the position is the same frame
+// of the loop region.
+TEST(PlayPosition, ACountedLoopGoesBackToLoopStartOnEachPass) {
+    constexpr uint32_t kPiece = kTestRate / 10;  // the loop region; 20 of them are queued ahead
+    constexpr int kLoopCount = 30;
+    const test::TempFolder folder;
+    test::TestBank bank;
+    ZQ_BankSample record = test::playableRecord();
+    record.loopStart = kPiece;
+    record.loopEnd = 2 * kPiece - 1;
+    bank.add(record, test::sineWav(440, 3 * kPiece));
+    test::LoopbackAudio audio;
+    ASSERT_EQ(audio.created, ZQAudioResult::Ok);
+    ZQ_AudioBank* handle = audio.system.ZQBankRegister(bank.write(folder).c_str(), 0);
+    ASSERT_NE(handle, nullptr);
+    const ZQ_SampleInfo* voice =
+        audio.system.ZQSamplePlay(test::editorOptions(handle, 1, 127, kLoopCount));
+    ASSERT_NE(voice, nullptr);
+    const ZQ_SampleHandle played = ZQ_AudioSystem::ZQSampleGetHandle(voice);
+    const auto positionAfter = [&](uint32_t frames) {
+        audio.render(frames);
+        return audio.system.ZQSampleGetPosition(played);
+    };
+
+    const uint32_t middleOfTheLoop = kPiece + kPiece / 2;
+    std::optional<uint32_t> at = positionAfter(middleOfTheLoop);
+    ASSERT_TRUE(at) << "the first pass, in the head";
+    EXPECT_NEAR(double(*at), middleOfTheLoop, kToleranceFrames);
+    for (int pass = 2; pass <= kLoopCount; ++pass) {
+        at = positionAfter(kPiece);
+        ASSERT_TRUE(at) << "pass " << pass;
+        EXPECT_NEAR(double(*at), middleOfTheLoop, kToleranceFrames) << "pass " << pass;
+    }
+    at = positionAfter(kPiece);
+    ASSERT_TRUE(at) << "the tail";
+    EXPECT_NEAR(double(*at), middleOfTheLoop + kPiece, kToleranceFrames) << "the tail";
+}
+
 TEST(PlayPosition, BankVoiceAndRowPreview) {
     const test::TempFolder folder;
     test::TestBank bank;
