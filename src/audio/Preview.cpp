@@ -100,14 +100,25 @@ RowPlayResult PreviewPlayer::playRowFrom(const CQuillonDoc& doc, int row, uint32
     const Row& picked = rows.row(row);
     system_.ZQPreviewStop();
     const WaveformSource source = waveformSource(doc, picked, bankPath);
-    if (source.mpegDescriptor != 0) return RowPlayResult::FileNotPlayable;
     std::optional<std::vector<uint8_t>> image = readWaveformImage(source);
     if (!image) return RowPlayResult::FileUnreadable;
-    if (system_.ZQPreviewPlay(std::move(*image), startFrame) != ZQAudioResult::Ok)
-        return RowPlayResult::FileNotPlayable;
+    const ZQAudioResult played = source.mpegDescriptor != 0
+                                     ? playMusicSection(*image, startFrame)
+                                     : system_.ZQPreviewPlay(std::move(*image), startFrame);
+    if (played != ZQAudioResult::Ok) return RowPlayResult::FileNotPlayable;
     playedKey_ = source.key();
     playedVoice_.reset();
     return RowPlayResult::FromFile;
+}
+
+// A section's MPEG audio is decoded here, as the waveform decodes it, so a
+// frame of the drawn waveform is the same frame of the sound.
+ZQAudioResult PreviewPlayer::playMusicSection(std::span<const uint8_t> bytes, uint32_t startFrame) {
+    WaveformDecode decoded = decodeWaveformMpeg(bytes);
+    if (!decoded.audio) return ZQAudioResult::DecodeFailed;
+    WaveformAudio& audio = *decoded.audio;
+    return system_.ZQPreviewPlayPcm(std::move(audio.samples), audio.channels, audio.rate,
+                                    startFrame);
 }
 
 std::optional<PreviewPlayer::PlayPosition> PreviewPlayer::playPosition() {

@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ enum class RowPlayResult {
     NotInBank,        // Bank "Yes" but no current bank, or a row without its sample record
     NothingStarted,   // the library started no voice (disabled, no voice free, unknown ...)
     FileUnreadable,   // the file cannot be opened or read: nothing plays
-    FileNotPlayable,  // the bytes are not a WAV image the library decodes
+    FileNotPlayable,  // the bytes are not a WAV image (or music section) that decodes
 };
 
 // The status bar as the toolbar refresh leaves it: panes 1 to 5 and whether
@@ -76,7 +77,8 @@ class PreviewPlayer {
     RowPlayResult playRow(const CQuillonDoc& doc, int row);
     // Plays the row's audio from a frame on the preview voice, out of the
     // bank file `bankPath` for a row stored in the bank, else out of its file.
-    // Music sections are not WAV images and give FileNotPlayable.
+    // A music section's MPEG audio is decoded whole first (libmpg123), as the
+    // waveform decodes it, so its frames are the waveform's.
     RowPlayResult playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame,
                               const std::string& bankPath);
 
@@ -107,6 +109,7 @@ class PreviewPlayer {
   private:
     RowPlayResult playFromBank(const CQuillonDoc& doc, const Row& row);
     RowPlayResult playFromFile(const CQuillonDoc& doc, const Row& row);
+    ZQAudioResult playMusicSection(std::span<const uint8_t> bytes, uint32_t startFrame);
     [[nodiscard]] std::string playingText();
 
     void rememberPlay(const CQuillonDoc& doc, const Row& row, std::optional<ZQ_SampleHandle> voice);

@@ -278,6 +278,11 @@ class ZQ_AudioSystem {
     // stops and is freed. Not a voice of the pool; ZQSampleStopAll leaves it.
     // With a start frame it plays from that frame of the decoded audio.
     ZQAudioResult ZQPreviewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame = 0);
+    // The same for audio decoded elsewhere (a music section's MPEG audio):
+    // interleaved 16-bit frames of one or two channels at `rate`. DecodeFailed
+    // for no frames, more channels, or more than one OpenAL buffer takes.
+    ZQAudioResult ZQPreviewPlayPcm(std::vector<int16_t> samples, uint16_t channels, uint32_t rate,
+                                   uint32_t startFrame = 0);
     // The frame of its audio the preview plays, read from the mixer's own
     // position; none while it is stopped.
     [[nodiscard]] std::optional<uint32_t> ZQPreviewGetPosition();

@@ -305,6 +305,40 @@ TEST(PlayPosition, ACountedLoopGoesBackToLoopStartOnEachPass) {
     EXPECT_NEAR(double(*at), middleOfTheLoop + kPiece, kToleranceFrames) << "the tail";
 }
 
+// A click in a music section's waveform plays its MPEG audio from the frame
+// clicked, and the play's line is the waveform's.
+TEST(PlayPosition, AClickInAMusicSectionPlaysItFromThatFrame) {
+    const test::TempFolder folder;
+    const std::optional<std::string> mp2 =
+        test::makeLayer2Stream(folder, "music", 44100, 2, 192, 0.5);
+    if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
+    const test::MusicSectionBytes section =
+        test::cutMusicSections(test::readFileBytes(*mp2)).front();
+    test::writeFileBytes(folder.file("section.mp2"), section.bytes);
+    test::LoopbackAudio audio;
+    ASSERT_EQ(audio.created, ZQAudioResult::Ok);
+    ZQBankAudio bankAudio(audio.system);
+    PreviewPlayer player(audio.system, bankAudio);
+    test::FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    Row row;
+    for (int c = 0; c < kColumnCount; ++c)
+        setCell(row, c, "*");
+    setCell(row, kColLocation, folder.path());
+    setCell(row, kColName, "section.mp2");
+    setCell(row, kColSize, std::to_string(section.bytes.size()));
+    row.mpegDescriptor = section.headerValue;
+    doc.rows().append(row);
+
+    constexpr uint32_t kClicked = 11025;
+    ASSERT_EQ(player.playRowFrom(doc, 0, kClicked, ""), RowPlayResult::FromFile);
+    EXPECT_GT(test::peak(audio.render(4000)), 0.01);
+    const std::optional<PreviewPlayer::PlayPosition> at = player.playPosition();
+    ASSERT_TRUE(at);
+    EXPECT_EQ(at->sourceKey, waveformSource(doc, doc.rows().row(0), "").key());
+    EXPECT_NEAR(double(at->frame), kClicked + 4000, kToleranceFrames);
+}
+
 TEST(PlayPosition, BankVoiceAndRowPreview) {
     const test::TempFolder folder;
     test::TestBank bank;
