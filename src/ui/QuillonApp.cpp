@@ -101,7 +101,8 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(ExportEnum, [&d] { runSampleHeaderExport(d, HeaderStyle::Enum); });
     f.setHandler(ExportDefine, [&d] { runSampleHeaderExport(d, HeaderStyle::Define); });
     f.setHandler(CustomExport, [this, &d] {
-        runScriptTableExport(d, {[this](int row) { PlayRow(row); }, [this] { OnStopAll(); }});
+        runScriptTableExport(d, {[this](int row) { PlayRow(row); }, [this] { OnStopAll(); }},
+                             scriptExportPaths_);
     });
     f.setHandler(WaveOpenInEditor,
                  [this] { openSelectedInWaveEditor(*doc_, waveEditorPath_, waveEditorStarter); });
@@ -133,6 +134,7 @@ void CQuillonApp::registerHandlers() {
 void CQuillonApp::readSettings() {
     settings_.load();
     readRememberedFolders(settings_, doc_->folders());
+    scriptExportPaths_ = readScriptExportPaths(settings_);
     const WaveformDockSettings waveform = readWaveformDockSettings(settings_);
     frame_->waveformDock()->setVisible(waveform.shown);
     if (waveform.height > 0)
@@ -147,6 +149,7 @@ void CQuillonApp::writeSettings() {
     SettingsStore store(settings_.path());
     store.load();
     writeRememberedFolders(store, doc_->folders());
+    writeScriptExportPaths(store, scriptExportPaths_);
     if (frame_) {
         const QDockWidget* dock = frame_->waveformDock();
         writeWaveformDockSettings(store, {!dock->isHidden(), dock->height()});
