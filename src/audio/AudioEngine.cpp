@@ -3,6 +3,7 @@
 #include <AL/alext.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
 namespace quillon {
@@ -363,12 +364,22 @@ void AudioEngine::setGroup(ZQ_AudioBank::Impl& bank, int group) {
 // --- Preview -----------------------------------------------------------------------
 
 ZQAudioResult AudioEngine::previewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame) {
-    output_->makeCurrent();
     previewStop();
-    const DecodeResult decoded = decodeWaveImage(wavImage);
+    DecodeResult decoded = decodeWaveImage(wavImage);
     wavImage = {};
     if (decoded.error != DecodeError::None) return ZQAudioResult::DecodeFailed;
-    previewSample_ = makeCachedSample(decoded.wave, std::nullopt);
+    return previewPlayDecoded(std::move(decoded.wave), startFrame);
+}
+
+ZQAudioResult AudioEngine::previewPlayDecoded(DecodedWave wave, uint32_t startFrame) {
+    output_->makeCurrent();
+    previewStop();
+    // One OpenAL buffer takes at most INT_MAX bytes.
+    const bool fits = wave.channels >= 1 && wave.channels <= 2 && wave.frames() > 0 &&
+                      wave.samples.size() <= size_t(INT_MAX) / sizeof(int16_t);
+    if (!fits) return ZQAudioResult::DecodeFailed;
+    previewSample_ = makeCachedSample(wave, std::nullopt);
+    wave = {};
     if (!previewSample_) return ZQAudioResult::PlaybackFailed;
 
     const ALuint source = previewSource_.id();

@@ -63,9 +63,12 @@ class AudioEngine {
     void setGroup(ZQ_AudioBank::Impl& bank, int group);
 
     ZQAudioResult previewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame = 0);
+    // Plays audio decoded elsewhere on the preview voice; DecodeFailed for no
+    // frames, more than two channels or more than one OpenAL buffer takes.
+    ZQAudioResult previewPlayDecoded(DecodedWave wave, uint32_t startFrame = 0);
     // The frame the preview voice plays, as OpenAL's mixer has it; none when it is stopped.
     [[nodiscard]] std::optional<uint32_t> previewPosition();
-    // The frame a pool voice plays; none for a stale handle or a counted loop.
+    // The frame of its sample a pool voice plays; none for a stale handle.
     [[nodiscard]] std::optional<uint32_t> voicePosition(ZQ_SampleHandle handle);
     void previewStop();
     [[nodiscard]] bool previewPlaying();

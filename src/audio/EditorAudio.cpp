@@ -83,12 +83,12 @@ std::string EditorAudio::registeredBankPath() const {
 
 // --- Preview and status figures ---------------------------------------------------------
 
-RowPlayResult EditorAudio::playRow(const RowList& rows, int row) {
-    return preview_ ? preview_->playRow(rows, row) : RowPlayResult::NothingStarted;
+RowPlayResult EditorAudio::playRow(const CQuillonDoc& doc, int row) {
+    return preview_ ? preview_->playRow(doc, row) : RowPlayResult::NothingStarted;
 }
 
-RowPlayResult EditorAudio::playRowFrom(const RowList& rows, int row, uint32_t startFrame) {
-    return preview_ ? preview_->playRowFrom(rows, row, startFrame, waveformBankPath())
+RowPlayResult EditorAudio::playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame) {
+    return preview_ ? preview_->playRowFrom(doc, row, startFrame, waveformBankPath())
                     : RowPlayResult::NothingStarted;
 }
 
@@ -98,6 +98,10 @@ std::optional<PreviewPlayer::PlayPosition> EditorAudio::playPosition() {
 
 std::string EditorAudio::waveformBankPath() const {
     return currentBank() != nullptr ? registeredBankPath() : std::string();
+}
+
+WaveformSource EditorAudio::waveformSourceOf(const CQuillonDoc& doc, const Row& row) const {
+    return waveformSource(doc, row, waveformBankPath());
 }
 
 void EditorAudio::stopAll() {

@@ -13,6 +13,7 @@
 #include <string>
 
 #include "audio/Preview.h"
+#include "audio/Waveform.h"
 #include "audio/ZQAudio.h"
 #include "audio/ZQBankAudio.h"
 #include "bank/BankAudio.h"
@@ -52,14 +53,17 @@ class EditorAudio : public BankAudio {
     std::string registeredBankPath() const override;
 
     // The row preview (see PreviewPlayer).
-    RowPlayResult playRow(const RowList& rows, int row);
+    RowPlayResult playRow(const CQuillonDoc& doc, int row);
     // The waveform's click: the row's audio from a frame (see PreviewPlayer::playRowFrom).
-    RowPlayResult playRowFrom(const RowList& rows, int row, uint32_t startFrame);
+    RowPlayResult playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame);
     // The frame the last row's play is at, while it sounds.
     [[nodiscard]] std::optional<PreviewPlayer::PlayPosition> playPosition();
     // The bank file that rows stored in the bank are read from: the current
     // bank's path, empty without one.
     [[nodiscard]] std::string waveformBankPath() const;
+    // Where the waveform reads the document's row from: the same audio, and
+    // the same key, as a play of the row gives.
+    [[nodiscard]] WaveformSource waveformSourceOf(const CQuillonDoc& doc, const Row& row) const;
     // "Stop All Sample Playback": the library's voices; a file playing goes on.
     void stopAll();
     // The toolbar refresh: empties the status text and gives the pane figures.

@@ -85,26 +85,40 @@ PreviewPlayer::~PreviewPlayer() {
     system_.ZQPreviewStop();
 }
 
-RowPlayResult PreviewPlayer::playRow(const RowList& rows, int row) {
+RowPlayResult PreviewPlayer::playRow(const CQuillonDoc& doc, int row) {
+    const RowList& rows = doc.rows();
     if (row < 0 || row >= rows.size()) return RowPlayResult::NoSuchRow;
     const Row& picked = rows.row(row);
-    return isBankYes(picked.cells[kColBank]) ? playFromBank(picked) : playFromFile(picked);
+    return isBankYes(picked.cells[kColBank]) ? playFromBank(doc, picked)
+                                             : playFromFile(doc, picked);
 }
 
-RowPlayResult PreviewPlayer::playRowFrom(const RowList& rows, int row, uint32_t startFrame,
+RowPlayResult PreviewPlayer::playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame,
                                          const std::string& bankPath) {
+    const RowList& rows = doc.rows();
     if (row < 0 || row >= rows.size()) return RowPlayResult::NoSuchRow;
     const Row& picked = rows.row(row);
     system_.ZQPreviewStop();
-    const WaveformSource source = waveformSource(picked, bankPath);
-    if (source.mpegDescriptor != 0) return RowPlayResult::FileNotPlayable;
+    const WaveformSource source = waveformSource(doc, picked, bankPath);
     std::optional<std::vector<uint8_t>> image = readWaveformImage(source);
     if (!image) return RowPlayResult::FileUnreadable;
-    if (system_.ZQPreviewPlay(std::move(*image), startFrame) != ZQAudioResult::Ok)
-        return RowPlayResult::FileNotPlayable;
+    const ZQAudioResult played = source.mpegDescriptor != 0
+                                     ? playMusicSection(*image, startFrame)
+                                     : system_.ZQPreviewPlay(std::move(*image), startFrame);
+    if (played != ZQAudioResult::Ok) return RowPlayResult::FileNotPlayable;
     playedKey_ = source.key();
     playedVoice_.reset();
     return RowPlayResult::FromFile;
+}
+
+// A section's MPEG audio is decoded here, as the waveform decodes it, so a
+// frame of the drawn waveform is the same frame of the sound.
+ZQAudioResult PreviewPlayer::playMusicSection(std::span<const uint8_t> bytes, uint32_t startFrame) {
+    WaveformDecode decoded = decodeWaveformMpeg(bytes);
+    if (!decoded.audio) return ZQAudioResult::DecodeFailed;
+    WaveformAudio& audio = *decoded.audio;
+    return system_.ZQPreviewPlayPcm(std::move(audio.samples), audio.channels, audio.rate,
+                                    startFrame);
 }
 
 std::optional<PreviewPlayer::PlayPosition> PreviewPlayer::playPosition() {
@@ -115,31 +129,32 @@ std::optional<PreviewPlayer::PlayPosition> PreviewPlayer::playPosition() {
     return PlayPosition{playedKey_, *frame};
 }
 
-void PreviewPlayer::rememberPlay(const Row& row, std::optional<ZQ_SampleHandle> voice) {
+void PreviewPlayer::rememberPlay(const CQuillonDoc& doc, const Row& row,
+                                 std::optional<ZQ_SampleHandle> voice) {
     const std::string bankPath =
         bankAudio_.currentBank() != nullptr ? bankAudio_.registeredBankPath() : std::string();
-    playedKey_ = waveformSource(row, bankPath).key();
+    playedKey_ = waveformSource(doc, row, bankPath).key();
     playedVoice_ = voice;
 }
 
-RowPlayResult PreviewPlayer::playFromBank(const Row& row) {
+RowPlayResult PreviewPlayer::playFromBank(const CQuillonDoc& doc, const Row& row) {
     ZQ_AudioBank* bank = bankAudio_.currentBank();
     if (bank == nullptr || !row.record) return RowPlayResult::NotInBank;
     const ZQ_SampleInfo* voice = system_.ZQSamplePlay(rowPlayOptions(row, bank));
     if (voice == nullptr) return RowPlayResult::NothingStarted;
-    rememberPlay(row, ZQ_AudioSystem::ZQSampleGetHandle(voice));
+    rememberPlay(doc, row, ZQ_AudioSystem::ZQSampleGetHandle(voice));
     return RowPlayResult::FromBank;
 }
 
-RowPlayResult PreviewPlayer::playFromFile(const Row& row) {
+RowPlayResult PreviewPlayer::playFromFile(const CQuillonDoc& doc, const Row& row) {
     // The file that played stops and its audio goes, whatever becomes of this one.
     system_.ZQPreviewStop();
     std::optional<std::vector<uint8_t>> image =
-        readRowWaveFile(rowPath(row), atouLike(row.cells[kColSize]));
+        readRowWaveFile(doc.sourceFileOf(row), atouLike(row.cells[kColSize]));
     if (!image) return RowPlayResult::FileUnreadable;
     if (system_.ZQPreviewPlay(std::move(*image)) != ZQAudioResult::Ok)
         return RowPlayResult::FileNotPlayable;
-    rememberPlay(row, std::nullopt);
+    rememberPlay(doc, row, std::nullopt);
     return RowPlayResult::FromFile;
 }
 

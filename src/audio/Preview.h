@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,7 @@ enum class RowPlayResult {
     NotInBank,        // Bank "Yes" but no current bank, or a row without its sample record
     NothingStarted,   // the library started no voice (disabled, no voice free, unknown ...)
     FileUnreadable,   // the file cannot be opened or read: nothing plays
-    FileNotPlayable,  // the bytes are not a WAV image the library decodes
+    FileNotPlayable,  // the bytes are not a WAV image (or music section) that decodes
 };
 
 // The status bar as the toolbar refresh leaves it: panes 1 to 5 and whether
@@ -70,14 +71,15 @@ class PreviewPlayer {
     PreviewPlayer(const PreviewPlayer&) = delete;
     PreviewPlayer& operator=(const PreviewPlayer&) = delete;
 
-    // Plays the row's sample (see the top). Playing a file first stops the
+    // Plays the document's row (see the top). Playing a file first stops the
     // file that played and frees its audio, whether the new one plays or not.
-    RowPlayResult playRow(const RowList& rows, int row);
-    RowPlayResult playRow(const CQuillonDoc& doc, int row) { return playRow(doc.rows(), row); }
+    // The file is the one the document reads the row from (sourceFileOf).
+    RowPlayResult playRow(const CQuillonDoc& doc, int row);
     // Plays the row's audio from a frame on the preview voice, out of the
-    // bank file `bankPath` for a row stored in the bank. Music sections are
-    // not WAV images and give FileNotPlayable.
-    RowPlayResult playRowFrom(const RowList& rows, int row, uint32_t startFrame,
+    // bank file `bankPath` for a row stored in the bank, else out of its file.
+    // A music section's MPEG audio is decoded whole first (libmpg123), as the
+    // waveform decodes it, so its frames are the waveform's.
+    RowPlayResult playRowFrom(const CQuillonDoc& doc, int row, uint32_t startFrame,
                               const std::string& bankPath);
 
     // The play of the last row started here, while it sounds: the waveform key
@@ -105,11 +107,12 @@ class PreviewPlayer {
     [[nodiscard]] std::string tick();
 
   private:
-    RowPlayResult playFromBank(const Row& row);
-    RowPlayResult playFromFile(const Row& row);
+    RowPlayResult playFromBank(const CQuillonDoc& doc, const Row& row);
+    RowPlayResult playFromFile(const CQuillonDoc& doc, const Row& row);
+    ZQAudioResult playMusicSection(std::span<const uint8_t> bytes, uint32_t startFrame);
     [[nodiscard]] std::string playingText();
 
-    void rememberPlay(const Row& row, std::optional<ZQ_SampleHandle> voice);
+    void rememberPlay(const CQuillonDoc& doc, const Row& row, std::optional<ZQ_SampleHandle> voice);
 
     ZQ_AudioSystem& system_;
     const ZQBankAudio& bankAudio_;

@@ -110,10 +110,22 @@ bool VoicePool::start(uint32_t index, VoiceStart play, uint64_t serial) {
 
 std::optional<uint32_t> VoicePool::position(uint32_t index) const {
     const Slot& slot = slots_[index];
-    if (!slot.busy || slot.queue.active) return std::nullopt;
+    if (!slot.busy) return std::nullopt;
     ALint offset = 0;
     alGetSourcei(slot.source.id(), AL_SAMPLE_OFFSET, &offset);
-    return uint32_t(std::max<ALint>(offset, 0));
+    const auto frame = uint32_t(std::max<ALint>(offset, 0));
+    return slot.queue.queued.empty() ? frame : queuedFrame(slot.queue, frame);
+}
+
+// The offset of a queued source counts every buffer still queued, played
+// ones too: it is walked through the pieces to the one it falls in.
+uint32_t VoicePool::queuedFrame(const Queue& queue, uint32_t offset) {
+    for (const Piece& piece : queue.queued) {
+        if (offset < piece.frames) return piece.first + offset;
+        offset -= piece.frames;
+    }
+    const Piece& last = queue.queued.back();
+    return last.first + last.frames - 1;
 }
 
 void VoicePool::applySettings(const Slot& slot, const VoiceStart& play) {
@@ -156,7 +168,16 @@ void VoicePool::queueCountedLoop(Slot& slot, const VoiceStart& play) {
     queue.repeatsLeft = uint64_t(play.settings.loopCount) - 1;
     const uint32_t repeatFrames = split ? sample.loop->frames() : sample.frames;
     queue.aheadEntries = queueAheadEntries(sample, play.settings, repeatFrames);
+    if (split) {
+        const LoopRegion loop = *sample.loop;
+        queue.head = {0, loop.last + 1};
+        queue.repeatPiece = {loop.first, loop.frames()};
+        queue.tailPiece = {loop.last + 1, sample.frames - (loop.last + 1)};
+    } else {
+        queue.head = queue.repeatPiece = {0, sample.frames};
+    }
     alSourceQueueBuffers(slot.source.id(), 1, &head);
+    queue.queued.assign(1, queue.head);
     topUp(slot);
 }
 
@@ -165,19 +186,26 @@ void VoicePool::topUp(Slot& slot) {
     ALint queued = 0, processed = 0;
     alGetSourcei(source, AL_BUFFERS_QUEUED, &queued);
     alGetSourcei(source, AL_BUFFERS_PROCESSED, &processed);
+    Queue& queue = slot.queue;
     if (processed > 0) {
         std::vector<ALuint> done(static_cast<size_t>(processed));
         alSourceUnqueueBuffers(source, processed, done.data());
         queued -= processed;
+        queue.queued.erase(
+            queue.queued.begin(),
+            queue.queued.begin() + std::min<std::ptrdiff_t>(processed, std::ssize(queue.queued)));
     }
-    Queue& queue = slot.queue;
     std::vector<ALuint> more;
     while (queue.repeatsLeft > 0 && uint32_t(queued) + more.size() < queue.aheadEntries) {
         more.push_back(queue.repeat);
+        queue.queued.push_back(queue.repeatPiece);
         --queue.repeatsLeft;
     }
     if (queue.repeatsLeft == 0) {
-        if (queue.tail != 0) more.push_back(queue.tail);
+        if (queue.tail != 0) {
+            more.push_back(queue.tail);
+            queue.queued.push_back(queue.tailPiece);
+        }
         queue.active = false;
     }
     if (more.empty()) return;
@@ -198,6 +226,8 @@ void VoicePool::restartDrained(Slot& slot, const std::vector<ALuint>& unplayed) 
     if (!all.empty()) alSourceUnqueueBuffers(source, ALsizei(all.size()), all.data());
     alSourceRewind(source);
     alSourceQueueBuffers(source, ALsizei(unplayed.size()), unplayed.data());
+    std::deque<Piece>& pieces = slot.queue.queued;
+    pieces.erase(pieces.begin(), pieces.end() - std::ssize(unplayed));
     alSourcePlay(source);
 }
 

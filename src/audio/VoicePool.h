@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -60,8 +61,9 @@ class VoicePool {
     void service();
     [[nodiscard]] bool busy(uint32_t slot) const { return slots_[slot].busy; }
     // The sample frame the slot's source plays: the whole buffer's offset,
-    // which wraps with a loop for ever. None when the slot is free or plays a
-    // counted loop, whose queued pieces give no frame of the sample.
+    // which wraps with a loop for ever, or for a counted loop the frame of the
+    // queued piece it is in (inside the loop region on every pass). None when
+    // the slot is free.
     [[nodiscard]] std::optional<uint32_t> position(uint32_t slot) const;
     [[nodiscard]] uint32_t busyCount() const;
     // The slot of a handle whose play is still on; none for a stale handle.
@@ -70,13 +72,22 @@ class VoicePool {
     [[nodiscard]] std::optional<uint32_t> slotOf(const ZQ_SampleInfo* info) const;
 
   private:
-    // What is left to queue for a counted loop.
+    // The frames of the sample one queued buffer holds.
+    struct Piece {
+        uint32_t first = 0;
+        uint32_t frames = 0;
+    };
+    // What is left to queue for a counted loop, and what stands queued: the
+    // source's offset counts from the first buffer still queued, so the
+    // pieces tell which frame of the sample it is at.
     struct Queue {
         bool active = false;
         ALuint repeat = 0;
         uint64_t repeatsLeft = 0;
         ALuint tail = 0;
         uint32_t aheadEntries = 0;
+        Piece head, repeatPiece, tailPiece;
+        std::deque<Piece> queued;  // oldest first, as the source holds them
     };
     struct Slot {
         AlSource source;
@@ -91,6 +102,7 @@ class VoicePool {
     void queueCountedLoop(Slot& slot, const VoiceStart& play);
     void topUp(Slot& slot);
     void restartDrained(Slot& slot, const std::vector<ALuint>& unplayed);
+    [[nodiscard]] static uint32_t queuedFrame(const Queue& queue, uint32_t offset);
     void serviceSlot(uint32_t index);
     void release(uint32_t index);
     void writeRecord(uint32_t index, const VoiceStart& play, uint64_t serial);

@@ -66,7 +66,7 @@ std::string WaveformSource::key() const {
                   unsigned(size), unsigned(mpegDescriptor), static_cast<long long>(changedNs));
 }
 
-WaveformSource waveformSource(const Row& row, const std::string& bankPath) {
+WaveformSource waveformSource(const CQuillonDoc& doc, const Row& row, const std::string& bankPath) {
     WaveformSource source;
     source.mpegDescriptor = row.mpegDescriptor;
     if (isBankYes(row.cells[kColBank]) && row.record && !bankPath.empty()) {
@@ -75,7 +75,7 @@ WaveformSource waveformSource(const Row& row, const std::string& bankPath) {
         source.offset = row.record->waveOffset;
         source.size = row.record->waveSize;
     } else {
-        source.path = rowPath(row);
+        source.path = doc.sourceFileOf(row);
         source.size = atouLike(row.cells[kColSize]);
     }
     source.changedNs = changeTimeNs(source.path);

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "bank/QuillonDoc.h"
 #include "bank/RowList.h"
 
 namespace quillon {
@@ -29,9 +30,12 @@ struct WaveformSource {
     [[nodiscard]] std::string key() const;
 };
 
-// The row's audio source: out of the bank file `bankPath` when its Bank cell
-// reads "Yes" and it carries its sample record, else its own file.
-[[nodiscard]] WaveformSource waveformSource(const Row& row, const std::string& bankPath);
+// The audio source of a row of the document: out of the bank file `bankPath`
+// when its Bank cell reads "Yes" and it carries its sample record, else the
+// file the document reads it from (CQuillonDoc::sourceFileOf: a stored
+// relative path names a file beside the bank, not in the working folder).
+[[nodiscard]] WaveformSource waveformSource(const CQuillonDoc& doc, const Row& row,
+                                            const std::string& bankPath);
 
 // Audio decoded for drawing: interleaved 16-bit frames and a line naming the format.
 struct WaveformAudio {

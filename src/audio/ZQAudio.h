@@ -261,8 +261,8 @@ class ZQ_AudioSystem {
     [[nodiscard]] static ZQ_SampleHandle ZQSampleGetHandle(const ZQ_SampleInfo* info);
     [[nodiscard]] int ZQSampleIsPlaying(ZQ_SampleHandle handle);
     void ZQSampleStop(ZQ_SampleHandle handle);
-    // The sample frame the voice plays (a loop for ever wraps it); none for a
-    // stale handle and for a counted loop, which plays queued pieces.
+    // The sample frame the voice plays: a loop for ever wraps it, a counted
+    // loop goes back to LStart on each pass. None for a stale handle.
     [[nodiscard]] std::optional<uint32_t> ZQSampleGetPosition(ZQ_SampleHandle handle);
 
     // Advances the ambient schedule by this many 100 ms ticks and looks after
@@ -278,6 +278,11 @@ class ZQ_AudioSystem {
     // stops and is freed. Not a voice of the pool; ZQSampleStopAll leaves it.
     // With a start frame it plays from that frame of the decoded audio.
     ZQAudioResult ZQPreviewPlay(std::vector<uint8_t> wavImage, uint32_t startFrame = 0);
+    // The same for audio decoded elsewhere (a music section's MPEG audio):
+    // interleaved 16-bit frames of one or two channels at `rate`. DecodeFailed
+    // for no frames, more channels, or more than one OpenAL buffer takes.
+    ZQAudioResult ZQPreviewPlayPcm(std::vector<int16_t> samples, uint16_t channels, uint32_t rate,
+                                   uint32_t startFrame = 0);
     // The frame of its audio the preview plays, read from the mixer's own
     // position; none while it is stopped.
     [[nodiscard]] std::optional<uint32_t> ZQPreviewGetPosition();

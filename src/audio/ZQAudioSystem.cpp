@@ -219,6 +219,16 @@ ZQAudioResult ZQ_AudioSystem::ZQPreviewPlay(std::vector<uint8_t> wavImage, uint3
     return engine_->previewPlay(std::move(wavImage), startFrame);
 }
 
+ZQAudioResult ZQ_AudioSystem::ZQPreviewPlayPcm(std::vector<int16_t> samples, uint16_t channels,
+                                               uint32_t rate, uint32_t startFrame) {
+    if (!engine_) return ZQAudioResult::NotCreated;
+    DecodedWave wave;
+    wave.channels = channels;
+    wave.rate = rate;
+    wave.samples = std::move(samples);
+    return engine_->previewPlayDecoded(std::move(wave), startFrame);
+}
+
 std::optional<uint32_t> ZQ_AudioSystem::ZQPreviewGetPosition() {
     if (!engine_) return std::nullopt;
     return engine_->previewPosition();

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
 #include <set>
 
 #include "bank/BankLayout.h"
@@ -65,7 +66,28 @@ bool standInNumberOrder(const RowList& rows) {
     return true;
 }
 
+// A folder as an absolute, normalised path without a closing separator; an
+// empty folder is the working folder, as the rows' paths are read there.
+std::filesystem::path absoluteFolder(const std::string& folder, std::error_code& error) {
+    std::filesystem::path path =
+        std::filesystem::absolute(folder.empty() ? "." : folder, error).lexically_normal();
+    if (path.has_relative_path() && !path.has_filename()) path = path.parent_path();
+    return path;
+}
+
 }  // namespace
+
+std::string rebasedStoredPath(const std::string& stored, const std::string& fromFolder,
+                              const std::string& toFolder) {
+    const bool otherSystems =
+        stored.find('/') == std::string::npos && stored.find('\\') != std::string::npos;
+    if (stored.empty() || stored.front() == '/' || otherSystems) return stored;
+    std::error_code error;
+    const std::filesystem::path from = absoluteFolder(fromFolder, error);
+    const std::filesystem::path to = absoluteFolder(toFolder, error);
+    if (error || from == to) return stored;
+    return relativePath((from / stored).lexically_normal().string(), to.string());
+}
 
 BankWriter::BankWriter(BankWriterDocument& doc, bool reopen) : doc_(doc), reopen_(reopen) {}
 
@@ -127,7 +149,7 @@ bool BankWriter::checkNumbersAndSizes() {
                        static_cast<long long>(number)));
             return false;
         }
-        std::string path = rowPath(row);
+        std::string path = storedPathOf(rowPath(row));
         // Cut to fit, the path would come back as another file, or none.
         if (path.size() > kSamplePathBytes - 1) {
             fail(
@@ -304,7 +326,32 @@ bool BankWriter::writeRow(int index) {
         r.waveOwner = facts.owner;
         r.waveOffset = facts.offset;
     });
-    return appendRecord(recordFromRow(rows.row(index), facts));
+    ZQ_BankSample record = recordFromRow(rows.row(index), facts);
+    rebaseStoredPath(index, record);
+    return appendRecord(record);
+}
+
+std::string BankWriter::storedPathOf(const std::string& path) const {
+    return rebasedStoredPath(path, doc_.bankFolder(), doc_.targetFolder());
+}
+
+// A bank saved into another folder stores its rows' relative paths from
+// there (see rebasedStoredPath).
+void BankWriter::rebaseStoredPath(int index, ZQ_BankSample& record) {
+    std::string stored = storedPathOf(record.path);
+    if (stored == record.path) return;
+    record.path = stored;
+    rebasedPaths_.emplace_back(index, std::move(stored));
+}
+
+// Once the bank stands in its new folder, the rows' Location cells hold what
+// it stores, as an open of it would show them: a relative Location is read
+// against the bank's folder, so the old one would name another file now.
+void BankWriter::showRebasedLocations() {
+    RowList& rows = doc_.rows();
+    for (const auto& [index, stored] : rebasedPaths_)
+        rows.update(index,
+                    [&](Row& row) { setCell(row, kColLocation, splitLocalPath(stored).folder); });
 }
 
 // A row whose audio is in the open bank: its bytes are copied from there.
@@ -510,7 +557,10 @@ bool BankWriter::replaceTarget() {
         }
     }
     if (BankAudio* audio = doc_.audio()) audio->registerBank(target);
-    if (reopen_) attachRowsToWrittenBank();
+    if (reopen_) {
+        attachRowsToWrittenBank();
+        showRebasedLocations();
+    }
     return true;
 }
 

@@ -23,6 +23,15 @@ namespace quillon {
 inline constexpr char kBankTempName[] = "ZQBank.TMP";
 inline constexpr char kRecordTempName[] = "ZQAudio.TMP";
 
+// A path as the bank saved in `toFolder` stores it, for a row whose stored
+// path `stored` is read against `fromFolder`: a relative path is spelled from
+// the new folder so that it names the same file. Absolute paths, paths of a
+// system whose folders the backslash separates (no "/" but a "\"), and every
+// path when the folder stays the same are kept as they are.
+[[nodiscard]] std::string rebasedStoredPath(const std::string& stored,
+                                            const std::string& fromFolder,
+                                            const std::string& toFolder);
+
 class BankWriter {
   public:
     BankWriter(BankWriterDocument& doc, bool reopen);
@@ -47,6 +56,9 @@ class BankWriter {
     bool copyFromDisk(int index, WaveFacts& facts);
     bool fitsInWaveData(uint64_t bytes);
     void keepWritingBack(uint32_t bytes);
+    [[nodiscard]] std::string storedPathOf(const std::string& path) const;
+    void rebaseStoredPath(int index, ZQ_BankSample& record);
+    void showRebasedLocations();
     bool appendRecord(const ZQ_BankSample& record);
     bool writeSampleTable();
     bool copyAnimationData();
@@ -74,6 +86,8 @@ class BankWriter {
         WaveFormatBlock format;
     };
     std::unordered_map<std::string, Owner> ownerOfPath_;  // keyed by the case-folded path
+    // Rows whose relative path the bank stores from its new folder, and how.
+    std::vector<std::pair<int, std::string>> rebasedPaths_;
     bool told_ = false;  // a message has told the user why the save failed
 };
 

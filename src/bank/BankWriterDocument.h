@@ -48,6 +48,9 @@ class BankWriterDocument {
     virtual ZQFile& previousFile() = 0;
     // The file a row's audio is read from when it is not in the bank.
     virtual std::string sourceFileOf(const Row& row) const = 0;
+    // The folder the rows' relative paths are read against: a save into
+    // another folder stores them relative to that one instead.
+    virtual std::string bankFolder() const = 0;
     virtual std::vector<uint8_t> readPreviousSegment(const char* name) = 0;
     // Told to let go of the old bank and to register the new one; may be null.
     virtual BankAudio* audio() = 0;

@@ -115,7 +115,7 @@ class CQuillonDoc final : public BankWriterDocument {
 
     // The folder a stored relative source path is read against: the bank's
     // own folder, or for a new bank the folder it is being saved in.
-    std::string bankFolder() const;
+    std::string bankFolder() const override;
     // The file a row's audio is read from when it is not in the bank: its
     // path resolved against bankFolder(), or for a music section not saved
     // yet its file in the import's section folder. Paths stored as absolute

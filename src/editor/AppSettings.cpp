@@ -28,6 +28,34 @@ void writeRememberedFolders(SettingsStore& store, const RememberedFolders& folde
 
 namespace {
 
+constexpr char kScriptBankListValue[] = "ScriptBankList";
+constexpr char kScriptEnumValue[] = "ScriptEnum";
+constexpr char kScriptTableValue[] = "ScriptTable";
+
+std::string stringValue(const SettingsStore& store, std::string_view name) {
+    std::optional<SettingValue> value = store.value(kQuillonSettingsKey, name);
+    return value && value->type == SettingType::String ? value->text : std::string();
+}
+
+void setIfGiven(SettingsStore& store, std::string_view name, const std::string& path) {
+    if (!path.empty()) store.setString(kQuillonSettingsKey, name, path);
+}
+
+}  // namespace
+
+ScriptExportPaths readScriptExportPaths(const SettingsStore& store) {
+    return {stringValue(store, kScriptBankListValue), stringValue(store, kScriptEnumValue),
+            stringValue(store, kScriptTableValue)};
+}
+
+void writeScriptExportPaths(SettingsStore& store, const ScriptExportPaths& paths) {
+    setIfGiven(store, kScriptBankListValue, paths.bankListPath);
+    setIfGiven(store, kScriptEnumValue, paths.scriptEnumPath);
+    setIfGiven(store, kScriptTableValue, paths.outputPath);
+}
+
+namespace {
+
 constexpr int kWidestColumn = 4000;
 
 std::vector<int> readNumbers(const SettingsStore& store, std::string_view name, size_t count) {

@@ -1,5 +1,6 @@
 // What the editor keeps in the per-user settings store between runs: the three
-// remembered folders, the recent file list and the list's column layout.
+// remembered folders, the script export's paths, the recent file list and the
+// list's column layout.
 #pragma once
 
 #include <string>
@@ -7,6 +8,7 @@
 #include <vector>
 
 #include "bank/QuillonDoc.h"
+#include "export/ScriptTable.h"
 #include "platform/Settings.h"
 
 namespace quillon {
@@ -26,6 +28,12 @@ void readRememberedFolders(SettingsStore& store, RememberedFolders& folders);
 // Writes the three folders as strings, in the order FileOpenDir,
 // FileWavReplaceDir, FileWavAddDir.
 void writeRememberedFolders(SettingsStore& store, const RememberedFolders& folders);
+
+// The script export's paths last used: the string values "ScriptBankList",
+// "ScriptEnum" and "ScriptTable" of the program's key; a missing one (or one
+// of another type) is empty. Only paths given are written.
+ScriptExportPaths readScriptExportPaths(const SettingsStore& store);
+void writeScriptExportPaths(SettingsStore& store, const ScriptExportPaths& paths);
 
 // The columns as the user arranged them. Each list holds one entry per column
 // of the table, or none: the defaults.

@@ -243,18 +243,43 @@ ScriptTableResult exportScriptTable(RowList& rows, const ScriptTableRequest& req
     return result;
 }
 
-void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks) {
+namespace {
+
+ScriptExportSettings startingSettings(const ScriptExportPaths& lastUsed) {
+    ScriptExportSettings settings = defaultScriptExportSettings();
+    if (!lastUsed.bankListPath.empty()) settings.bankListPath = lastUsed.bankListPath;
+    if (!lastUsed.scriptEnumPath.empty()) settings.scriptEnumPath = lastUsed.scriptEnumPath;
+    return settings;
+}
+
+// Opens where the table was last written, with its name; at first in
+// korvelFolder() with the default name.
+FileDialogRequest tableSaveDialog(const ScriptExportPaths& lastUsed) {
+    FileDialogRequest save = exportSaveDialog(kScriptTableDefaultName, kScriptTableFilter);
+    save.initialFolder = korvelFolder();
+    if (lastUsed.outputPath.empty()) return save;
+    PathParts last = splitLocalPath(lastUsed.outputPath);
+    save.initialFolder = last.folder;
+    save.defaultName = last.name;
+    return save;
+}
+
+}  // namespace
+
+void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks,
+                          ScriptExportPaths& lastUsed) {
     RowList& rows = doc.rows();
     if (rows.empty()) return;
     resortByNumber(rows);
     Shell& shell = doc.shell();
-    ScriptExportSettings settings = defaultScriptExportSettings();
+    ScriptExportSettings settings = startingSettings(lastUsed);
     if (!shell.editScriptExportSettings(settings, bankNameItems)) return;
-    FileDialogRequest save = exportSaveDialog(kScriptTableDefaultName, kScriptTableFilter);
-    save.initialFolder = korvelFolder();
-    FileDialogResult chosen = shell.chooseFiles(save);
+    lastUsed.bankListPath = settings.bankListPath;
+    lastUsed.scriptEnumPath = settings.scriptEnumPath;
+    FileDialogResult chosen = shell.chooseFiles(tableSaveDialog(lastUsed));
     if (chosen.paths.empty()) return;
     if (refuseUnsafeOutput(shell, doc.pathName(), chosen.paths.front())) return;
+    lastUsed.outputPath = chosen.paths.front();
 
     ScriptTableRequest request;
     request.bankListPath = settings.bankListPath;

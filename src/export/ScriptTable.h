@@ -69,6 +69,16 @@ struct ScriptTableResult {
 // korvelFolder(), "Clear output file before exporting" off.
 ScriptExportSettings defaultScriptExportSettings();
 
+// The three paths of the last export the user went through the dialogs of:
+// the two game files and the table written. An empty one was never given,
+// and the built-in default stands in for it.
+struct ScriptExportPaths {
+    std::string bankListPath;
+    std::string scriptEnumPath;
+    std::string outputPath;
+    bool operator==(const ScriptExportPaths&) const = default;
+};
+
 // Sorts the rows by No unless they already stand so, reads the game files,
 // matches the rows and writes the table, talking to the user through the
 // shell: the error messages, the value check (OK goes on, Cancel stops reading
@@ -80,7 +90,10 @@ ScriptTableResult exportScriptTable(RowList& rows, const ScriptTableRequest& req
 
 // The "Custom Export..." command: the tool dialog, then the save dialog, then
 // exportScriptTable with the dialogs' answers. Without a stopAll hook the
-// document's audio library stops the samples.
-void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks);
+// document's audio library stops the samples. The dialogs open with the paths
+// `lastUsed` holds (the defaults for those it has not), and each path the
+// user confirms is kept there for the next time.
+void runScriptTableExport(CQuillonDoc& doc, const ScriptTableHooks& hooks,
+                          ScriptExportPaths& lastUsed);
 
 }  // namespace quillon

@@ -114,7 +114,9 @@ bool CEditorShell::editText(TextDialog which, std::string& text) {
 
 bool CEditorShell::editScriptExportSettings(ScriptExportSettings& settings,
                                             const BankNameLoader& loadNames) {
-    CScriptExportDialog dialog(settings, loadNames, dialogParent());
+    CScriptExportDialog dialog(
+        settings, loadNames, [this](const FileDialogRequest& r) { return chooseFiles(r); },
+        dialogParent());
     if (dialog.exec() != QDialog::Accepted) return false;
     settings = dialog.settings();
     return true;

@@ -101,7 +101,8 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(ExportEnum, [&d] { runSampleHeaderExport(d, HeaderStyle::Enum); });
     f.setHandler(ExportDefine, [&d] { runSampleHeaderExport(d, HeaderStyle::Define); });
     f.setHandler(CustomExport, [this, &d] {
-        runScriptTableExport(d, {[this](int row) { PlayRow(row); }, [this] { OnStopAll(); }});
+        runScriptTableExport(d, {[this](int row) { PlayRow(row); }, [this] { OnStopAll(); }},
+                             scriptExportPaths_);
     });
     f.setHandler(WaveOpenInEditor,
                  [this] { openSelectedInWaveEditor(*doc_, waveEditorPath_, waveEditorStarter); });
@@ -134,6 +135,7 @@ void CQuillonApp::registerHandlers() {
 void CQuillonApp::readSettings() {
     settings_.load();
     readRememberedFolders(settings_, doc_->folders());
+    scriptExportPaths_ = readScriptExportPaths(settings_);
     const WaveformDockSettings waveform = readWaveformDockSettings(settings_);
     frame_->waveformDock()->setVisible(waveform.shown);
     if (waveform.height > 0)
@@ -148,6 +150,7 @@ void CQuillonApp::writeSettings() {
     SettingsStore store(settings_.path());
     store.load();
     writeRememberedFolders(store, doc_->folders());
+    writeScriptExportPaths(store, scriptExportPaths_);
     if (frame_) {
         const QDockWidget* dock = frame_->waveformDock();
         writeWaveformDockSettings(store, {!dock->isHidden(), dock->height()});
@@ -179,10 +182,10 @@ void CQuillonApp::registerAudioHandlers() {
     frame_->statusFigures = [this] { return audio_->refreshFigures(doc_->rows()); };
     frame_->onTimer = [this] { OnTimerTick(); };
     CWaveformPanel& waveform = *frame_->waveformPanel();
-    waveform.bankPath = [this] { return audio_->waveformBankPath(); };
+    waveform.sourceOf = [this](const Row& row) { return audio_->waveformSourceOf(*doc_, row); };
     waveform.playPosition = [this] { return audio_->playPosition(); };
     waveform.previewFrom = [this](int row, uint32_t frame) {
-        (void)audio_->playRowFrom(doc_->rows(), row, frame);
+        (void)audio_->playRowFrom(*doc_, row, frame);
     };
     waveform.refresh();
 }
@@ -205,7 +208,7 @@ void CQuillonApp::OnTimerTick() {
 }
 
 void CQuillonApp::PlayRow(int row) {
-    (void)audio_->playRow(doc_->rows(), row);
+    (void)audio_->playRow(*doc_, row);
     frame_->waveformPanel()->followPlay();
     frame_->refreshIfSamplePlayingChanged(audio_->editorVoicePlaying());
 }

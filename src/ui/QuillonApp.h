@@ -112,6 +112,7 @@ class CQuillonApp : public QObject {
     std::unique_ptr<CMainFrame> frame_;
     SettingsStore settings_;
     RecentFileList recent_;
+    ScriptExportPaths scriptExportPaths_;
     std::unique_ptr<QPrinter> printer_;
     std::string waveEditorPath_ = kDefaultWaveEditor;
     bool shutDown_ = false;

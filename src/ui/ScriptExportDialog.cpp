@@ -5,10 +5,14 @@
 #include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QGroupBox>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QVBoxLayout>
 
+#include "export/ScriptTable.h"
+#include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui/QtText.h"
 
@@ -22,8 +26,9 @@ constexpr int kPathEditChars = 48;
 }  // namespace
 
 CScriptExportDialog::CScriptExportDialog(const ScriptExportSettings& settings,
-                                         BankNameLoader loadNames, QWidget* parent)
-    : QDialog(parent), loadNames_(std::move(loadNames)) {
+                                         BankNameLoader loadNames, FileChooser chooseFile,
+                                         QWidget* parent)
+    : QDialog(parent), loadNames_(std::move(loadNames)), chooseFile_(std::move(chooseFile)) {
     setObjectName("scriptExportDialog");
     setWindowTitle(QStringLiteral("Script Header Export Tool"));
     setModal(true);
@@ -65,9 +70,39 @@ QWidget* CScriptExportDialog::createGameFiles() {
     scriptEnum_->setObjectName("scriptEnumEdit");
     for (QLineEdit* edit : {bankList_, scriptEnum_})
         edit->setMinimumWidth(edit->fontMetrics().averageCharWidth() * kPathEditChars);
-    form->addRow(QStringLiteral("Game Soundbank List header:"), bankList_);
-    form->addRow(QStringLiteral("Game Script Enum header:"), scriptEnum_);
+    bankListBrowse_ = addPathRow(form, QStringLiteral("Game Soundbank List header:"), bankList_);
+    bankListBrowse_->setObjectName("bankListBrowse");
+    scriptEnumBrowse_ = addPathRow(form, QStringLiteral("Game Script Enum header:"), scriptEnum_);
+    scriptEnumBrowse_->setObjectName("scriptEnumBrowse");
     return box;
+}
+
+// The path's edit with its Browse button beside it; the button opens a file
+// dialog for the header the label names.
+QPushButton* CScriptExportDialog::addPathRow(QFormLayout* form, const QString& label,
+                                             QLineEdit* edit) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(edit, 1);
+    auto* button = new QPushButton(QStringLiteral("Browse..."), edit->parentWidget());
+    row->addWidget(button);
+    form->addRow(label, row);
+    QString title = label;
+    title.chop(1);  // the closing colon
+    connect(button, &QPushButton::clicked, this, [this, edit, title] { browse(edit, title); });
+    return button;
+}
+
+// The dialog opens on the file the edit names; a file chosen replaces its text.
+void CScriptExportDialog::browse(QLineEdit* edit, const QString& title) {
+    if (!chooseFile_) return;
+    FileDialogRequest request;
+    request.title = toStdString(title);
+    request.filter = kScriptTableFilter;
+    const PathParts current = splitLocalPath(toStdString(edit->text()));
+    request.initialFolder = current.folder;
+    request.defaultName = current.name;
+    const FileDialogResult chosen = chooseFile_(request);
+    if (!chosen.paths.empty()) edit->setText(toQString(chosen.paths.front()));
 }
 
 void CScriptExportDialog::reloadBankNames() {

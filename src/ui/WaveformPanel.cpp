@@ -76,7 +76,7 @@ void CWaveformPanel::refresh() {
     const int count = rows_.selectedCount();
     const int row = count > 0 ? rows_.nextSelected(0) : -1;
     forEachView([count](CWaveformView& view) { view.setSelectedCount(count); });
-    if (row < 0) {
+    if (row < 0 || !sourceOf) {
         shownRow_ = -1;
         shownKey_.clear();
         worker_->cancel();
@@ -86,7 +86,7 @@ void CWaveformPanel::refresh() {
     }
     const Row& picked = rows_.row(row);
     forEachView([&picked](CWaveformView& view) { view.setLoop(rowLoop(picked)); });
-    const WaveformSource source = waveformSource(picked, bankPath ? bankPath() : std::string());
+    const WaveformSource source = sourceOf(picked);
     shownRow_ = row;
     const std::string key = source.key();
     if (key == shownKey_) return;

@@ -36,8 +36,9 @@ class CWaveformPanel : public QObject, public RowListObserver {
     // A view that shows the row; the panel lets go of it when it is destroyed.
     void addView(CWaveformView* view);
 
-    // The bank file of rows stored in the bank; empty without one.
-    std::function<std::string()> bankPath;
+    // Where a row's audio lies: the bank file, or the file the document
+    // reads the row from. Without it nothing is shown.
+    std::function<WaveformSource(const Row&)> sourceOf;
     // The play position of the last row played.
     std::function<std::optional<PreviewPlayer::PlayPosition>()> playPosition;
     // Plays the row from a frame (a click in the waveform).

@@ -88,7 +88,7 @@ TEST(EditorAudio, DoesNothingOnceTheSystemIsDestroyed) {
         EXPECT_FALSE(audio->registerBank(folder.file("none.sad")));
         EXPECT_EQ(audio->tick(), "");
         EXPECT_EQ(audio->playMusic(1), nullptr);
-        EXPECT_EQ(audio->playRow(doc.rows(), 0), RowPlayResult::NothingStarted);
+        EXPECT_EQ(audio->playRow(doc, 0), RowPlayResult::NothingStarted);
     }  // the document stops and releases on its way out: nothing to reach
 }
 

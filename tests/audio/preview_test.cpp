@@ -13,7 +13,10 @@
 
 #include "audio/AudioTestKit.h"
 #include "audio/Preview.h"
+#include "audio/Waveform.h"
 #include "bank/Columns.h"
+#include "platform/Paths.h"
+#include "support/FakeShell.h"
 
 namespace quillon {
 namespace {
@@ -73,7 +76,7 @@ class RowPreview : public ::testing::Test {
     RowPlayResult play(Row row) {
         rows.clear();
         rows.append(std::move(row));
-        return preview.playRow(rows, 0);
+        return preview.playRow(doc, 0);
     }
 
     // The one voice that sounds; null when none or more than one do.
@@ -93,7 +96,9 @@ class RowPreview : public ::testing::Test {
     test::LoopbackAudio audio;
     ZQBankAudio bankAudio{audio.system};
     PreviewPlayer preview{audio.system, bankAudio};
-    RowList rows;
+    test::FakeShell shell;
+    CQuillonDoc doc{shell, nullptr};
+    RowList& rows = doc.rows();
 };
 
 TEST_F(RowPreview, YesInAnyCasePlaysTheRecordsSampleThroughTheLibrary) {
@@ -194,8 +199,8 @@ TEST_F(RowPreview, BankRowsTheLibraryCannotPlay) {
     bankAudio.releaseBank();
     EXPECT_EQ(play(bankRow(1)), RowPlayResult::NotInBank) << "no current bank";
     EXPECT_EQ(audio.system.ZQSampleGetNumberPlaying(), 0u);
-    EXPECT_EQ(preview.playRow(rows, -1), RowPlayResult::NoSuchRow);
-    EXPECT_EQ(preview.playRow(rows, rows.size()), RowPlayResult::NoSuchRow);
+    EXPECT_EQ(preview.playRow(doc, -1), RowPlayResult::NoSuchRow);
+    EXPECT_EQ(preview.playRow(doc, rows.size()), RowPlayResult::NoSuchRow);
 }
 
 // The file that played is stopped and freed before the new one is opened, so
@@ -228,10 +233,30 @@ TEST_F(RowPreview, StopAllStopsTheLibraryNotTheFile) {
     const size_t size = writeWav("a.wav", 440);
     ASSERT_EQ(play(fileRow(folder.path(), "a.wav", size)), RowPlayResult::FromFile);
     rows.append(bankRow(1));
-    ASSERT_EQ(preview.playRow(rows, 1), RowPlayResult::FromBank);
+    ASSERT_EQ(preview.playRow(doc, 1), RowPlayResult::FromBank);
     preview.stopAll();
     EXPECT_EQ(audio.system.ZQSampleGetNumberPlaying(), 0u);
     EXPECT_TRUE(audio.system.ZQPreviewIsPlaying());
+}
+
+// A stored path relative to the bank's folder names a file beside the bank,
+// wherever the program runs: the play, a click in the waveform and the
+// waveform's source all read that file.
+TEST_F(RowPreview, ARelativePathIsReadBesideTheBank) {
+    ASSERT_TRUE(doc.OnOpenDocument(folder.file("test.sad")));
+    ASSERT_EQ(::mkdir(folder.file("waves").c_str(), 0700), 0);
+    const size_t size = writeWav("waves/tone.wav", 440);
+    ASSERT_FALSE(pathExists("waves/tone.wav")) << "the working folder holds no such file";
+    rows.append(fileRow("waves", "tone.wav", size));
+    const int added = rows.size() - 1;
+
+    EXPECT_EQ(preview.playRow(doc, added), RowPlayResult::FromFile);
+    const WaveformSource source = waveformSource(doc, rows.row(added), "");
+    EXPECT_EQ(source.path, folder.file("waves/tone.wav"));
+    const std::optional<PreviewPlayer::PlayPosition> at = preview.playPosition();
+    ASSERT_TRUE(at);
+    EXPECT_EQ(at->sourceKey, source.key()) << "the waveform finds the play's line";
+    EXPECT_EQ(preview.playRowFrom(doc, added, 100, ""), RowPlayResult::FromFile);
 }
 
 TEST(RowWaveFile, ReadsTheFirstSizeBytesZeroFilled) {
@@ -302,10 +327,10 @@ TEST_F(RowPreview, StatusFiguresCountVoicesRowsAndBytes) {
     EXPECT_FALSE(figures.stopAllEnabled);
 
     rows.update(0, [size](Row& row) { setCell(row, kColSize, std::to_string(size)); });
-    ASSERT_EQ(preview.playRow(rows, 0), RowPlayResult::FromFile);
+    ASSERT_EQ(preview.playRow(doc, 0), RowPlayResult::FromFile);
     EXPECT_FALSE(preview.statusFigures(rows).stopAllEnabled) << "a file is no library voice";
 
-    ASSERT_EQ(preview.playRow(rows, 2), RowPlayResult::FromBank);
+    ASSERT_EQ(preview.playRow(doc, 2), RowPlayResult::FromBank);
     figures = preview.statusFigures(rows);
     EXPECT_EQ(figures.playing, "    1");
     EXPECT_TRUE(figures.stopAllEnabled);

@@ -14,6 +14,7 @@
 #include "audio/Preview.h"
 #include "audio/Waveform.h"
 #include "bank/Columns.h"
+#include "support/FakeShell.h"
 #include "support/MpegTools.h"
 
 namespace quillon {
@@ -264,6 +265,80 @@ TEST(PlayPosition, FollowsTheLoopbackOutput) {
     }
 }
 
+// A counted loop plays queued pieces: head, the loop region again and again,
+// tail. Each render looks after the voices (played pieces leave the queue,
+// more come), and in the middle of every pass the position is the same frame
+// of the loop region.
+TEST(PlayPosition, ACountedLoopGoesBackToLoopStartOnEachPass) {
+    constexpr uint32_t kPiece = kTestRate / 10;  // the loop region; 20 of them are queued ahead
+    constexpr int kLoopCount = 30;
+    const test::TempFolder folder;
+    test::TestBank bank;
+    ZQ_BankSample record = test::playableRecord();
+    record.loopStart = kPiece;
+    record.loopEnd = 2 * kPiece - 1;
+    bank.add(record, test::sineWav(440, 3 * kPiece));
+    test::LoopbackAudio audio;
+    ASSERT_EQ(audio.created, ZQAudioResult::Ok);
+    ZQ_AudioBank* handle = audio.system.ZQBankRegister(bank.write(folder).c_str(), 0);
+    ASSERT_NE(handle, nullptr);
+    const ZQ_SampleInfo* voice =
+        audio.system.ZQSamplePlay(test::editorOptions(handle, 1, 127, kLoopCount));
+    ASSERT_NE(voice, nullptr);
+    const ZQ_SampleHandle played = ZQ_AudioSystem::ZQSampleGetHandle(voice);
+    const auto positionAfter = [&](uint32_t frames) {
+        audio.render(frames);
+        return audio.system.ZQSampleGetPosition(played);
+    };
+
+    const uint32_t middleOfTheLoop = kPiece + kPiece / 2;
+    std::optional<uint32_t> at = positionAfter(middleOfTheLoop);
+    ASSERT_TRUE(at) << "the first pass, in the head";
+    EXPECT_NEAR(double(*at), middleOfTheLoop, kToleranceFrames);
+    for (int pass = 2; pass <= kLoopCount; ++pass) {
+        at = positionAfter(kPiece);
+        ASSERT_TRUE(at) << "pass " << pass;
+        EXPECT_NEAR(double(*at), middleOfTheLoop, kToleranceFrames) << "pass " << pass;
+    }
+    at = positionAfter(kPiece);
+    ASSERT_TRUE(at) << "the tail";
+    EXPECT_NEAR(double(*at), middleOfTheLoop + kPiece, kToleranceFrames) << "the tail";
+}
+
+// A click in a music section's waveform plays its MPEG audio from the frame
+// clicked, and the play's line is the waveform's.
+TEST(PlayPosition, AClickInAMusicSectionPlaysItFromThatFrame) {
+    const test::TempFolder folder;
+    const std::optional<std::string> mp2 =
+        test::makeLayer2Stream(folder, "music", 44100, 2, 192, 0.5);
+    if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
+    const test::MusicSectionBytes section =
+        test::cutMusicSections(test::readFileBytes(*mp2)).front();
+    test::writeFileBytes(folder.file("section.mp2"), section.bytes);
+    test::LoopbackAudio audio;
+    ASSERT_EQ(audio.created, ZQAudioResult::Ok);
+    ZQBankAudio bankAudio(audio.system);
+    PreviewPlayer player(audio.system, bankAudio);
+    test::FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    Row row;
+    for (int c = 0; c < kColumnCount; ++c)
+        setCell(row, c, "*");
+    setCell(row, kColLocation, folder.path());
+    setCell(row, kColName, "section.mp2");
+    setCell(row, kColSize, std::to_string(section.bytes.size()));
+    row.mpegDescriptor = section.headerValue;
+    doc.rows().append(row);
+
+    constexpr uint32_t kClicked = 11025;
+    ASSERT_EQ(player.playRowFrom(doc, 0, kClicked, ""), RowPlayResult::FromFile);
+    EXPECT_GT(test::peak(audio.render(4000)), 0.01);
+    const std::optional<PreviewPlayer::PlayPosition> at = player.playPosition();
+    ASSERT_TRUE(at);
+    EXPECT_EQ(at->sourceKey, waveformSource(doc, doc.rows().row(0), "").key());
+    EXPECT_NEAR(double(at->frame), kClicked + 4000, kToleranceFrames);
+}
+
 TEST(PlayPosition, BankVoiceAndRowPreview) {
     const test::TempFolder folder;
     test::TestBank bank;
@@ -274,7 +349,9 @@ TEST(PlayPosition, BankVoiceAndRowPreview) {
     ASSERT_TRUE(bankAudio.registerBank(bank.write(folder)));
     PreviewPlayer player(audio.system, bankAudio);
 
-    RowList rows;
+    test::FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    RowList& rows = doc.rows();
     Row row;
     for (int c = 0; c < kColumnCount; ++c)
         setCell(row, c, "*");
@@ -285,15 +362,15 @@ TEST(PlayPosition, BankVoiceAndRowPreview) {
     row.record = record;
     rows.append(row);
 
-    ASSERT_EQ(player.playRow(rows, 0), RowPlayResult::FromBank);
+    ASSERT_EQ(player.playRow(doc, 0), RowPlayResult::FromBank);
     audio.render(8000);
     std::optional<PreviewPlayer::PlayPosition> at = player.playPosition();
     ASSERT_TRUE(at);
-    EXPECT_EQ(at->sourceKey, waveformSource(row, bankAudio.registeredBankPath()).key());
+    EXPECT_EQ(at->sourceKey, waveformSource(doc, row, bankAudio.registeredBankPath()).key());
     EXPECT_NEAR(double(at->frame), 8000, kToleranceFrames);
 
     // A click in the waveform: the same audio, read out of the bank, from a frame.
-    ASSERT_EQ(player.playRowFrom(rows, 0, 30000, bankAudio.registeredBankPath()),
+    ASSERT_EQ(player.playRowFrom(doc, 0, 30000, bankAudio.registeredBankPath()),
               RowPlayResult::FromFile);
     audio.render(4000);
     at = player.playPosition();

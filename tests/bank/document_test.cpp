@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "bank/BankWriter.h"
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "bank/RowRecord.h"
@@ -397,6 +398,56 @@ TEST_F(BankDocument, PathTooLongForTheRecordIsRefusedBeforeWriting) {
     CQuillonDoc reopened(shell, nullptr);
     ASSERT_TRUE(reopened.OnOpenDocument(dir.file("bank.sad")));
     EXPECT_EQ(rowPath(reopened.rows().row(0)), fits);
+}
+
+TEST(RebasedStoredPath, NamesTheSameFileFromTheNewFolder) {
+    struct Case {
+        const char* name;
+        const char* stored;
+        const char* from;
+        const char* to;
+        const char* want;
+    };
+    const Case cases[] = {
+        {"sibling folder", "waves/a.wav", "/w/proj", "/w/copy", "../proj/waves/a.wav"},
+        {"up and over", "../wavs/a.wav", "/w/proj/", "/w/proj/sub", "../../wavs/a.wav"},
+        {"into the file's folder", "waves/a.wav", "/w", "/w/waves", "a.wav"},
+        {"absolute", "/w/waves/a.wav", "/w/proj", "/w/copy", "/w/waves/a.wav"},
+        {"another system's", "..\\wavs\\a.wav", "/w/proj", "/w/copy", "..\\wavs\\a.wav"},
+        {"same folder, spelt apart", "./waves/../waves/a.wav", "/w/proj", "/w/x/../proj/",
+         "./waves/../waves/a.wav"},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(rebasedStoredPath(c.stored, c.from, c.to), c.want) << c.name;
+}
+
+// Saved as a bank in a sibling folder, rows whose paths are stored relative
+// to the bank's folder name the same files from the new one: the new bank
+// stores them so, the rows show them so, and they are read there again.
+TEST_F(BankDocument, SaveAsIntoAnotherFolderKeepsRelativePathsOnTheirFiles) {
+    for (const char* folder : {"proj", "proj/waves", "copy"})
+        ASSERT_EQ(::mkdir(dir.file(folder).c_str(), 0700), 0);
+    add({wav("proj/waves/a.wav"), wav("b.wav")});
+    setCell(0, kColLocation, "waves");
+    ASSERT_TRUE(save("proj/bank.sad"));
+    ASSERT_EQ(test::inspectBank(dir.file("proj/bank.sad")).records[0].path, "waves/a.wav");
+
+    ASSERT_TRUE(save("copy/bank.sad"));
+    EXPECT_EQ(doc.rows().cell(0, kColLocation), "../proj/waves");
+    EXPECT_EQ(doc.rows().cell(1, kColLocation), dir.path()) << "an absolute path stays";
+    const test::InspectedBank copy = test::inspectBank(dir.file("copy/bank.sad"));
+    EXPECT_EQ(copy.records[0].path, "../proj/waves/a.wav");
+    EXPECT_EQ(copy.records[1].path, dir.file("b.wav"));
+
+    CQuillonDoc reopened(shell, nullptr);
+    ASSERT_TRUE(reopened.OnOpenDocument(dir.file("copy/bank.sad")));
+    EXPECT_EQ(reopened.rows().cell(0, kColLocation), "../proj/waves");
+    EXPECT_TRUE(test::fileExists(reopened.sourceFileOf(reopened.rows().row(0))));
+    // Read from their files, not the bank, the rows save again.
+    ASSERT_TRUE(refreshRows(reopened, {0, 1}, ""));
+    ASSERT_EQ(reopened.rows().cell(0, kColBank), "*");
+    EXPECT_TRUE(reopened.OnSaveDocument(dir.file("copy/bank.sad")));
+    EXPECT_EQ(test::inspectBank(dir.file("copy/bank.sad")).records[0].path, "../proj/waves/a.wav");
 }
 
 TEST_F(BankDocument, FailedSaveLeavesTheOldBankAndNoTemporaryFiles) {

@@ -75,7 +75,8 @@ inline void runEditorExport(CQuillonDoc& doc, FakeShell& shell, const std::strin
         runSampleHeaderExport(doc, HeaderStyle::Define);
     } else {
         shell.scriptDialogAnswers.push_back({true, bankList, enums, false, "BANK_A"});
-        runScriptTableExport(doc, ScriptTableHooks{});
+        ScriptExportPaths lastUsed;
+        runScriptTableExport(doc, ScriptTableHooks{}, lastUsed);
     }
 }
 

@@ -316,13 +316,14 @@ TEST_F(ScriptTable, CapacitiesAndLongNames) {
 
 struct ScriptCommand : ScriptTable {
     CQuillonDoc doc{shell, nullptr};
+    ScriptExportPaths lastUsed;
 };
 
 TEST_F(ScriptCommand, TheToolDialogOpensWithTheDefaultsAndItsAnswersDriveTheExport) {
-    runScriptTableExport(doc, hooks);  // no rows: nothing
+    runScriptTableExport(doc, hooks, lastUsed);  // no rows: nothing
     EXPECT_TRUE(shell.scriptDialogsShown.empty());
     test::appendRows(doc.rows(), {sampleRow(4, "HELP_TEXT_GATE.wav")});
-    runScriptTableExport(doc, hooks);  // the dialog is cancelled
+    runScriptTableExport(doc, hooks, lastUsed);  // the dialog is cancelled
     ASSERT_EQ(shell.scriptDialogsShown.size(), 1u);
     EXPECT_EQ(shell.scriptDialogsShown[0].bankListPath, korvelFolder() + "/AudioSFX.h");
     EXPECT_EQ(shell.scriptDialogsShown[0].scriptEnumPath, korvelFolder() + "/HelpTextEnums.h");
@@ -332,7 +333,7 @@ TEST_F(ScriptCommand, TheToolDialogOpensWithTheDefaultsAndItsAnswersDriveTheExpo
     shell.scriptDialogAnswers.push_back(
         {true, folder.file("AudioSFX.h"), folder.file("HelpTextEnums.h"), true, "BANK_B"});
     shell.fileAnswers.push_back({{out()}, folder.path()});
-    runScriptTableExport(doc, hooks);
+    runScriptTableExport(doc, hooks, lastUsed);
     ASSERT_EQ(shell.fileRequests.size(), 1u);
     EXPECT_EQ(shell.fileRequests[0].initialFolder, korvelFolder());
     EXPECT_EQ(shell.fileRequests[0].defaultName, "Audio2ScriptData.h");
@@ -340,6 +341,30 @@ TEST_F(ScriptCommand, TheToolDialogOpensWithTheDefaultsAndItsAnswersDriveTheExpo
     EXPECT_TRUE(shell.fileRequests[0].promptOverwrite);
     EXPECT_NE(readText(out()).find("\t\t{HELP_TEXT_GATE , BANK_B , 4 },\r\n"), std::string::npos);
     EXPECT_EQ(shell.messageTexts().back(), "1 enums updated out of 5");
+}
+
+// The paths confirmed are where the dialogs open the next time: the two
+// headers as soon as the tool dialog is confirmed, the table once chosen.
+TEST_F(ScriptCommand, TheDialogsOpenWithThePathsLastUsed) {
+    test::appendRows(doc.rows(), {sampleRow(4, "HELP_TEXT_GATE.wav")});
+    shell.scriptDialogAnswers.push_back(
+        {true, folder.file("AudioSFX.h"), folder.file("HelpTextEnums.h"), false, "BANK_B"});
+    runScriptTableExport(doc, hooks, lastUsed);  // the save dialog is cancelled
+    EXPECT_EQ(lastUsed,
+              (ScriptExportPaths{folder.file("AudioSFX.h"), folder.file("HelpTextEnums.h"), ""}));
+
+    const std::string table = folder.file("Tables.h");
+    for (int run = 0; run < 2; ++run)
+        shell.scriptDialogAnswers.push_back({true, {}, {}, false, "BANK_B"});
+    shell.fileAnswers.push_back({{table}, folder.path()});
+    runScriptTableExport(doc, hooks, lastUsed);
+    EXPECT_EQ(shell.scriptDialogsShown[1].bankListPath, folder.file("AudioSFX.h"));
+    EXPECT_EQ(shell.scriptDialogsShown[1].scriptEnumPath, folder.file("HelpTextEnums.h"));
+    EXPECT_EQ(lastUsed.outputPath, table);
+    runScriptTableExport(doc, hooks, lastUsed);
+    ASSERT_EQ(shell.fileRequests.size(), 3u);
+    EXPECT_EQ(shell.fileRequests[2].initialFolder, folder.path());
+    EXPECT_EQ(shell.fileRequests[2].defaultName, "Tables.h");
 }
 
 }  // namespace

@@ -48,7 +48,9 @@ bool ScriptedShell::editText(TextDialog which, std::string& text) {
 bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
                                              const BankNameLoader& loadNames) {
     ++scriptDialogsShown;
-    CScriptExportDialog dialog(settings, loadNames, dialogParent());
+    CScriptExportDialog dialog(
+        settings, loadNames, [this](const FileDialogRequest& r) { return chooseFiles(r); },
+        dialogParent());
     if (!useScriptDialog) return false;
     dialog.show();
     useScriptDialog(dialog);

@@ -149,6 +149,17 @@ void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
     clickRowImage(e, 3);
     QVERIFY(systemOf(e).ZQPreviewIsPlaying());
     QCOMPARE(playing(e), 1u);
+
+    // One whose path is stored relative to the bank's folder plays the file
+    // beside the bank, not one below the working folder.
+    std::string beside = makeWav(e.file("waves/beside.wav"), 3000);
+    QVERIFY(addWaveFiles(e.doc(), {beside}));
+    e.doc().rows().update(4, [](Row& row) { setCell(row, kColLocation, "waves"); });
+    QVERIFY(!pathExists("waves/beside.wav"));
+    clickRowImage(e, 4);
+    QVERIFY(systemOf(e).ZQPreviewIsPlaying());
+    std::optional<PreviewPlayer::PlayPosition> at = e.app().audio().playPosition();
+    QVERIFY(at && at->sourceKey.starts_with(beside + "|"));
 }
 
 void AudioTest::spacePlaysTheFirstSelectedRowOnly() {

@@ -95,6 +95,7 @@ class DialogsTest : public QObject {
     void whoIsStoredInTheSavedBank();
     void enumPrefixServesTheNextExportUntilFileNew();
     void scriptExportToolLoadsBankNamesAndWritesTheTable();
+    void scriptExportBrowsesForItsHeadersAndRemembersThePaths();
     void importedMusicChecksMusicBankAndStopsDescriptionEditing();
     void openInWaveEditorStartsOneEditorPerSelectedRow();
     void noEditorAvailableEndsTheCommand();
@@ -395,6 +396,48 @@ void DialogsTest::scriptExportToolLoadsBankNamesAndWritesTheTable() {
     QVERIFY(chooseMenuItem(e.frame(), CommandId::CustomExport));
     QCOMPARE(e.shell().scriptDialogsShown, 2);
     QCOMPARE(e.shell().fileRequests.size(), saveDialogs);
+}
+
+// Browse fills a path from a file dialog that opens on the file the path
+// names; the paths last used open the dialogs after a restart.
+void DialogsTest::scriptExportBrowsesForItsHeadersAndRemembersThePaths() {
+    QTemporaryDir home;
+    const std::string game = home.filePath("game").toStdString();
+    const std::string list = game + "/Banks.h", script = game + "/Script.h";
+    const std::string table = game + "/Table.h";
+    {
+        Editor e({}, home.path());
+        openBank(e, 1);
+        writeText(list, "enum AUDIO_SFX_BANK_TYPE\n{\n\tBANK_NONE,\n\tBANK_TOWN,\n};\n");
+        writeText(script, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n};\n");
+        e.shell().fileAnswers = {{{list}, game}, {{script}, game}, {{table}, game}};
+        e.shell().useScriptDialog = [&](CScriptExportDialog& dialog) {
+            QTest::mouseClick(dialog.bankListBrowseButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog.scriptEnumBrowseButton(), Qt::LeftButton);
+            QCOMPARE(dialog.bankCombo()->itemText(1), QString("BANK_TOWN"));
+            QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        QVERIFY(chooseMenuItem(e.frame(), CommandId::CustomExport));
+        const std::vector<FileDialogRequest>& asked = e.shell().fileRequests;
+        QCOMPARE(asked.size(), size_t(3));
+        QCOMPARE(asked[0].title, std::string("Game Soundbank List header"));
+        QCOMPARE(asked[0].initialFolder, korvelFolder());
+        QCOMPARE(asked[0].defaultName, std::string("AudioSFX.h"));
+        QCOMPARE(asked[1].defaultName, std::string("HelpTextEnums.h"));
+        QVERIFY(!asked[0].save && asked[0].mustExist);
+        QVERIFY(asked[2].save);
+    }
+    Editor again({}, home.path());
+    openBank(again, 1);
+    QStringList shown;
+    again.shell().useScriptDialog = [&](CScriptExportDialog& dialog) {
+        shown << dialog.bankListEdit()->text() << dialog.scriptEnumEdit()->text();
+        QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+    };
+    QVERIFY(chooseMenuItem(again.frame(), CommandId::CustomExport));
+    QCOMPARE(shown, (QStringList{QString::fromStdString(list), QString::fromStdString(script)}));
+    QCOMPARE(again.shell().fileRequests.back().initialFolder, game);
+    QCOMPARE(again.shell().fileRequests.back().defaultName, std::string("Table.h"));
 }
 
 void DialogsTest::importedMusicChecksMusicBankAndStopsDescriptionEditing() {

@@ -8,6 +8,7 @@
 
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
+#include "operations/SampleOps.h"
 #include "support/WavBuilder.h"
 #include "ui/MainFrame.h"
 #include "ui/QuillonView.h"
@@ -66,6 +67,7 @@ class WaveformTest : public QObject {
     void editorFollowsTheSelection();
     void undecodableRowSaysWhy();
     void clickPreviewsFromThatFrame();
+    void playLineFollowsACountedLoopIntoItsNextPass();
     void dockChoiceIsRemembered();
 };
 
@@ -185,6 +187,28 @@ void WaveformTest::clickPreviewsFromThatFrame() {
     QTest::mouseClick(&dock, Qt::LeftButton, {}, middle);
     QTRY_VERIFY(dock.playFrame().has_value());
     QCOMPARE(*dock.playFrame(), frame);
+}
+
+// A row whose Loop cell is 3 plays its whole sample three times from queued
+// pieces: the line stands where the engine plays in the second pass.
+void WaveformTest::playLineFollowsACountedLoopIntoItsNextPass() {
+    constexpr uint32_t kFrames = 22050;        // one second at the file's rate
+    constexpr uint32_t kOutputFrames = 66150;  // a second and a half at the output's 44.1 kHz
+    Editor e;
+    QVERIFY(addWaveFiles(e.doc(), {makeWav(e.file("long.wav"), kFrames)}));
+    QVERIFY(e.doc().OnSaveDocument(e.file("bank.sad")));
+    e.doc().rows().setCell(0, kColLoop, "3");
+    e.frame().waveformDock()->show();
+    clickRow(e.view(), 0);
+    CWaveformView& dock = *e.frame().waveformDockView();
+    QTRY_VERIFY(dock.peaks() != nullptr);
+    e.app().PlayRow(0);
+    std::vector<float> out(size_t(kOutputFrames) * 2);
+    QCOMPARE(e.app().audio().system()->ZQRender(out.data(), kOutputFrames), ZQAudioResult::Ok);
+    const auto inTheSecondPass = [&dock] {
+        return dock.playFrame() && std::abs(double(*dock.playFrame()) - kFrames / 2) < kFrames / 50;
+    };
+    QTRY_VERIFY(inTheSecondPass());
 }
 
 void WaveformTest::dockChoiceIsRemembered() {
