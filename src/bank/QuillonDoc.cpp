@@ -283,9 +283,9 @@ DiskChangeAnswer CQuillonDoc::askAboutDiskChange(const std::string& target) {
     if (!ownFile || !changedOnDisk()) return DiskChangeAnswer::Unchanged;
     std::optional<FileStamp> seen = readFileStamp(pathName_);
     MessageAnswer answer = shell_.showMessage(
-        {format("%s was changed on disk by another program since it was opened or last saved.\n"
-                "Overwrite: save this bank over it; the other change is lost.\n"
-                "Reload: read the bank again from disk; your unsaved changes are lost.\n"
+        {format("%s was changed by another program since it was opened or last saved.\n\n"
+                "Overwrite: save over it; that program's change is lost.\n"
+                "Reload: read it again; your unsaved changes are lost.\n"
                 "Cancel: save nothing.",
                 pathName_.c_str()),
          std::string(), MessageIcon::Exclamation, MessageButtons::OverwriteReloadCancel});
