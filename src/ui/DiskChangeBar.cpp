@@ -7,13 +7,6 @@
 
 namespace quillon {
 
-namespace {
-
-// A pale amber, as a warning that asks for no answer at once.
-const QColor kBarColour(255, 236, 179);
-
-}  // namespace
-
 CDiskChangeBar::CDiskChangeBar(QWidget* parent)
     : QFrame(parent),
       text_(new QLabel(this)),
@@ -24,7 +17,7 @@ CDiskChangeBar::CDiskChangeBar(QWidget* parent)
     setFrameShape(QFrame::StyledPanel);
     setAutoFillBackground(true);
     QPalette colours = palette();
-    colours.setColor(QPalette::Window, kBarColour);
+    colours.setColor(QPalette::Window, colour());
     colours.setColor(QPalette::WindowText, Qt::black);
     setPalette(colours);
 

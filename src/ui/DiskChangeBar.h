@@ -4,6 +4,7 @@
 // hides the bar, and the next save still asks before it overwrites the file.
 #pragma once
 
+#include <QColor>
 #include <QFrame>
 
 class QLabel;
@@ -15,6 +16,9 @@ class CDiskChangeBar : public QFrame {
     Q_OBJECT
   public:
     explicit CDiskChangeBar(QWidget* parent = nullptr);
+
+    // A pale amber, as a warning that needs no answer at once.
+    static QColor colour() { return {255, 236, 179}; }
 
     // Shows the bar: "<fileName> changed on disk".
     void showFor(const QString& fileName);
