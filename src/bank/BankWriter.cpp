@@ -315,7 +315,9 @@ bool BankWriter::copyFromPreviousFile(int index, WaveFacts& facts) {
     facts.size = stored.waveSize;
     facts.loopStart = loopCell(row, kColLStart);
     facts.loopEnd = loopCell(row, kColLEnd);
-    ZQFile& previous = doc_.previousFile();
+    // A row brought back by Undo after a save has its audio in the bank file
+    // that save replaced, still open for it.
+    ZQFile& previous = row.storedIn ? *row.storedIn : doc_.previousFile();
     if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentWaveData) == kNoSuchSegment) {
         ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
         // Said to the user too: a save that stops without a word looks like a hang.
@@ -538,6 +540,7 @@ void BankWriter::attachRowsToWrittenBank() {
             setCell(row, kColBank, kBankYes);
             row.loadNumber = record.sampleNumber;
             row.record = std::move(record);
+            row.storedIn.reset();
         });
     }
 }

@@ -44,10 +44,10 @@ void CommitCellEdit(CQuillonDoc& doc, int column, const std::string& text) {
     std::string cell = columnAt(column).kind == CellKind::Text
                            ? std::string(cutAtCharacter(text, columnAt(column).keyBytes - 1))
                            : text;
+    HistoryStep step(doc.history(), "Edit " + std::string(columnAt(column).title));
     for (int i : rows.selectedRows())
         rows.setCell(i, column, cell);
     if (column == kColGroup && !isNotSet(cell)) rows.raiseHighestGroup(atoiLike(cell));
-    if (rows.selectedCount() > 0) doc.setModified();
 }
 
 bool canEditColumn(const CQuillonDoc& doc, int column) {

@@ -42,13 +42,13 @@ MoveResult moveSelectedUp(CQuillonDoc& doc) {
     int i = rows.nextSelected(0);
     if (i < 0) return MoveResult::NothingSelected;
     if (i == 0) return refuseMove(doc, MoveResult::AtFirstRow, kMessageMoveFirst);
+    HistoryStep step(doc.history(), "Move Up");
     for (; i > 0; i = rows.nextSelected(i + 1)) {
         exchangeKeepingNumbers(rows, i, i - 1);
         rows.setSelected(i - 1, true);
         rows.setSelected(i, false);
         rows.requestScroll(std::max(i - 2, 0));
     }
-    doc.setModified();
     return MoveResult::Moved;
 }
 
@@ -60,6 +60,7 @@ MoveResult moveSelectedDown(CQuillonDoc& doc) {
     if (selected.empty()) return MoveResult::NothingSelected;
     if (selected.back() == rows.size() - 1)
         return refuseMove(doc, MoveResult::AtLastRow, kMessageMoveLast);
+    HistoryStep step(doc.history(), "Move Down");
     // The bottom-most selected row moves first, so no move lands on another.
     for (auto it = selected.rbegin(); it != selected.rend(); ++it) {
         int i = *it;
@@ -68,15 +69,14 @@ MoveResult moveSelectedDown(CQuillonDoc& doc) {
         rows.requestScroll(i + 1);
         rows.setSelected(i, false);
     }
-    doc.setModified();
     return MoveResult::Moved;
 }
 
 void renumberBank(CQuillonDoc& doc) {
     RowList& rows = doc.rows();
+    HistoryStep step(doc.history(), "Renumber");
     for (int i = 0; i < rows.size(); ++i)
         rows.setCell(i, kColNo, integerCell(i + 1));
-    if (!rows.empty()) doc.setModified();
 }
 
 namespace {
@@ -136,29 +136,27 @@ void deleteSelectedRows(CQuillonDoc& doc) {
         }
         deleted.push_back(i);
     }
+    HistoryStep step(doc.history(), "Delete " + samplesText(deleted.size()));
     lowerCloneCounts(rows, deleted);
-    // From the bottom up, so the rows still to go keep their places.
-    for (auto it = deleted.rbegin(); it != deleted.rend(); ++it)
-        rows.remove(*it);
+    rows.removeRows(deleted);
     doc.showSelectedItem(-1);
-    if (!deleted.empty()) doc.setModified();
 }
 
 void createGroupForSelected(CQuillonDoc& doc) {
     RowList& rows = doc.rows();
     if (rows.selectedCount() == 0) return;
+    HistoryStep step(doc.history(), "Create Group");
     int group = rows.highestGroup() + 1;
     rows.setHighestGroup(group);
     for (int i : rows.selectedRows())
         rows.setCell(i, kColGroup, integerCell(group));
-    doc.setModified();
 }
 
 void setPlaybackForSelected(CQuillonDoc& doc, bool enabled) {
     RowList& rows = doc.rows();
+    HistoryStep step(doc.history(), enabled ? "Enable Playback" : "Disable Playback");
     for (int i : rows.selectedRows())
         rows.setChecked(i, enabled);
-    if (rows.selectedCount() > 0) doc.setModified();
 }
 
 void selectOnly(CQuillonDoc& doc, int row) {

@@ -19,7 +19,33 @@
 
 namespace quillon {
 
-CQuillonDoc::CQuillonDoc(Shell& shell, BankAudio* audio) : shell_(shell), audio_(audio) {}
+namespace {
+
+// Changes made while it lives are not recorded: opening, saving and the
+// history's own undo and redo change the rows without making steps.
+class RecordingPaused {
+  public:
+    explicit RecordingPaused(RowList& rows) : rows_(rows), recorder_(rows.recorder()) {
+        rows_.setRecorder(nullptr);
+    }
+    ~RecordingPaused() { rows_.setRecorder(recorder_); }
+    RecordingPaused(const RecordingPaused&) = delete;
+    RecordingPaused& operator=(const RecordingPaused&) = delete;
+
+  private:
+    RowList& rows_;
+    RowListRecorder* recorder_;
+};
+
+}  // namespace
+
+CQuillonDoc::CQuillonDoc(Shell& shell, BankAudio* audio) : shell_(shell), audio_(audio) {
+    rows_.setRecorder(&history_);
+    history_.onChange = [this] {
+        refreshModified();
+        notify([](DocumentObserver& o) { o.historyChanged(); });
+    };
+}
 
 CQuillonDoc::~CQuillonDoc() {
     if (audio_) {
@@ -29,26 +55,57 @@ CQuillonDoc::~CQuillonDoc() {
     previousFile_.Close();
 }
 
+DocumentValues CQuillonDoc::documentValues() const {
+    return {values_.title, values_.who, values_.musicBank, texts_.enumPrefix};
+}
+
+void CQuillonDoc::setDocumentValues(const DocumentValues& values) {
+    values_.title = values.title;
+    values_.who = values.who;
+    values_.musicBank = values.musicBank;
+    texts_.enumPrefix = values.enumPrefix;
+    notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+// A change of the bank values is a step of its own, or part of the command's
+// step that made it; while recording is paused (an open) it is not recorded.
+void CQuillonDoc::recordValues(const DocumentValues& before, const char* stepName) {
+    if (rows_.recorder() != &history_) return;
+    HistoryStep step(history_, stepName);
+    history_.valuesChanged(before, documentValues());
+}
+
 void CQuillonDoc::setTitle(std::string title) {
     title.resize(cutAtCharacter(title, kMaxTitleChars).size());
     if (title == values_.title) return;
+    DocumentValues before = documentValues();
     values_.title = std::move(title);
-    setModified();
+    recordValues(before, "Edit Title");
     notify([](DocumentObserver& o) { o.bankValuesChanged(); });
 }
 
 void CQuillonDoc::setWho(std::string who) {
     who.resize(cutAtCharacter(who, kMaxWhoChars).size());
     if (who == values_.who) return;
+    DocumentValues before = documentValues();
     values_.who = std::move(who);
-    setModified();
+    recordValues(before, "Edit Who");
     notify([](DocumentObserver& o) { o.bankValuesChanged(); });
 }
 
 void CQuillonDoc::setMusicBank(bool musicBank) {
     if (musicBank == values_.musicBank) return;
+    DocumentValues before = documentValues();
     values_.musicBank = musicBank;
+    recordValues(before, "Music Bank");
     notify([](DocumentObserver& o) { o.bankValuesChanged(); });
+}
+
+void CQuillonDoc::setEnumPrefix(std::string prefix) {
+    if (prefix == texts_.enumPrefix) return;
+    DocumentValues before = documentValues();
+    texts_.enumPrefix = std::move(prefix);
+    recordValues(before, "Edit Enum Prefix");
 }
 
 void CQuillonDoc::setAllowSave(bool allowSave) {
@@ -74,9 +131,44 @@ void CQuillonDoc::showSelectedItem(int row) {
 }
 
 void CQuillonDoc::setModified(bool modified) {
+    forcedModified_ = modified;
+    if (!modified) history_.markClean();
+    refreshModified();
+}
+
+void CQuillonDoc::refreshModified() {
+    bool modified = forcedModified_ || !history_.isClean();
     if (modified == modified_) return;
     modified_ = modified;
     notify([](DocumentObserver& o) { o.modifiedChanged(); });
+}
+
+bool CQuillonDoc::undo() {
+    if (!history_.canUndo()) return false;
+    applyHistory(history_.undo(rows_));
+    return true;
+}
+
+bool CQuillonDoc::redo() {
+    if (!history_.canRedo()) return false;
+    applyHistory(history_.redo(rows_));
+    return true;
+}
+
+// The rows a step touched become the selection, the first of them current
+// and in view, so the user sees what came back or went.
+void CQuillonDoc::applyHistory(const HistoryApplied& applied) {
+    if (applied.values) setDocumentValues(*applied.values);
+    std::vector<int> touched;
+    touched.reserve(applied.rows.size());
+    for (uint32_t id : applied.rows)
+        touched.push_back(rows_.indexOf(id));
+    std::sort(touched.begin(), touched.end());
+    rows_.selectOnly(touched);
+    int first = touched.empty() ? -1 : touched.front();
+    rows_.setCurrent(first);
+    if (first >= 0) rows_.requestScroll(first);
+    showSelectedItem(touched.size() == 1 ? first : -1);
 }
 
 void CQuillonDoc::setPathName(const std::string& path) {
@@ -110,6 +202,8 @@ void CQuillonDoc::clearBank() {
 }
 
 bool CQuillonDoc::OnNewDocument() {
+    RecordingPaused paused(rows_);
+    history_.clear();
     texts_.enumPrefix = kDefaultEnumPrefix;
     clearBank();
     values_.who.clear();
@@ -128,6 +222,8 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
     // opening it for writing: closing such a handle tells every tool that
     // watches the file (build watchers, sync clients) that it was written.
     setAllowSave(pathExists(path) && !isReadOnlyFile(path));
+    RecordingPaused paused(rows_);
+    history_.clear();
     // Taken before the read: a change made while it reads shows as one.
     std::optional<FileStamp> stamp = readFileStamp(path);
     clearBank();
@@ -258,6 +354,7 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     setTarget(fileBehindLink(target));
     shell_.setStatusText(kPanePrompt, "Saving - Please Wait...");
     shell_.setMainWindowsEnabled(false);
+    keepStoredAudioOfHistory();
     int written = WriteBank(true);
     shell_.setMainWindowsEnabled(true);
     shell_.focusList();
@@ -311,7 +408,20 @@ void CQuillonDoc::removeSavedMusicSections() {
     musicSectionFolder_.clear();
 }
 
+// The save replaces the bank file that the history's removed and replaced
+// rows have their audio in; a second handle on it keeps that audio readable
+// for as long as those rows may come back.
+void CQuillonDoc::keepStoredAudioOfHistory() {
+    if (!previousFile_.IsOpen() || !history_.holdsStoredAudio()) return;
+    auto stillOpen = std::make_shared<ZQFile>();
+    if (stillOpen->SetName(previousFile_.GetName()) != ZQ_OK ||
+        stillOpen->Open(ZQ_FILE_READ_ONLY) != ZQ_OK)
+        return;
+    history_.keepStoredAudio(stillOpen);
+}
+
 int CQuillonDoc::WriteBank(bool reopen) {
+    RecordingPaused paused(rows_);
     reachSavePoint(SavePoint::Started);
     BankWriter writer(*this, reopen);
     return writer.run();

@@ -11,6 +11,7 @@
 
 #include "bank/BankAudio.h"
 #include "bank/BankWriterDocument.h"
+#include "bank/EditHistory.h"
 #include "bank/RowList.h"
 #include "bank/Shell.h"
 #include "container/ZQFile.h"
@@ -57,6 +58,8 @@ class DocumentObserver {
     virtual void selectedItemChanged() {}
     virtual void modifiedChanged() {}
     virtual void pathChanged() {}
+    // A step was kept, undone or redone: the names Undo and Redo show changed.
+    virtual void historyChanged() {}
 };
 
 class CQuillonDoc final : public BankWriterDocument {
@@ -78,8 +81,20 @@ class CQuillonDoc final : public BankWriterDocument {
     void setWho(std::string who);
     void setMusicBank(bool musicBank);
     void setAllowSave(bool allowSave);
+    // The prefix of the names in an enum sample header.
+    void setEnumPrefix(std::string prefix);
 
     ListTexts& texts() { return texts_; }
+    const ListTexts& texts() const { return texts_; }
+
+    // Every change of the rows and of the values above is recorded here;
+    // commands hold a step open (HistoryStep) to make their changes one step.
+    EditHistory& history() { return history_; }
+    const EditHistory& history() const { return history_; }
+    // Undo and Redo of the history's steps; the rows they touched become the
+    // selection. False when there was nothing to undo or redo.
+    bool undo();
+    bool redo();
     RememberedFolders& folders() { return folders_; }
 
     const SelectedItem& selectedItem() const { return selectedItem_; }
@@ -88,7 +103,10 @@ class CQuillonDoc final : public BankWriterDocument {
 
     // The bank's path: the file last opened or saved; empty for a new bank.
     const std::string& pathName() const { return pathName_; }
+    // Modified while the history stands elsewhere than at the saved state.
     bool isModified() const { return modified_; }
+    // False marks the present state as saved; true marks the document
+    // modified until its next save whatever the history does.
     void setModified(bool modified = true);
 
     // The bank file as this document last read or wrote it; nothing for a new
@@ -150,6 +168,12 @@ class CQuillonDoc final : public BankWriterDocument {
     }
 
   private:
+    DocumentValues documentValues() const;
+    void setDocumentValues(const DocumentValues& values);
+    void recordValues(const DocumentValues& before, const char* stepName);
+    void applyHistory(const HistoryApplied& applied);
+    void refreshModified();
+    void keepStoredAudioOfHistory();
     void clearBank();
     bool readBank(const std::string& path, uint32_t& missingRecords);
     void fillRowsFromRecords(const std::vector<ZQ_BankSample>& records, uint32_t waveDataSize);
@@ -171,6 +195,8 @@ class CQuillonDoc final : public BankWriterDocument {
     SelectedItem selectedItem_;
     std::string pathName_;
     bool modified_ = false;
+    bool forcedModified_ = false;
+    EditHistory history_;
     ZQFile previousFile_;
     std::string targetPath_;
     std::string targetFolder_;

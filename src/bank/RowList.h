@@ -8,17 +8,22 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "bank/Columns.h"
 #include "bank/SampleRecord.h"
 
 namespace quillon {
+
+class ZQFile;
 
 struct Row;
 
@@ -55,6 +60,33 @@ struct Row {
     WaveFormatBlock waveFormat;   // set for music sections
     bool checked = false;         // the playback flag shown as the row's check box
     bool selected = false;        // read through RowList; change it with RowList::setSelected
+    // The row's name in the list, given when it joins the list and kept for
+    // its life there (a sort or a move does not change it), so the edit
+    // history can find the rows it touched wherever they now stand.
+    uint32_t id = 0;
+    // The bank file whose wave data holds this row's stored audio when that is
+    // no longer the bank last opened or saved: a row the history brings back
+    // after a save. Null for every other row.
+    std::shared_ptr<ZQFile> storedIn;
+};
+
+// Hears every change of the rows' content as it happens, with what stood
+// before: the edit history records its steps from these calls. Selection,
+// the current row and sorting are not content and are not reported.
+class RowListRecorder {
+  public:
+    virtual ~RowListRecorder() = default;
+    virtual void cellChanged(uint32_t id, int column, std::string before,
+                             const std::string& after) = 0;
+    virtual void checkChanged(uint32_t id, bool before) = 0;
+    virtual void rowChanged(const Row& before, const Row& after) = 0;
+    // Rows that now stand at the given indices, in ascending order.
+    virtual void rowsInserted(const std::vector<std::pair<int, const Row*>>& rows) = 0;
+    // Rows that stood at the given indices, in ascending order, before they
+    // went; the recorder keeps them.
+    virtual void rowsRemoved(std::vector<std::pair<int, std::unique_ptr<Row>>> rows) = 0;
+    virtual void rowsSwapped(uint32_t a, uint32_t b) = 0;
+    virtual void highestGroupChanged(int before, int after) = 0;
 };
 
 class RowListObserver {
@@ -107,6 +139,11 @@ class RowList {
     void assign(std::vector<Row> rows);
     void assign(std::vector<std::unique_ptr<Row>> rows);
     void remove(int index);
+    // Removes the rows at the given indices (ascending, each once) in one pass.
+    void removeRows(const std::vector<int>& ascending);
+    // The same, handing the rows to the caller in that order instead of to
+    // the recorder: the history's undo of an insertion and redo of a removal.
+    std::vector<std::unique_ptr<Row>> takeRows(const std::vector<int>& ascending);
     void clear();
 
     // Sets a cell's text (and so its sort key).
@@ -126,6 +163,8 @@ class RowList {
 
     bool isSelected(int index) const { return row(index).selected; }
     void setSelected(int index, bool selected);
+    // Selects exactly the given rows, announced as one change.
+    void selectOnly(const std::vector<int>& indices);
     void clearSelection();
     int selectedCount() const { return selectedCount_; }
     // First selected row at or after `from`, or -1.
@@ -140,10 +179,22 @@ class RowList {
     const SortState& sortState() const { return sortState_; }
     // The largest Group value met since the list was last filled from a bank.
     int highestGroup() const { return highestGroup_; }
-    void setHighestGroup(int group) { highestGroup_ = group; }
+    void setHighestGroup(int group);
     void raiseHighestGroup(int group) {
-        if (group > highestGroup_) highestGroup_ = group;
+        if (group > highestGroup_) setHighestGroup(group);
     }
+
+    // The index of the row with this id, or -1 when no row has it.
+    int indexOf(uint32_t id) const;
+    // Puts rows back at the given indices (ascending, each where it will
+    // stand), keeping the ids they carry: the history's undo of a removal and
+    // redo of an insertion. Other callers add rows with append.
+    void restoreRows(std::vector<std::pair<int, std::unique_ptr<Row>>> rows);
+
+    // Changes are reported to the recorder while one is set; null stops it
+    // (opening, saving, and the history's own undo and redo).
+    void setRecorder(RowListRecorder* recorder) { recorder_ = recorder; }
+    RowListRecorder* recorder() const { return recorder_; }
 
     void addObserver(RowListObserver* observer);
     void removeObserver(RowListObserver* observer);
@@ -156,7 +207,19 @@ class RowList {
             f(*o);
     }
 
+    void giveId(Row& row) { row.id = nextId_++; }
+    void removeAll();
+    void forgetIndex() { indexValid_ = false; }
+    const Row* currentRowPointer() const;
+    void findCurrent(const Row* currentRow);
+    std::vector<std::unique_ptr<Row>> extractRows(const std::vector<int>& ascending);
+    void mergeRows(std::vector<std::pair<int, std::unique_ptr<Row>>>& rows);
+
     std::vector<std::unique_ptr<Row>> rows_;
+    RowListRecorder* recorder_ = nullptr;
+    uint32_t nextId_ = 1;
+    mutable std::unordered_map<uint32_t, int> indexById_;
+    mutable bool indexValid_ = false;
     int selectedCount_ = 0;
     int current_ = -1;
     SortState sortState_;

@@ -30,6 +30,8 @@ CommandFacts commandFacts(const CQuillonDoc& doc, bool samplePlaying) {
     // Only Play Atmos reads it, and only for a sound bank with rows.
     if (!facts.musicBank && facts.rows > 0) facts.anyAtmosSet = anyAtmosSet(doc);
     facts.samplePlaying = samplePlaying;
+    facts.canUndo = doc.history().canUndo();
+    facts.canRedo = doc.history().canRedo();
     return facts;
 }
 
@@ -84,10 +86,17 @@ bool commandRuleAllows(CommandId id, const CommandFacts& f) {
         case StopAll:
             return rows && f.samplePlaying;
         case EditUndo:
-        case EditCut:
+            return f.canUndo;
+        case EditRedo:
+            return f.canRedo;
         case EditCopy:
+            return selection;
+        case EditCut:
+            return sound && selection;
+        // What the clipboard holds decides what a paste does; it says so
+        // when that is nothing it can use.
         case EditPaste:
-            return false;
+            return true;
     }
     return false;
 }

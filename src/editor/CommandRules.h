@@ -32,6 +32,7 @@ enum class CommandId : int {
     WaveClone = 32800,
     WaveOpenInEditor = 32892,
     EditUndo = 57643,
+    EditRedo = 57644,
     EditCut = 57635,
     EditCopy = 57634,
     EditPaste = 57637,
@@ -60,6 +61,8 @@ struct CommandFacts {
     bool firstSelectedInBank = false;  // the first selected row's Bank cell is "Yes"
     bool anyAtmosSet = false;          // some row's Atmos cell is not "*"
     bool samplePlaying = false;        // a library voice is playing
+    bool canUndo = false;              // the history has a step to undo
+    bool canRedo = false;              // ... and one to redo
 };
 
 // Gathers the facts from the document; `samplePlaying` comes from the audio
@@ -67,7 +70,7 @@ struct CommandFacts {
 CommandFacts commandFacts(const CQuillonDoc& doc, bool samplePlaying);
 
 // The enable rule of one command. Commands that have no handler yet are
-// disabled by the frame whatever this says; the Edit commands never have one.
+// disabled by the frame whatever this says.
 bool commandRuleAllows(CommandId id, const CommandFacts& facts);
 
 }  // namespace quillon

@@ -92,7 +92,7 @@ void runSampleHeaderExport(CQuillonDoc& doc, HeaderStyle style) {
     if (style == HeaderStyle::Enum) {
         std::string prefix = doc.texts().enumPrefix;
         if (shell.editText(TextDialog::EnumPrefix, prefix))
-            doc.texts().enumPrefix = prefix.substr(0, kMaxEnumPrefixChars);
+            doc.setEnumPrefix(prefix.substr(0, kMaxEnumPrefixChars));
     }
     if (exportSampleHeader(rows, style, doc.texts().enumPrefix, title, path) != SaveResult::Saved) {
         showStop(shell, kErrorSavingFile);

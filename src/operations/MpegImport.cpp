@@ -187,7 +187,6 @@ void AddMpegSection(CQuillonDoc& doc, const std::string& sectionPath, uint32_t s
     for (int column = kColPriority; column < kColumnCount; ++column)
         setCell(row, column, kNotSet);
     rows.append(std::move(row));
-    doc.setModified();
 }
 
 bool isMpegWavPath(std::string_view path) {
@@ -196,6 +195,7 @@ bool isMpegWavPath(std::string_view path) {
 }
 
 bool importMpegFile(CQuillonDoc& doc, const std::string& path) {
+    HistoryStep step(doc.history(), "Import MPEG Audio");
     const bool imported =
         isMpegWavPath(path) ? importWavFile(doc, path) : importPlainFile(doc, path);
     if (imported) doc.setMusicBank(true);

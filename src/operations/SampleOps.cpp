@@ -212,13 +212,26 @@ void cloneRow(CQuillonDoc& doc, WaveIndex& index, const std::string& path, int s
         if (equalIgnoringCase(rowPath(rows.row(i)), path)) changeCloneCount(rows, i, +1);
 }
 
+const char* stepNameOf(WaveAddMode mode) {
+    switch (mode) {
+        case WaveAddMode::Clone:
+            return "Clone Sample";
+        case WaveAddMode::Refresh:
+            return "Refresh Sample";
+        case WaveAddMode::Replace:
+            return "Replace Sample";
+        default:
+            return "Add Sample";
+    }
+}
+
 }  // namespace
 
 bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAddMode mode,
              int row) {
+    HistoryStep step(doc.history(), stepNameOf(mode));
     if (mode == WaveAddMode::Clone) {
         cloneRow(doc, index, path, row);
-        doc.setModified();
         return true;
     }
     // A row may name the file relative to the bank's folder.
@@ -246,15 +259,21 @@ bool AddWave(CQuillonDoc& doc, WaveIndex& index, const std::string& path, WaveAd
             addRow(doc, index, path, wav.info());
             break;
     }
-    doc.setModified();
     return true;
 }
 
 bool addWaveFiles(CQuillonDoc& doc, const std::vector<std::string>& paths) {
+    HistoryStep step(doc.history(), "Add");
     WaveIndex index(doc.rows());
     bool allAdded = true;
-    for (const std::string& path : paths)
-        if (!AddWave(doc, index, path, WaveAddMode::Add, -1)) allAdded = false;
+    size_t added = 0;
+    for (const std::string& path : paths) {
+        if (AddWave(doc, index, path, WaveAddMode::Add, -1))
+            ++added;
+        else
+            allAdded = false;
+    }
+    doc.history().nameStep("Add " + samplesText(added));
     return allAdded;
 }
 
@@ -306,6 +325,7 @@ static void keepRelativeLocation(RowList& rows, const std::string& readFolder,
 }
 
 bool refreshRows(CQuillonDoc& doc, const std::vector<int>& rows, const std::string& newFolder) {
+    HistoryStep step(doc.history(), "Refresh " + samplesText(rows.size()));
     LongOperation operation(doc.shell(), int(rows.size()));
     WaveIndex index(doc.rows());
     bool allRefreshed = true;
@@ -335,6 +355,7 @@ void refreshChangePath(CQuillonDoc& doc) {
 }
 
 void cloneSelected(CQuillonDoc& doc) {
+    HistoryStep step(doc.history(), "Clone " + samplesText(size_t(doc.rows().selectedCount())));
     WaveIndex index(doc.rows());
     // The clones are appended unselected, so they are not visited.
     for (int row : doc.rows().selectedRows())
@@ -349,9 +370,11 @@ const char kMessageSavingFile[] = "Error Saving File";
 // or write that fails is shown; a bank without wave data is only logged, and
 // told through `waveDataMissing`. The previous file stays open whatever
 // happens, so later saves can still copy from it.
-bool copyStoredImage(CQuillonDoc& doc, const ZQ_BankSample& stored, ReplacementFile& out,
+bool copyStoredImage(CQuillonDoc& doc, const Row& row, ReplacementFile& out,
                      bool* waveDataMissing) {
-    ZQFile& previous = doc.previousFile();
+    const ZQ_BankSample& stored = *row.record;
+    // A row brought back by Undo after a save reads the bank it came from.
+    ZQFile& previous = row.storedIn ? *row.storedIn : doc.previousFile();
     bool ok = previous.IsOpen() && previous.OpenSegment(ZQFileSegmentWaveData) == ZQ_OK;
     if (!ok) {
         ZQ_LOG("Error %d: no wave data in %s", kPreviousSegmentError, previous.GetName());
@@ -383,7 +406,7 @@ bool extractRow(CQuillonDoc& doc, const Row& row, const std::string& name, bool*
         return false;
     }
     if (!out.keptGroup()) ZQ_LOG("The group of %s could not be kept", out.target().c_str());
-    bool copied = copyStoredImage(doc, *row.record, out, waveDataMissing);
+    bool copied = copyStoredImage(doc, row, out, waveDataMissing);
     // A partly written file is no WAV file: a failed commit removes it, and
     // the old one stays.
     if (copied && out.commit()) return true;

@@ -279,7 +279,22 @@ void CMainFrame::updateCommandUI() {
     action(CommandId::ViewToolbar)->setChecked(!toolBar_->isHidden());
     action(CommandId::ViewStatusBar)->setChecked(!statusBar()->isHidden());
     action(CommandId::ViewWaveform)->setChecked(!waveformDock_->isHidden());
+    nameHistorySteps();
     if (statusFigures) refreshStatusPanes(figures);
+}
+
+// Undo and Redo name the step they take: "Undo Delete 3 Samples".
+void CMainFrame::nameHistorySteps() {
+    auto name = [this](CommandId id, const QString& verb, const std::string& step) {
+        QString keys = action(id)->shortcut().toString(QKeySequence::NativeText);
+        QString text = step.empty() ? verb : verb + QLatin1Char(' ') + toQString(step);
+        text.replace(QLatin1Char('&'), QLatin1String("&&"));
+        text.insert(0, QLatin1Char('&'));
+        if (!keys.isEmpty()) text += QLatin1Char('\t') + keys;
+        if (action(id)->text() != text) action(id)->setText(text);
+    };
+    name(CommandId::EditUndo, tr("Undo"), doc_.history().undoName());
+    name(CommandId::EditRedo, tr("Redo"), doc_.history().redoName());
 }
 
 void CMainFrame::refreshIfSamplePlayingChanged(bool playing) {

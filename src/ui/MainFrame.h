@@ -103,6 +103,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     // DocumentObserver
     void bankValuesChanged() override { markDirty(); }
     void modifiedChanged() override { showTitle(); }
+    void historyChanged() override { markDirty(); }
     void pathChanged() override { showTitle(); }
 
     void createActions();
@@ -111,6 +112,7 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     QMenu* addMenu(MenuPlace place, const QString& title, QMenu* parent);
     void refreshStatusPanes(const StatusFigures& figures);
     void markDirty();
+    void nameHistorySteps();
     void showTitle();
     void placeProgressBar();
     void findMnemonicConflicts();

@@ -117,7 +117,8 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(StopAll, [this] { OnStopAll(); });
     f.setHandler(PlayMusic, [this] { OnPlayBank(BankTestKind::Music); });
     f.setHandler(PlayAtmos, [this] { OnPlayBank(BankTestKind::Atmos); });
-    // The Edit commands have no handler.
+    f.setHandler(EditUndo, [&d] { d.undo(); });
+    f.setHandler(EditRedo, [&d] { d.redo(); });
     //
     // Leaving the bank, as a command does, first settles a pending cell edit:
     // an invalid value keeps the bank open with the editor.

@@ -41,7 +41,6 @@ CQuillonView::CQuillonView(CQuillonDoc& doc, QWidget* parent)
     setUpLook();
     setUpColumns();
     doc_.rows().addObserver(this);
-    model_->onCheckToggled = [this](int) { doc_.setModified(); };
     connect(model_, &RowListModel::rowsReordered, this, &CQuillonView::afterReorder);
     connect(horizontalHeader(), &QHeaderView::sectionClicked, this, &CQuillonView::OnColumnClick);
     connect(&timer_, &QTimer::timeout, this, &CQuillonView::OnTimer);

@@ -137,6 +137,7 @@ class CommitTest : public testing::Test {
                 setCell(row, c, "*");
             doc.rows().append(std::move(row));
         }
+        doc.setModified(false);  // the rows stand as if opened
     }
     void select(std::initializer_list<int> indices) {
         doc.rows().clearSelection();

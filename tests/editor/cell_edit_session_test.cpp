@@ -18,6 +18,7 @@ class CellEditSessionTest : public testing::Test {
                 setCell(row, c, "*");
             doc.rows().append(std::move(row));
         }
+        doc.setModified(false);  // the rows stand as if opened
         for (int i : {0, 2, 3})
             doc.rows().setSelected(i, true);
     }

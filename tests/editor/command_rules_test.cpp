@@ -45,7 +45,12 @@ TEST(CommandRules, EdgesOfEachRule) {
         {"stop with nothing playing", StopAll, {.rows = 2}, false},
         {"stop a voice", StopAll, {.rows = 2, .samplePlaying = true}, true},
         {"stop a voice of no rows", StopAll, {.samplePlaying = true}, false},
-        {"paste never", EditPaste, {.rows = 2, .selected = 1}, false},
+        {"undo with nothing done", EditUndo, {.rows = 2}, false},
+        {"undo a step", EditUndo, {.canUndo = true}, true},
+        {"redo a step undone", EditRedo, {.canRedo = true}, true},
+        {"copy without a selection", EditCopy, {.rows = 2}, false},
+        {"copy from a music bank", EditCopy, {.musicBank = true, .rows = 2, .selected = 1}, true},
+        {"cut from a music bank", EditCut, {.musicBank = true, .rows = 2, .selected = 1}, false},
     };
     for (const Row& row : rows)
         EXPECT_EQ(commandRuleAllows(row.id, row.facts), row.enabled) << row.name;

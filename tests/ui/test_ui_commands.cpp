@@ -68,7 +68,8 @@ const std::vector<RuleRow> kRules = {
     {WaveExtract, "Extract", {0, 0, 1, 0, 1, 0, 0, 0, 0}},
     {WaveClone, "Clone", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
     {WaveOpenInEditor, "Open in Wave Editor", {0, 0, 1, 1, 1, 0, 0, 0, 0}},
-    {EditUndo, "Undo", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
+    {EditUndo, "Undo", {0, 0, 0, 1, 0, 1, 1, 1, 0}},
+    {EditRedo, "Redo", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {EditCut, "Cut", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {EditCopy, "Copy", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
     {EditPaste, "Paste", {0, 0, 0, 0, 0, 0, 0, 0, 0}},
@@ -88,9 +89,9 @@ const std::vector<RuleRow> kRules = {
     {ExportWaveList, "Wav list", {0, 1, 1, 1, 1, 1, 0, 0, 1}},
 };
 
-// Every command but the Edit ones has its handler; those stay disabled on
-// screen whatever their rule says.
-const std::set<CommandId> kWithoutHandler = {EditUndo, EditCut, EditCopy, EditPaste};
+// Every command but the clipboard ones has its handler; those stay disabled
+// on screen whatever their rule says.
+const std::set<CommandId> kWithoutHandler = {EditCut, EditCopy, EditPaste};
 
 // Brings a fresh editor into the situation the way a user would, where a user
 // can; the music flag and "Allow Save" belong to the side panel, which is set
@@ -218,7 +219,8 @@ void CommandTableTest::menusShowTheirTextsInOrder() {
                           "Refresh (Change Path)\tAlt+D", "Extract\tAlt+E", "Clone\tAlt+C",
                           "Open in Wave Editor"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Edit)),
-             (QStringList{"&Undo\tCtrl+Z", "Cu&t\tCtrl+X", "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
+             (QStringList{"&Undo\tCtrl+Z", "&Redo\tCtrl+Shift+Z", "-", "Cu&t\tCtrl+X",
+                          "&Copy\tCtrl+C", "&Paste\tCtrl+V"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::View)),
              (QStringList{"&Toolbar", "&Status Bar", "&Waveform", "&Reset Columns"}));
     QCOMPARE(menuTexts(e.frame().menu(MenuPlace::Help)), (QStringList{"&About Quillon..."}));

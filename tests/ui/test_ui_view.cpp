@@ -275,6 +275,7 @@ void ListViewTest::insertAddsNoWaveToAMusicBank() {
     Editor e;
     openBank(e, 2);
     e.doc().setMusicBank(true);
+    e.doc().setModified(false);  // as a music bank opened
     clickRow(e.view(), 1);
     std::string wav = makeWav(e.file("inserted.wav"));
     e.shell().fileAnswers.push_back({{wav}, e.file("")});
