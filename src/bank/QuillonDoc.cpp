@@ -194,6 +194,7 @@ std::string CQuillonDoc::sourceFileOf(const Row& row) const {
 }
 
 void CQuillonDoc::clearBank() {
+    rememberDiskStamp(std::nullopt);
     musicSectionFolder_.clear();
     rows_.clear();
     previousFile_.Close();
@@ -223,6 +224,8 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
     setAllowSave(pathExists(path) && !isReadOnlyFile(path));
     RecordingPaused paused(rows_);
     history_.clear();
+    // Taken before the read: a change made while it reads shows as one.
+    std::optional<FileStamp> stamp = readFileStamp(path);
     clearBank();
     uint32_t missingRecords = 0;
     if (!readBank(path, missingRecords)) {
@@ -247,6 +250,7 @@ bool CQuillonDoc::OnOpenDocument(const std::string& path) {
         audio_->releaseBank();
         audio_->registerBank(path);
     }
+    rememberDiskStamp(stamp);
     setPathName(path);
     setModified(false);
     // The bank is open with the records that could be read; the user must
@@ -342,6 +346,8 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
         showStop(shell_, "File is read only");
         return false;
     }
+    DiskChangeAnswer answer = askAboutDiskChange(target);
+    if (answer == DiskChangeAnswer::Reload || answer == DiskChangeAnswer::Cancel) return false;
     // Saved as the bank a link names, in that bank's folder: renaming the new
     // bank over the link itself would cut the link off and leave its bank as
     // it was.
@@ -354,10 +360,44 @@ bool CQuillonDoc::OnSaveDocument(const std::string& target) {
     shell_.focusList();
     shell_.setStatusText(kPanePrompt, "Ready");
     if (written != 1) return false;
+    // Before the path is announced: whoever watches the file learns of the
+    // new path with the new file already taken as this document's own.
+    rememberDiskStamp(readFileStamp(target));
     setPathName(target);
     setModified(false);
     removeSavedMusicSections();
     return true;
+}
+
+bool CQuillonDoc::changedOnDisk() const {
+    if (pathName_.empty() || !diskStamp_) return false;
+    std::optional<FileStamp> now = readFileStamp(pathName_);
+    return now && *now != *diskStamp_;
+}
+
+DiskChangeAnswer CQuillonDoc::askAboutDiskChange(const std::string& target) {
+    bool ownFile = target == pathName_ || sameExistingFile(target, pathName_);
+    if (!ownFile || !changedOnDisk()) return DiskChangeAnswer::Unchanged;
+    std::optional<FileStamp> seen = readFileStamp(pathName_);
+    MessageAnswer answer = shell_.showMessage(
+        {format("%s was changed by another program since it was opened or last saved.\n\n"
+                "Overwrite: save over it; that program's change is lost.\n"
+                "Reload: read it again; your unsaved changes are lost.\n"
+                "Cancel: save nothing.",
+                pathName_.c_str()),
+         std::string(), MessageIcon::Exclamation, MessageButtons::OverwriteReloadCancel});
+    if (answer == MessageAnswer::Yes) {
+        rememberDiskStamp(seen);
+        return DiskChangeAnswer::Overwrite;
+    }
+    if (answer == MessageAnswer::No) {
+        // A copy: a failed open empties pathName_.
+        std::string path = pathName_;
+        if (!OnOpenDocument(path))
+            showStop(shell_, path + "\nis not a sound bank, or it is damaged.");
+        return DiskChangeAnswer::Reload;
+    }
+    return DiskChangeAnswer::Cancel;
 }
 
 // Once a music bank is saved its rows copy their audio from the bank, so the

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "bank/RowList.h"
 #include "bank/Shell.h"
 #include "container/ZQFile.h"
+#include "platform/FileStamp.h"
 
 namespace quillon {
 
@@ -38,6 +40,15 @@ struct RememberedFolders {
     std::string fileOpen;    // "FileOpenDir": the folder of the last bank opened
     std::string wavAdd;      // "FileWavAddDir": Add/Insert and MPEG import
     std::string wavReplace;  // "FileWavReplaceDir": Replace
+};
+
+// What the user chose about a bank file another program changed since this
+// document read it.
+enum class DiskChangeAnswer {
+    Unchanged,  // nothing to choose: the file is as it was read (or gone)
+    Overwrite,  // save over the other program's change
+    Reload,     // the bank was read again from its file; unsaved edits are gone
+    Cancel,     // save nothing: the file and the edits stay as they are
 };
 
 class DocumentObserver {
@@ -98,6 +109,20 @@ class CQuillonDoc final : public BankWriterDocument {
     // modified until its next save whatever the history does.
     void setModified(bool modified = true);
 
+    // The bank file as this document last read or wrote it; nothing for a new
+    // bank.
+    const std::optional<FileStamp>& diskStamp() const { return diskStamp_; }
+    // True when the bank's file on disk is no longer the one this document
+    // last read or wrote: another program saved over it since. A file gone
+    // since is no change: a save would overwrite nothing.
+    bool changedOnDisk() const;
+    // Before a save to `target`: when it is the bank's own file and that
+    // changed on disk, asks Overwrite, Reload or Cancel. Overwrite takes the
+    // file on disk as seen, so a save goes on and the question is not asked
+    // again for it; Reload reads the bank again from its file. The save goes
+    // on after Unchanged and Overwrite only.
+    DiskChangeAnswer askAboutDiskChange(const std::string& target);
+
     // The framework's document calls.
     bool OnNewDocument();
     bool OnOpenDocument(const std::string& path);
@@ -154,6 +179,7 @@ class CQuillonDoc final : public BankWriterDocument {
     void fillRowsFromRecords(const std::vector<ZQ_BankSample>& records, uint32_t waveDataSize);
     void setPathName(const std::string& path);
     void removeSavedMusicSections();
+    void rememberDiskStamp(std::optional<FileStamp> stamp) { diskStamp_ = stamp; }
     template <typename F>
     void notify(F&& f) {
         for (DocumentObserver* o : observers_)
@@ -175,6 +201,7 @@ class CQuillonDoc final : public BankWriterDocument {
     std::string targetPath_;
     std::string targetFolder_;
     std::string musicSectionFolder_;
+    std::optional<FileStamp> diskStamp_;
     std::vector<DocumentObserver*> observers_;
 };
 

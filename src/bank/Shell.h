@@ -21,6 +21,10 @@ enum class MessageButtons {
     YesNoCancel,
     // The unsaved-changes question: Save answers Yes, Discard answers No.
     SaveDiscardCancel,
+    // The question before a save over a bank another program changed since it
+    // was read: Overwrite answers Yes, Reload answers No, and Cancel, which
+    // keeps both the file and the edits, is the default.
+    OverwriteReloadCancel,
 };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 

@@ -18,9 +18,10 @@ class TerminalShell : public Shell {
 
     // A message box's text, after "quillon-cli: FILE: " on each line (its
     // caption first, when it has one); dropped with --quiet unless it is a
-    // stop or a warning. Questions are answered without asking: OK for OK/Cancel, No
-    // for Yes/No and Yes/No/Cancel, Cancel for any other; the answer is noted
-    // on the next line.
+    // stop or a warning. Questions are answered without asking, so a run never
+    // waits on a person: OK for OK/Cancel, No for Yes/No and Yes/No/Cancel,
+    // Cancel for any other (a save over a bank changed on disk then writes
+    // nothing); the answer is noted on the next line.
     MessageAnswer showMessage(const MessageRequest& request) override;
     // The tool never opens dialogs; should a command body ask, it is cancelled.
     FileDialogResult chooseFiles(const FileDialogRequest& request) override;

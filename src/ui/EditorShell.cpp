@@ -59,6 +59,13 @@ void setUpMessageBox(QMessageBox& box, const MessageRequest& request) {
             box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
             box.setDefaultButton(QMessageBox::Save);
             break;
+        case MessageButtons::OverwriteReloadCancel:
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+            box.button(QMessageBox::Yes)->setText(QObject::tr("&Overwrite"));
+            box.button(QMessageBox::No)->setText(QObject::tr("&Reload"));
+            box.setDefaultButton(QMessageBox::Cancel);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
     }
 }
 

@@ -10,8 +10,10 @@
 #include <QProgressBar>
 #include <QStatusBar>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "ui/BankToolBar.h"
+#include "ui/DiskChangeBar.h"
 #include "ui/Icons.h"
 #include "ui/QtText.h"
 #include "ui/QuillonView.h"
@@ -47,7 +49,7 @@ CMainFrame::CMainFrame(CQuillonDoc& doc, QWidget* parent)
     setWindowIcon(applicationIcon());
     setAcceptDrops(true);
     setContextMenuPolicy(Qt::NoContextMenu);
-    setCentralWidget(view_);
+    createCentralArea();
     createActions();
     createMenus();
     addToolBar(Qt::TopToolBarArea, toolBar_);
@@ -126,6 +128,18 @@ void CMainFrame::createActions() {
     action(CommandId::ViewWaveform)->setCheckable(true);
     setHandler(CommandId::ViewWaveform,
                [this] { waveformDock_->setVisible(action(CommandId::ViewWaveform)->isChecked()); });
+}
+
+// The list, with the bar that says the bank changed on disk above it.
+void CMainFrame::createCentralArea() {
+    auto* area = new QWidget(this);
+    auto* layout = new QVBoxLayout(area);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    diskChangeBar_ = new CDiskChangeBar(area);
+    layout->addWidget(diskChangeBar_);
+    layout->addWidget(view_, 1);
+    setCentralWidget(area);
 }
 
 // The dock sits below the list only: the side panel keeps the left edge.

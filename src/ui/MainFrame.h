@@ -22,6 +22,7 @@ class QProgressBar;
 namespace quillon {
 
 class CBankToolBar;
+class CDiskChangeBar;
 class CQuillonView;
 class CSidePanelBar;
 class CWaveformPanel;
@@ -40,6 +41,8 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     CWaveformPanel* waveformPanel() const { return waveformPanel_; }
     QDockWidget* waveformDock() const { return waveformDock_; }
     CWaveformView* waveformDockView() const { return waveformDockView_; }
+    // The bar above the list that says the bank changed on disk.
+    CDiskChangeBar* diskChangeBar() const { return diskChangeBar_; }
     QAction* action(CommandId id) const;
     QMenu* menu(MenuPlace place) const;
     QMenu* waveMenu() const { return menu(MenuPlace::Wave); }
@@ -114,11 +117,13 @@ class CMainFrame : public QMainWindow, public RowListObserver, public DocumentOb
     void placeProgressBar();
     void findMnemonicConflicts();
     void createWaveformDock();
+    void createCentralArea();
 
     CQuillonDoc& doc_;
     CQuillonView* view_;
     CBankToolBar* toolBar_;
     CSidePanelBar* sidePanel_;
+    CDiskChangeBar* diskChangeBar_ = nullptr;
     CWaveformPanel* waveformPanel_ = nullptr;
     QDockWidget* waveformDock_ = nullptr;
     CWaveformView* waveformDockView_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/QuillonApp.h"
 
+#include <QApplication>
 #include <QDockWidget>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -9,6 +10,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QStatusBar>
+#include <chrono>
 
 #include "bank/Columns.h"
 #include "bank/ListOps.h"
@@ -17,9 +19,12 @@
 #include "export/WaveListCsv.h"
 #include "operations/MpegImport.h"
 #include "operations/SampleOps.h"
+#include "platform/FolderLock.h"
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui/AboutDialog.h"
+#include "ui/DiskChangeBar.h"
+#include "ui/DiskWatch.h"
 #include "ui/EditorShell.h"
 #include "ui/ListPrinter.h"
 #include "ui/MainFrame.h"
@@ -57,6 +62,7 @@ bool CQuillonApp::InitInstance(const QStringList& files) {
     frame_->setRecentFiles(recent_.paths());
     registerHandlers();
     registerAudioHandlers();
+    setUpDiskWatch();
     view()->onCreateAudioSystem = [this] { createAudioSystem(); };
     view()->onFirstInitialUpdate = [this] { readSettings(); };
 
@@ -341,7 +347,7 @@ bool CQuillonApp::DoSave(const std::string& path) {
         if (chosen.paths.empty()) return false;
         target = chosen.paths.front();
     }
-    if (!doc_->OnSaveDocument(target)) return false;
+    if (!saveInTurn(target)) return false;
     if (path.empty()) addRecentFile(doc_->pathName());
     frame_->updateCommandUI();
     return true;
@@ -362,6 +368,83 @@ void CQuillonApp::OnAppExit() {
 void CQuillonApp::OnAppAbout() {
     CAboutDlg about(frame_.get());
     about.exec();
+}
+
+// --- Changes on disk ----------------------------------------------------------------
+
+namespace {
+
+// How long a save waits for quillon-cli's run on the same folder to end.
+constexpr std::chrono::milliseconds kSaveLockPatience{3000};
+
+}  // namespace
+
+void CQuillonApp::setUpDiskWatch() {
+    diskWatch_ = std::make_unique<CDiskWatch>(*doc_);
+    CDiskChangeBar* bar = frame_->diskChangeBar();
+    connect(diskWatch_.get(), &CDiskWatch::changedOnDisk, this, [this] { changedOnDisk(); });
+    connect(diskWatch_.get(), &CDiskWatch::inStep, bar, &QWidget::hide);
+    connect(bar, &CDiskChangeBar::reloadClicked, this, [this] { ReloadFromDisk(); });
+}
+
+// Read again unasked only when nothing of the user's can be lost and no
+// command is half way: no unsaved edit, no open cell editor, no dialog or
+// long operation running.
+bool CQuillonApp::mayReloadUnasked() const {
+    return !doc_->isModified() && !view()->isCellEditOpen() && view()->isEnabled() &&
+           !QApplication::activeModalWidget();
+}
+
+void CQuillonApp::changedOnDisk() {
+    if (shutDown_) return;  // the audio system and the rows are gone
+    std::string name = splitLocalPath(doc_->pathName()).name;
+    if (!mayReloadUnasked()) {
+        frame_->setPaneText(kPanePrompt, tr("Ready"));
+        frame_->diskChangeBar()->showFor(toQString(name));
+        return;
+    }
+    if (ReloadFromDisk())
+        frame_->setPaneText(kPanePrompt, toQString(name + " changed on disk and was read again"));
+}
+
+bool CQuillonApp::ReloadFromDisk() {
+    ViewPlace place = viewPlace(*view());
+    view()->CancelCellEdit();
+    std::string path = doc_->pathName();
+    if (!OpenDocumentFile(path)) return false;
+    restoreViewPlace(*view(), place);
+    return true;
+}
+
+// The question about a change on disk comes before the folder is locked, so
+// no pipeline waits on a person. The save itself takes the folder in turn
+// with quillon-cli's runs, so their saves never interleave; when a run keeps
+// the folder too long, nothing is written. The document asks again should
+// the file change once more in between.
+bool CQuillonApp::saveInTurn(const std::string& target) {
+    CDiskWatch::Hold hold(*diskWatch_);
+    ViewPlace place = viewPlace(*view());
+    switch (doc_->askAboutDiskChange(target)) {
+        case DiskChangeAnswer::Reload:
+            afterDocumentChange();
+            restoreViewPlace(*view(), place);
+            return false;
+        case DiskChangeAnswer::Cancel:
+            return false;
+        case DiskChangeAnswer::Unchanged:
+        case DiskChangeAnswer::Overwrite:
+            break;
+    }
+    std::string folder = splitLocalPath(fileBehindLink(target)).folder;
+    if (folder.empty() && target.starts_with('/')) folder = "/";
+    FolderLock lock;
+    if (lock.takeWithin(folder, kSaveLockPatience) == FolderLock::Taken::Busy) {
+        showStop(*shell_, format("%s - another program is saving a bank in this folder - the "
+                                 "bank was not saved; try again in a moment",
+                                 target.c_str()));
+        return false;
+    }
+    return doc_->OnSaveDocument(target);
 }
 
 // --- Printing ------------------------------------------------------------------------

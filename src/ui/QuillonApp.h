@@ -20,6 +20,7 @@ class QPrinter;
 
 namespace quillon {
 
+class CDiskWatch;
 class CMainFrame;
 class CQuillonView;
 
@@ -76,6 +77,15 @@ class CQuillonApp : public QObject {
     // Saves to `path`, or asks for a name when it is empty.
     bool DoSave(const std::string& path);
 
+    // The watch on the bank's file. When another program changes the file,
+    // a bank without unsaved edits is read again at once, keeping the
+    // selection and the scroll position; one with edits shows the bar above
+    // the list.
+    CDiskWatch& diskWatch() { return *diskWatch_; }
+    // Reads the bank again from its file, unsaved edits lost, keeping the
+    // selection (by sample number) and the scroll position.
+    bool ReloadFromDisk();
+
     // The external wave editor, found when the view first showed.
     const std::string& waveEditorPath() const { return waveEditorPath_; }
     // Starts each wave editor process (tests look at what it is given).
@@ -99,6 +109,10 @@ class CQuillonApp : public QObject {
     void readSettings();
     void writeSettings();
     void afterDocumentChange();
+    void setUpDiskWatch();
+    void changedOnDisk();
+    bool mayReloadUnasked() const;
+    bool saveInTurn(const std::string& target);
     // The recent file list changes in the menu at once.
     void addRecentFile(const std::string& path);
     void removeRecentFile(const std::string& path);
@@ -110,6 +124,8 @@ class CQuillonApp : public QObject {
     std::unique_ptr<EditorAudio> audio_;
     std::unique_ptr<CQuillonDoc> doc_;
     std::unique_ptr<CMainFrame> frame_;
+    // After the document, which it observes.
+    std::unique_ptr<CDiskWatch> diskWatch_;
     SettingsStore settings_;
     RecentFileList recent_;
     ScriptExportPaths scriptExportPaths_;

@@ -47,6 +47,25 @@ TEST(FolderLock, ALockTakenAgainOrLetGoLeavesTheFolderFree) {
     EXPECT_FALSE(waited);
 }
 
+// The editor's save waits a moment for a pipeline's run, then gives up.
+TEST(FolderLock, ALimitedWaitEndsBusyWithNothingHeldOrTakesTheLockFreedInTime) {
+    using namespace std::chrono_literals;
+    test::TempFolder dir;
+    auto first = std::make_unique<FolderLock>();
+    ASSERT_EQ(first->take(dir.path(), nullptr), FolderLock::Taken::Now);
+    FolderLock second;
+    EXPECT_EQ(second.takeWithin(dir.path(), 60ms), FolderLock::Taken::Busy);
+    EXPECT_FALSE(second.held());
+
+    std::thread letGo([&] {
+        std::this_thread::sleep_for(100ms);
+        first.reset();
+    });
+    EXPECT_EQ(second.takeWithin(dir.path(), 60s), FolderLock::Taken::AfterWait);
+    letGo.join();
+    EXPECT_TRUE(second.held());
+}
+
 TEST(FolderLock, AFolderThatCannotBeOpenedIsGoneOnWithout) {
     test::TempFolder dir;
     FolderLock lock;

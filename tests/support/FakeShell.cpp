@@ -15,6 +15,9 @@ MessageAnswer FakeShell::showMessage(const MessageRequest& request) {
     messages.push_back(request);
     bool question =
         request.buttons == MessageButtons::YesNo || request.buttons == MessageButtons::YesNoCancel;
+    // The changed-on-disk question keeps the file unless a test says otherwise.
+    if (request.buttons == MessageButtons::OverwriteReloadCancel)
+        return takeAnswer(answers, MessageAnswer::Cancel);
     return takeAnswer(answers, question ? MessageAnswer::No : MessageAnswer::Ok);
 }
 

@@ -46,8 +46,9 @@ class FakeShell : public Shell {
     std::vector<std::string> messageTexts() const;
 
     std::vector<MessageRequest> messages;
-    std::deque<MessageAnswer>
-        answers;  // taken in order; when empty: Ok, or No for Yes/No questions
+    // Taken in order; when empty: Ok, No for Yes/No questions, Cancel for the
+    // changed-on-disk question.
+    std::deque<MessageAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;  // empty: Cancel
     std::vector<FileDialogRequest> fileRequests;
     std::deque<std::optional<std::string>> folderAnswers;  // empty: Cancel

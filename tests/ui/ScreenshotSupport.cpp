@@ -75,6 +75,21 @@ int distinctColours(const QImage& image) {
     return int(colours.size());
 }
 
+QProcessEnvironment editorEnvironment(const QString& home, const QString& display) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.insert("HOME", home);
+    env.insert("XDG_CONFIG_HOME", home + "/config");
+    env.insert("XDG_STATE_HOME", home + "/state");
+    QString runtime = home + "/runtime";
+    QDir().mkpath(runtime);
+    QFile::setPermissions(runtime,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    env.insert("XDG_RUNTIME_DIR", runtime);
+    return env;
+}
+
 bool XServer::start() {
     int fds[2];
     if (::pipe(fds) != 0) return false;

@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QProcessEnvironment>
 #include <QString>
 #include <QTest>
 #include <cstdint>
@@ -47,6 +48,10 @@ bool saveScreenshot(const QImage& shot, const char* envName, const char* fileNam
 // True for a null image or one of a single colour: a bare screen.
 bool isUniform(const QImage& image);
 int distinctColours(const QImage& image);
+
+// The environment of the editor program started on `display`: the X
+// platform, and $HOME and the XDG folders below `home`.
+QProcessEnvironment editorEnvironment(const QString& home, const QString& display);
 
 // An Xvfb server of kScreenWidth by kScreenHeight on a display it picks itself
 // (-displayfd); ended with the object.

@@ -66,18 +66,8 @@ void ScreenshotTest::editorOnAnXServer() {
     test::makeSoundBank(bank, home.filePath("sounds").toStdString(), kSounds,
                         "Castle courtyard - ambience and effects", 4000, 1733);
 
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    env.insert("QT_QPA_PLATFORM", "xcb");
-    env.insert("HOME", home.path());
-    env.insert("XDG_CONFIG_HOME", home.filePath("config"));
-    env.insert("XDG_STATE_HOME", home.filePath("state"));
-    QDir().mkpath(home.filePath("runtime"));
-    QFile::setPermissions(home.filePath("runtime"),
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    env.insert("XDG_RUNTIME_DIR", home.filePath("runtime"));
     QProcess editor;
-    editor.setProcessEnvironment(env);
+    editor.setProcessEnvironment(test::editorEnvironment(home.path(), display));
     editor.setProcessChannelMode(QProcess::ForwardedErrorChannel);
     editor.start(QStringLiteral(QUILLON_EDITOR_PATH), {QString::fromStdString(bank)});
     QVERIFY2(editor.waitForStarted(5000), qPrintable(editor.errorString()));
