@@ -64,7 +64,7 @@ class EditorAudio : public BankAudio {
     // Where the waveform reads the document's row from: the same audio, and
     // the same key, as a play of the row gives.
     [[nodiscard]] WaveformSource waveformSourceOf(const CQuillonDoc& doc, const Row& row) const;
-    // "Stop All Sample Playback": the library's voices; a file playing goes on.
+    // "Stop All Sample Playback": the library's voices and a row playing from its file.
     void stopAll();
     // The toolbar refresh: empties the status text and gives the pane figures.
     [[nodiscard]] StatusFigures refreshFigures(const RowList& rows);

@@ -166,7 +166,7 @@ StatusFigures PreviewPlayer::statusFigures(const RowList& rows) {
     const ByteTotals totals = byteTotals(rows);
     figures.selectedBytes = formatByteTotal(totals.selected);
     figures.totalBytes = formatByteTotal(totals.all);
-    figures.stopAllEnabled = editorVoicePlaying();
+    figures.stopAllEnabled = editorVoicePlaying() || system_.ZQPreviewIsPlaying();
     return figures;
 }
 

@@ -90,8 +90,12 @@ class PreviewPlayer {
     };
     [[nodiscard]] std::optional<PlayPosition> playPosition();
 
-    // "Stop All Sample Playback": every library voice; a file playing goes on.
-    void stopAll() { system_.ZQSampleStopAll(); }
+    // "Stop All Sample Playback": every library voice and a row playing from
+    // its file: the user means every sound the list started.
+    void stopAll() {
+        system_.ZQSampleStopAll();
+        system_.ZQPreviewStop();
+    }
 
     // The toolbar refresh's figures (see StatusFigures).
     [[nodiscard]] StatusFigures statusFigures(const RowList& rows);
