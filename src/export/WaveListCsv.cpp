@@ -1,6 +1,7 @@
 #include "export/WaveListCsv.h"
 
 #include <array>
+#include <numeric>
 #include <string_view>
 
 #include "bank/QuillonDoc.h"
@@ -42,11 +43,17 @@ void appendLine(std::string& text, FieldAt fieldAt) {
 }  // namespace
 
 std::string waveListCsvText(const RowList& rows) {
+    std::vector<int> all(size_t(rows.size()));
+    std::iota(all.begin(), all.end(), 0);
+    return waveListCsvText(rows, all);
+}
+
+std::string waveListCsvText(const RowList& rows, const std::vector<int>& chosen) {
     std::string text;
     appendLine(text, [](int column) { return kHeadings[size_t(column)]; });
-    for (int i = 0; i < rows.size(); ++i)
+    for (int i : chosen)
         appendLine(text, [&](int column) { return std::string_view(rows.cell(i, column)); });
-    text += format("%d Wav files", rows.size());
+    text += format("%zu Wav files", chosen.size());
     text += kTextModeLineEnd;
     return text;
 }

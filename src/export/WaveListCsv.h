@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "bank/RowList.h"
 #include "export/ExportFile.h"
@@ -20,6 +21,9 @@ inline constexpr char kWaveListFilter[] = "Header File (*.csv)|*.csv||";
 // doubled, line breaks kept as they are); every other field is the cell text
 // as it stands.
 std::string waveListCsvText(const RowList& rows);
+// The same text for the chosen rows alone, in the order given (a copy of the
+// selection); the last line counts them.
+std::string waveListCsvText(const RowList& rows, const std::vector<int>& chosen);
 
 // Writes the list text to `path`, rows in their current order (not re-sorted).
 [[nodiscard]] SaveResult writeWaveListCsv(const RowList& rows, const std::string& path);
