@@ -23,6 +23,7 @@
 #include "platform/Paths.h"
 #include "platform/Text.h"
 #include "ui/AboutDialog.h"
+#include "ui/ClipboardCommands.h"
 #include "ui/DiskChangeBar.h"
 #include "ui/DiskWatch.h"
 #include "ui/EditorShell.h"
@@ -120,6 +121,9 @@ void CQuillonApp::registerHandlers() {
     f.setHandler(PlayAtmos, [this] { OnPlayBank(BankTestKind::Atmos); });
     f.setHandler(EditUndo, [&d] { d.undo(); });
     f.setHandler(EditRedo, [&d] { d.redo(); });
+    f.setHandler(EditCopy, [&d] { copySelectionToClipboard(d); });
+    f.setHandler(EditCut, [&d] { cutSelectionToClipboard(d); });
+    f.setHandler(EditPaste, [&d] { pasteFromSystemClipboard(d); });
     //
     // Leaving the bank, as a command does, first settles a pending cell edit:
     // an invalid value keeps the bank open with the editor.

@@ -3,6 +3,7 @@
 // selected row, and while an invalid value is pending the clicks, presses and
 // scrolls that would leave the editor are stopped with the value's message.
 #include <QApplication>
+#include <QClipboard>
 #include <QHeaderView>
 #include <QMenu>
 #include <QScrollBar>
@@ -93,6 +94,7 @@ class CellEditTest : public QObject {
     void keysReachingTheListPastTheEditorStayWithTheEditor();
     void anUnchangedOldDescriptionKeepsItsBytes();
     void undoAndRedoFollowTheSavedState();
+    void copyAndPasteRowsAsAPersonDoes();
 };
 
 void CellEditTest::doubleClickOpensTheEditorOverEditableCellsOnly() {
@@ -647,6 +649,43 @@ void CellEditTest::undoAndRedoFollowTheSavedState() {
     QVERIFY(chooseMenuItem(e.frame(), CommandId::FileNew));
     QCOMPARE(e.shell().messages.size(), size_t(1));  // nothing unsaved: no question
     QVERIFY(namesOnScreen(view).isEmpty());
+}
+
+// Ctrl+C on two rows and Ctrl+V onto two others writes their cells; a
+// spreadsheet's text with the same header pastes the same way; a value the
+// cell editor would refuse refuses the whole paste, and Ctrl+Z takes a paste
+// back whole.
+void CellEditTest::copyAndPasteRowsAsAPersonDoes() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    e.doc().rows().setCell(0, kColVolume, "10");
+    e.doc().rows().setCell(1, kColVolume, "20");
+    auto volumes = [&] {
+        QStringList shown;
+        for (int r = 0; r < 4; ++r)
+            shown << cellOnScreen(view, r, kColVolume);
+        return shown;
+    };
+    selectRows(view, {0, 1});
+    press(view, Qt::Key_C, Qt::ControlModifier);
+    selectRows(view, {2, 3});
+    press(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(volumes(), (QStringList{"10", "20", "10", "20"}));
+
+    QGuiApplication::clipboard()->setText("Name\tvolume\tPriority\r\nx.wav\t99\t5\r\n");
+    selectRows(view, {0, 3});
+    press(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(volumes(), (QStringList{"99", "20", "10", "99"}));
+    QCOMPARE(cellOnScreen(view, 3, kColPriority), QString("5"));
+
+    QGuiApplication::clipboard()->setText("Volume\tPriority\n64\t0\n");
+    press(view, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+    QCOMPARE(volumes(), (QStringList{"99", "20", "10", "99"}));
+
+    press(view, Qt::Key_Z, Qt::ControlModifier);
+    QCOMPARE(volumes(), (QStringList{"10", "20", "10", "20"}));
 }
 
 QTEST_MAIN(CellEditTest)
