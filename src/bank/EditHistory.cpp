@@ -253,25 +253,23 @@ std::string EditHistory::redoName() const {
 HistoryApplied EditHistory::undo(RowList& rows) {
     if (!canUndo()) return {};
     --index_;
-    HistoryApplied applied;
-    RowListRecorder* recorder = rows.recorder();
-    rows.setRecorder(nullptr);
-    applied.values = applyStep(*steps_[index_], rows, false);
-    rows.setRecorder(recorder);
-    applied.rows = touchedRows(*steps_[index_], rows);
-    if (onChange) onChange();
-    return applied;
+    return takeStep(*steps_[index_], rows, false);
 }
 
 HistoryApplied EditHistory::redo(RowList& rows) {
     if (!canRedo()) return {};
+    ++index_;
+    return takeStep(*steps_[index_ - 1], rows, true);
+}
+
+// The step's changes are made without being recorded again.
+HistoryApplied EditHistory::takeStep(Step& step, RowList& rows, bool forward) {
     HistoryApplied applied;
     RowListRecorder* recorder = rows.recorder();
     rows.setRecorder(nullptr);
-    applied.values = applyStep(*steps_[index_], rows, true);
+    applied.values = applyStep(step, rows, forward);
     rows.setRecorder(recorder);
-    applied.rows = touchedRows(*steps_[index_], rows);
-    ++index_;
+    applied.rows = touchedRows(step, rows);
     if (onChange) onChange();
     return applied;
 }

@@ -102,6 +102,7 @@ class EditHistory final : public RowListRecorder {
     void record(ChangeT change, size_t bytes);
     void closeStep();
     void dropOldestOverBudget();
+    HistoryApplied takeStep(Step& step, RowList& rows, bool forward);
     std::optional<DocumentValues> applyStep(Step& step, RowList& rows, bool forward);
 
     size_t budgetBytes_;

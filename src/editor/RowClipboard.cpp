@@ -27,24 +27,11 @@ PasteResult refuse(CQuillonDoc& doc, std::string message) {
 
 // --- Writing the table ------------------------------------------------------------
 
-void appendCell(std::string& text, std::string_view cell) {
-    if (cell.find_first_of("\t\r\n\"") == std::string_view::npos) {
-        text += cell;
-        return;
-    }
-    text += '"';
-    for (char c : cell) {
-        if (c == '"') text += '"';
-        text += c;
-    }
-    text += '"';
-}
-
 template <typename CellAt>
 void appendLine(std::string& text, CellAt cellAt) {
     for (int column = 0; column < kColumnCount; ++column) {
         if (column > 0) text += '\t';
-        appendCell(text, cellAt(column));
+        appendDelimitedField(text, cellAt(column), '\t');
     }
     text += '\n';
 }

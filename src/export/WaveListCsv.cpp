@@ -18,8 +18,20 @@ constexpr std::array<std::string_view, kColumnCount> kHeadings = {
     "User", "PlayType",    "Loop",     "L-Start", "L-End",     "Pitch",  "PitchVar",
     "Pan",  "XPos",        "YPos",     "ZPos",    "Min",       "Max",    "Scale"};
 
-void appendField(std::string& line, std::string_view field) {
-    if (field.find_first_of(",\"\r\n") == std::string_view::npos) {
+template <typename FieldAt>
+void appendLine(std::string& text, FieldAt fieldAt) {
+    for (int column = 0; column < kColumnCount; ++column) {
+        if (column > 0) text += ',';
+        appendDelimitedField(text, fieldAt(column), ',');
+    }
+    text += kTextModeLineEnd;
+}
+
+}  // namespace
+
+void appendDelimitedField(std::string& line, std::string_view field, char separator) {
+    const char quoted[] = {separator, '"', '\r', '\n', '\0'};
+    if (field.find_first_of(quoted) == std::string_view::npos) {
         line += field;
         return;
     }
@@ -30,17 +42,6 @@ void appendField(std::string& line, std::string_view field) {
     }
     line += '"';
 }
-
-template <typename FieldAt>
-void appendLine(std::string& text, FieldAt fieldAt) {
-    for (int column = 0; column < kColumnCount; ++column) {
-        if (column > 0) text += ',';
-        appendField(text, fieldAt(column));
-    }
-    text += kTextModeLineEnd;
-}
-
-}  // namespace
 
 std::string waveListCsvText(const RowList& rows) {
     std::vector<int> all(size_t(rows.size()));

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "bank/RowList.h"
@@ -21,6 +22,11 @@ inline constexpr char kWaveListFilter[] = "Header File (*.csv)|*.csv||";
 // doubled, line breaks kept as they are); every other field is the cell text
 // as it stands.
 std::string waveListCsvText(const RowList& rows);
+
+// Appends one field of a delimited line: as it stands, or quoted as
+// spreadsheets quote (inner quotes doubled) when it holds the separator, a
+// double quote or a line break.
+void appendDelimitedField(std::string& line, std::string_view field, char separator);
 // The same text for the chosen rows alone, in the order given (a copy of the
 // selection); the last line counts them.
 std::string waveListCsvText(const RowList& rows, const std::vector<int>& chosen);
