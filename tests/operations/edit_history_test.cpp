@@ -107,6 +107,19 @@ INSTANTIATE_TEST_SUITE_P(
                      deleteSelectedRows(d);
                  },
                  "Delete 2 Samples"},
+        StepCase{"MoveUp",
+                 [](auto& t, auto& d) {
+                     t.select({3});
+                     moveSelectedUp(d);
+                 },
+                 "Move Up"},
+        StepCase{"DisablePlayback",
+                 [](auto& t, auto& d) {
+                     t.select({0, 1});
+                     setPlaybackForSelected(d, false);
+                 },
+                 "Disable Playback"},
+        StepCase{"Who", [](auto&, auto& d) { d.setWho("Sound team"); }, "Edit Who"},
         StepCase{"MoveDown",
                  [](auto& t, auto& d) {
                      t.select({0, 1});

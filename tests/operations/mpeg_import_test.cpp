@@ -365,6 +365,22 @@ TEST_F(MpegImport, CancelDoesNothing) {
 
 // The command is enabled only while Music Bank is unchecked and the list is
 // empty, so after an import a second one never asks for a file.
+// The import is one step: Undo leaves the new bank it came into, Redo brings
+// every section and the music flag back.
+TEST_F(MpegImport, OneUndoTakesBackTheWholeImport) {
+    importPicked(write("music.mp2", test::makeFrames(45)));
+    ASSERT_EQ(doc.rows().size(), 3);
+    EXPECT_EQ(doc.history().undoName(), "Import MPEG Audio");
+    ASSERT_TRUE(doc.undo());
+    EXPECT_EQ(doc.rows().size(), 0);
+    EXPECT_FALSE(doc.values().musicBank);
+    EXPECT_FALSE(doc.isModified());
+    ASSERT_TRUE(doc.redo());
+    EXPECT_EQ(doc.rows().size(), 3);
+    EXPECT_TRUE(doc.values().musicBank);
+    EXPECT_EQ(cell(2, kColName), "sect0002.mpg");
+}
+
 TEST_F(MpegImport, AfterAnImportTheCommandIsDisabled) {
     importPicked(write("music.mp2", test::makeFrames(25)));
     ASSERT_TRUE(doc.values().musicBank);
