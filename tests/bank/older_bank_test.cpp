@@ -1,0 +1,78 @@
+// Banks an older writer made, saved again through the document: what they
+// store that this program would write otherwise keeps its bytes.
+#include <gtest/gtest.h>
+
+#include "bank/ListOps.h"
+#include "bank/QuillonDoc.h"
+#include "bank/SegmentNames.h"
+#include "support/BankFixtures.h"
+#include "support/BankInspector.h"
+#include "support/FakeShell.h"
+#include "support/TempFolder.h"
+
+namespace quillon {
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+class OlderBank : public testing::Test {
+  protected:
+    // Writes a new bank (its sample table holding the records, then the
+    // segments given) and opens it.
+    void open(const std::vector<Bytes>& records, const std::vector<test::Segment>& after = {}) {
+        path = dir.file("older" + std::to_string(++banks) + ".sad");
+        std::vector<test::Segment> segments = {
+            {ZQFileSegmentBankInfo, test::blankBankInfo()},
+            {ZQFileSegmentWaveData, {}},
+            {ZQFileSegmentBankSampleTable, test::sampleTable(uint32_t(records.size()), records)}};
+        segments.insert(segments.end(), after.begin(), after.end());
+        ASSERT_TRUE(test::writeContainer(path, segments));
+        ASSERT_TRUE(doc.OnOpenDocument(path));
+    }
+    bool resave() { return doc.OnSaveDocument(path); }
+    // The bytes of a segment of the saved bank; empty when it has none of the name.
+    Bytes savedSegment(const std::string& name) {
+        test::InspectedBank bank = test::inspectBank(path);
+        for (const test::InspectedSegment& s : bank.segments)
+            if (s.name == name)
+                return Bytes(bank.bytes.begin() + long(s.dataOffset),
+                             bank.bytes.begin() + long(s.dataOffset + s.size));
+        return {};
+    }
+
+    test::TempFolder dir;
+    std::string path;
+    int banks = 0;
+    test::FakeShell shell;
+    CQuillonDoc doc{shell, nullptr};
+};
+
+// The wave numbers of the animation data may stand under the older writer's
+// cut name: the delete check reads them there, and a save renumbers them and
+// keeps them under the name they had.
+TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
+    for (const char* name :
+         {ZQFileSegmentAnimArrayWaveNumbers, ZQFileSegmentAnimArrayWaveNumbersCut}) {
+        SCOPED_TRACE(name);
+        shell.messages.clear();
+        // One group of one wave number: sample 3.
+        open({test::storedRecord(1), test::storedRecord(2), test::storedRecord(3)},
+             {{ZQFileSegmentAnimArray, {1, 2, 3}}, {name, test::u32Words({1, 3})}});
+        doc.rows().setSelected(2, true);
+        deleteSelectedRows(doc);
+        EXPECT_EQ(shell.messageTexts(), std::vector<std::string>{"sample 3 in use by anim data"});
+        ASSERT_EQ(doc.rows().size(), 3);
+        doc.rows().setSelected(1, true);
+        deleteSelectedRows(doc);
+        doc.rows().setCell(1, kColNo, "2");
+        ASSERT_TRUE(resave());
+        EXPECT_EQ(savedSegment(name), test::u32Words({1, 2}));
+        const char* other = name == ZQFileSegmentAnimArrayWaveNumbers
+                                ? ZQFileSegmentAnimArrayWaveNumbersCut
+                                : ZQFileSegmentAnimArrayWaveNumbers;
+        EXPECT_EQ(savedSegment(other), Bytes());
+    }
+}
+
+}  // namespace
+}  // namespace quillon
