@@ -275,8 +275,8 @@ bool BankWriter::writeRow(int index) {
     const Row& row = rows.row(index);
     uint32_t number = rowNumber(row);
     WaveFacts facts;
-    facts.path = rowPath(row);
-    std::string pathKey = asciiLower(facts.path);
+    facts.path = recordPath(row);
+    std::string pathKey = asciiLower(rowPath(row));
     auto owner = ownerOfPath_.find(pathKey);
     bool isClone = atoiLike(row.cells[kColClone]) != 0 && owner != ownerOfPath_.end();
     if (isClone) {

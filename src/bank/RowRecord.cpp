@@ -7,6 +7,14 @@
 
 namespace quillon {
 
+namespace {
+
+bool cellIsFromRecord(const Row& row, int column, const ZQ_BankSample& r) {
+    return row.cells[size_t(column)] == columnAt(column).fromRecord(r);
+}
+
+}  // namespace
+
 ZQ_BankSample recordFromRow(const Row& row, const WaveFacts& facts) {
     ZQ_BankSample r;
     r.playType = row.mpegDescriptor;
@@ -45,6 +53,13 @@ void fillRowFromRecord(const ZQ_BankSample& r, Row& row) {
 
 std::string rowPath(const Row& row) {
     return joinPath(row.cells[kColLocation], row.cells[kColName]);
+}
+
+std::string recordPath(const Row& row) {
+    if (row.record && cellIsFromRecord(row, kColLocation, *row.record) &&
+        cellIsFromRecord(row, kColName, *row.record))
+        return row.record->path;
+    return rowPath(row);
 }
 
 }  // namespace quillon

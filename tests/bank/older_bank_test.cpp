@@ -2,18 +2,36 @@
 // store that this program would write otherwise keeps its bytes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
+#include "bank/BankLayout.h"
 #include "bank/ListOps.h"
 #include "bank/QuillonDoc.h"
+#include "bank/SampleRecord.h"
 #include "bank/SegmentNames.h"
+#include "container/ByteOrder.h"
+#include "operations/SampleOps.h"
 #include "support/BankFixtures.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
+#include "support/WavBuilder.h"
 
 namespace quillon {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// The fixture kit's record of sample 1 with its path, flags and Play Type
+// fields written over.
+Bytes olderRecord(const std::string& path, uint32_t flags = 0, uint32_t playType = 0) {
+    Bytes record = test::storedRecord(1);
+    std::fill_n(record.begin() + record_offset::kPath, kSamplePathBytes, 0);
+    std::copy(path.begin(), path.end(), record.begin() + record_offset::kPath);
+    storeU32(record.data() + record_offset::kSetFlags, flags);
+    storeU32(record.data() + record_offset::kPlayType, playType);
+    return record;
+}
 
 class OlderBank : public testing::Test {
   protected:
@@ -39,6 +57,12 @@ class OlderBank : public testing::Test {
                              bank.bytes.begin() + long(s.dataOffset + s.size));
         return {};
     }
+    Bytes savedFirstRecord() {
+        Bytes table = savedSegment(ZQFileSegmentBankSampleTable);
+        if (table.size() < kSampleTableHeaderBytes + kSampleRecordBytes) return {};
+        return Bytes(table.begin() + kSampleTableHeaderBytes,
+                     table.begin() + kSampleTableHeaderBytes + kSampleRecordBytes);
+    }
 
     test::TempFolder dir;
     std::string path;
@@ -46,6 +70,39 @@ class OlderBank : public testing::Test {
     test::FakeShell shell;
     CQuillonDoc doc{shell, nullptr};
 };
+
+// A path written with "\" separators is stored again byte for byte while the
+// row's Location and Name are the ones read from it; a Replace stores the new
+// file's path.
+TEST_F(OlderBank, BackslashPathsKeepTheirBytesUntilTheRowTakesAnotherFile) {
+    struct Case {
+        const char* label;
+        const char* stored;
+        bool replaced;
+    };
+    const Case cases[] = {
+        {"relative path", "sounds\\door.wav", false},
+        {"path with a drive", "C:\\snd\\door.wav", false},
+        {"replaced row", "C:\\snd\\door.wav", true},
+    };
+    std::string replacement = dir.file("gate.wav");
+    test::writeFile(replacement, test::makePcmWav({}));
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Bytes record = olderRecord(c.stored);
+        open({record});
+        EXPECT_EQ(doc.rows().cell(0, kColName), "door.wav");
+        if (c.replaced) {
+            WaveIndex index(doc.rows());
+            ASSERT_TRUE(AddWave(doc, index, replacement, WaveAddMode::Replace, 0));
+        }
+        ASSERT_TRUE(resave());
+        if (c.replaced)
+            EXPECT_EQ(test::inspectBank(path).records.at(0).path, replacement);
+        else
+            EXPECT_EQ(savedFirstRecord(), record);
+    }
+}
 
 // The wave numbers of the animation data may stand under the older writer's
 // cut name: the delete check reads them there, and a save renumbers them and
