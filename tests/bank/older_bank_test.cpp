@@ -131,5 +131,30 @@ TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
     }
 }
 
+// A Play Type field of 4 or more is a music section's MPEG descriptor whether
+// or not the Play Type bit is set beside it: it is shown, and a save keeps
+// the field and the bit as they were.
+TEST_F(OlderBank, AnMpegDescriptorIsShownAndKeptWhateverThePlayTypeBit) {
+    constexpr uint32_t kDescriptor = 0x00A4FDFF;  // MPEG-1 layer II, 192 kbit/s
+    struct Case {
+        const char* label;
+        uint32_t flags;
+    };
+    const Case cases[] = {
+        {"bit clear", 0},
+        {"bit set", kFlagPlayType},
+        {"bit set among others", kFlagPlayType | kFlagVolume},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Bytes record = olderRecord("/snd/sect0000.mpg", c.flags, kDescriptor);
+        open({record});
+        EXPECT_EQ(doc.rows().cell(0, kColCompression), "Layer 2 - 192kb");
+        EXPECT_EQ(doc.rows().row(0).mpegDescriptor, kDescriptor);
+        ASSERT_TRUE(resave());
+        EXPECT_EQ(savedFirstRecord(), record);
+    }
+}
+
 }  // namespace
 }  // namespace quillon
