@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include "bank/SegmentNames.h"
 #include "container/ByteOrder.h"
+#include "container/ZQFile.h"
 #include "platform/Text.h"
 
 namespace quillon {
@@ -97,6 +99,13 @@ std::vector<uint8_t> renumberAnimWaveNumbers(
         if (it != newNumberOf.end()) storeU32(out.data() + offset, it->second);
     });
     return out;
+}
+
+const char* animWaveNumbersSegmentOf(ZQFile& bank) {
+    for (const char* name :
+         {ZQFileSegmentAnimArrayWaveNumbers, ZQFileSegmentAnimArrayWaveNumbersCut})
+        if (bank.GetSegmentSize(name) != kNoSuchSegment) return name;
+    return nullptr;
 }
 
 bool animWaveNumbersContain(std::span<const uint8_t> segment, uint32_t number) {

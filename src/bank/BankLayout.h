@@ -14,6 +14,8 @@
 
 namespace quillon {
 
+class ZQFile;
+
 inline constexpr size_t kBankInfoBytes = 532;
 inline constexpr size_t kBankTitleBytes = 260;
 inline constexpr size_t kBankWhoBytes = 260;
@@ -74,6 +76,10 @@ uint64_t sampleTableBytesToRead(uint32_t countWord, uint64_t segmentBytes);
 // the walk at the end. Works on a copy of the segment's bytes.
 std::vector<uint8_t> renumberAnimWaveNumbers(
     std::span<const uint8_t> segment, const std::unordered_map<uint32_t, uint32_t>& newNumberOf);
+
+// The name under which an open bank holds its animation wave numbers: the
+// current name, else the older writer's cut one; null when it has neither.
+const char* animWaveNumbersSegmentOf(ZQFile& bank);
 
 // True when any sample number in the animation wave numbers equals `number`.
 bool animWaveNumbersContain(std::span<const uint8_t> segment, uint32_t number);

@@ -297,8 +297,8 @@ bool BankWriter::writeRow(int index) {
     const Row& row = rows.row(index);
     uint32_t number = rowNumber(row);
     WaveFacts facts;
-    facts.path = rowPath(row);
-    std::string pathKey = asciiLower(facts.path);
+    facts.path = recordPath(row);
+    std::string pathKey = asciiLower(rowPath(row));
     auto owner = ownerOfPath_.find(pathKey);
     bool isClone = atoiLike(row.cells[kColClone]) != 0 && owner != ownerOfPath_.end();
     if (isClone) {
@@ -502,15 +502,17 @@ bool BankWriter::copyAnimationData() {
             output_.CloseSegment() != ZQ_OK)
             return false;
     }
-    if (previous.GetSegmentSize(ZQFileSegmentAnimArrayWaveNumbers) == kNoSuchSegment) return true;
+    // The wave numbers keep the name they were found under.
+    const char* numbersName = animWaveNumbersSegmentOf(previous);
+    if (!numbersName) return true;
     std::unordered_map<uint32_t, uint32_t> newNumberOf;
     const RowList& rows = doc_.rows();
     for (int i = 0; i < rows.size(); ++i)
         if (uint32_t load = rows.row(i).loadNumber) newNumberOf[load] = rowNumber(rows.row(i));
     std::vector<uint8_t> stored;
-    if (!readAnimationSegment(ZQFileSegmentAnimArrayWaveNumbers, stored)) return false;
+    if (!readAnimationSegment(numbersName, stored)) return false;
     std::vector<uint8_t> numbers = renumberAnimWaveNumbers(stored, newNumberOf);
-    return output_.OpenSegment(ZQFileSegmentAnimArrayWaveNumbers) == ZQ_OK &&
+    return output_.OpenSegment(numbersName) == ZQ_OK &&
            output_.WriteSegmentData(numbers.data(), uint32_t(numbers.size())) == ZQ_OK &&
            output_.CloseSegment() == ZQ_OK;
 }

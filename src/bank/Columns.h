@@ -80,10 +80,10 @@ inline const ColumnDescriptor& columnAt(int column) {
     return columnTable()[size_t(column)];
 }
 
-// A record without kFlagPlayType whose Play Type field is 4 or more holds the
-// frame header of a music section there.
+// A record whose Play Type field is 4 or more holds the frame header of a
+// music section there, whatever its kFlagPlayType holds.
 inline bool isMpegSection(const ZQ_BankSample& record) {
-    return !record.has(kFlagPlayType) && record.playType >= kFirstMpegDescriptor;
+    return record.playType >= kFirstMpegDescriptor;
 }
 
 // Finds a column by its title, ignoring letter case; "PitchVar" also names the

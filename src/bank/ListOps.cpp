@@ -117,7 +117,8 @@ std::vector<uint8_t> animWaveNumbersOf(CQuillonDoc& doc) {
     ZQFile& previous = doc.previousFile();
     if (!previous.IsOpen() || previous.GetSegmentSize(ZQFileSegmentAnimArray) == kNoSuchSegment)
         return {};
-    return doc.readPreviousSegment(ZQFileSegmentAnimArrayWaveNumbers);
+    const char* name = animWaveNumbersSegmentOf(previous);
+    return name ? doc.readPreviousSegment(name) : std::vector<uint8_t>();
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ namespace quillon {
 
 // What the writer found out about a row's audio bytes.
 struct WaveFacts {
-    std::string path;  // Location, separator, Name
+    std::string path;  // as recordPath gives it
     uint32_t owner = 0;
     uint32_t size = 0;
     uint32_t offset = 0;
@@ -34,5 +34,10 @@ void fillRowFromRecord(const ZQ_BankSample& record, Row& row);
 
 // The full path of a row's source file: Location, "/", Name.
 std::string rowPath(const Row& row);
+
+// The path a row's record stores: the stored record's own path while the row's
+// Location and Name are the cells read from it, so a path an older tool wrote
+// with "\" separators keeps its bytes; else rowPath.
+std::string recordPath(const Row& row);
 
 }  // namespace quillon

@@ -33,8 +33,8 @@ inline constexpr uint32_t kAllSampleFlags = 0x7FF;
 
 enum PlayType : uint32_t { kPlayOverlap = 1, kPlayOnce = 2, kPlayRestart = 3 };
 
-// A Play Type field of 4 or more without kFlagPlayType is the header of the MPEG
-// frames of a music section.
+// A Play Type field of 4 or more is the header of the MPEG frames of a music
+// section, whether or not kFlagPlayType is set beside it (an older writer set it).
 inline constexpr uint32_t kFirstMpegDescriptor = 4;
 
 inline constexpr size_t kSamplePathBytes = 260;
@@ -65,7 +65,7 @@ struct ZQ_BankSample {
     int32_t pitchVariation = 0;
     float minDist = 0, maxDist = 0;
     float scale = 0;
-    uint32_t playType = 0;  // PlayType with kFlagPlayType, else the MPEG descriptor or 0
+    uint32_t playType = 0;  // PlayType with kFlagPlayType, the MPEG descriptor (4 or more), or 0
     uint32_t enabled = 0;   // 1 when the row's playback box is checked
     int32_t atmos = 0;      // ambient timing; -1 = not set
 

@@ -15,6 +15,9 @@ inline constexpr char ZQFileSegmentBankSampleTable[] = "ZQFileSegmentBankSampleT
 inline constexpr char ZQFileSegmentListViewText[] = "ZQFileSegmentListViewText";
 inline constexpr char ZQFileSegmentAnimArray[] = "ZQFileSegmentAnimArray";
 inline constexpr char ZQFileSegmentAnimArrayWaveNumbers[] = "ZQFileSegmentAnimWaveNumbers";
+// An older writer stored the wave numbers under a longer name cut to the name
+// field; banks it wrote hold them under this name.
+inline constexpr char ZQFileSegmentAnimArrayWaveNumbersCut[] = "ZQFileSegmentAnimArrayWaveNumber";
 
 static_assert(std::string_view(ZQFileSegmentBankInfo).size() <= kSegmentNameBytes);
 static_assert(std::string_view(ZQFileSegmentWaveData).size() <= kSegmentNameBytes);
@@ -22,5 +25,6 @@ static_assert(std::string_view(ZQFileSegmentBankSampleTable).size() <= kSegmentN
 static_assert(std::string_view(ZQFileSegmentListViewText).size() <= kSegmentNameBytes);
 static_assert(std::string_view(ZQFileSegmentAnimArray).size() <= kSegmentNameBytes);
 static_assert(std::string_view(ZQFileSegmentAnimArrayWaveNumbers).size() <= kSegmentNameBytes);
+static_assert(std::string_view(ZQFileSegmentAnimArrayWaveNumbersCut).size() == kSegmentNameBytes);
 
 }  // namespace quillon

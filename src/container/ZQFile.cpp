@@ -2,7 +2,6 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
-#include <sys/uio.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -65,22 +64,13 @@ Transfer readAt(int fd, void* buffer, size_t count, int64_t offset) {
     return Transfer::Complete;
 }
 
-// Writes the held bytes and then count bytes of data as one run at offset. A
-// run that stops after some bytes went out is Short: that is how a file-size
-// limit or a disk filling up shows.
-Transfer writeRunAt(int fd, const uint8_t* held, size_t heldLength, const void* data, size_t count,
-                    int64_t offset) {
-    auto* bytes = static_cast<uint8_t*>(const_cast<void*>(data));
-    size_t total = heldLength + count;
+// Writes count bytes at offset. A write that stops after some bytes went out
+// is Short: that is how a file-size limit or a disk filling up shows.
+Transfer writeAt(int fd, const void* data, size_t count, int64_t offset) {
+    const auto* bytes = static_cast<const uint8_t*>(data);
     size_t done = 0;
-    while (done < total) {
-        iovec parts[2];
-        int used = 0;
-        if (done < heldLength)
-            parts[used++] = {const_cast<uint8_t*>(held) + done, heldLength - done};
-        size_t dataDone = done > heldLength ? done - heldLength : 0;
-        if (count > dataDone) parts[used++] = {bytes + dataDone, count - dataDone};
-        ssize_t n = pwritev(fd, parts, used, off_t(offset + int64_t(done)));
+    while (done < count) {
+        ssize_t n = pwrite(fd, bytes + done, count - done, off_t(offset + int64_t(done)));
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) return done > 0 ? Transfer::Short : Transfer::Failed;
         if (n == 0) return Transfer::Short;
@@ -285,7 +275,6 @@ bool ZQFile::SeekTo(int64_t target) {
 int ZQFile::Close() {
     if (!OpenFlag) return ZQ_OK;
     int segmentClosed = CloseSegment();
-    int flushed = FlushHeldBytes();
     delete[] OwnedSegment.Data;
     OwnedSegment = ZQFileSegment{};
     OpenFlag = false;
@@ -298,14 +287,13 @@ int ZQFile::Close() {
     Handle = -1;
     ClearDirectory();
     Position = 0;
-    // Data or a segment size that could not be written leave a damaged file: say so.
-    if (result == ZQ_OK && (segmentClosed != ZQ_OK || flushed != ZQ_OK)) result = ZQ_ERROR;
+    // A segment whose size could not be written leaves a damaged file: say so.
+    if (result == ZQ_OK && segmentClosed != ZQ_OK) result = ZQ_ERROR;
     return result;
 }
 
 int ZQFile::Flush() {
     if (!OpenFlag) return ZQ_OK;
-    if (FlushHeldBytes() != ZQ_OK) return ZQ_ERROR;
     if (fsync(Handle) == 0) return ZQ_OK;
     ZQ_LOG_SYSTEM_ERROR();
     return ZQ_ERROR;
@@ -387,32 +375,7 @@ int ZQFile::CheckSegmentWrite(uint32_t count) const {
 int ZQFile::WriteSegmentData(const void* data, uint32_t count) {
     if (int checked = CheckSegmentWrite(count); checked != ZQ_OK) return checked;
     SegmentSize += count;
-    return StreamData(data, count);
-}
-
-// Writes the held bytes and the piece up to the last page boundary it reaches
-// as one run, and holds the rest. A small piece goes out whole at once.
-int ZQFile::StreamData(const void* data, uint32_t count) {
-    // Held bytes belong just before the position; if something moved it, they go first.
-    if (HeldLength > 0 && HeldStart + HeldLength != Position) {
-        if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
-    }
-    int64_t start = Position;
-    Position += count;
-    int64_t runStart = HeldLength > 0 ? HeldStart : start;
-    int64_t end = start + count;
-    int64_t pageEnd = end - end % kPageBytes;
-    bool whole = count < kPageBytes || pageEnd <= runStart;
-    uint32_t now = whole ? count : uint32_t(pageEnd - start);
-    uint32_t heldLength = HeldLength;
-    HeldLength = 0;
-    Transfer sent = writeRunAt(Handle, HeldBytes, heldLength, data, now, runStart);
-    if (sent == Transfer::Complete && now < count) {
-        std::memcpy(HeldBytes, static_cast<const uint8_t*>(data) + now, count - now);
-        HeldStart = start + now;
-        HeldLength = count - now;
-    }
-    return reportWrite(sent, DisplayName());
+    return WriteData(data, count);
 }
 
 namespace {
@@ -435,8 +398,7 @@ Transfer copyFileRange(int from, int64_t fromOffset, int to, int64_t toOffset, u
         size_t want = size_t(std::min<uint64_t>(count, piece.size()));
         Transfer got = readAt(from, piece.data(), want, in);
         if (got != Transfer::Complete) return got;
-        if (Transfer put = writeRunAt(to, nullptr, 0, piece.data(), want, out);
-            put != Transfer::Complete)
+        if (Transfer put = writeAt(to, piece.data(), want, out); put != Transfer::Complete)
             return put == Transfer::Short ? Transfer::Failed : put;
         in += loff_t(want);
         out += loff_t(want);
@@ -449,8 +411,6 @@ Transfer copyFileRange(int from, int64_t fromOffset, int to, int64_t toOffset, u
 
 int ZQFile::WriteSegmentDataFromFile(int sourceFd, int64_t sourceOffset, uint32_t count) {
     if (int checked = CheckSegmentWrite(count); checked != ZQ_OK) return checked;
-    // The bytes held from earlier pieces come first.
-    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     Transfer copied = copyFileRange(sourceFd, sourceOffset, Handle, Position, count);
     if (copied == Transfer::Short) return ZQ_FAIL;
     if (copied == Transfer::Failed) {
@@ -473,13 +433,6 @@ int ZQFile::WriteSegmentDataFrom(const ZQFile& source, const char* sourceSegment
 
 void ZQFile::StartWriteback() {
     if (OpenFlag && Writable()) sync_file_range(Handle, 0, 0, SYNC_FILE_RANGE_WRITE);
-}
-
-int ZQFile::FlushHeldBytes() {
-    if (HeldLength == 0) return ZQ_OK;
-    uint32_t length = HeldLength;
-    HeldLength = 0;
-    return reportWrite(writeRunAt(Handle, HeldBytes, length, nullptr, 0, HeldStart), DisplayName());
 }
 
 int ZQFile::CloseSegment() {
@@ -643,10 +596,9 @@ int ZQFile::WriteData(const void* data, uint32_t count) {
               return ZQ_ERROR;);
     ZQ_ASSERT(Writable(), "Tovik: Call to ZQFile::WriteData wrong file mode",
               "FileMode==ZQ_FILE_NEW || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
-    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     int64_t start = Position;
     Position += count;
-    return reportWrite(writeRunAt(Handle, nullptr, 0, data, count, start), DisplayName());
+    return reportWrite(writeAt(Handle, data, count, start), DisplayName());
 }
 
 int ZQFile::ReadData(void* buffer, uint32_t count) {
@@ -655,7 +607,6 @@ int ZQFile::ReadData(void* buffer, uint32_t count) {
     ZQ_ASSERT(FileMode == ZQ_FILE_READ_ONLY || FileMode == ZQ_FILE_APPEND,
               "Tovik: Call to ZQFile::ReadData wrong file mode",
               "FileMode==ZQ_FILE_READ_ONLY || FileMode==ZQ_FILE_APPEND", return ZQ_ERROR;);
-    if (int flushed = FlushHeldBytes(); flushed != ZQ_OK) return flushed;
     int64_t start = Position;
     Position += count;
     switch (readAt(Handle, buffer, count, start)) {

@@ -56,9 +56,10 @@ class ZQFile {
     int Close();
 
     int OpenSegment(const char* name);
-    // Streams data into the open segment. The bytes of the last, partial page
-    // of a large piece go out with the next call on the file (at the latest
-    // CloseSegment or Close), which then reports a failure to write them.
+    // Streams data into the open segment. Every byte is written before the call
+    // returns, so a failure is reported by the call whose bytes it could not
+    // write. (Holding back the rest of the last page, so that every write
+    // started on a page boundary, was faster but left the failure to the next call.)
     int WriteSegmentData(const void* data, uint32_t count);
     int CloseSegment();
     int WriteSegment(const ZQFileSegment* segment);
@@ -115,8 +116,6 @@ class ZQFile {
     int TakeFreshBuffer(const ZQFileEntry& entry, ZQFileSegment* segment);
     bool DataPassesEndOfFile(const ZQFileEntry& entry) const;
     int CheckSegmentWrite(uint32_t count) const;
-    int StreamData(const void* data, uint32_t count);
-    int FlushHeldBytes();
 
     char* Name = nullptr;
     bool OpenFlag = false;
@@ -132,15 +131,6 @@ class ZQFile {
     uint32_t SegmentSize = 0;
 
     ZQFileSegment OwnedSegment;  // the buffer of the last GetSegment with fresh memory
-
-    // Streamed segment data go out in runs that end on a page boundary, since
-    // the page cache takes page-aligned writes much faster than unaligned ones;
-    // the rest of the last page waits here until the next write, read, flush or
-    // close writes it first.
-    static constexpr uint32_t kPageBytes = 4096;
-    uint8_t HeldBytes[kPageBytes];
-    uint32_t HeldLength = 0;
-    int64_t HeldStart = 0;  // file offset of HeldBytes[0]
 };
 
 // 0 when the path names an existing file or folder, else 2.

@@ -1,6 +1,6 @@
 // Streaming into a segment: whatever the sizes of the pieces, the file holds
-// exactly the bytes streamed, including the part of the last page that waits
-// for the next call, and a failure to write that part is reported.
+// exactly the bytes streamed, and a write that fails is reported by the call
+// whose bytes it could not write.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -60,7 +60,7 @@ TEST_F(ZQFileStreamTest, FileHoldsExactlyTheBytesStreamedWhateverThePieces) {
             expected.insert(expected.end(), piece.begin(), piece.end());
         }
         ASSERT_EQ(file.CloseSegment(), ZQ_OK);
-        // A second segment after it: its header must follow the held bytes.
+        // A second segment after it: its header must follow the last piece.
         ASSERT_EQ(file.OpenSegment("T"), ZQ_OK);
         ASSERT_EQ(file.WriteSegmentData("t", 1), ZQ_OK);
         ASSERT_EQ(file.Close(), ZQ_OK);
@@ -91,7 +91,7 @@ TEST_F(ZQFileStreamTest, ReadingAfterStreamingSeesEveryByte) {
     EXPECT_EQ(back, data);
 }
 
-TEST_F(ZQFileStreamTest, FlushWritesTheHeldBytesBeforeSyncing) {
+TEST_F(ZQFileStreamTest, EveryStreamedByteIsInTheFileWhenFlushed) {
     ZQFile file;
     EXPECT_EQ(file.Flush(), ZQ_OK);  // nothing open, nothing to flush
     open(file, ZQ_FILE_NEW);
@@ -104,18 +104,36 @@ TEST_F(ZQFileStreamTest, FlushWritesTheHeldBytesBeforeSyncing) {
     EXPECT_EQ(info.st_size, 44 + 5000);
 }
 
-TEST_F(ZQFileStreamTest, FailureToWriteTheHeldBytesIsReportedByTheNextCall) {
-    ZQFile file;
-    open(file, ZQ_FILE_NEW);
-    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
-    {
-        FileSizeLimit limit(8192 + 100);
-        Bytes data = pattern(10000, 5);
-        // Up to offset 8192 goes out now, within the limit; the rest is held.
-        EXPECT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
-        EXPECT_EQ(file.CloseSegment(), ZQ_ERROR);
+// Segment data start at offset 44. Under a file-size limit, every call whose
+// bytes fit returns 0 and the call whose bytes pass the limit fails itself,
+// wherever in its last page the limit falls.
+TEST_F(ZQFileStreamTest, AFailedWriteIsReportedByTheCallWhoseBytesItCouldNotWrite) {
+    struct Case {
+        const char* label;
+        rlim_t limit;
+        std::vector<uint32_t> pieces;
+        size_t failingCall;
+    };
+    const Case cases[] = {
+        {"limit inside the last partial page of a large piece", 12288 + 100, {4000, 10000}, 1},
+        {"limit inside a small piece", 44 + 4100 + 50, {4000, 100, 100}, 2},
+        {"limit at the end of a large piece", 44 + 10000, {10000, 1}, 1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        ZQFile file;
+        open(file, ZQ_FILE_NEW);
+        ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+        FileSizeLimit limit(c.limit);
+        for (size_t call = 0; call <= c.failingCall; ++call) {
+            Bytes piece = pattern(c.pieces[call], uint8_t(call + 1));
+            int result = file.WriteSegmentData(piece.data(), uint32_t(piece.size()));
+            if (call < c.failingCall)
+                EXPECT_EQ(result, ZQ_OK) << "call " << call;
+            else
+                EXPECT_NE(result, ZQ_OK) << "call " << call;
+        }
     }
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"Error writing to file " + path});
 }
 
 }  // namespace
