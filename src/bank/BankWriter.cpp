@@ -349,9 +349,10 @@ void BankWriter::rebaseStoredPath(int index, ZQ_BankSample& record) {
 // against the bank's folder, so the old one would name another file now.
 void BankWriter::showRebasedLocations() {
     RowList& rows = doc_.rows();
-    for (const auto& [index, stored] : rebasedPaths_)
-        rows.update(index,
-                    [&](Row& row) { setCell(row, kColLocation, splitLocalPath(stored).folder); });
+    for (const auto& rebased : rebasedPaths_) {
+        std::string folder = splitLocalPath(rebased.second).folder;
+        rows.update(rebased.first, [&](Row& row) { setCell(row, kColLocation, folder); });
+    }
 }
 
 // A row whose audio is in the open bank: its bytes are copied from there.

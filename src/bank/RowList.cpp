@@ -282,7 +282,7 @@ std::vector<std::unique_ptr<Row>> RowList::takeRows(const std::vector<int>& asce
     // Bottom-up, so each announced run still stands where it was.
     std::vector<std::vector<std::unique_ptr<Row>>> pieces;
     for (auto run = runs.rbegin(); run != runs.rend(); ++run) {
-        auto [first, last] = *run;
+        const int first = run->first, last = run->second;
         notify([&](RowListObserver& o) { o.beforeRowsRemoved(first, last); });
         auto begin = rows_.begin() + first, end = rows_.begin() + last + 1;
         std::vector<std::unique_ptr<Row>> piece(std::make_move_iterator(begin),
@@ -347,7 +347,8 @@ void RowList::restoreRows(std::vector<std::pair<int, std::unique_ptr<Row>>> rows
     } else {
         // Top-down, so each announced run lands where it will stand.
         auto incoming = rows.begin();
-        for (auto [first, last] : runs) {
+        for (const auto& run : runs) {
+            const int first = run.first, last = run.second;
             notify([&](RowListObserver& o) { o.beforeRowsInserted(first, last); });
             std::vector<std::unique_ptr<Row>> piece;
             for (int i = first; i <= last; ++i, ++incoming)
