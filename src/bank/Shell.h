@@ -25,6 +25,10 @@ enum class MessageButtons {
     // was read: Overwrite answers Yes, Reload answers No, and Cancel, which
     // keeps both the file and the edits, is the default.
     OverwriteReloadCancel,
+    // The question when a bank opens that has unsaved changes kept from an
+    // editor that ended without saving them: Recover answers Yes and is the
+    // default, Discard answers No.
+    RecoverDiscard,
 };
 enum class MessageAnswer { Ok, Cancel, Yes, No };
 

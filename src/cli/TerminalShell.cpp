@@ -24,7 +24,8 @@ const char* answerName(MessageAnswer answer) {
 
 // What the terminal answers: going on is the safe choice where the editor
 // would go on, a question that would play a sound is declined, and any other
-// question is cancelled.
+// question is cancelled. quillon-cli never looks for the editor's recovery
+// files, so the recovery question never comes here.
 MessageAnswer defaultAnswer(MessageButtons buttons) {
     if (buttons == MessageButtons::Ok || buttons == MessageButtons::OkCancel)
         return MessageAnswer::Ok;

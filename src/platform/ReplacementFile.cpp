@@ -19,7 +19,8 @@ constexpr int kNewFileNameAttempts = 100;
 
 }  // namespace
 
-ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehindLink(target)) {
+ReplacementFile::ReplacementFile(const std::string& target, Access access)
+    : target_(fileBehindLink(target)) {
     struct stat old {};
     bool replacing = ::stat(target_.c_str(), &old) == 0;
     if (replacing && !S_ISREG(old.st_mode)) {
@@ -30,9 +31,10 @@ ReplacementFile::ReplacementFile(const std::string& target) : target_(fileBehind
         status_ = Status::ReadOnly;
         return;
     }
-    if (!createBeside()) return;
+    bool ownerOnly = access == Access::OwnerOnly;
+    if (!createBeside(ownerOnly ? 0600 : 0666)) return;
     status_ = Status::Ready;
-    if (!replacing) return;
+    if (!replacing || ownerOnly) return;
     keptGroup_ = takeGroupAndMode(fd_, old).group;
 }
 
@@ -43,11 +45,11 @@ ReplacementFile::~ReplacementFile() {
 // In the target's folder, so that a rename can put it in the target's place.
 // O_EXCL: a name someone else holds, or a link planted under it, is never
 // opened.
-bool ReplacementFile::createBeside() {
+bool ReplacementFile::createBeside(mode_t mode) {
     std::string folder = splitLocalPath(target_).folder;
     for (int attempt = 0; attempt < kNewFileNameAttempts; ++attempt) {
         temp_ = joinPath(folder, format(".quillon-new-%d-%d", int(::getpid()), attempt));
-        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        fd_ = ::open(temp_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
         if (fd_ >= 0) return true;
         if (errno != EEXIST) break;
     }

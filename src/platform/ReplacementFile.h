@@ -7,6 +7,8 @@
 // removed; no one ever sees a half-written file under the target's name.
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <string_view>
 
@@ -14,6 +16,12 @@ namespace quillon {
 
 class ReplacementFile {
   public:
+    // Who may read the new file.
+    enum class Access {
+        AsTarget,   // as the file it replaces: its permissions and group
+        OwnerOnly,  // this user alone (0600), whatever the file replaced allowed
+    };
+
     enum class Status {
         Ready,         // the new file is open for writing
         NotAFile,      // the target is a folder, pipe or device: it is not replaced
@@ -25,8 +33,9 @@ class ReplacementFile {
     // stands for the file the link names: that file is replaced and the link
     // stays. A target that exists hands its permissions and, where this user
     // may give it, its group to the new file, as writing into it would have
-    // kept them.
-    explicit ReplacementFile(const std::string& target);
+    // kept them. With Access::OwnerOnly the new file is this user's alone
+    // from its creation on.
+    explicit ReplacementFile(const std::string& target, Access access = Access::AsTarget);
     // Discards the new file unless it was committed.
     ~ReplacementFile();
     ReplacementFile(const ReplacementFile&) = delete;
@@ -53,7 +62,7 @@ class ReplacementFile {
     void discard();
 
   private:
-    bool createBeside();
+    bool createBeside(mode_t mode);
 
     std::string target_;
     std::string temp_;

@@ -66,6 +66,13 @@ void setUpMessageBox(QMessageBox& box, const MessageRequest& request) {
             box.setDefaultButton(QMessageBox::Cancel);
             box.setEscapeButton(QMessageBox::Cancel);
             break;
+        case MessageButtons::RecoverDiscard:
+            // Escape recovers too: a recovery can be undone, a discard cannot.
+            box.setStandardButtons(QMessageBox::Yes | QMessageBox::Discard);
+            box.button(QMessageBox::Yes)->setText(QObject::tr("&Recover"));
+            box.setDefaultButton(QMessageBox::Yes);
+            box.setEscapeButton(QMessageBox::Yes);
+            break;
     }
 }
 

@@ -64,6 +64,7 @@ bool CQuillonApp::InitInstance(const QStringList& files) {
     registerHandlers();
     registerAudioHandlers();
     setUpDiskWatch();
+    setUpRecovery();
     view()->onCreateAudioSystem = [this] { createAudioSystem(); };
     view()->onFirstInitialUpdate = [this] { readSettings(); };
 
@@ -174,6 +175,7 @@ void CQuillonApp::writeSettings() {
 void CQuillonApp::ShutDown() {
     if (shutDown_) return;
     shutDown_ = true;
+    closeRecovery();
     // No tick may reach the audio system once it is gone.
     if (CQuillonView* v = view()) v->timer().stop();
     audio_->stopAllSamples();
@@ -313,6 +315,7 @@ bool CQuillonApp::OpenDocumentFile(const std::string& path) {
         return false;
     }
     addRecentFile(absolute);
+    offerRecovery();
     return true;
 }
 
@@ -449,6 +452,39 @@ bool CQuillonApp::saveInTurn(const std::string& target) {
         return false;
     }
     return doc_->OnSaveDocument(target);
+}
+
+// --- Crash recovery ------------------------------------------------------------------
+
+namespace {
+
+// The longest an edit waits before it is in the recovery file.
+constexpr std::chrono::milliseconds kRecoveryWriteDelay{2000};
+
+}  // namespace
+
+// The timer starts at the first edit after a write and is not pushed back by
+// the edits that follow, so none waits longer than the delay.
+void CQuillonApp::setUpRecovery() {
+    recovery_ = std::make_unique<RecoveryKeeper>(*doc_);
+    recoveryTimer_.setSingleShot(true);
+    recoveryTimer_.setInterval(kRecoveryWriteDelay);
+    connect(&recoveryTimer_, &QTimer::timeout, this, [this] { (void)recovery_->write(); });
+    recovery_->onWriteDue = [this] {
+        if (!recoveryTimer_.isActive()) recoveryTimer_.start();
+    };
+}
+
+void CQuillonApp::offerRecovery() {
+    if (recovery_ && recovery_->offer() == RecoveryKeeper::Offer::Recovered)
+        frame_->updateCommandUI();
+}
+
+// The close saved or discarded the edits: nothing is left to recover.
+void CQuillonApp::closeRecovery() {
+    recoveryTimer_.stop();
+    if (recovery_) recovery_->remove();
+    recovery_.reset();
 }
 
 // --- Printing ------------------------------------------------------------------------

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <memory>
 #include <string>
 
@@ -12,6 +13,7 @@
 #include "audio/EditorAudio.h"
 #include "bank/QuillonDoc.h"
 #include "editor/AppSettings.h"
+#include "editor/Recovery.h"
 #include "operations/WaveEditor.h"
 #include "platform/Settings.h"
 #include "ui/EditorShell.h"
@@ -86,6 +88,10 @@ class CQuillonApp : public QObject {
     // selection (by sample number) and the scroll position.
     bool ReloadFromDisk();
 
+    // The recovery file of the unsaved edits (editor/Recovery.h), written at
+    // most two seconds after an edit while the document is modified.
+    RecoveryKeeper& recovery() { return *recovery_; }
+
     // The external wave editor, found when the view first showed.
     const std::string& waveEditorPath() const { return waveEditorPath_; }
     // Starts each wave editor process (tests look at what it is given).
@@ -113,6 +119,9 @@ class CQuillonApp : public QObject {
     void changedOnDisk();
     bool mayReloadUnasked() const;
     bool saveInTurn(const std::string& target);
+    void setUpRecovery();
+    void offerRecovery();
+    void closeRecovery();
     // The recent file list changes in the menu at once.
     void addRecentFile(const std::string& path);
     void removeRecentFile(const std::string& path);
@@ -126,6 +135,8 @@ class CQuillonApp : public QObject {
     std::unique_ptr<CMainFrame> frame_;
     // After the document, which it observes.
     std::unique_ptr<CDiskWatch> diskWatch_;
+    std::unique_ptr<RecoveryKeeper> recovery_;
+    QTimer recoveryTimer_;
     SettingsStore settings_;
     RecentFileList recent_;
     ScriptExportPaths scriptExportPaths_;

@@ -18,6 +18,9 @@ MessageAnswer FakeShell::showMessage(const MessageRequest& request) {
     // The changed-on-disk question keeps the file unless a test says otherwise.
     if (request.buttons == MessageButtons::OverwriteReloadCancel)
         return takeAnswer(answers, MessageAnswer::Cancel);
+    // The recovery question takes its default, Recover, unless a test says otherwise.
+    if (request.buttons == MessageButtons::RecoverDiscard)
+        return takeAnswer(answers, MessageAnswer::Yes);
     return takeAnswer(answers, question ? MessageAnswer::No : MessageAnswer::Ok);
 }
 

@@ -47,7 +47,7 @@ class FakeShell : public Shell {
 
     std::vector<MessageRequest> messages;
     // Taken in order; when empty: Ok, No for Yes/No questions, Cancel for the
-    // changed-on-disk question.
+    // changed-on-disk question, Yes (Recover) for the recovery question.
     std::deque<MessageAnswer> answers;
     std::deque<FileDialogResult> fileAnswers;  // empty: Cancel
     std::vector<FileDialogRequest> fileRequests;

@@ -90,6 +90,37 @@ QProcessEnvironment editorEnvironment(const QString& home, const QString& displa
     return env;
 }
 
+int run(const QString& program, const QStringList& arguments, const QProcessEnvironment& env) {
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(program, arguments);
+    if (!process.waitForFinished(30000)) {
+        process.kill();
+        process.waitForFinished();
+        return -1;
+    }
+    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+}
+
+bool xdotool(const QString& display, const QStringList& arguments) {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("DISPLAY", display);
+    return run("xdotool", arguments, env) == 0;
+}
+
+bool keysTo(const QString& display, const QString& window, const QStringList& keys) {
+    return xdotool(display, {"search", "--sync", "--onlyvisible", "--name", window, "windowfocus",
+                             "--sync"}) &&
+           (keys.isEmpty() || xdotool(display, QStringList{"key", "--delay", "60"} + keys));
+}
+
+std::string cellOnDisk(const std::string& bank, int row, int column) {
+    FakeShell shell;
+    CQuillonDoc doc(shell, nullptr);
+    if (!doc.OnOpenDocument(bank) || row >= doc.rows().size()) return "(unreadable)";
+    return doc.rows().cell(row, column);
+}
+
 bool XServer::start() {
     int fds[2];
     if (::pipe(fds) != 0) return false;

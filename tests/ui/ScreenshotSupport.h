@@ -8,6 +8,7 @@
 #include <QImage>
 #include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
 #include <QTest>
 #include <cstdint>
 #include <span>
@@ -52,6 +53,23 @@ int distinctColours(const QImage& image);
 // The environment of the editor program started on `display`: the X
 // platform, and $HOME and the XDG folders below `home`.
 QProcessEnvironment editorEnvironment(const QString& home, const QString& display);
+
+// Runs a program to its end; its exit status, or -1 when it did not end
+// within 30 seconds.
+int run(const QString& program, const QStringList& arguments,
+        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment());
+
+// xdotool on the display; true when it succeeds. "search --sync" waits for
+// a window, so a window that never comes fails after run()'s limit.
+bool xdotool(const QString& display, const QStringList& arguments);
+
+// Waits for a shown window whose name matches, gives it the keyboard and
+// presses the keys there as a person would.
+bool keysTo(const QString& display, const QString& window, const QStringList& keys);
+
+// A cell of the bank on disk as a fresh open reads it; "(unreadable)" when
+// the bank or the row cannot be read.
+std::string cellOnDisk(const std::string& bank, int row, int column);
 
 // An Xvfb server of kScreenWidth by kScreenHeight on a display it picks itself
 // (-displayfd); ended with the object.

@@ -33,30 +33,8 @@ using namespace quillon::test;
 
 namespace {
 
-// Runs a program to its end; its exit status, or -1 when it did not end
-// within 30 seconds.
-int run(const QString& program, const QStringList& arguments,
-        const QProcessEnvironment& env = QProcessEnvironment::systemEnvironment()) {
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, arguments);
-    if (!process.waitForFinished(30000)) {
-        process.kill();
-        process.waitForFinished();
-        return -1;
-    }
-    return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
-}
-
 int cli(const QStringList& arguments) {
     return run(QStringLiteral(QUILLON_CLI_PATH), arguments);
-}
-
-std::string cellOnDisk(const std::string& bank, int row, int column) {
-    FakeShell shell;
-    CQuillonDoc doc(shell, nullptr);
-    if (!doc.OnOpenDocument(bank) || row >= doc.rows().size()) return "(unreadable)";
-    return doc.rows().cell(row, column);
 }
 
 // True when the process holds open the file now at `path`: the editor keeps
@@ -83,22 +61,6 @@ int barPixels(const QImage& shot) {
         for (int x = 0; x < shot.width(); x += 2)
             count += shot.pixel(x, y) == bar ? 1 : 0;
     return count;
-}
-
-// xdotool on the display; true when it succeeds. "search --sync" waits for
-// a window, so a window that never comes fails after run()'s limit.
-bool xdotool(const QString& display, const QStringList& arguments) {
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("DISPLAY", display);
-    return run("xdotool", arguments, env) == 0;
-}
-
-// Waits for a shown window whose name matches, gives it the keyboard and
-// presses the keys there as a person would.
-bool keysTo(const QString& display, const QString& window, const QStringList& keys) {
-    return xdotool(display, {"search", "--sync", "--onlyvisible", "--name", window, "windowfocus",
-                             "--sync"}) &&
-           (keys.isEmpty() || xdotool(display, QStringList{"key", "--delay", "60"} + keys));
 }
 
 }  // namespace
