@@ -13,13 +13,13 @@
 #include <fstream>
 #include <iterator>
 #include <limits>
-#include <nlohmann/json.hpp>
 #include <unordered_map>
 
 #include "bank/CellFormat.h"
 #include "bank/RowCells.h"
 #include "bank/RowRecord.h"
 #include "container/ZQLog.h"
+#include "export/StrictJson.h"
 #include "platform/Numbers.h"
 #include "platform/Paths.h"
 #include "platform/ReplacementFile.h"
@@ -28,8 +28,6 @@
 namespace quillon {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 // --- writing ----------------------------------------------------------------------
 
@@ -104,41 +102,21 @@ Json stateJson(const RecoveryState& state, TextToJson text) {
 
 // --- reading ----------------------------------------------------------------------
 
-// The reader's complaints name the member at fault as a JSON path.
-struct RecoveryError {
-    std::string text;
-};
-
-[[noreturn]] void refuse(const std::string& where, const std::string& what) {
-    throw RecoveryError{where + ": " + what};
-}
-
-void onlyMembers(const Json& object, const std::string& where,
-                 std::initializer_list<std::string_view> allowed) {
-    if (!object.is_object()) refuse(where, "must be an object");
-    for (const auto& [key, value] : object.items()) {
-        bool known = false;
-        for (std::string_view name : allowed)
-            known = known || key == name;
-        if (!known) refuse(where, "has no member \"" + key + "\"");
-    }
-}
-
 const Json& member(const Json& object, const std::string& where, const char* name) {
     auto it = object.find(name);
-    if (it == object.end()) refuse(where, std::string("lacks \"") + name + "\"");
+    if (it == object.end()) refuseJson(where, std::string("lacks \"") + name + "\"");
     return *it;
 }
 
 std::string stringMember(const Json& object, const std::string& where, const char* name) {
     const Json& value = member(object, where, name);
-    if (!value.is_string()) refuse(where + "." + name, "must be a string");
+    if (!value.is_string()) refuseJson(where + "." + name, "must be a string");
     return value.get<std::string>();
 }
 
 bool boolMember(const Json& object, const std::string& where, const char* name) {
     const Json& value = member(object, where, name);
-    if (!value.is_boolean()) refuse(where + "." + name, "must be true or false");
+    if (!value.is_boolean()) refuseJson(where + "." + name, "must be true or false");
     return value.get<bool>();
 }
 
@@ -147,7 +125,7 @@ int64_t signedMember(const Json& object, const std::string& where, const char* n
     // A number past the signed range parses as unsigned: not one of ours.
     if (!value.is_number_integer() ||
         (value.is_number_unsigned() && value.get<uint64_t>() > uint64_t(INT64_MAX)))
-        refuse(where + "." + name, "must be a whole number");
+        refuseJson(where + "." + name, "must be a whole number");
     return value.get<int64_t>();
 }
 
@@ -155,8 +133,8 @@ uint64_t unsignedMember(const Json& object, const std::string& where, const char
                         uint64_t highest) {
     const Json& value = member(object, where, name);
     if (!value.is_number_unsigned() || value.get<uint64_t>() > highest)
-        refuse(where + "." + name, format("must be a whole number from 0 to %llu",
-                                          static_cast<unsigned long long>(highest)));
+        refuseJson(where + "." + name, format("must be a whole number from 0 to %llu",
+                                              static_cast<unsigned long long>(highest)));
     return value.get<uint64_t>();
 }
 
@@ -167,13 +145,13 @@ int hexDigit(char c) {
 }
 
 std::string bytesOfHex(const std::string& hex, const std::string& where) {
-    if (hex.size() % 2 != 0) refuse(where, "must have an even number of hex digits");
+    if (hex.size() % 2 != 0) refuseJson(where, "must have an even number of hex digits");
     std::string bytes;
     bytes.reserve(hex.size() / 2);
     for (size_t i = 0; i < hex.size(); i += 2) {
         int high = hexDigit(hex[i]);
         int low = hexDigit(hex[i + 1]);
-        if (high < 0 || low < 0) refuse(where, "must be lower-case hex digits");
+        if (high < 0 || low < 0) refuseJson(where, "must be lower-case hex digits");
         bytes += char(high * 16 + low);
     }
     return bytes;
@@ -196,13 +174,13 @@ RecoveredRow readRow(const Json& json, const std::string& where) {
     RecoveredRow row;
     const Json& cells = member(json, where, "cells");
     if (!cells.is_array() || cells.size() != size_t(kColumnCount))
-        refuse(where + ".cells", format("must be a list of %d texts", kColumnCount));
+        refuseJson(where + ".cells", format("must be a list of %d texts", kColumnCount));
     for (size_t c = 0; c < row.cells.size(); ++c)
         row.cells[c] = readCell(cells[c], format("%s.cells[%zu]", where.c_str(), c));
     row.checked = boolMember(json, where, "checked");
     if (json.contains("load")) {
         row.loadNumber = uint32_t(unsignedMember(json, where, "load", 0xFFFFFFFFu));
-        if (row.loadNumber == 0) refuse(where + ".load", "must not be 0");
+        if (row.loadNumber == 0) refuseJson(where + ".load", "must not be 0");
     }
     return row;
 }
@@ -224,7 +202,7 @@ RecoveryState readTop(const Json& json) {
                  "enumPrefix", "rows"});
     const Json& version = member(json, top, "format");
     if (!version.is_number_integer() || version.get<int64_t>() != kRecoveryFormat)
-        refuse(top + ".format", format("must be %d", kRecoveryFormat));
+        refuseJson(top + ".format", format("must be %d", kRecoveryFormat));
     RecoveryState state;
     state.bankPath = textMember(json, top, "bankPath");
     if (json.contains("bankStamp"))
@@ -235,7 +213,7 @@ RecoveryState readTop(const Json& json) {
     state.values.musicBank = boolMember(json, top, "music");
     state.values.enumPrefix = textMember(json, top, "enumPrefix");
     const Json& rows = member(json, top, "rows");
-    if (!rows.is_array()) refuse(top + ".rows", "must be a list");
+    if (!rows.is_array()) refuseJson(top + ".rows", "must be a list");
     state.rows.reserve(rows.size());
     for (size_t i = 0; i < rows.size(); ++i)
         state.rows.push_back(readRow(rows[i], format("recovery.rows[%zu]", i)));
@@ -368,16 +346,7 @@ std::string recoveryJson(const RecoveryState& state) {
 }
 
 RecoveryRead readRecovery(std::string_view text) {
-    try {
-        return {readTop(Json::parse(text.begin(), text.end())), ""};
-    } catch (const Json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-        std::string what = error.what();
-        size_t cut = what.find("] ");
-        return {std::nullopt, cut == std::string::npos ? what : what.substr(cut + 2)};
-    } catch (const RecoveryError& error) {
-        return {std::nullopt, error.text};
-    }
+    return readStrictJson<RecoveryRead>(text, [](const Json& json) { return readTop(json); });
 }
 
 std::string recoveryFolder() {

@@ -1,16 +1,14 @@
 #include "export/Manifest.h"
 
 #include <algorithm>
-#include <nlohmann/json.hpp>
 
 #include "bank/Columns.h"
+#include "export/StrictJson.h"
 #include "platform/Text.h"
 
 namespace quillon {
 
 namespace {
-
-using Json = nlohmann::ordered_json;
 
 std::string columnTitle(int column) {
     return std::string(columnTable()[size_t(column)].title);
@@ -29,49 +27,29 @@ Json rowJson(const ManifestRow& row) {
     return json;
 }
 
-// The reader's complaints name the member at fault as a JSON path.
-struct ManifestError {
-    std::string text;
-};
-
-[[noreturn]] void refuse(const std::string& where, const std::string& what) {
-    throw ManifestError{where + ": " + what};
-}
-
-void onlyMembers(const Json& object, const std::string& where,
-                 std::initializer_list<std::string_view> allowed) {
-    if (!object.is_object()) refuse(where, "must be an object");
-    for (const auto& [key, value] : object.items()) {
-        bool known = false;
-        for (std::string_view name : allowed)
-            known = known || key == name;
-        if (!known) refuse(where, "has no member \"" + key + "\"");
-    }
-}
-
 std::string stringMember(const Json& object, const std::string& where, const char* name,
                          const std::string& fallback) {
     auto it = object.find(name);
     if (it == object.end()) return fallback;
-    if (!it->is_string()) refuse(where + "." + name, "must be a string");
+    if (!it->is_string()) refuseJson(where + "." + name, "must be a string");
     return it->get<std::string>();
 }
 
 bool boolMember(const Json& object, const std::string& where, const char* name, bool fallback) {
     auto it = object.find(name);
     if (it == object.end()) return fallback;
-    if (!it->is_boolean()) refuse(where + "." + name, "must be true or false");
+    if (!it->is_boolean()) refuseJson(where + "." + name, "must be true or false");
     return it->get<bool>();
 }
 
 std::vector<std::pair<int, std::string>> readCells(const Json& cells, const std::string& where) {
-    if (!cells.is_object()) refuse(where, "must be an object");
+    if (!cells.is_object()) refuseJson(where, "must be an object");
     std::vector<std::pair<int, std::string>> out;
     for (const auto& [title, value] : cells.items()) {
         int column = columnByTitle(title);
         if (column < 0 || !columnAt(column).editable)
-            refuse(where, "\"" + title + "\" is no column that can be set");
-        if (!value.is_string()) refuse(where + "." + title, "must be a string");
+            refuseJson(where, "\"" + title + "\" is no column that can be set");
+        if (!value.is_string()) refuseJson(where + "." + title, "must be a string");
         out.emplace_back(column, value.get<std::string>());
     }
     std::stable_sort(out.begin(), out.end(),
@@ -83,14 +61,14 @@ ManifestRow readRow(const Json& json, const std::string& where) {
     onlyMembers(json, where, {"no", "source", "checked", "mpegHeader", "cells"});
     ManifestRow row;
     auto no = json.find("no");
-    if (no == json.end() || !no->is_number_integer()) refuse(where + ".no", "must be a number");
+    if (no == json.end() || !no->is_number_integer()) refuseJson(where + ".no", "must be a number");
     row.number = no->get<int64_t>();
     row.source = stringMember(json, where, "source", "");
-    if (row.source.empty()) refuse(where + ".source", "must name a file");
+    if (row.source.empty()) refuseJson(where + ".source", "must name a file");
     row.checked = boolMember(json, where, "checked", true);
     if (auto header = json.find("mpegHeader"); header != json.end()) {
         if (!header->is_number_unsigned() || header->get<uint64_t>() > 0xFFFFFFFFu)
-            refuse(where + ".mpegHeader", "must be a 32-bit number");
+            refuseJson(where + ".mpegHeader", "must be a 32-bit number");
         row.mpegHeader = header->get<uint32_t>();
     }
     if (auto cells = json.find("cells"); cells != json.end())
@@ -103,11 +81,11 @@ Manifest readTop(const Json& json) {
                 {"format", "title", "who", "music", "enumPrefix", "mpeg", "rows"});
     auto version = json.find("format");
     if (version == json.end() || !version->is_number_integer())
-        refuse("manifest.format", "must be the manifest's version number");
+        refuseJson("manifest.format", "must be the manifest's version number");
     if (version->get<int64_t>() < 1 || version->get<int64_t>() > kManifestFormat)
-        refuse("manifest.format",
-               format("version %lld is not known here (this tool reads 1 to %d)",
-                      static_cast<long long>(version->get<int64_t>()), kManifestFormat));
+        refuseJson("manifest.format",
+                   format("version %lld is not known here (this tool reads 1 to %d)",
+                          static_cast<long long>(version->get<int64_t>()), kManifestFormat));
     Manifest manifest;
     manifest.title = stringMember(json, "manifest", "title", manifest.title);
     manifest.who = stringMember(json, "manifest", "who", "");
@@ -115,11 +93,11 @@ Manifest readTop(const Json& json) {
     if (json.contains("enumPrefix"))
         manifest.enumPrefix = stringMember(json, "manifest", "enumPrefix", "");
     if (json.contains("mpeg")) {
-        if (!manifest.music) refuse("manifest.mpeg", "is only for a music bank");
+        if (!manifest.music) refuseJson("manifest.mpeg", "is only for a music bank");
         manifest.mpeg = stringMember(json, "manifest", "mpeg", "");
     }
     auto rows = json.find("rows");
-    if (rows == json.end() || !rows->is_array()) refuse("manifest.rows", "must be a list");
+    if (rows == json.end() || !rows->is_array()) refuseJson("manifest.rows", "must be a list");
     for (size_t i = 0; i < rows->size(); ++i)
         manifest.rows.push_back(readRow((*rows)[i], format("manifest.rows[%zu]", i)));
     return manifest;
@@ -155,16 +133,7 @@ std::string manifestJson(const Manifest& manifest) {
 }
 
 ManifestRead readManifest(std::string_view text) {
-    try {
-        return {readTop(Json::parse(text.begin(), text.end())), ""};
-    } catch (const Json::parse_error& error) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-        std::string what = error.what();
-        size_t cut = what.find("] ");
-        return {std::nullopt, cut == std::string::npos ? what : what.substr(cut + 2)};
-    } catch (const ManifestError& error) {
-        return {std::nullopt, error.text};
-    }
+    return readStrictJson<ManifestRead>(text, [](const Json& json) { return readTop(json); });
 }
 
 std::string makeDepfile(const std::string& target, const std::vector<std::string>& prerequisites) {
