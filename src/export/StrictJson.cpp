@@ -17,7 +17,7 @@ void onlyMembers(const Json& object, const std::string& where,
     }
 }
 
-std::string parseErrorText(const Json::parse_error& error) {
+std::string parseErrorText(const Json::exception& error) {
     // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
     std::string what = error.what();
     size_t cut = what.find("] ");

@@ -24,8 +24,9 @@ struct JsonRefusal {
 void onlyMembers(const Json& object, const std::string& where,
                  std::initializer_list<std::string_view> allowed);
 
-// A parse error as the user reads it: "parse error at line 3, column 5: ...".
-std::string parseErrorText(const Json::parse_error& error);
+// The library's refusal as the user reads it, without its exception's name:
+// "parse error at line 3, column 5: ...", "number overflow parsing '1E999'".
+std::string parseErrorText(const Json::exception& error);
 
 // Parses `text` and hands the JSON to `read`, which refuses with refuseJson.
 // Result is a {std::optional<T>, std::string reason} pair-like struct: what
@@ -34,7 +35,8 @@ template <typename Result, typename Read>
 Result readStrictJson(std::string_view text, Read&& read) {
     try {
         return {read(Json::parse(text.begin(), text.end())), ""};
-    } catch (const Json::parse_error& error) {
+    } catch (const Json::exception& error) {
+        // A parse error, or a number too large for any type (out_of_range).
         return {std::nullopt, parseErrorText(error)};
     } catch (const JsonRefusal& error) {
         return {std::nullopt, error.text};

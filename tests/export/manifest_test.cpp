@@ -33,6 +33,7 @@ TEST(Manifest, RefusesWhatItCannotBuildAndSaysWhere) {
     };
     const Case cases[] = {
         {"not JSON", "{\"format\": 1,", "parse error at line 1, column 14"},
+        {"number past every type", "{\"format\": 1E999}", "number overflow parsing '1E999'"},
         {"newer format", "{\"format\": 2, \"rows\": []}",
          "manifest.format: version 2 is not known here (this tool reads 1 to 1)"},
         {"unknown member", "{\"format\": 1, \"rows\": [], \"titel\": \"x\"}",
