@@ -3,18 +3,14 @@
 // its "fact" chunk walk). Checks the promises of their results on the way.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
+#include "FuzzSupport.h"
 #include "audio/AudioBank.h"
 #include "audio/WaveDecoder.h"
 #include "container/ByteOrder.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkTable(std::span<const uint8_t> bytes) {
     // Let the first bytes choose the wave data segment's size.

@@ -2,10 +2,10 @@
 // be written and read again to the same text, and every cell it names must be
 // one the user may edit.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "bank/Columns.h"
 #include "export/Manifest.h"
 
@@ -13,27 +13,23 @@ namespace {
 
 using namespace quillon;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     ManifestRead read = readManifest(text);
     if (!read.manifest) {
-        check(!read.error.empty());
+        require(!read.error.empty());
         return 0;
     }
     for (const ManifestRow& row : read.manifest->rows) {
-        check(!row.source.empty());
+        require(!row.source.empty());
         for (const auto& [column, cell] : row.cells)
-            check(column >= 0 && column < kColumnCount && columnAt(column).editable);
+            require(column >= 0 && column < kColumnCount && columnAt(column).editable);
     }
-    check(!read.manifest->mpeg || read.manifest->music);
+    require(!read.manifest->mpeg || read.manifest->music);
     std::string written = manifestJson(*read.manifest);
     ManifestRead again = readManifest(written);
-    check(again.manifest && manifestJson(*again.manifest) == written);
+    require(again.manifest && manifestJson(*again.manifest) == written);
     return 0;
 }

@@ -2,10 +2,10 @@
 // result against the byte-by-byte rule; decodes the first four bytes as a frame
 // header and builds a Description from markers taken from the bytes.
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
 #include "../tests/support/MpegReferenceSplit.h"
+#include "FuzzSupport.h"
 #include "container/ByteOrder.h"
 #include "formats/MpegHeader.h"
 #include "formats/MpegMarkers.h"
@@ -15,19 +15,15 @@ namespace {
 
 using namespace quillon;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 void decodeHeader(std::span<const uint8_t> bytes) {
     if (bytes.size() < 4) return;
     const MpegHeaderInfo info = DecodeMpegHeader(loadU32(bytes.data()));
-    check(info.layer >= 1 && info.layer <= 4);
-    check(info.channels == 1 || info.channels == 2);
-    check(info.sampleRate >= 11025 && info.sampleRate <= 48000);
-    check(info.bitrate <= 448000);
-    check(!GetMpegFormatText(info).empty() && !GetMpegCompressionText(info).empty());
-    check(GetMpegWaveFormat(info).blockAlign == info.channels * 2);
+    require(info.layer >= 1 && info.layer <= 4);
+    require(info.channels == 1 || info.channels == 2);
+    require(info.sampleRate >= 11025 && info.sampleRate <= 48000);
+    require(info.bitrate <= 448000);
+    require(!GetMpegFormatText(info).empty() && !GetMpegCompressionText(info).empty());
+    require(GetMpegWaveFormat(info).blockAlign == info.channels * 2);
 }
 
 void split(std::span<const uint8_t> bytes, size_t blockBytes,
@@ -37,13 +33,13 @@ void split(std::span<const uint8_t> bytes, size_t blockBytes,
     std::vector<MpegSection> sections;
     MpegSplitResult result = SplitMpegStream(
         source, sink, [&](const MpegSection& s) { sections.push_back(s); }, {blockBytes});
-    check(result.ok() == !expected.empty());
-    check(sections.size() == expected.size() && sink.sections.size() == expected.size());
+    require(result.ok() == !expected.empty());
+    require(sections.size() == expected.size() && sink.sections.size() == expected.size());
     for (size_t i = 0; i < expected.size(); ++i) {
-        check(sink.sections[i] == expected[i].bytes);
-        check(sections[i].headerValue == expected[i].headerValue);
-        check(sections[i].length == expected[i].bytes.size());
-        check(sections[i].index == int(i));
+        require(sink.sections[i] == expected[i].bytes);
+        require(sections[i].headerValue == expected[i].headerValue);
+        require(sections[i].length == expected[i].bytes.size());
+        require(sections[i].index == int(i));
     }
 }
 
@@ -57,7 +53,7 @@ void describe(std::span<const uint8_t> bytes) {
                     position);
     }
     for (int section = 0; section < 4; ++section)
-        check(GetMpegMarkerText(markers, section).size() <= kMpegDescriptionMax);
+        require(GetMpegMarkerText(markers, section).size() <= kMpegDescriptionMax);
 }
 
 }  // namespace

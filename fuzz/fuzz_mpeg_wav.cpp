@@ -2,9 +2,9 @@
 // chunk must lie inside the bytes, every marker must come from a label, and
 // the Descriptions built from the markers must fit their field.
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
+#include "FuzzSupport.h"
 #include "formats/RiffReader.h"
 #include "operations/MpegImport.h"
 
@@ -12,23 +12,19 @@ namespace {
 
 using namespace quillon;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryByteSource source(std::span<const uint8_t>(data, size));
     std::optional<MpegWavStream> wav = ReadMpegWavStream(source);
     if (!wav) return 0;
-    check(wav->offset <= size && wav->length <= size - wav->offset);
-    check(wav->markers.markers().size() <= size / 8);  // each came from a "labl" chunk header
+    require(wav->offset <= size && wav->length <= size - wav->offset);
+    require(wav->markers.markers().size() <= size / 8);  // each came from a "labl" chunk header
     for (const MpegMarker& marker : wav->markers.markers()) {
-        check(marker.text.size() <= kMpegMarkerTextMax);
-        check(marker.text.find('\0') == std::string::npos);
+        require(marker.text.size() <= kMpegMarkerTextMax);
+        require(marker.text.find('\0') == std::string::npos);
         const int section = int(marker.position / kMpegSectionSamples);
-        check(GetMpegMarkerText(wav->markers, section).size() <= kMpegDescriptionMax);
+        require(GetMpegMarkerText(wav->markers, section).size() <= kMpegDescriptionMax);
     }
     return 0;
 }

@@ -3,12 +3,12 @@
 // never added: its paths would be read); whatever the paste wrote must come
 // back unchanged through a copy of those rows.
 #include <cstdint>
-#include <cstdlib>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "editor/RowClipboard.h"
 #include "platform/Text.h"
 #include "support/SilentShell.h"
@@ -19,26 +19,22 @@ using namespace quillon;
 
 constexpr int kRows = 3;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 void checkTable(const PastedTable& table) {
     for (size_t k = 0; k < table.columns.size(); ++k) {
         int column = table.columns[k];
-        check(column >= 0 && column < kColumnCount && columnAt(column).editable);
+        require(column >= 0 && column < kColumnCount && columnAt(column).editable);
         for (size_t j = 0; j < k; ++j)
-            check(table.columns[j] != column);
+            require(table.columns[j] != column);
     }
     for (const std::vector<std::string>& cells : table.rows)
-        check(cells.size() == table.columns.size());
+        require(cells.size() == table.columns.size());
 }
 
 void checkFiles(const std::vector<std::string>& paths) {
-    check(!paths.empty());
+    require(!paths.empty());
     for (const std::string& path : paths)
-        check(path.starts_with('/') && path.find('\0') == std::string::npos && path.size() > 4 &&
-              asciiLower(path.substr(path.size() - 4)) == ".wav");
+        require(path.starts_with('/') && path.find('\0') == std::string::npos && path.size() > 4 &&
+                asciiLower(path.substr(path.size() - 4)) == ".wav");
 }
 
 // Pastes the table onto rows of "*" cells, then copies them and reads the copy.
@@ -55,12 +51,12 @@ void checkRoundTrip(std::string_view text) {
     doc.rows().selectOnly(all);
     (void)pasteText(doc, text);
     CopiedRows copied = copySelectedRows(doc);
-    check(copied.count == kRows);
+    require(copied.count == kRows);
     std::optional<PastedTable> table = parseQuillonRows(copied.quillonRows);
-    check(table && table->columns.size() == 18 && table->rows.size() == size_t(kRows));
+    require(table && table->columns.size() == 18 && table->rows.size() == size_t(kRows));
     for (int i = 0; i < kRows; ++i)
         for (size_t k = 0; k < table->columns.size(); ++k)
-            check(table->rows[size_t(i)][k] == doc.rows().cell(i, table->columns[k]));
+            require(table->rows[size_t(i)][k] == doc.rows().cell(i, table->columns[k]));
 }
 
 }  // namespace

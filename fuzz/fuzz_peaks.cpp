@@ -3,16 +3,12 @@
 // every frame, with every drawn column inside full scale.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 
+#include "FuzzSupport.h"
 #include "audio/Waveform.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkSummary(const quillon::PeakSummary& peaks) {
     require(peaks.channels == 1 || peaks.channels == 2);

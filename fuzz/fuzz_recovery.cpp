@@ -2,20 +2,16 @@
 // back the same through the writer, and recovering it over a bank's rows must
 // give exactly its rows, in its order, each with its check box.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "editor/Recovery.h"
 #include "support/SilentShell.h"
 
 namespace {
 
 using namespace quillon;
-
-void check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // Two rows as an open makes them, with load numbers 1 and 2, to recover over.
 void checkRecovery(const RecoveryState& state) {
@@ -30,11 +26,11 @@ void checkRecovery(const RecoveryState& state) {
     }
     doc.history().clear();
     applyRecovery(doc, state);
-    check(doc.rows().size() == int(state.rows.size()));
+    require(doc.rows().size() == int(state.rows.size()));
     for (int i = 0; i < doc.rows().size(); ++i)
-        check(doc.rows().row(i).checked == state.rows[size_t(i)].checked);
-    check(doc.undo());
-    check(doc.rows().size() == 2);
+        require(doc.rows().row(i).checked == state.rows[size_t(i)].checked);
+    require(doc.undo());
+    require(doc.rows().size() == 2);
 }
 
 }  // namespace
@@ -43,11 +39,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view text(reinterpret_cast<const char*>(data), size);
     RecoveryRead read = readRecovery(text);
     if (!read.state) {
-        check(!read.error.empty());
+        require(!read.error.empty());
         return 0;
     }
     RecoveryRead again = readRecovery(recoveryJson(*read.state));
-    check(again.state && *again.state == *read.state);
+    require(again.state && *again.state == *read.state);
     checkRecovery(*read.state);
     return 0;
 }

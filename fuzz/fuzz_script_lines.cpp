@@ -3,11 +3,11 @@
 // half as the pattern; checks that every word found is whole and free of
 // white space.
 #include <cstdint>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "FuzzSupport.h"
 #include "export/ScanText.h"
 #include "export/ScriptSources.h"
 
@@ -15,14 +15,10 @@ namespace {
 
 using namespace quillon;
 
-void check(bool condition) {
-    if (!condition) std::abort();
-}
-
 void checkWord(std::string_view word) {
-    check(!word.empty());
+    require(!word.empty());
     for (char c : word)
-        check(!isCWhiteSpace(c));
+        require(!isCWhiteSpace(c));
 }
 
 void scanLine(std::string_view line) {
@@ -30,8 +26,8 @@ void scanLine(std::string_view line) {
     if (std::optional<std::string> name = bankNameOfBodyLine(line)) {
         checkWord(*name);
         char last = name->back();
-        check((last >= '0' && last <= '9') || (last >= 'a' && last <= 'z') ||
-              (last >= 'A' && last <= 'Z'));
+        require((last >= '0' && last <= '9') || (last >= 'a' && last <= 'z') ||
+                (last >= 'A' && last <= 'Z'));
     }
     if (std::optional<ScriptEntry> entry = scriptEntryOfLine(line)) checkWord(entry->name);
     if (std::optional<TableLine> table = tableLineOf(line)) {
@@ -41,9 +37,9 @@ void scanLine(std::string_view line) {
     std::vector<std::string> fields;
     size_t half = line.size() / 2;
     int count = scanText(line.substr(half), line.substr(0, half), fields);
-    check(count >= 0 && size_t(count) == fields.size());
+    require(count >= 0 && size_t(count) == fields.size());
     for (const std::string& field : fields)
-        check(!field.empty());
+        require(!field.empty());
 }
 
 }  // namespace

@@ -2,17 +2,13 @@
 // parses them as a comment; checks the promises of the result on the way.
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <span>
 #include <string_view>
 
+#include "FuzzSupport.h"
 #include "formats/WavFile.h"
 
 namespace {
-
-void require(bool condition) {
-    if (!condition) std::abort();
-}
 
 void checkInfo(const quillon::WavFileInfo& info, size_t size) {
     require(info.fileLength == size);
