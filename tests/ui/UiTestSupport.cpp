@@ -3,7 +3,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QHeaderView>
-#include <QMenuBar>
 #include <QTest>
 #include <QToolButton>
 #include <algorithm>
@@ -21,8 +20,6 @@
 
 namespace quillon::test {
 
-// --- The scripted shell -----------------------------------------------------------
-
 MessageAnswer ScriptedShell::showMessage(const MessageRequest& request) {
     messages.push_back(request);
     if (whileMessageShows) whileMessageShows(request);
@@ -37,7 +34,7 @@ FileDialogResult ScriptedShell::chooseFiles(const FileDialogRequest& request) {
 
 std::optional<std::string> ScriptedShell::chooseFolder(const std::string& initialFolder) {
     folderRequests.push_back(initialFolder);
-    return takeAnswer(folderAnswers, std::optional<std::string>());
+    return std::nullopt;
 }
 
 bool ScriptedShell::editText(TextDialog which, std::string& text) {
@@ -47,7 +44,6 @@ bool ScriptedShell::editText(TextDialog which, std::string& text) {
 
 bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
                                              const BankNameLoader& loadNames) {
-    ++scriptDialogsShown;
     CScriptExportDialog dialog(
         settings, loadNames, [this](const FileDialogRequest& r) { return chooseFiles(r); },
         dialogParent());
@@ -55,9 +51,8 @@ bool ScriptedShell::editScriptExportSettings(ScriptExportSettings& settings,
     dialog.show();
     useScriptDialog(dialog);
     dialog.hide();
-    if (dialog.result() != QDialog::Accepted) return false;
-    settings = dialog.settings();
-    return true;
+    if (dialog.result() == QDialog::Accepted) settings = dialog.settings();
+    return dialog.result() == QDialog::Accepted;
 }
 
 void ScriptedShell::runMusicBar(CMusicBarDialog& bar) {
@@ -74,12 +69,9 @@ std::vector<std::string> ScriptedShell::messageTexts() const {
     return texts;
 }
 
-// --- Private homes and editors ---------------------------------------------------------
-
 void usePrivateHome(const QString& home) {
-    QDir(home).mkpath("config");
-    QDir(home).mkpath("state");
-    QDir(home).mkpath("runtime");
+    for (const char* folder : {"config", "state", "runtime"})
+        QDir(home).mkpath(folder);
     QFile::setPermissions(home + "/runtime",
                           QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     qputenv("HOME", home.toUtf8());
@@ -89,42 +81,21 @@ void usePrivateHome(const QString& home) {
 }
 
 Editor::Editor(const QStringList& files, const QString& home, std::unique_ptr<EditorAudio> audio) {
-    if (home.isEmpty()) {
-        ownHome_ = std::make_unique<QTemporaryDir>();
-        home_ = ownHome_->path();
-    } else {
-        home_ = home;
-    }
+    if (home.isEmpty()) ownHome_ = std::make_unique<QTemporaryDir>();
+    home_ = home.isEmpty() ? ownHome_->path() : home;
     usePrivateHome(home_);
     auto shell = std::make_unique<ScriptedShell>();
     shell_ = shell.get();
     if (!audio) audio = std::make_unique<EditorAudio>(ZQ_OUTPUT_LOOPBACK);
     app_ = std::make_unique<CQuillonApp>(std::move(shell), std::move(audio), userSettingsPath());
     started_ = app_->InitInstance(files);
-    if (started_) {
-        frame().activateWindow();
-        QApplication::setActiveWindow(&frame());
-        QCoreApplication::processEvents();
-    }
-}
-
-Editor::~Editor() {
-    app_.reset();
-}
-
-CMainFrame& Editor::frame() {
-    return *app_->mainFrame();
-}
-
-CQuillonView& Editor::view() {
-    return *app_->view();
+    if (started_) QApplication::setActiveWindow(&frame());
+    QCoreApplication::processEvents();
 }
 
 std::string Editor::file(const std::string& name) const {
     return (home_ + "/" + QString::fromStdString(name)).toStdString();
 }
-
-// --- Files ----------------------------------------------------------------------------------
 
 std::string makeWav(const std::string& path, uint32_t frames) {
     PcmWavSpec spec;
@@ -151,8 +122,6 @@ void openBank(Editor& e, int rows) {
     e.frame().updateCommandUI();
 }
 
-// --- Hands ----------------------------------------------------------------------------------
-
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id) {
     std::vector<CommandId> order = toolbarCommands();
     auto it = std::find(order.begin(), order.end(), id);
@@ -172,17 +141,6 @@ void openMenu(QMenu* menu) {
 
 namespace {
 
-QMenu* menuHolding(CMainFrame& frame, QAction* action) {
-    for (MenuPlace place : {MenuPlace::File, MenuPlace::GenerateHeader, MenuPlace::Wave,
-                            MenuPlace::Edit, MenuPlace::View, MenuPlace::Help})
-        if (QMenu* menu = frame.menu(place); menu && menu->actions().contains(action)) return menu;
-    return nullptr;
-}
-
-}  // namespace
-
-namespace {
-
 // The window manager gives the focus back when a menu closes; the offscreen
 // platform has none.
 void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
@@ -197,16 +155,14 @@ void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
 
 bool chooseMenuItem(CMainFrame& frame, CommandId id) {
     QAction* action = frame.action(id);
-    QMenu* menu = menuHolding(frame, action);
-    if (!menu) return false;
+    QMenu* menu = nullptr;
+    for (QObject* holder : action->associatedObjects())
+        if (!menu) menu = qobject_cast<QMenu*>(holder);
     openMenu(menu);
-    if (!action->isEnabled()) {
-        closeAndReturnFocus(menu, frame);
-        return false;
-    }
-    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    const bool enabled = action->isEnabled();
+    if (enabled) QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
     closeAndReturnFocus(menu, frame);
-    return true;
+    return enabled;
 }
 
 void clickRow(CQuillonView& view, int row, int column, Qt::KeyboardModifiers modifiers) {
@@ -244,23 +200,23 @@ std::vector<int> selectedRowsOnScreen(CQuillonView& view) {
     return rows;
 }
 
-namespace {
+QString cellOnScreen(CQuillonView& view, int row, int column) {
+    return view.model()->index(row, column).data().toString();
+}
 
-QStringList column(CQuillonView& view, int c) {
+QStringList columnOnScreen(CQuillonView& view, int column) {
     QStringList out;
     for (int r = 0; r < view.model()->rowCount(); ++r)
-        out << view.model()->index(r, c).data().toString();
+        out << cellOnScreen(view, r, column);
     return out;
 }
 
-}  // namespace
-
 QStringList numbersOnScreen(CQuillonView& view) {
-    return column(view, 0);
+    return columnOnScreen(view, 0);
 }
 
 QStringList namesOnScreen(CQuillonView& view) {
-    return column(view, 1);
+    return columnOnScreen(view, 1);
 }
 
 }  // namespace quillon::test

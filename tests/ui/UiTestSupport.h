@@ -1,10 +1,7 @@
-// What the editor's tests share: a shell that answers every dialog from a
-// script (a modal dialog would stop the test), a private home with its own
-// XDG folders for each editor, WAV files and banks made on the spot, and the
-// hands of a user (clicking buttons, menu items and rows, typing keys).
+// A shell that answers every dialog from a script (a modal dialog would stop
+// the test), an editor in a private home, banks, and the hands of a user.
 #pragma once
 
-#include <QAction>
 #include <QMenu>
 #include <QTemporaryDir>
 #include <deque>
@@ -35,52 +32,39 @@ class ScriptedShell : public CEditorShell {
     bool editText(TextDialog which, std::string& text) override;
     bool editScriptExportSettings(ScriptExportSettings& settings,
                                   const BankNameLoader& loadNames) override;
-
+    void runMusicBar(CMusicBarDialog& bar) override;
     std::vector<std::string> messageTexts() const;
 
-    // Unscripted questions answer Cancel, so a test that forgets one keeps
-    // everything; a box with only OK answers OK.
+    // Unscripted questions answer Cancel; a box with only OK answers OK.
     std::vector<MessageRequest> messages;
     std::deque<MessageAnswer> answers;
-    // Runs while a message is up, as the events a real message box lets
-    // through (the view's timer ticks) would.
+    // Runs while a message is up, as events a real box lets through would.
     std::function<void(const MessageRequest&)> whileMessageShows;
     std::vector<FileDialogRequest> fileRequests;
     std::deque<FileDialogResult> fileAnswers;  // none left: Cancel
-    std::vector<std::string> folderRequests;
-    std::deque<std::optional<std::string>> folderAnswers;
+    std::vector<std::string> folderRequests;   // each answered Cancel
     std::vector<std::pair<TextDialog, std::string>> textRequests;
     std::deque<std::optional<std::string>> textAnswers;  // nothing: Escape
-    // The user in the "Script Header Export Tool" dialog: given the real
-    // dialog, shown but not run, and presses its buttons. None: Cancel.
+    // The user in the real script export dialog or music bar, shown but not
+    // run. None: Cancel, or the bar closed at once.
     std::function<void(CScriptExportDialog&)> useScriptDialog;
-    int scriptDialogsShown = 0;
-    // The user at the ambient and music test's bar: given the real bar, shown
-    // but not run; the bar closes when this returns. None: closed at once.
-    void runMusicBar(CMusicBarDialog& bar) override;
     std::function<void(CMusicBarDialog&)> useMusicBar;
     int musicBarsShown = 0;
 };
 
-// An editor in a private home: $HOME and the XDG folders point below a
-// temporary folder that goes with the object, and so does the settings store.
+// An editor whose $HOME and XDG folders lie below its own temporary folder or
+// `home` (a restart); its audio is on the loopback device unless given.
 class Editor {
   public:
-    // `home`: reuse the home of an earlier editor (a restart). `audio`: the
-    // editor's audio library; by default one on the loopback device, where
-    // nothing sounds and a voice plays until it is stopped.
     explicit Editor(const QStringList& files = {}, const QString& home = {},
                     std::unique_ptr<EditorAudio> audio = nullptr);
-    ~Editor();
-
     CQuillonApp& app() { return *app_; }
-    CMainFrame& frame();
-    CQuillonView& view();
+    CMainFrame& frame() { return *app_->mainFrame(); }
+    CQuillonView& view() { return *app_->view(); }
     CQuillonDoc& doc() { return app_->document(); }
     ScriptedShell& shell() { return *shell_; }
     const QString& home() const { return home_; }
     bool started() const { return started_; }
-
     std::string file(const std::string& name) const;
 
   private:
@@ -91,17 +75,13 @@ class Editor {
     bool started_ = false;
 };
 
-// Points $HOME and the XDG folders below `home` (created when missing).
 void usePrivateHome(const QString& home);
-
-// A 16-bit mono WAV file of `frames` frames; returns its path.
 std::string makeWav(const std::string& path, uint32_t frames = 1000);
 // `count` WAV files "wave01.wav"... in `folder`, saved as a bank at `bankPath`.
 void makeBank(const std::string& bankPath, const std::string& folder, int count);
-// The editor showing a bank of `rows` such rows, its commands brought up to date.
+// The editor showing "bank.sad" in its home, of `rows` such rows.
 void openBank(Editor& e, int rows);
 
-// Hands: what a user does.
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id);
 void clickToolbar(CMainFrame& frame, CommandId id);
 // Opens the menu as the menu bar would (so its states refresh) and leaves it open.
@@ -116,7 +96,8 @@ QPoint rowImagePoint(CQuillonView& view, int row);
 // Selects rows as clicks with Ctrl would.
 void selectRows(CQuillonView& view, const std::vector<int>& rows);
 std::vector<int> selectedRowsOnScreen(CQuillonView& view);
-// The No column of every row as the view shows it.
+QString cellOnScreen(CQuillonView& view, int row, int column);
+QStringList columnOnScreen(CQuillonView& view, int column);
 QStringList numbersOnScreen(CQuillonView& view);
 QStringList namesOnScreen(CQuillonView& view);
 

@@ -1,20 +1,16 @@
-// The editor as a program: start-up with a bank on the command line, a bank
-// dropped on the window, the question before unsaved work would be lost, the
-// remembered folders and recent files across a restart, saving, printing, and
-// the Qt side of the shell (message boxes, file and folder dialogs, the
-// one-line dialogs, the progress bar).
+// The editor as a program: start-up, saving, restarts, the shell, its dialogs, disk changes.
 #include <QApplication>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDialogButtonBox>
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
 #include <QLabel>
-#include <QMenuBar>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPdfWriter>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTest>
 #include <QTimer>
 #include <QUrl>
@@ -22,44 +18,47 @@
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
 #include "editor/AppSettings.h"
-#include "platform/Settings.h"
-#include "platform/Text.h"
+#include "operations/SampleOps.h"
+#include "operations/WaveEditor.h"
+#include "support/TempFolder.h"
 #include "ui/AboutDialog.h"
+#include "ui/DiskChangeBar.h"
 #include "ui/FileDialogs.h"
 #include "ui/ListPrinter.h"
 #include "ui/MainFrame.h"
-#include "ui/QtText.h"
 #include "ui/QuillonView.h"
+#include "ui/ScriptExportDialog.h"
 #include "ui/SidePanelBar.h"
+#include "ui/TextDialogs.h"
 
 using namespace quillon;
 using namespace quillon::test;
+using enum quillon::CommandId;
 
 namespace {
 
 void dropFile(CMainFrame& frame, const std::string& path) {
     QMimeData data;
     data.setUrls({QUrl::fromLocalFile(QString::fromStdString(path))});
-    QPoint at = frame.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&frame, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&frame, &drop);
 }
 
 // Adds a WAV file through Wave, Add/Insert; the dialog ends in `folder`.
 void addWave(Editor& e, const std::string& name, const std::string& folder) {
     QDir().mkpath(QString::fromStdString(folder));
-    std::string wav = makeWav(folder + "/" + name);
-    e.shell().fileAnswers.push_back({{wav}, folder});
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::WaveAddInsert));
+    e.shell().fileAnswers.push_back({{makeWav(folder + "/" + name)}, folder});
+    QVERIFY(chooseMenuItem(e.frame(), WaveAddInsert));
 }
 
-std::string fileText(const std::string& path) {
-    QFile file(QString::fromStdString(path));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return file.readAll().toStdString();
+void writeText(const std::string& path, const std::string& text) {
+    writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
+
+int cli(const QStringList& arguments) {
+    return QProcess::execute(QStringLiteral(QUILLON_CLI_PATH), arguments);
 }
 
 }  // namespace
@@ -67,403 +66,372 @@ std::string fileText(const std::string& path) {
 class EditorAppTest : public QObject {
     Q_OBJECT
   private slots:
-    void startsMaximizedWithAnUntitledBank();
-    void bankNamedOnTheCommandLineOpens();
-    void missingBankOnTheCommandLineEndsStartUp();
-    void brokenBankSaysSoAndLeavesAnEmptyList();
+    void missingOrBrokenBankSaysSo();
     void unsavedQuestion_data();
     void unsavedQuestion();
     void saveAnswerKeepsAProtectedBankAndAsksForAName();
-    void exitAsksAndCancelKeepsTheWindow();
-    void droppedBankOpensAfterAskingFirst();
-    void saveWritesTheBankAndClearsTheMark();
-    void saveOfANewBankAsksForAName();
-    void rememberedFoldersSurviveARestart();
-    void foldersOfAnotherTypeAreIgnored();
-    void recentFilesSurviveARestartAndOpen();
+    void exitAndDropAskFirst();
+    void rememberedFoldersAndRecentFilesSurviveARestart();
     void printingPutsTheListOnPages();
-    void progressBarLiesOverPaneOneAndWindowsDisable();
-    void statusPanesAreSizedFromTheirTexts();
-    void messageBoxHasIconCaptionAndButtons();
-    void fileDialogsCarryTheirButtonTexts();
-    void aboutBoxShowsTheProductLine();
-    void textsOfOldBanksKeepTheirLetters();
+    void shellShowsBoxesDialogsAndProgress();
+    void oneLineDialogsTakeALineWithEnterOrEscape_data();
+    void oneLineDialogsTakeALineWithEnterOrEscape();
+    void findNextWrapsAndGotoFindsTheNumber();
+    void whoIsStoredInTheSavedBank();
+    void scriptExportToolLoadsBankNamesAndWritesTheTable();
+    void openInWaveEditorStartsOneEditorPerSelectedRow();
+    void aBankWithoutEditsIsReadAgainWhereTheUserStood();
+    void aBankWithEditsShowsTheBarAndItsSaveAsks();
 };
 
-void EditorAppTest::startsMaximizedWithAnUntitledBank() {
-    Editor e;
-    QVERIFY(e.started());
-    QVERIFY(e.frame().windowState() & Qt::WindowMaximized);
-    QCOMPARE(e.frame().windowTitle(), QString("Untitled[*] - Quillon"));
-    QCOMPARE(e.view().model()->rowCount(), 0);
-}
-
-void EditorAppTest::bankNamedOnTheCommandLineOpens() {
+// A bank that does not open ends start-up, or leaves a new bank no save can overwrite.
+void EditorAppTest::missingOrBrokenBankSaysSo() {
     QTemporaryDir dir;
-    std::string bank = dir.filePath("Footsteps.sad").toStdString();
-    makeBank(bank, dir.filePath("waves").toStdString(), 3);
-    Editor e({QString::fromStdString(bank)});
-    QVERIFY(e.started());
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave02.wav", "wave03.wav"}));
-    QCOMPARE(e.view().model()->index(0, kColBank).data().toString(), QString("Yes"));
-    QCOMPARE(e.frame().windowTitle(), QString("Footsteps.sad[*] - Quillon"));
-    QVERIFY(!e.frame().isWindowModified());
-    QVERIFY(e.shell().messages.empty());
-}
-
-void EditorAppTest::missingBankOnTheCommandLineEndsStartUp() {
-    QTemporaryDir dir;
-    Editor e({dir.filePath("none.sad")});
-    QVERIFY(!e.started());
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    QVERIFY(e.shell().messages[0].text.find("none.sad") != std::string::npos);
-}
-
-void EditorAppTest::brokenBankSaysSoAndLeavesAnEmptyList() {
+    Editor missing({dir.filePath("none.sad")});
+    QVERIFY(!missing.started());
+    QVERIFY(missing.shell().messageTexts().at(0).find("none.sad") != std::string::npos);
     Editor e;
-    std::string bank = e.file("good.sad");
-    makeBank(bank, e.file("waves"), 2);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    std::string broken = e.file("broken.sad");
-    QFile file(QString::fromStdString(broken));
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write("not a bank at all");
-    file.close();
-    dropFile(e.frame(), broken);
+    openBank(e, 2);
+    writeFileBytes(e.file("broken.sad"), {'n', 'o', 't'});
+    dropFile(e.frame(), e.file("broken.sad"));
     QCOMPARE(e.view().model()->rowCount(), 0);
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    QCOMPARE(e.shell().messages[0].icon, MessageIcon::Stop);
+    QCOMPARE(e.shell().messages.at(0).icon, MessageIcon::Stop);
     QCOMPARE(e.frame().windowTitle(), QString("Untitled[*] - Quillon"));
 }
 
 void EditorAppTest::unsavedQuestion_data() {
     QTest::addColumn<int>("answer");
     QTest::addColumn<int>("rowsAfter");
-    QTest::addColumn<bool>("savedFirst");
-    QTest::newRow("cancel-keeps-everything") << int(MessageAnswer::Cancel) << 2 << false;
-    QTest::newRow("discard-goes-on") << int(MessageAnswer::No) << 0 << false;
-    QTest::newRow("save-saves-then-goes-on") << int(MessageAnswer::Yes) << 0 << true;
+    QTest::newRow("cancel-keeps-everything") << int(MessageAnswer::Cancel) << 2;
+    QTest::newRow("discard-goes-on") << int(MessageAnswer::No) << 0;
+    QTest::newRow("save-saves-then-goes-on") << int(MessageAnswer::Yes) << 0;
 }
 
-// File New after an unsaved change: the question comes first, and its answer
-// decides.
+// File New after an unsaved change: the question comes first, and its answer decides.
 void EditorAppTest::unsavedQuestion() {
     QFETCH(int, answer);
     QFETCH(int, rowsAfter);
-    QFETCH(bool, savedFirst);
     Editor e;
-    std::string bank = e.file("b.sad");
-    makeBank(bank, e.file("waves"), 1);
-    QVERIFY(e.app().OpenDocumentFile(bank));
+    openBank(e, 1);
+    QCOMPARE(e.frame().windowTitle(), QString("bank.sad[*] - Quillon"));
     addWave(e, "added.wav", e.file("more"));
-    QVERIFY(e.frame().isWindowModified());
     e.shell().answers.push_back(MessageAnswer(answer));
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::FileNew));
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    const MessageRequest& question = e.shell().messages[0];
-    QCOMPARE(question.text, std::string("Save changes to b.sad?"));
-    QCOMPARE(question.buttons, MessageButtons::SaveDiscardCancel);
-    QCOMPARE(question.icon, MessageIcon::Exclamation);
+    QVERIFY(chooseMenuItem(e.frame(), FileNew));
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{"Save changes to bank.sad?"});
     QCOMPARE(e.view().model()->rowCount(), rowsAfter);
-    if (savedFirst) {
-        Editor reopened({QString::fromStdString(bank)});
-        QCOMPARE(reopened.view().model()->rowCount(), 2);
-    }
-    if (answer == int(MessageAnswer::Cancel)) {
-        QVERIFY(e.doc().isModified());
-        QCOMPARE(e.doc().pathName(), bank);
-    }
+    Editor reopened({QString::fromStdString(e.file("bank.sad"))});
+    QCOMPARE(reopened.view().model()->rowCount(), answer == int(MessageAnswer::Yes) ? 2 : 1);
 }
 
-// With "Allow Save" cleared the bank's own file is not written, whichever way
-// the save comes: the question's Save asks for a name as Save As does.
+// With "Allow Save" cleared, the question's Save must ask for a name, not write the bank.
 void EditorAppTest::saveAnswerKeepsAProtectedBankAndAsksForAName() {
     Editor e;
-    std::string bank = e.file("b.sad");
-    makeBank(bank, e.file("waves"), 1);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    const std::string before = fileText(bank);
-    QTest::mouseClick(e.frame().sidePanel()->allowSaveBox(), Qt::LeftButton);
-    QVERIFY(!e.doc().values().allowSave);
+    openBank(e, 1);
+    const std::vector<uint8_t> before = readFileBytes(e.file("bank.sad"));
+    QCheckBox* allowSave = e.frame().sidePanel()->allowSaveBox();
+    QTest::mouseClick(allowSave, Qt::LeftButton);
     addWave(e, "added.wav", e.file("more"));
+    QVERIFY(!chooseMenuItem(e.frame(), FileSave));
     e.shell().answers.push_back(MessageAnswer::Yes);
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::FileNew));  // the name dialog: Cancel
-    QCOMPARE(e.shell().fileRequests.size(), size_t(2));
-    QVERIFY(e.shell().fileRequests[1].save);
-    QCOMPARE(fileText(bank), before);
-    QCOMPARE(e.view().model()->rowCount(), 2);
+    QVERIFY(chooseMenuItem(e.frame(), FileNew));  // the name dialog: Cancel
+    QVERIFY(e.shell().fileRequests.at(1).save);
+    QCOMPARE(readFileBytes(e.file("bank.sad")), before);
     QVERIFY(e.doc().isModified());
-}
-
-void EditorAppTest::exitAsksAndCancelKeepsTheWindow() {
-    Editor e;
-    addWave(e, "a.wav", e.file("w"));
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::AppExit));
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    QVERIFY(e.frame().isVisible());
-    QCOMPARE(e.view().model()->rowCount(), 1);
     e.shell().answers.push_back(MessageAnswer::No);
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::AppExit));
-    QVERIFY(!e.frame().isVisible());
+    QVERIFY(e.app().OpenDocumentFile(e.file("bank.sad")));
+    QVERIFY(allowSave->isChecked());  // opening a bank sets it again
 }
 
-void EditorAppTest::droppedBankOpensAfterAskingFirst() {
+void EditorAppTest::exitAndDropAskFirst() {
     Editor e;
     addWave(e, "a.wav", e.file("w"));
     std::string bank = e.file("other.sad");
     makeBank(bank, e.file("waves"), 3);
     dropFile(e.frame(), bank);  // unscripted: Cancel
     QCOMPARE(namesOnScreen(e.view()), QStringList{"a.wav"});
+    QVERIFY(chooseMenuItem(e.frame(), AppExit));
+    QVERIFY(e.frame().isVisible());
     e.shell().answers.push_back(MessageAnswer::No);
     dropFile(e.frame(), bank);
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave02.wav", "wave03.wav"}));
     QCOMPARE(e.frame().windowTitle(), QString("other.sad[*] - Quillon"));
+    QVERIFY(chooseMenuItem(e.frame(), AppExit));
+    QVERIFY(!e.frame().isVisible());
 }
 
-void EditorAppTest::saveWritesTheBankAndClearsTheMark() {
-    Editor e;
-    std::string bank = e.file("b.sad");
-    makeBank(bank, e.file("waves"), 2);
-    QVERIFY(e.app().OpenDocumentFile(bank));
-    addWave(e, "c.wav", e.file("w"));
-    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
-
-    QVERIFY(!e.frame().isWindowModified());
-    QVERIFY(e.shell().fileRequests.size() == 1);  // only the add's dialog
-    Editor reopened({QString::fromStdString(bank)});
-    QCOMPARE(namesOnScreen(reopened.view()), (QStringList{"wave01.wav", "wave02.wav", "c.wav"}));
-}
-
-void EditorAppTest::saveOfANewBankAsksForAName() {
-    Editor e;
-    addWave(e, "a.wav", e.file("w"));
-    std::string target = e.file("named.sad");
-    e.shell().fileAnswers.push_back({{target}, e.file("")});
-    clickToolbar(e.frame(), CommandId::FileSave);
-    const FileDialogRequest& request = e.shell().fileRequests.back();
-    QVERIFY(request.save);
-    QCOMPARE(request.mode, FileDialogMode::Save);
-    QCOMPARE(request.defaultName, std::string("Untitled.sad"));
-    QVERIFY(request.promptOverwrite);
-    QCOMPARE(e.frame().windowTitle(), QString("named.sad[*] - Quillon"));
-    QVERIFY(QFile::exists(QString::fromStdString(target)));
-    QCOMPARE(e.app().recentFiles().paths().front(), target);
-}
-
-void EditorAppTest::rememberedFoldersSurviveARestart() {
+// Remembered folders and recent banks survive a restart; a folder of another type is ignored.
+void EditorAppTest::rememberedFoldersAndRecentFilesSurviveARestart() {
     QTemporaryDir home;
-    std::string addFolder = home.filePath("adds").toStdString();
-    std::string replaceFolder = home.filePath("replacements").toStdString();
-    std::string openFolder = home.filePath("banks").toStdString();
-    {
-        Editor e({}, home.path());
-        addWave(e, "a.wav", addFolder);
-        clickRow(e.view(), 0);
-        QDir().mkpath(QString::fromStdString(replaceFolder));
-        std::string other = makeWav(replaceFolder + "/b.wav");
-        e.shell().fileAnswers.push_back({{other}, replaceFolder});
-        QVERIFY(chooseMenuItem(e.frame(), CommandId::WaveReplace));
-        e.shell().answers.push_back(MessageAnswer::No);  // discard the changes
-        e.shell().fileAnswers.push_back({{}, openFolder});
-        e.shell().fileAnswers.back().paths.clear();
-        QVERIFY(chooseMenuItem(e.frame(), CommandId::FileOpen));
-        // A cancelled open keeps the old folder; open a bank for real.
-        QDir().mkpath(QString::fromStdString(openFolder));
-        std::string bank = openFolder + "/b.sad";
-        makeBank(bank, home.filePath("waves").toStdString(), 1);
-        e.shell().answers.push_back(MessageAnswer::No);
-        e.shell().fileAnswers.push_back({{bank}, openFolder});
-        QVERIFY(chooseMenuItem(e.frame(), CommandId::FileOpen));
-        QVERIFY(e.frame().close());
-    }
-    std::string stored = fileText(home.filePath("config/quillon/settings.conf").toStdString());
-    size_t open = stored.find("FileOpenDir="), replace = stored.find("FileWavReplaceDir="),
-           add = stored.find("FileWavAddDir=");
-    QVERIFY(open != std::string::npos && open < replace && replace < add);
-
-    Editor again({}, home.path());
-    QCOMPARE(again.doc().folders().fileOpen, openFolder);
-    QVERIFY(chooseMenuItem(again.frame(), CommandId::FileOpen));
-    QCOMPARE(again.shell().fileRequests.back().initialFolder, openFolder);
-    QVERIFY(chooseMenuItem(again.frame(), CommandId::WaveAddInsert));
-    QCOMPARE(again.shell().fileRequests.back().initialFolder, addFolder);
-    QCOMPARE(again.doc().folders().wavReplace, replaceFolder);
-}
-
-void EditorAppTest::foldersOfAnotherTypeAreIgnored() {
-    QTemporaryDir home;
-    usePrivateHome(home.path());
-    SettingsStore store(userSettingsPath());
-    store.setInteger(kQuillonSettingsKey, "FileOpenDir", 5);
-    store.setString(kQuillonSettingsKey, "filewavadddir", "/adds");
-    store.setString(kQuillonSettingsKey, "FileWavAddDirX", "/not-this");
-    store.setString("Software\\Other", "FileWavReplaceDir", "/not-this-either");
-    QVERIFY(store.save());
-    Editor e({}, home.path());
-    QCOMPARE(e.doc().folders().fileOpen, std::string());
-    QCOMPARE(e.doc().folders().wavAdd, std::string("/adds"));
-    QCOMPARE(e.doc().folders().wavReplace, std::string());
-}
-
-void EditorAppTest::recentFilesSurviveARestartAndOpen() {
-    QTemporaryDir home;
+    const std::string adds = home.filePath("adds").toStdString();
     std::vector<std::string> banks;
     {
         Editor e({}, home.path());
-        for (int i = 0; i < 17; ++i) {
+        addWave(e, "a.wav", adds);
+        clickRow(e.view(), 0);
+        e.shell().fileAnswers.push_back({{makeWav(adds + "/b.wav")}, home.path().toStdString()});
+        QVERIFY(chooseMenuItem(e.frame(), WaveReplace));
+        e.shell().fileAnswers.push_back({{e.file("new.sad")}, e.file("")});
+        clickToolbar(e.frame(), FileSave);
+        for (int i = 0; i < 16; ++i) {
             banks.push_back(e.file("bank" + std::to_string(i) + ".sad"));
             makeBank(banks.back(), e.file("waves"), 1);
-            QVERIFY(e.app().OpenDocumentFile(banks.back()));
+            e.shell().fileAnswers.push_back({{banks.back()}, e.file("waves")});
+            QVERIFY(chooseMenuItem(e.frame(), FileOpen));
         }
-        QCOMPARE(e.app().recentFiles().paths().size(), size_t(15));
         QVERIFY(e.frame().close());
     }
+    SettingsStore store(home.filePath("config/quillon/settings.conf").toStdString());
+    (void)store.load();
+    store.setInteger(kQuillonSettingsKey, "FileWavReplaceDir", 5);
+    QVERIFY(store.save());
     Editor again({}, home.path());
+    QVERIFY(chooseMenuItem(again.frame(), WaveAddInsert));
+    QCOMPARE(again.shell().fileRequests.back().initialFolder, adds);
+    QCOMPARE(again.doc().folders().fileOpen, again.file("waves"));
+    QCOMPARE(again.doc().folders().wavReplace, std::string());
     const std::vector<QAction*>& entries = again.frame().recentFileActions();
     QCOMPARE(int(entries.size()), 15);
-    QVERIFY(entries.front()->text().startsWith("&1 "));
-    QVERIFY(entries.front()->text().endsWith("bank16.sad"));
-    openMenu(again.frame().menu(MenuPlace::File));
-    QVERIFY(!again.frame().action(CommandId::RecentFile)->isVisible());
     QMenu* file = again.frame().menu(MenuPlace::File);
+    openMenu(file);
     QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(entries.at(2)).center());
-    QCOMPARE(again.doc().pathName(), banks[14]);
-    QCOMPARE(again.app().recentFiles().paths().front(), banks[14]);
+    QCOMPARE(again.doc().pathName(), banks[13]);
 }
 
 void EditorAppTest::printingPutsTheListOnPages() {
-    QTemporaryDir dir;
-    std::string bankPath = dir.filePath("b.sad").toStdString();
-    makeBank(bankPath, dir.filePath("waves").toStdString(), 120);
-    Editor e({QString::fromStdString(bankPath)});
-    QPdfWriter pdf(dir.filePath("list.pdf"));
-    pdf.setPageSize(QPageSize(QPageSize::A4));
+    Editor e;
+    openBank(e, 120);
+    QPdfWriter pdf(e.home() + "/list.pdf");
     pdf.setPageOrientation(QPageLayout::Landscape);
-    int pages = printRowList(pdf, e.doc().rows(), "Bank - b.sad");
-    QVERIFY2(pages >= 2, qPrintable(QString::number(pages)));
-    QVERIFY(QFileInfo(dir.filePath("list.pdf")).size() > 1000);
-    RowList none;
-    QPdfWriter empty(dir.filePath("empty.pdf"));
-    QCOMPARE(printRowList(empty, none, "Empty"), 1);
+    QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
+    QPdfWriter empty(e.home() + "/empty.pdf");
+    QCOMPARE(printRowList(empty, RowList(), "Empty"), 1);
 }
 
-void EditorAppTest::progressBarLiesOverPaneOneAndWindowsDisable() {
-    Editor e;
-    QCoreApplication::processEvents();
-    e.shell().beginProgress(10);
-    e.shell().setMainWindowsEnabled(false);
-    QProgressBar* bar = e.frame().progressBar();
-    QVERIFY(bar->isVisible());
-    QCOMPARE(bar->geometry(), e.frame().pane(1)->geometry());
-    QCOMPARE(bar->maximum(), 10);
-    e.shell().setProgress(4);
-    QCOMPARE(bar->value(), 4);
-    QVERIFY(!e.view().isEnabled());
-    QVERIFY(!e.frame().menuBar()->isEnabled());
-    e.shell().setMainWindowsEnabled(true);
-    e.shell().endProgress();
-    QVERIFY(!bar->isVisible());
-    QVERIFY(e.view().isEnabled());
-    e.shell().setStatusText(kPanePrompt, "Saving - Please Wait...");
-    QCOMPARE(e.frame().paneText(0), QString("Saving - Please Wait..."));
-}
-
-void EditorAppTest::statusPanesAreSizedFromTheirTexts() {
-    Editor e;
-    const QFontMetrics metrics = e.frame().pane(1)->fontMetrics();
-    QVERIFY(e.frame().pane(1)->width() >= metrics.horizontalAdvance(QString(60, ' ')));
-    QVERIFY(e.frame().pane(2)->width() >= metrics.horizontalAdvance("9999"));
-    QVERIFY(e.frame().pane(5)->width() >= metrics.horizontalAdvance("10000000000"));
-    QVERIFY(e.frame().pane(1)->width() > e.frame().pane(5)->width());
-}
-
-// The one test of a real message box: a timer finds it and presses Discard.
-void EditorAppTest::messageBoxHasIconCaptionAndButtons() {
+// The real message box, file dialog, About box and the progress bar over pane 1.
+void EditorAppTest::shellShowsBoxesDialogsAndProgress() {
     CEditorShell shell;
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    Qt::WindowModality modality = Qt::NonModal;
+    QString title;
     QTimer poll;
     connect(&poll, &QTimer::timeout, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
         if (!box) return;
         title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        modality = box->windowModality();
         box->button(QMessageBox::Discard)->click();
     });
     poll.start(20);
-    MessageAnswer answer =
-        shell.showMessage({"Save changes to x.sad?", "", MessageIcon::Exclamation,
-                           MessageButtons::SaveDiscardCancel});
-    QCOMPARE(answer, MessageAnswer::No);
+    QCOMPARE(shell.showMessage({"Save changes to x.sad?", "", MessageIcon::Exclamation,
+                                MessageButtons::SaveDiscardCancel}),
+             MessageAnswer::No);
     QCOMPARE(title, QString("Quillon"));
-    QCOMPARE(text, QString("Save changes to x.sad?"));
-    QCOMPARE(icon, QMessageBox::Warning);
-    QCOMPARE(modality, Qt::ApplicationModal);
-
-    QMessageBox stop;
-    setUpMessageBox(stop, {"      Cannot move first item up                 ", "Caption",
-                           MessageIcon::Stop, MessageButtons::Ok});
-    QCOMPARE(stop.icon(), QMessageBox::Critical);
-    QCOMPARE(stop.windowTitle(), QString("Caption"));
-    QCOMPARE(stop.text(), QString("      Cannot move first item up                 "));
-}
-
-void EditorAppTest::fileDialogsCarryTheirButtonTexts() {
-    QCOMPARE(qtFileFilter("Wave Sound (*.wav)|*.wav||"), QString("Wave Sound (*.wav)"));
-    QCOMPARE(qtFileFilter("Zarquine Sound Bank Files (*.sad)|*.sad|All Files (*.*)|*.*||"),
-             QString("Zarquine Sound Bank Files (*.sad);;All Files (*)"));
-    QCOMPARE(qtFileFilter("Sounds|*.wav;*.mp2||"), QString("Sounds (*.wav *.mp2)"));
-    QCOMPARE(qtFileFilter("Header File (*.h)"), QString("Header File (*.h)"));
-
-    FileDialogRequest add;
-    add.title = "Add/Insert Wavs";
-    add.filter = "Wave Sound (*.wav)|*.wav||";
-    add.multipleFiles = true;
-    add.mode = FileDialogMode::AddInsert;
-    CFileTree addDialog(add);
-    QCOMPARE(addDialog.labelText(QFileDialog::Accept), QString("Add/Insert"));
-    QCOMPARE(addDialog.windowTitle(), QString("Add/Insert Wavs"));
-    QCOMPARE(addDialog.fileMode(), QFileDialog::ExistingFiles);
-    QCOMPARE(addDialog.nameFilters(), QStringList{"Wave Sound (*.wav)"});
-
-    FileDialogRequest replace = add;
-    replace.multipleFiles = false;
-    replace.mode = FileDialogMode::Replace;
-    QCOMPARE(CFileTree(replace).labelText(QFileDialog::Accept), QString("Replace"));
-
     FileDialogRequest save;
     save.save = true;
-    save.filter = "Zarquine Sound Bank Files (*.sad)|*.sad||";
-    save.mode = FileDialogMode::Save;
-    CFileTree saveDialog(save);
-    QCOMPARE(saveDialog.labelText(QFileDialog::Accept), QString("Save"));
-    QCOMPARE(saveDialog.acceptMode(), QFileDialog::AcceptSave);
-    QCOMPARE(saveDialog.defaultSuffix(), QString("sad"));
-
-    CFolderDialog folder("");
-    QCOMPARE(folder.windowTitle(), QString("Choose folder"));
-    QCOMPARE(folder.labelText(QFileDialog::Accept), QString("Select"));
-    QCOMPARE(folder.fileMode(), QFileDialog::Directory);
+    save.filter = "Sounds|*.wav;*.mp2|All Files (*.*)|*.*||";
+    QCOMPARE(CFileTree(save).nameFilters(), (QStringList{"Sounds (*.wav *.mp2)", "All Files (*)"}));
+    QCOMPARE(CAboutDlg().findChild<QLabel*>("productLine")->text(),
+             QString("Quillon " QUILLON_VERSION));
+    Editor e;
+    e.shell().beginProgress(10);
+    e.shell().setMainWindowsEnabled(false);
+    e.shell().setProgress(4);
+    QCOMPARE(e.frame().progressBar()->geometry(), e.frame().pane(1)->geometry());
+    e.shell().setMainWindowsEnabled(true);
+    e.shell().endProgress();
+    QVERIFY(!e.frame().progressBar()->isVisible());
 }
 
-void EditorAppTest::aboutBoxShowsTheProductLine() {
-    CAboutDlg about;
-    QCOMPARE(about.windowTitle(), QString("About Quillon"));
-    QCOMPARE(about.findChild<QLabel*>("productLine")->text(), QString("Quillon " QUILLON_VERSION));
-    auto* buttons = about.findChild<QDialogButtonBox*>();
-    QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok);
+void EditorAppTest::oneLineDialogsTakeALineWithEnterOrEscape_data() {
+    QTest::addColumn<int>("which");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("enter");
+    QTest::newRow("find-enter") << int(TextDialog::Find) << "typed" << true;
+    QTest::newRow("goto-escape") << int(TextDialog::Goto) << "typed" << false;
+    // An old bank's Latin-1 "Who?" confirmed unchanged must not be rewritten as UTF-8.
+    QTest::newRow("who-unchanged-keeps-its-bytes") << int(TextDialog::Who) << "" << true;
 }
 
-void EditorAppTest::textsOfOldBanksKeepTheirLetters() {
-    QCOMPARE(toQString("plain"), QString("plain"));
-    QCOMPARE(toQString("Caf\xc3\xa9"), QString::fromUtf8("Caf\u00e9"));  // UTF-8
-    QCOMPARE(toQString("Caf\xe9"), QString::fromUtf8("Caf\u00e9"));      // Latin-1
-    QCOMPARE(std::string(cutAtCharacter("Caf\xc3\xa9", 4)), std::string("Caf"));
-    QCOMPARE(std::string(cutAtCharacter("Caf\xc3\xa9", 5)), std::string("Caf\xc3\xa9"));
-    QCOMPARE(std::string(cutAtCharacter("abc", 0)), std::string());
+void EditorAppTest::oneLineDialogsTakeALineWithEnterOrEscape() {
+    QFETCH(int, which);
+    QFETCH(QString, typed);
+    QFETCH(bool, enter);
+    QTimer::singleShot(0, [&] {
+        QWidget* dialog = nullptr;
+        (void)QTest::qWaitFor([&] { return (dialog = QApplication::activeModalWidget()); }, 5000);
+        auto* edit = dialog->findChild<QLineEdit*>();
+        QTest::keyClicks(edit, typed);
+        QTest::keyClick(edit, enter ? Qt::Key_Return : Qt::Key_Escape);
+    });
+    const std::string before = "Andr\xe9 and crew";
+    std::string text = before;
+    QCOMPARE(runTextDialog(TextDialog(which), text, nullptr), enter);
+    QCOMPARE(text, enter && !typed.isEmpty() ? typed.toStdString() : before);
+}
+
+void EditorAppTest::findNextWrapsAndGotoFindsTheNumber() {
+    Editor e;
+    QDir().mkpath(QString::fromStdString(e.file("snd")));
+    std::vector<std::string> paths;
+    for (const char* name : {"Footstep1.wav", "door.wav", "STEPS.wav", "bell.wav"})
+        paths.push_back(makeWav(e.file(std::string("snd/") + name)));
+    QVERIFY(addWaveFiles(e.doc(), paths));
+    e.doc().rows().setCell(3, kColNo, "7");
+    e.shell().textAnswers.push_back(std::string("Step"));
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
+    QTest::keyClick(&e.view(), Qt::Key_F3);
+    QTest::keyClick(&e.view(), Qt::Key_F3);                      // wraps past STEPS.wav
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);  // cancelled: kept in lower case
+    QCOMPARE(e.shell().textRequests.back().second, std::string("step"));
+    e.shell().textAnswers.push_back(std::string("gong"));
+    QTest::keyClick(&e.view(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(selectedRowsOnScreen(e.view()).empty());
+    e.shell().textAnswers = {std::string("7"), std::string("9")};
+    QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(e.frame().sidePanel()->valueText(CSidePanelBar::Name), QString("bell.wav"));
+    QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
+    QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sample is numbered 9"));
+    QCOMPARE(e.frame().sidePanel()->valueText(CSidePanelBar::Description), QString("None"));
+    QTest::keyClick(&e.view(), Qt::Key_Delete);
+    QVERIFY(e.frame()
+                .sidePanel()
+                ->valueText(CSidePanelBar::Name)
+                .isEmpty());  // the side panel follows the row shown
+}
+
+void EditorAppTest::whoIsStoredInTheSavedBank() {
+    Editor e;
+    openBank(e, 2);
+    auto pressWho = [&] {
+        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
+        QTest::keyPress(&e.view(), Qt::Key_P, held);
+        QTest::keyPress(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_P, held);
+        QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
+    };
+    e.shell().textAnswers.push_back(std::string("Ada, sound design"));
+    pressWho();  // the dialog comes once, at the F, not again at the releases
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
+    Editor again({QString::fromStdString(e.file("bank.sad"))});
+    QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
+    e.app().OnFileNew();
+    pressWho();
+    QCOMPARE(e.shell().textRequests.back().second, std::string());
+}
+
+// Names follow the typed path; Browse fills one; a restart remembers; Cancel ends it.
+void EditorAppTest::scriptExportToolLoadsBankNamesAndWritesTheTable() {
+    QTemporaryDir home;
+    const std::string list = home.filePath("AudioSFX.h").toStdString();
+    const std::string script = home.filePath("Help.h").toStdString();
+    const std::string table = home.filePath("Table.h").toStdString();
+    writeText(list,
+              "enum AUDIO_SFX_BANK_TYPE\n{\n\tBANK_NONE,\n\tBANK_TOWN,\n\tBANK_CASTLE,\n};\n");
+    writeText(script, "enum HELP_TEXT\n{\n\tHELP_TEXT_NONE = 0,\n\tHELP_TEXT_WAVE02 = 1,\n};\n");
+    {
+        Editor e({}, home.path());
+        openBank(e, 3);
+        e.shell().fileAnswers = {{{script}, ""}, {{table}, ""}};
+        e.shell().useScriptDialog = [&](CScriptExportDialog& dialog) {
+            dialog.bankListEdit()->clear();
+            QTest::keyClicks(dialog.bankListEdit(), QString::fromStdString(list));
+            QCOMPARE(dialog.bankCombo()->itemText(2), QString("BANK_CASTLE"));
+            dialog.clearOutputBox()->setChecked(true);
+            QTest::mouseClick(dialog.scriptEnumBrowseButton(), Qt::LeftButton);
+            dialog.bankCombo()->setCurrentIndex(2);
+            QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Ok), Qt::LeftButton);
+        };
+        QVERIFY(chooseMenuItem(e.frame(), CustomExport));
+        const std::vector<uint8_t> written = readFileBytes(table);
+        QVERIFY(std::string(written.begin(), written.end())
+                    .find("{HELP_TEXT_WAVE02 , BANK_CASTLE , 2 },") != std::string::npos);
+        QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{"1 enums updated out of 2"});
+    }
+    Editor again({}, home.path());
+    openBank(again, 1);
+    QStringList paths;
+    again.shell().useScriptDialog = [&](CScriptExportDialog& dialog) {
+        paths << dialog.bankListEdit()->text() << dialog.scriptEnumEdit()->text();
+        QTest::mouseClick(dialog.buttons()->button(QDialogButtonBox::Cancel), Qt::LeftButton);
+    };
+    QVERIFY(chooseMenuItem(again.frame(), CustomExport));
+    QCOMPARE(paths, (QStringList{QString::fromStdString(list), QString::fromStdString(script)}));
+    QVERIFY(again.shell().fileRequests.empty());
+}
+
+void EditorAppTest::openInWaveEditorStartsOneEditorPerSelectedRow() {
+    QTemporaryDir home;
+    usePrivateHome(home.path());
+    qunsetenv(kWaveEditorVariable);
+    SettingsStore classes(classesRootSettingsPath());  // where a user names one
+    classes.setString(kWaveEditorKey, "", "/opt/editor");
+    QVERIFY(classes.save());
+    Editor e({}, home.path());
+    makeBank(e.file("bank.sad"), e.file("My Waves"), 3);  // one argument, the whole path
+    QVERIFY(e.app().OpenDocumentFile(e.file("bank.sad")));
+    selectRows(e.view(), {0, 2});
+    std::vector<std::vector<std::string>> started;
+    e.app().waveEditorStarter = [&](const std::vector<std::string>& argv) {
+        started.push_back(argv);
+        return started.size() < 3;
+    };
+    QVERIFY(chooseMenuItem(e.frame(), WaveOpenInEditor));
+    QCOMPARE(started, (std::vector<std::vector<std::string>>{
+                          {"/opt/editor", e.file("My Waves/wave01.wav")},
+                          {"/opt/editor", e.file("My Waves/wave03.wav")}}));
+    // Without an editor to start, the command says so and tries no more.
+    QVERIFY(chooseMenuItem(e.frame(), WaveOpenInEditor));
+    QCOMPARE(started.size(), size_t(3));
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{"No Editor Available"});
+}
+
+void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
+    Editor e;
+    openBank(e, 60);
+    CQuillonView& view = e.view();
+    selectRows(view, {40, 42});  // numbers 41 and 43
+    view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
+    const int top = view.verticalScrollBar()->value();
+    QVERIFY(top > 0);
+    // Every row after the first moves up one: only the numbers find the selection again.
+    QCOMPARE(cli({"delete", QString::fromStdString(e.file("bank.sad")), "1"}), 0);
+    QTRY_COMPARE(e.doc().rows().size(), 59);
+    QCOMPARE(selectedRowsOnScreen(view), (std::vector<int>{39, 41}));
+    QCOMPARE(e.doc().rows().cell(39, kColNo), std::string("41"));
+    QCOMPARE(view.verticalScrollBar()->value(), top);
+    QVERIFY(e.frame().diskChangeBar()->isHidden());
+    QCOMPARE(e.frame().paneText(kPanePrompt),
+             QString("bank.sad changed on disk and was read again"));
+}
+
+void EditorAppTest::aBankWithEditsShowsTheBarAndItsSaveAsks() {
+    Editor e;
+    openBank(e, 3);
+    const std::string bank = e.file("bank.sad");
+    CDiskChangeBar& bar = *e.frame().diskChangeBar();
+    e.doc().setTitle("mine");
+    QCOMPARE(cli({"set", QString::fromStdString(bank), "2", "Volume", "77"}), 0);
+    QTRY_VERIFY(!bar.isHidden());
+    QCOMPARE(bar.text(), QString("bank.sad changed on disk"));
+    QTest::mouseClick(bar.keepMineButton(), Qt::LeftButton);
+    // Keep Mine still leaves the save to ask; Cancel, the default, writes nothing.
+    const std::vector<uint8_t> theirs = readFileBytes(bank);
+    QVERIFY(!e.app().DoFileSave());
+    QCOMPARE(e.shell().messages.back().buttons, MessageButtons::OverwriteReloadCancel);
+    QCOMPARE(readFileBytes(bank), theirs);
+
+    // Overwrite saves, and the editor's own save is no change on disk.
+    e.shell().answers.push_back(MessageAnswer::Yes);
+    QVERIFY(e.app().DoFileSave());
+    QTest::qWait(500);
+    QVERIFY(bar.isHidden());
+    // The bar's Reload reads the bank again; the edits are gone.
+    e.doc().setTitle("mine again");
+    QCOMPARE(cli({"set", QString::fromStdString(bank), "3", "Volume", "55"}), 0);
+    QTRY_VERIFY(!bar.isHidden());
+    QTest::mouseClick(bar.reloadButton(), Qt::LeftButton);
+    QCOMPARE(e.doc().values().title, std::string("mine"));
+    QCOMPARE(e.doc().rows().cell(2, kColVolume), std::string("55"));
+    QTRY_VERIFY(bar.isHidden());
 }
 
 QTEST_MAIN(EditorAppTest)

@@ -1,21 +1,24 @@
-// The sample list as the user sees and drives it: columns, check boxes, the
-// selection, sorting by a header click and the moves that depend on it, the
-// keys of the list and its context menu.
-#include <QAbstractItemModelTester>
+// The sample list driven as a user does: sorting, moves, keys, cell editing, undo, paste.
 #include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMouseEvent>
+#include <QScrollBar>
 #include <QTest>
+#include <QToolButton>
 
 #include "UiTestSupport.h"
 #include "bank/Columns.h"
 #include "bank/ListOps.h"
+#include "ui/BankToolBar.h"
+#include "ui/CellEdit.h"
 #include "ui/MainFrame.h"
 #include "ui/QuillonView.h"
+#include "ui/SidePanelBar.h"
 
 using namespace quillon;
 using namespace quillon::test;
+using enum quillon::CommandId;
 
 namespace {
 
@@ -31,12 +34,44 @@ QPoint checkBoxOf(CQuillonView& view, int row) {
         .center();
 }
 
-// The mouse moved with the left button held.
-void dragTo(CQuillonView& view, QPoint to) {
-    QPointF at(to);
-    QMouseEvent move(QEvent::MouseMove, at, view.viewport()->mapToGlobal(at), Qt::NoButton,
-                     Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(view.viewport(), &move);
+void tick(Editor& e, int ticks) {
+    for (int i = 0; i < ticks; ++i)
+        e.view().OnTimer();
+}
+
+const char kInvalidPriority[] = "Invalid Priority (Range 1 to 9999)";
+
+// A user's double click on a cell: a click, then the second click.
+CCellEdit* doubleClickCell(CQuillonView& view, int row, int column,
+                           Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QModelIndex index = view.model()->index(row, column);
+    view.scrollTo(index);
+    QPoint at = view.visualRect(index).center();
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, modifiers, at);
+    QTest::mouseDClick(view.viewport(), Qt::LeftButton, modifiers, at);
+    QCoreApplication::processEvents();
+    return view.cellEdit();
+}
+
+// Opens the editor on a cell and types over its text.
+CCellEdit* typeInto(CQuillonView& view, int row, int column, const QString& text) {
+    CCellEdit* editor = doubleClickCell(view, row, column);
+    QTest::keyClick(editor, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(editor, text);
+    return editor;
+}
+
+// The editor is open with its whole text selected and the keyboard focus.
+bool editorWaitsForAFix(CQuillonView& view, const QString& text) {
+    CCellEdit* editor = view.cellEdit();
+    return editor && editor->isVisible() && editor->text() == text &&
+           editor->selectedText() == text && QApplication::focusWidget() == editor;
+}
+
+// A key press with the event loop run after it, as between a user's presses.
+void press(CQuillonView& view, int key, Qt::KeyboardModifiers modifiers = Qt::ControlModifier) {
+    QTest::keyClick(&view, Qt::Key(key), modifiers);
+    QCoreApplication::processEvents();
 }
 
 }  // namespace
@@ -44,73 +79,30 @@ void dragTo(CQuillonView& view, QPoint to) {
 class ListViewTest : public QObject {
     Q_OBJECT
   private slots:
-    void modelPassesTheModelTester();
-    void columnsHaveTheirTitles();
     void columnsFitTheirWidestTexts_data();
     void columnsFitTheirWidestTexts();
-    void windowFitsALaptopScreen();
-    void firstColumnHoldsImageCheckBoxAndNumber();
-    void checkBoxClickTogglesPlaybackAndMarksChanged();
-    void selectionFollowsClicksAndOperations();
-    void selectionShowsWithoutFocus();
     void firstClickOnNoSortsDescendingAndMovesRefuse();
-    void movingTwoRowsUpKeepsThemSelected();
-    void clickOffTheRowsKeepsTheSelection();
     void dragFromBelowTheRowsSelectsAndTogglesNothing();
-    void insertStartsTheAdd();
-    void insertAddsNoWaveToAMusicBank();
-    void deleteAndBackspaceDeleteTheSelectedRows();
-    void shiftDeleteCutsTheRow();
-    void ctrlThenGOpensGoto();
-    void contextMenuIsTheWaveMenu();
+    void keysReachTheirCommands();
+    void heldMoveRefusesOnceWhileItsMessageShows();
+    void invalidValueStopsEveryActionThatLeavesTheEditor();
+    void pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data();
+    void pressOnAnotherRowWritesThePendingValueWhereItWasTyped();
+    void keysOpenWalkAndCloseTheEditor();
+    void keysReachingTheListPastTheEditorStayWithTheEditor();
+    void anUnchangedOldDescriptionKeepsItsBytes();
+    void undoAndRedoFollowTheSavedState();
+    void copyAndPasteRowsAsAPersonDoes();
 };
 
-void ListViewTest::modelPassesTheModelTester() {
-    Editor e;
-    QAbstractItemModelTester tester(&e.view().rowModel(),
-                                    QAbstractItemModelTester::FailureReportingMode::QtTest);
-    openBank(e, 5);
-    clickHeader(e.view(), kColName);
-    selectRows(e.view(), {1, 3});
-    QTest::keyClick(&e.view(), Qt::Key_Delete);
-    std::string wav = makeWav(e.file("extra.wav"));
-    e.shell().fileAnswers.push_back({{wav}, e.file("")});
-    QVERIFY(chooseMenuItem(e.frame(), CommandId::WaveAddInsert));
-    QCOMPARE(e.view().model()->rowCount(), 4);
-    e.app().OnFileNew();  // unsaved: the question is answered Cancel
-    QCOMPARE(e.view().model()->rowCount(), 4);
-    e.shell().answers.push_back(MessageAnswer::No);
-    e.app().OnFileNew();
-    QCOMPARE(e.view().model()->rowCount(), 0);
-}
-
-void ListViewTest::columnsHaveTheirTitles() {
-    Editor e;
-    QAbstractItemModel* model = e.view().model();
-    QCOMPARE(model->columnCount(), 28);
-    QStringList titles;
-    for (int c = 0; c < 28; ++c)
-        titles << model->headerData(c, Qt::Horizontal).toString();
-    QCOMPARE(titles.first(), QString("No"));
-    QCOMPARE(titles.at(20), QString::fromUtf8("\u00b1 Pitch"));
-    QCOMPARE(titles.last(), QString("Scale"));
-    QCOMPARE(e.view().columnWidth(1), 200);
-}
-
-// The widest texts each column holds show whole at open, at every scale this
-// program runs at (QT_SCALE_FACTOR); only Location, a path, is cut.
+// The widest texts show whole, and the window fits 1280x800, at each QT_SCALE_FACTOR run.
 void ListViewTest::columnsFitTheirWidestTexts_data() {
     QTest::addColumn<int>("column");
     QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("cut");
     QTest::newRow("no-65535-beside-check-and-image") << int(kColNo) << "65535" << false;
     QTest::newRow("size-ten-digits") << int(kColSize) << "4294967295" << false;
-    QTest::newRow("format") << int(kColFormat) << "16-bit 44.1 khz Stereo" << false;
-    QTest::newRow("compression") << int(kColCompression) << "Microsoft ADPCM" << false;
-    QTest::newRow("distance-six-decimals") << int(kColMaxDist) << "9999.000000" << false;
-    QTest::newRow("atmos-group-title") << int(kColAtmosGroup) << "*" << false;
-    QTest::newRow("long-location")
-        << int(kColLocation) << "/home/sound/banks/forest/night/owls" << true;
+    QTest::newRow("long-location") << int(kColLocation) << "/home/sound/banks/forest/owls" << true;
 }
 
 void ListViewTest::columnsFitTheirWidestTexts() {
@@ -122,67 +114,12 @@ void ListViewTest::columnsFitTheirWidestTexts() {
     e.doc().rows().setCell(1, column, text.toStdString());
     e.view().OnInitialUpdate();  // as after an open
     QCOMPARE(e.view().isCellTextCut(1, column), cut);
-    // The title shows whole too.
-    QFontMetrics header = e.view().horizontalHeader()->fontMetrics();
     QString title = e.view().model()->headerData(column, Qt::Horizontal).toString();
-    QVERIFY(header.horizontalAdvance(title) < e.view().columnWidth(column));
-}
-
-// A 1280x800 laptop screen at this program's scale: the window, side panel
-// and status bar included, needs no more than the screen.
-void ListViewTest::windowFitsALaptopScreen() {
-    Editor e;
-    openBank(e, 3);
+    QVERIFY(e.view().horizontalHeader()->fontMetrics().horizontalAdvance(title) <
+            e.view().columnWidth(column));
     const QSize screen = QSize(1280, 800) / e.frame().devicePixelRatioF();
     const QSize needed = e.frame().minimumSizeHint().expandedTo(e.frame().minimumSize());
-    QVERIFY2(needed.width() <= screen.width() && needed.height() <= screen.height(),
-             qPrintable(QString("%1x%2").arg(needed.width()).arg(needed.height())));
-}
-
-void ListViewTest::firstColumnHoldsImageCheckBoxAndNumber() {
-    Editor e;
-    openBank(e, 2);
-    QModelIndex no = e.view().model()->index(1, 0);
-    QCOMPARE(no.data().toString(), QString("2"));
-    QCOMPARE(no.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
-    QVERIFY(!no.data(Qt::DecorationRole).value<QIcon>().isNull());
-    QVERIFY(!e.view().model()->index(1, 1).data(Qt::CheckStateRole).isValid());
-    QVERIFY(!e.view().model()->index(1, 1).data(Qt::DecorationRole).isValid());
-}
-
-void ListViewTest::checkBoxClickTogglesPlaybackAndMarksChanged() {
-    Editor e;
-    openBank(e, 3);
-    QVERIFY(!e.frame().isWindowModified());
-    QModelIndex no = e.view().model()->index(1, 0);
-    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {}, checkBoxOf(e.view(), 1));
-    QTRY_VERIFY(!e.doc().rows().row(1).checked);
-    QCOMPARE(no.data(Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
-    QVERIFY(e.doc().rows().row(0).checked);
-    QVERIFY(e.doc().isModified());
-    QVERIFY(e.frame().isWindowModified());
-}
-
-void ListViewTest::selectionFollowsClicksAndOperations() {
-    Editor e;
-    openBank(e, 6);
-    selectRows(e.view(), {1, 4});
-    QCOMPARE(e.doc().rows().selectedRows(), (std::vector<int>{1, 4}));
-    // Shift-click extends, as in any list.
-    clickRow(e.view(), 3, 1, Qt::ShiftModifier);
-    QCOMPARE(e.doc().rows().selectedCount(), int(selectedRowsOnScreen(e.view()).size()));
-    // An operation that selects in the row list shows on screen.
-    selectOnly(e.doc(), 5);
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{5});
-    QCOMPARE(e.view().currentIndex().row(), 5);
-}
-
-void ListViewTest::selectionShowsWithoutFocus() {
-    Editor e;
-    QPalette look = e.view().palette();
-    QCOMPARE(look.color(QPalette::Inactive, QPalette::Highlight),
-             look.color(QPalette::Active, QPalette::Highlight));
-    QCOMPARE(e.view().selectionBehavior(), QAbstractItemView::SelectRows);
+    QVERIFY(needed.width() <= screen.width() && needed.height() <= screen.height());
 }
 
 void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
@@ -190,54 +127,19 @@ void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
     openBank(e, 4);
     clickHeader(e.view(), kColNo);
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
-    QCOMPARE(e.view().horizontalHeader()->sortIndicatorOrder(), Qt::DescendingOrder);
     clickRow(e.view(), 2);
-    clickToolbar(e.frame(), CommandId::MoveUp);
+    clickToolbar(e.frame(), MoveUp);
     QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kMessageMoveUnsorted});
-    QCOMPARE(e.shell().messages.back().icon, MessageIcon::Stop);
-    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
-
     clickHeader(e.view(), kColNo);
-    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
-    QCOMPARE(e.view().horizontalHeader()->sortIndicatorOrder(), Qt::AscendingOrder);
-    // The selected row travelled with the sort: it is wave02 at row 1.
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
-    clickToolbar(e.frame(), CommandId::MoveUp);
-    QCOMPARE(namesOnScreen(e.view()).first(), QString("wave02.wav"));
+    QCOMPARE(selectedRowsOnScreen(e.view()),
+             std::vector<int>{1});  // wave02 travelled with the sort
+    clickToolbar(e.frame(), MoveUp);
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
-    clickToolbar(e.frame(), CommandId::MoveDown);
-    clickToolbar(e.frame(), CommandId::MoveDown);
-    QCOMPARE(namesOnScreen(e.view()),
-             (QStringList{"wave01.wav", "wave03.wav", "wave02.wav", "wave04.wav"}));
+    QCOMPARE(namesOnScreen(e.view()).first(), QString("wave02.wav"));
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    QVERIFY(e.doc().isModified());
 }
 
-void ListViewTest::movingTwoRowsUpKeepsThemSelected() {
-    Editor e;
-    openBank(e, 5);
-    selectRows(e.view(), {2, 3});
-    clickToolbar(e.frame(), CommandId::MoveUp);
-    QCOMPARE(selectedRowsOnScreen(e.view()), (std::vector<int>{1, 2}));
-    QCOMPARE(namesOnScreen(e.view()).mid(1, 3),
-             (QStringList{"wave03.wav", "wave04.wav", "wave02.wav"}));
-    QCOMPARE(numbersOnScreen(e.view()).mid(1, 3), (QStringList{"2", "3", "4"}));
-}
-
-void ListViewTest::clickOffTheRowsKeepsTheSelection() {
-    Editor e;
-    openBank(e, 3);
-    clickRow(e.view(), 1);
-    QTest::mouseClick(e.view().viewport(), Qt::LeftButton, {},
-                      QPoint(20, e.view().viewport()->height() - 5));
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
-    QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{1});
-}
-
-// A press below the rows is not the list's, and neither is the drag that
-// follows it: no rows are swept into the selection, and a release over a
-// check box does not count as a click on it.
+// A press below the rows, and the drag after it, neither selects nor toggles a check box.
 void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
     Editor e;
     openBank(e, 4);
@@ -245,92 +147,251 @@ void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
     clickRow(view, 2);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
     QTRY_VERIFY(!e.doc().rows().row(2).checked);
+    QVERIFY(e.frame().isWindowModified());
     const QPoint below(20, view.viewport()->height() - 5);
-    const QPoint onFirstRow = view.visualRect(view.model()->index(0, kColName)).center();
-    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, below);
-    dragTo(view, onFirstRow);
-    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, onFirstRow);
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, below);
+    for (QPoint to :
+         {view.visualRect(view.model()->index(0, kColName)).center(), checkBoxOf(view, 2)}) {
+        QTest::mousePress(view.viewport(), Qt::LeftButton, {}, below);
+        QMouseEvent move(QEvent::MouseMove, QPointF(to), view.viewport()->mapToGlobal(QPointF(to)),
+                         Qt::NoButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(view.viewport(), &move);
+        QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, to);
+    }
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{2});
     QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{2});
-    QTest::mousePress(view.viewport(), Qt::LeftButton, {}, below);
-    dragTo(view, checkBoxOf(view, 2));
-    QTest::mouseRelease(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
     QVERIFY(!e.doc().rows().row(2).checked);
 }
 
-void ListViewTest::insertStartsTheAdd() {
+// Insert must bring no wave into a music bank, where Add/Insert is off.
+void ListViewTest::keysReachTheirCommands() {
     Editor e;
-    openBank(e, 2);
-    std::string wav = makeWav(e.file("inserted.wav"));
-    e.shell().fileAnswers.push_back({{wav}, e.file("")});
-    QTest::keyClick(&e.view(), Qt::Key_Insert);
-    QCOMPARE(e.shell().fileRequests.size(), size_t(1));
-    QCOMPARE(e.shell().fileRequests[0].mode, FileDialogMode::AddInsert);
-    QCOMPARE(e.shell().fileRequests[0].initialFolder, e.file("wavs"));
-    QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
-    QVERIFY(e.frame().isWindowModified());
-}
-
-// Add/Insert is off in a music bank; its key must not bring a wave in either.
-void ListViewTest::insertAddsNoWaveToAMusicBank() {
-    Editor e;
-    openBank(e, 2);
+    openBank(e, 4);
     e.doc().setMusicBank(true);
-    e.doc().setModified(false);  // as a music bank opened
     clickRow(e.view(), 1);
-    std::string wav = makeWav(e.file("inserted.wav"));
-    e.shell().fileAnswers.push_back({{wav}, e.file("")});
+    e.shell().fileAnswers.push_back({{makeWav(e.file("inserted.wav"))}, e.file("")});
     QTest::keyClick(&e.view(), Qt::Key_Insert);
     QVERIFY(e.shell().fileRequests.empty());
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave02.wav"}));
+    e.doc().setMusicBank(false);
+    QTest::keyClick(&e.view(), Qt::Key_Insert);
+    QCOMPARE(e.shell().fileRequests.at(0).initialFolder, e.file("wavs"));
+    QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
+    clickRow(e.view(), 4);
+    QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
+    QVERIFY(QGuiApplication::clipboard()->text().contains("inserted.wav"));
+    // Alt+E reached Extract (it asks for a folder), not the Edit menu "&Edit" also names.
+    clickRow(e.view(), 0);
+    e.frame().updateCommandUI();
+    QTest::keyClick(&e.view(), Qt::Key_E, Qt::AltModifier);
+    QCOMPARE(e.shell().folderRequests.size(), size_t(1));
+}
+
+// The refusal's box lets the timer tick on: a repeat not ended first stacked up boxes.
+void ListViewTest::heldMoveRefusesOnceWhileItsMessageShows() {
+    Editor e;
+    openBank(e, 10);
+    clickRow(e.view(), 2);
+    e.view().timer().stop();
+    int shown = 0;
+    e.shell().whileMessageShows = [&](const MessageRequest&) {
+        if (++shown == 1) tick(e, 6);
+    };
+    QToolButton* up = toolbarButton(e.frame(), MoveUp);
+    QTest::mousePress(up, Qt::LeftButton);
+    tick(e, 3);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
+    tick(e, 5);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kMessageMoveFirst});
+    QVERIFY(!up->isDown());
+    QTest::mouseRelease(up, Qt::LeftButton);
+    // A disabled button held down must not run its command behind the user's back.
+    clickHeader(e.view(), kColName);  // no longer in number order, nothing selected
+    e.doc().rows().clearSelection();
+    e.frame().updateCommandUI();
+    QVERIFY(!up->isEnabled());
+    QTest::mousePress(up, Qt::LeftButton);
+    tick(e, 6);
+    QTest::mouseRelease(up, Qt::LeftButton);
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+}
+
+void ListViewTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
+    Editor e;
+    openBank(e, 60);  // enough rows for a vertical scroll bar
+    CQuillonView& view = e.view();
+    typeInto(view, 0, kColPriority, "0");
+    clickHeader(view, kColName);
+    std::vector<int> played;  // a click on a row's image neither selects nor plays it
+    view.playRow = [&](int row) { played.push_back(row); };
+    QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, rowImagePoint(view, 4));
+    QTest::mouseClick(toolbarButton(e.frame(), MoveDown), Qt::LeftButton);
+    QVERIFY(!e.frame().toolBar()->isButtonHeld());
+    QScrollBar* bar = view.verticalScrollBar();
+    const QPoint lowOnTheBar(bar->width() / 2, bar->height() * 3 / 4);
+    QTest::mouseClick(bar, Qt::LeftButton, {}, lowOnTheBar);
+    QTest::mouseClick(e.frame().toolBar()->titleEdit(), Qt::LeftButton);
+    openMenu(e.frame().menu(MenuPlace::File));  // opens all the same; the value stays pending
+    e.frame().menu(MenuPlace::File)->close();
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>(6, kInvalidPriority));
+    QVERIFY(played.empty());
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{0});
+    QCOMPARE(bar->value(), 0);
+    // Corrected, the scroll goes through and writes the value first.
+    QApplication::setActiveWindow(&e.frame());
+    view.cellEdit()->setFocus();
+    QTest::keyClicks(view.cellEdit(), "7");
+    QTest::mouseClick(bar, Qt::LeftButton, {}, lowOnTheBar);
+    QVERIFY(bar->value() > 0);
+    QCOMPARE(cellOnScreen(view, 0, kColPriority), QString("7"));
+}
+
+// A right or middle press on another row writes the pending value where it was typed.
+void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data() {
+    QTest::addColumn<int>("button");
+    QTest::newRow("right") << int(Qt::RightButton);
+    QTest::newRow("middle") << int(Qt::MiddleButton);
+}
+
+void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped() {
+    QFETCH(int, button);
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColVolume, "64");
+    QPoint onRow3 = view.visualRect(view.model()->index(3, kColName)).center();
+    QTest::mouseClick(view.viewport(), Qt::MouseButton(button), {}, onRow3);
+    if (button == Qt::RightButton) {
+        QTRY_COMPARE(QApplication::activePopupWidget(), e.frame().waveMenu());
+        e.frame().waveMenu()->close();
+    }
+    QCOMPARE(cellOnScreen(view, 1, kColVolume), QString("64"));
+    QCOMPARE(cellOnScreen(view, 3, kColVolume), QString("*"));
+    QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{3});
+    QApplication::setActiveWindow(&e.frame());  // no window manager gives it back
+    typeInto(view, 0, kColPriority, "0");
+    QTest::mouseClick(view.viewport(), Qt::MouseButton(button), {}, onRow3);
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>{kInvalidPriority});
+    QVERIFY(QApplication::activePopupWidget() == nullptr);
+    QVERIFY(editorWaitsForAFix(view, "0"));
+}
+
+// F2, Tab, Left and Down walk the editor; q and Space stay text, never playing the row.
+void ListViewTest::keysOpenWalkAndCloseTheEditor() {
+    int played = 0;
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    view.playRow = [&played](int) { ++played; };
+    clickRow(view, 1, kColDescription);
+    QTest::keyClick(&view, Qt::Key_F2);
+    QTest::keyClicks(view.cellEdit(), "Squeaky quiet");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Return);
+    QCOMPARE(e.frame().sidePanel()->valueText(CSidePanelBar::Description),
+             QString("Squeaky quiet"));
+    QCOMPARE(played, 0);
+    selectRows(view, {0, 2});
+    QTest::keyClicks(doubleClickCell(view, 2, kColLoop, Qt::ControlModifier), "5");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Tab);
+    QCOMPARE(columnOnScreen(view, kColLoop), (QStringList{"5", "*", "5", "*"}));
+    QCOMPARE(view.cellEditSession().column(), int(kColPitch));
+    QTest::keyClicks(view.cellEdit(), "x1");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Left);
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+    QTest::keyClicks(view.cellEdit(), "12");
+    QTest::keyClick(view.cellEdit(), Qt::Key_Left);
+    QTest::keyClick(view.cellEdit(), Qt::Key_Down);
+    QCOMPARE(cellOnScreen(view, 2, kColPitch), QString("12"));
+    QVERIFY(editorWaitsForAFix(view, "*"));
+    QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
+    QVERIFY(!view.isCellEditOpen());
+    QCOMPARE(QApplication::focusWidget(), &view);
+}
+
+// Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
+void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
+    Editor e;
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    typeInto(view, 1, kColPriority, "0");
+    e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), view.cellEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(view.cellEdit(), Qt::Key_N, Qt::AltModifier);  // checks the value too
+    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>(2, kInvalidPriority));
+    QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
+}
+
+// An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
+void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
+    Editor e;
+    openBank(e, 3);
+    CQuillonView& view = e.view();
+    QVERIFY(!doubleClickCell(view, 0, kColSize));  // a fixed column opens no editor
+    const std::string old = "Caf\xe9 terrace";
+    for (int r : {0, 1})
+        e.doc().rows().setCell(r, kColDescription, old);
+    e.doc().setModified(false);
+    CCellEdit* editor = doubleClickCell(view, 0, kColDescription);
+    QCOMPARE(editor->text(), QString::fromUtf8("Caf\u00e9 terrace"));
+    QTest::keyClick(editor, Qt::Key_Down);
+    QTest::keyClick(view.cellEdit(), Qt::Key_Return);
+    QCOMPARE(e.doc().rows().cell(0, kColDescription) + e.doc().rows().cell(1, kColDescription),
+             old + old);
     QVERIFY(!e.doc().isModified());
 }
 
-void ListViewTest::deleteAndBackspaceDeleteTheSelectedRows() {
-    Editor e;
-    openBank(e, 5);
-    selectRows(e.view(), {1, 3});
-    QTest::keyClick(&e.view(), Qt::Key_Delete);
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave03.wav", "wave05.wav"}));
-    // The numbers keep their gaps until Renumber.
-    QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "3", "5"}));
-    clickRow(e.view(), 0);
-    QTest::keyClick(&e.view(), Qt::Key_Backspace);
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave03.wav", "wave05.wav"}));
-    QVERIFY(e.doc().isModified());
-}
-
-void ListViewTest::shiftDeleteCutsTheRow() {
+// Undo and redo across a save: the title bar's mark and the question follow the saved state.
+void ListViewTest::undoAndRedoFollowTheSavedState() {
     Editor e;
     openBank(e, 3);
-    clickRow(e.view(), 1);
-    QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
-    QCOMPARE(namesOnScreen(e.view()), (QStringList{"wave01.wav", "wave03.wav"}));
-    QVERIFY(QGuiApplication::clipboard()->text().contains("wave02.wav"));
+    CQuillonView& view = e.view();
+    clickRow(view, 1);
+    press(view, Qt::Key_Delete, {});
+    openMenu(e.frame().menu(MenuPlace::Edit));
+    QCOMPARE(e.frame().action(EditUndo)->text(), QString("&Undo Delete 1 Sample\tCtrl+Z"));
+    e.frame().menu(MenuPlace::Edit)->close();
+    press(view, Qt::Key_S);
+    // No window manager gives the window back its activation after the save.
+    QApplication::setActiveWindow(&e.frame());
+    view.setFocus();
+    press(view, Qt::Key_Z);
+    QCOMPARE(selectedRowsOnScreen(view), (std::vector<int>{1}));
+    QVERIFY(e.frame().isWindowModified());
+    press(view, Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
+    QCOMPARE(namesOnScreen(view).size(), 2);
+    QVERIFY(!e.frame().isWindowModified());
+    press(view, Qt::Key_Z);
+    QVERIFY(chooseMenuItem(e.frame(), FileNew));
+    QCOMPARE(e.shell().messages.size(), size_t(1));  // asked; unscripted, it cancels
+    press(view, Qt::Key_Y);
+    QVERIFY(chooseMenuItem(e.frame(), FileNew));
+    QCOMPARE(e.shell().messages.size(), size_t(1));  // nothing unsaved: no question
+    QVERIFY(namesOnScreen(view).isEmpty());
 }
 
-void ListViewTest::ctrlThenGOpensGoto() {
+// A refused value refuses the whole paste, and Ctrl+Z takes a paste back whole.
+void ListViewTest::copyAndPasteRowsAsAPersonDoes() {
     Editor e;
-    openBank(e, 5);
-    clickHeader(e.view(), kColName);  // descending: wave05 first
-    e.shell().textAnswers.push_back(std::string("4"));
-    QTest::keyClick(&e.view(), Qt::Key_G, Qt::ControlModifier);
-    QCOMPARE(e.shell().textRequests.at(0).first, TextDialog::Goto);
-    QCOMPARE(e.shell().textRequests.at(0).second, std::string("1"));
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
-    QCOMPARE(namesOnScreen(e.view()).at(1), QString("wave04.wav"));
-}
-
-void ListViewTest::contextMenuIsTheWaveMenu() {
-    Editor e;
-    openBank(e, 3);
-    QModelIndex cell = e.view().model()->index(2, 1);
-    QTest::mouseClick(e.view().viewport(), Qt::RightButton, {}, e.view().visualRect(cell).center());
-    QTRY_COMPARE(QApplication::activePopupWidget(), e.frame().waveMenu());
-    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{2});
-    // Its states are those of the selection: one row, so Replace is enabled.
-    QVERIFY(e.frame().action(CommandId::WaveReplace)->isEnabled());
-    e.frame().waveMenu()->close();
+    openBank(e, 4);
+    CQuillonView& view = e.view();
+    e.doc().rows().setCell(0, kColVolume, "10");
+    e.doc().rows().setCell(1, kColVolume, "20");
+    selectRows(view, {0, 1});
+    press(view, Qt::Key_C);
+    selectRows(view, {2, 3});
+    press(view, Qt::Key_V);
+    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"10", "20", "10", "20"}));
+    QGuiApplication::clipboard()->setText("Name\tvolume\tPriority\r\nx.wav\t99\t5\r\n");
+    selectRows(view, {0, 3});
+    press(view, Qt::Key_V);
+    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"99", "20", "10", "99"}));
+    QGuiApplication::clipboard()->setText("Volume\tPriority\n64\t0\n");
+    press(view, Qt::Key_V);
+    QCOMPARE(e.shell().messages.size(), size_t(1));
+    press(view, Qt::Key_Z);
+    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"10", "20", "10", "20"}));
 }
 
 QTEST_MAIN(ListViewTest)
