@@ -89,13 +89,10 @@ double peak(const std::vector<float>& stereo, size_t firstFrame) {
 }
 
 double measuredFrequency(const std::vector<float>& stereo) {
-    std::vector<double> crossings;
-    for (size_t i = 1; i < stereo.size() / 2; ++i) {
-        const double a = stereo[(i - 1) * 2], b = stereo[i * 2];
-        if (a < 0 && b >= 0) crossings.push_back(double(i - 1) + a / (a - b));
-    }
-    if (crossings.size() < 2) return 0;
-    return double(crossings.size() - 1) * kTestRate / (crossings.back() - crossings.front());
+    size_t rises = 0;  // upward zero crossings of the left channel
+    for (size_t i = 2; i < stereo.size(); i += 2)
+        rises += stereo[i - 2] < 0 && stereo[i] >= 0;
+    return double(rises) * kTestRate / double(stereo.size() / 2);
 }
 
 std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,

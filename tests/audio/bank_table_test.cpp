@@ -15,14 +15,10 @@ using test::Bytes;
 using test::storedRecord;
 
 TEST(SampleTable, HoldsWholeRecordsUpToTheCountAndOnlyAudioInsideTheWaveData) {
-    // count word, records stored, bytes after them, records read
-    for (const auto& [count, stored, extra, read] :
-         {std::tuple{3u, 3u, 0u, 3u},
-          {9u, 2u, 0u, 2u},
-          {3u, 2u, 639u, 2u},
-          {1u, 3u, 0u, 1u},
-          {3u * 65536 + 2, 2u, 0u, 2u},
-          {0u, 0u, 0u, 0u}}) {  // the count's high half is ignored
+    // count word (its high half ignored), records stored, bytes after them, records read
+    const std::array<uint32_t, 4> counts[] = {{3, 3, 0, 3}, {9, 2, 0, 2}, {3, 2, 639, 2},
+                                              {1, 3, 0, 1}, {0, 0, 0, 0}, {3 * 65536 + 2, 2, 0, 2}};
+    for (const auto& [count, stored, extra, read] : counts) {
         std::vector<Bytes> records;
         for (uint32_t i = 1; i <= stored; ++i)
             records.push_back(storedRecord(i, 0, 10));

@@ -115,16 +115,13 @@ TEST_F(Music, PlaysTheImportedSectionsAsTheUncutStreamThroughOneDecoder) {
               1e-6);
     ASSERT_NE(play(2, 2, 1, 2), nullptr);  // 2, then 1 and 2
     EXPECT_NEAR(playedLength(audio.render(uint32_t(4 * kSection))), 3.0 * kSection, kMpegFrame);
-    ASSERT_NE(play(1, 1, 0, 0, 200), nullptr);
+    ASSERT_NE(play(1, 1, 0, 0, 200), nullptr);  // twice as fast
     EXPECT_NEAR(playedLength(audio.render(uint32_t(total))), total / 2.0, kMpegFrame);
 }
 
 TEST_F(Music, VolumeStopsAndFades) {
     ASSERT_NE(play(1, 0), nullptr);
     const double full = test::rms(audio.render(kTestRate / 2), 0, 2048);
-    audio.system.ZQMusicSetMasterVolume(64);
-    audio.render(1024);
-    EXPECT_NEAR(test::rms(audio.render(kTestRate / 2), 0) / full, std::pow(64.0 / 127, 2), 0.015);
     audio.system.ZQMusicSetMasterVolume(500);
     EXPECT_EQ(audio.system.ZQMusicGetMasterVolume(), 127) << "clamped";
     const ZQ_MusicInfo* info = play(1, 0);
@@ -143,17 +140,15 @@ TEST_F(Music, VolumeStopsAndFades) {
 // Frameless sections once kept the player busy; a section never plays as a sample.
 TEST_F(Music, BanksThatAreNotPlainMusic) {
     test::TestBank other;
-    other.add(test::playableRecord(), test::sineWav(440, 4410));
+    for (int i = 0; i < 3; ++i)
+        other.add(test::playableRecord(), test::Bytes(5000, uint8_t(0x11 * i)));
     bank = audio.system.ZQBankRegister(other.write(folder, "samples.sad").c_str(), 0);
     EXPECT_EQ(play(1, 1), nullptr) << "a sample bank has no music";
     bank = reinterpret_cast<ZQ_AudioBank*>(&texts);
     EXPECT_EQ(play(1, 1), nullptr) << "not a registered bank";
-    test::TestBank frameless;
-    for (int i = 0; i < 3; ++i)
-        frameless.add(test::playableRecord(), test::Bytes(5000, uint8_t(0x11 * i)));
-    for (uint32_t n = 1; n <= 3; ++n)
-        frameless.records[n - 1].playType = 0x04A0FDFF;  // a frame header without its flag
-    bank = audio.system.ZQBankRegister(frameless.write(folder, "frameless.sad").c_str(), 0);
+    for (ZQ_BankSample& record : other.records)
+        record.playType = 0x04A0FDFF;  // a frame header without its flag: frameless sections
+    bank = audio.system.ZQBankRegister(other.write(folder, "frameless.sad").c_str(), 0);
     EXPECT_EQ(play(1, 0), nullptr);
     EXPECT_EQ(audio.system.ZQSamplePlay(test::recordOptions(bankAudio.currentBank(), 1)), nullptr);
 

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "audio/AudioTestKit.h"
-#include "audio/PeakCache.h"
 #include "audio/WaveDecoder.h"
 #include "audio/Waveform.h"
 #include "container/ByteOrder.h"
@@ -30,7 +29,6 @@ TEST(WaveformPeaks, NamedSignals) {
         {sine, -6.02, "16-bit PCM, 44100 Hz, mono"},
         {test::sineWav(1000, kTestRate, 0.0), -200, "16-bit"},  // silence
         {test::sineWav(1000, kTestRate, 1.0), 0.0, "16-bit"},   // clipped
-        {test::soxConvert(folder, sine, "-b 8"), -6.02, "8-bit PCM, 44100 Hz, mono"},
         {test::soxConvert(folder, sine, "-e floating-point -b 32"), -6.02, "32-bit float"},
         {test::soxConvert(folder, sine, "-e ms-adpcm"), -6.02, "MS ADPCM"},
         {test::soxConvert(folder, sine, "-e ima-adpcm"), -6.02, "IMA ADPCM"},
@@ -83,24 +81,6 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     EXPECT_EQ(decodeWaveformMpeg(cut).error,
               "The music section ends inside an MPEG frame (cut short)");
 }
-
-TEST(PeakCache, DropsTheLeastRecentlyUsed) {
-    const auto silence = [](uint32_t frames) {
-        return peaksOfWavImage(test::sineWav(1000, frames, 0.0));
-    };
-    const size_t each = silence(1000).bytes() + 1;
-    PeakCache small(each * 2 + each / 2);
-    small.store("a", silence(1000));
-    small.store("b", silence(1000));
-    ASSERT_TRUE(small.find("a"));  // now "b" is the least recently used
-    small.store("c", silence(1000));
-    EXPECT_TRUE(small.find("a") && small.find("c"));
-    EXPECT_FALSE(small.find("b"));
-    small.store("huge", silence(kTestRate * 10));
-    EXPECT_FALSE(small.find("huge")) << "larger than the whole budget";
-}
-
-constexpr uint32_t kTolerance = kTestRate / 50;  // 20 ms
 
 Bytes wav(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
     test::PcmWavSpec spec;
