@@ -32,12 +32,12 @@ std::string TestBank::write(const TempFolder& folder, const std::string& name) c
     std::vector<Bytes> encoded(records.size());
     for (size_t i = 0; i < records.size(); ++i)
         encodeSampleRecord(records[i], encoded[i]);
-    std::vector<Segment> segments = {{ZQFileSegmentBankInfo, blankBankInfo()}};
-    if (!withoutWaveData) segments.push_back({ZQFileSegmentWaveData, waveData});
-    segments.push_back(
-        {ZQFileSegmentBankSampleTable, sampleTable(uint32_t(records.size()), encoded)});
     const std::string path = folder.file(name);
-    if (!writeContainer(path, segments)) throw std::runtime_error("cannot write " + path);
+    if (!writeContainer(
+            path, {{ZQFileSegmentBankInfo, blankBankInfo()},
+                   {ZQFileSegmentWaveData, waveData},
+                   {ZQFileSegmentBankSampleTable, sampleTable(uint32_t(records.size()), encoded)}}))
+        throw std::runtime_error("cannot write " + path);
     return path;
 }
 
@@ -86,13 +86,6 @@ double peak(const std::vector<float>& stereo, size_t firstFrame) {
     for (size_t i = firstFrame * 2; i < stereo.size(); ++i)
         highest = std::max(highest, double(std::fabs(stereo[i])));
     return highest;
-}
-
-double measuredFrequency(const std::vector<float>& stereo) {
-    size_t rises = 0;  // upward zero crossings of the left channel
-    for (size_t i = 2; i < stereo.size(); i += 2)
-        rises += stereo[i - 2] < 0 && stereo[i] >= 0;
-    return double(rises) * kTestRate / double(stereo.size() / 2);
 }
 
 std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,

@@ -1,5 +1,4 @@
-// Helpers of the audio tests: banks of records with play settings, an audio
-// system on the loopback device, and measurements of rendered output.
+// Banks of records with play settings, the loopback output and measurements of what it plays.
 #pragma once
 
 #include <cstdint>
@@ -26,7 +25,6 @@ struct TestBank {
     std::string write(const TempFolder& folder, const std::string& name = "test.sad") const;
     std::vector<ZQ_BankSample> records;  // an empty slot has sample number 0
     Bytes waveData;
-    bool withoutWaveData = false;
 };
 
 // Mono 16-bit WAV images at kTestRate.
@@ -36,14 +34,12 @@ struct TestBank {
 struct LoopbackAudio {
     explicit LoopbackAudio(uint32_t voiceCount = 32);
     ZQ_AudioSystem system;
-    // Interleaved stereo, in pieces of at most 1024 frames.
     std::vector<float> render(uint32_t frames);
 };
 
 [[nodiscard]] double rms(const std::vector<float>& stereo, int channel, size_t firstFrame = 0,
                          size_t frameCount = SIZE_MAX / 4);
 [[nodiscard]] double peak(const std::vector<float>& stereo, size_t firstFrame = 0);
-[[nodiscard]] double measuredFrequency(const std::vector<float>& stereo);
 
 // sox's output for the input and options; nothing when sox is missing or fails.
 [[nodiscard]] std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,

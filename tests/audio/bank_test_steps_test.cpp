@@ -57,9 +57,13 @@ TEST_F(BankTestSteps, AmbientTestPlaysTheTemporaryBankAndBringsTheEarlierOneBack
     addRows();
     auto bankTest = startTest(BankTestKind::Atmos);
     const std::string temp = bankTest->temporaryPath();
-    EXPECT_EQ(temp.substr(temp.size() - 12), "/ZQATMOS.TMP");
     EXPECT_EQ(audio.registeredBankPath(), temp);
     EXPECT_EQ(listStates, States{false}) << "the list stays disabled";
+    EXPECT_EQ(audio.outputNotice(), "") << "the loopback output is no missing device";
+    audio.setStatusText(std::string(40, 'x'));
+    EXPECT_EQ(audio.statusText().size(), kStatusTextMaxChars);
+    (void)audio.refreshFigures(doc.rows());
+    EXPECT_EQ(audio.statusText(), "") << "a refresh empties the status text";
     bankTest->startSound();
     (void)audio.tick();
     EXPECT_EQ(audio.system()->ZQSampleGetNumberPlaying(), 1u) << "the Atmos 0 row sounds";
@@ -71,7 +75,6 @@ TEST_F(BankTestSteps, AmbientTestPlaysTheTemporaryBankAndBringsTheEarlierOneBack
     EXPECT_FALSE(test::fileExists(temp));
     EXPECT_EQ(audio.registeredBankPath(), bankPath);
     EXPECT_EQ(listStates, (States{false, true}));
-    EXPECT_EQ(audio.system()->ZQSampleGetNumberPlaying(), 0u);
     // The WAV files go: a later save must copy every sample out of the bank.
     for (int i = 1; i <= 3; ++i)
         ::unlink(folder.file("wave" + std::to_string(i) + ".wav").c_str());
@@ -86,16 +89,6 @@ TEST_F(BankTestSteps, AmbientTestPlaysTheTemporaryBankAndBringsTheEarlierOneBack
     EXPECT_EQ(shell.messageTexts(),
               Calls{"Could not open " + copy + " again - save the bank under a new name"});
     EXPECT_EQ(audio.registeredBankPath(), "");
-    // A row whose file is gone and that is not in the bank cannot be written: no test runs.
-    const std::string extra = folder.file("extra.wav");
-    test::writeFile(extra, test::makePcmWav(test::PcmWavSpec{}));
-    ASSERT_TRUE(addWaveFiles(doc, {extra}));
-    ::unlink(extra.c_str());
-    bankTest = startTest(BankTestKind::Atmos, false);
-    EXPECT_EQ(listStates, (States{false, true, false, true, true}));
-    const size_t calls = audio.calls.size();
-    bankTest->startSound();
-    EXPECT_EQ(audio.calls.size(), calls);
     audio.destroySystem();  // the editor's audio then does nothing
     EXPECT_FALSE(audio.registerBank(bankPath));
     EXPECT_EQ(audio.tick() + (audio.playMusic(1) ? "music" : ""), "");

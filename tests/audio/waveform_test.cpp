@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "audio/AudioTestKit.h"
+#include "audio/PeakCache.h"
 #include "audio/WaveDecoder.h"
 #include "audio/Waveform.h"
 #include "container/ByteOrder.h"
@@ -18,17 +19,25 @@ namespace {
 using test::Bytes;
 using test::kTestRate;
 
+Bytes wav(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
+    test::PcmWavSpec spec;
+    spec.channels = channels;
+    spec.rate = rate;
+    spec.bits = bits;
+    spec.frames = frames;
+    return test::makePcmWav(spec);
+}
+
 TEST(WaveformPeaks, NamedSignals) {
     const test::TempFolder folder;
     const Bytes sine = test::sineWav(1000, kTestRate);
-    test::PcmWavSpec spec;  // 1000 Hz at half scale
-    spec.frequency = 1000;
-    spec.bits = 24;
-    spec.channels = 2;
     const std::tuple<std::optional<Bytes>, double, const char*> signals[] = {
         {sine, -6.02, "16-bit PCM, 44100 Hz, mono"},
         {test::sineWav(1000, kTestRate, 0.0), -200, "16-bit"},  // silence
         {test::sineWav(1000, kTestRate, 1.0), 0.0, "16-bit"},   // clipped
+        {wav(1, 22050, 8, 2205), -6.02, "8-bit PCM, 22050 Hz, mono"},
+        {wav(2, 22050, 24, 2205), -6.02, "24-bit PCM, 22050 Hz, stereo"},
+        {wav(1, 22050, 32, 2205), -6.02, "32-bit PCM"},
         {test::soxConvert(folder, sine, "-e floating-point -b 32"), -6.02, "32-bit float"},
         {test::soxConvert(folder, sine, "-e ms-adpcm"), -6.02, "MS ADPCM"},
         {test::soxConvert(folder, sine, "-e ima-adpcm"), -6.02, "IMA ADPCM"},
@@ -42,7 +51,7 @@ TEST(WaveformPeaks, NamedSignals) {
         EXPECT_NEAR(std::max(peaks.peakDbfs(), -200.0), peakDbfs, 0.5) << format;
         EXPECT_EQ(peaks.format.rfind(format, 0), 0u) << peaks.format;
         const PeakColumn all = peaks.column(uint16_t(peaks.channels - 1), 0, peaks.frames);
-        EXPECT_NEAR(all.max, std::pow(10.0, peakDbfs / 20), 0.01) << format;
+        EXPECT_NEAR(all.max, std::pow(10.0, peakDbfs / 20), 0.02) << format;
         EXPECT_NEAR(all.rms, all.max / std::sqrt(2.0), 0.01) << format;
     }
 }
@@ -67,6 +76,9 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     missing.path = folder.file("gone.wav");
     missing.size = 100;
     EXPECT_EQ(loadPeaks(missing).error, "The file cannot be read: " + missing.path);
+    test::writeFileBytes(missing.path, test::sineWav(1000, 4410));
+    missing.size = 4410 * 2 + 44;
+    EXPECT_EQ(loadPeaks(missing).peaks->frames, 4410u) << "the first bytes of a file";
     test::ScopedTmpDir tmp(folder.path());
     test::FakeShell shell;
     CQuillonDoc doc(shell, nullptr);
@@ -76,33 +88,25 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     const Bytes whole = test::readFileBytes(waveformSource(doc, doc.rows().row(0), "").path);
     const WaveformDecode decoded = decodeWaveformMpeg(whole);
     ASSERT_TRUE(decoded.audio) << decoded.error;
-    EXPECT_EQ(decoded.audio->rate, 44100u);
     const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2 + 7));
     EXPECT_EQ(decodeWaveformMpeg(cut).error,
               "The music section ends inside an MPEG frame (cut short)");
 }
 
-Bytes wav(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
-    test::PcmWavSpec spec;
-    spec.channels = channels;
-    spec.rate = rate;
-    spec.bits = bits;
-    spec.frames = frames;
-    return test::makePcmWav(spec);
-}
-
-TEST(WaveDecoder, DecodesFloatClipped) {
-    Bytes data;
-    LeWriter w(data);
-    for (int i = 0; i < 1000; ++i)
-        w.f32(i == 10 ? 4.0f : float(0.25 * std::sin(i * 0.1)));
-    WaveFormatBlock format = test::pcmFormat(1, 44100, 32);
-    format.formatTag = 3;  // IEEE float
-    const DecodeResult result = decodeWaveImage(test::encodeRiff(
-        {test::waveRiff({test::fmtChunk(format, 18), test::chunk("fact", test::u32Words({1000})),
-                         test::dataChunk(data)})}));
-    ASSERT_EQ(result.error, DecodeError::None);
-    EXPECT_EQ(result.wave.samples[10], 32767) << "clipped, not wrapped round";
+TEST(PeakCache, DropsTheLeastRecentlyUsed) {
+    const auto silence = [](uint32_t frames) {
+        return peaksOfWavImage(test::sineWav(1000, frames, 0.0));
+    };
+    const size_t each = silence(1000).bytes() + 1;
+    PeakCache cache(each * 2 + each / 2);
+    cache.store("a", silence(1000));
+    cache.store("b", silence(1000));
+    ASSERT_TRUE(cache.find("a"));  // now "b" is the least recently used
+    cache.store("c", silence(1000));
+    EXPECT_TRUE(cache.find("a") && cache.find("c") && !cache.find("b"));
+    EXPECT_LE(cache.bytes(), each * 2 + each / 2);
+    cache.store("huge", silence(kTestRate * 10));
+    EXPECT_FALSE(cache.find("huge")) << "larger than the whole budget";
 }
 
 // libsndfile alone gives whole ADPCM blocks; FLAC is no WAV, whatever it promises.
@@ -122,8 +126,19 @@ TEST(WaveDecoder, AdpcmLengthIsCutToTheFactChunkAndFlacIsRefused) {
     }
 }
 
-TEST(WaveDecoder, RefusesWhatItCannotPlayAndReadsFactOnlyInsideTheImage) {
-    WaveFormatBlock mpeg = test::pcmFormat(1, 44100, 16);
+TEST(WaveDecoder, ClipsFloatRefusesWhatItCannotPlayAndReadsFactOnlyInsideTheImage) {
+    Bytes data;
+    LeWriter w(data);
+    for (int i = 0; i < 1000; ++i)
+        w.f32(i == 10 ? 4.0f : float(0.25 * std::sin(i * 0.1)));
+    WaveFormatBlock format = test::pcmFormat(1, 44100, 32);
+    format.formatTag = 3;  // IEEE float
+    const DecodeResult result = decodeWaveImage(test::encodeRiff(
+        {test::waveRiff({test::fmtChunk(format, 18), test::chunk("fact", test::u32Words({1000})),
+                         test::dataChunk(data)})}));
+    ASSERT_EQ(result.error, DecodeError::None);
+    EXPECT_EQ(result.wave.samples[10], 32767) << "clipped, not wrapped round";
+    WaveFormatBlock mpeg = format;
     mpeg.formatTag = 0x50;
     const Bytes cannot[] = {Bytes(200, 0x55), Bytes{}, wav(1, 44100, 16, 0),
                             test::encodeRiff({test::waveRiff(
@@ -138,7 +153,6 @@ TEST(WaveDecoder, RefusesWhatItCannotPlayAndReadsFactOnlyInsideTheImage) {
         {test::encodeRiff(
              {test::waveRiff({test::chunk("odd ", {1, 2, 3}), test::chunk("fact", fact)})}),
          1337},
-        {test::encodeRiff({test::waveRiff({test::chunk("data", {0, 0})})}), std::nullopt},
         {test::encodeRiff({test::waveRiff(
              {test::chunk("junk", {1, 2}).declaring(0xFFFFFFF0), test::chunk("fact", fact)})}),
          std::nullopt},
