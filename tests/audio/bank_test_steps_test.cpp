@@ -26,10 +26,10 @@ class BankTestSteps : public ::testing::Test {
     void addRows() {
         std::vector<std::string> paths;
         for (int i = 1; i <= 3; ++i) {
-            test::PcmWavSpec spec;
-            spec.frames = 2000 + 100 * uint32_t(i);
+            test::PcmWavSpec shape;
+            shape.frames = 2000 + 100 * uint32_t(i);
             paths.push_back(folder.file("wave" + std::to_string(i) + ".wav"));
-            test::writeFile(paths.back(), test::makePcmWav(spec));
+            test::writeFile(paths.back(), test::makePcmWav(shape));
         }
         ASSERT_TRUE(addWaveFiles(doc, paths));
         doc.rows().clearSelection();

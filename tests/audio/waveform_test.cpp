@@ -20,12 +20,12 @@ using test::Bytes;
 using test::kTestRate;
 
 Bytes wav(uint16_t channels, uint32_t rate, uint16_t bits, uint32_t frames) {
-    test::PcmWavSpec spec;
-    spec.channels = channels;
-    spec.rate = rate;
-    spec.bits = bits;
-    spec.frames = frames;
-    return test::makePcmWav(spec);
+    test::PcmWavSpec shape;
+    shape.channels = channels;
+    shape.rate = rate;
+    shape.bits = bits;
+    shape.frames = frames;
+    return test::makePcmWav(shape);
 }
 
 TEST(WaveformPeaks, NamedSignals) {
