@@ -1,5 +1,4 @@
-// The chunk search rules, and what hostile sizes, missing pad bytes and cut
-// chunks do to them over both byte sources.
+// The chunk search rules under hostile sizes, missing pad bytes and cut chunks.
 #include "formats/RiffReader.h"
 
 #include <gtest/gtest.h>
@@ -16,11 +15,11 @@ using namespace test;
 
 const auto fill = [](size_t count) { return Bytes(count, 0xAB); };
 
-// Ascent over the pad byte, a failed search that keeps the position, and a
-// search from outside its parent that reads nothing.
+// Ascent over the pad byte, a failed search that keeps the position, an empty
+// last chunk, and a search from outside its parent that reads nothing.
 TEST(RiffReaderTest, DescentEntersChunkAndPositionsAtItsData) {
     const Bytes bytes =
-        encodeRiff({riffChunk("TEST", {chunk("aaaa", {1, 2, 3, 4, 5}), chunk("bbbb", fill(3))}),
+        encodeRiff({riffChunk("TEST", {chunk("aaaa", {1, 2, 3, 4, 5}), chunk("bbbb", {})}),
                     chunk("tail", fill(6))});
     MemoryByteSource source(bytes);
     RiffReader reader(source);
@@ -31,6 +30,7 @@ TEST(RiffReaderTest, DescentEntersChunkAndPositionsAtItsData) {
     EXPECT_EQ(reader.position(), 26u);  // five bytes and the pad byte
     EXPECT_FALSE(reader.descend(fourCC("aaaa"), &*riff));
     EXPECT_EQ(reader.position(), 26u);
+    EXPECT_TRUE(reader.descend(fourCC("bbbb"), &*riff));  // its header ends the parent
     ASSERT_TRUE(reader.descend(fourCC("tail")));
     EXPECT_FALSE(reader.descend(fourCC("bbbb"), &*riff));  // from outside the parent
     EXPECT_FALSE(reader.ioFailed());
