@@ -66,16 +66,16 @@ class CliSandbox {
     // or nothing when it did not exit 0.
     std::optional<std::string> shell(const std::string& commandLine) const {
         std::string tools = cliPath().substr(0, cliPath().rfind('/'));
-        std::string script = prologue() + "PATH=" + shellWord(tools) + ":$PATH\n" + commandLine;
-        if (!runCommand("sh -c " + shellWord(script) + " >" + shellWord(file("shell.log")) +
-                        " 2>&1"))
-            return std::nullopt;
+        std::string script = prologue() + "PATH=" + shellWord(tools) + ":$PATH\n{\n" + commandLine +
+                             "\n} >shell.log 2>&1";
+        if (!runCommand("sh -c " + shellWord(script))) return std::nullopt;
         return readText(file("shell.log"));
     }
 
-    // What a Python program prints given a file that holds `input`.
+    // What a Python program prints, `b` being `input` as Python's json module reads it.
     std::optional<std::string> python(const std::string& program, const std::string& input) const {
-        writeText(file("program.py"), program);
+        writeText(file("program.py"),
+                  "import json, sys\nb = json.load(open(sys.argv[1]))\n" + program);
         writeText(file("python.in"), input);
         return shell("python3 program.py python.in");
     }
