@@ -1,9 +1,12 @@
-// Running the real quillon-cli binary for end-to-end tests: a private home and
-// XDG folders per sandbox, stdout and stderr captured whole, WAV files made by
-// sox with comment keys and a loop added by the WAV builder, and CSV text read
-// back by Python's csv module.
+// Running the real quillon-cli binary in a sandbox: a private home, XDG and
+// temporary folders, stdout and stderr captured whole.
 #pragma once
 
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,64 +21,79 @@ struct CliResult {
     std::string err;
 };
 
-// What a sox-made WAV file gets embedded besides its audio.
-struct SoxWavSpec {
-    double frequency = 440.0;
-    std::string comment;                // "ICMT" when not empty: the property keys
-    std::string subject;                // "ISBJ" when not empty: the Description
-    std::optional<uint32_t> loopStart;  // a "zqloop" cue point with an "ltxt" length
-    uint32_t loopLength = 0;
-};
+// The path the build gave the tests; empty when the tool was not built.
+inline std::string cliPath() {
+    return QUILLON_CLI_PATH;
+}
+
+inline std::string shellWord(const std::string& text) {
+    std::string out = "'";
+    for (char c : text)
+        out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return out + "'";
+}
+
+inline std::string readText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+inline void writeText(const std::string& path, const std::string& text) {
+    writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+}
 
 class CliSandbox {
   public:
-    CliSandbox();
-
-    // Runs quillon-cli with the arguments; stdin is empty. Given a path, stdout
-    // goes there instead of being captured.
+    // Runs quillon-cli in the sandbox's folder; stdin is empty. Given a path,
+    // stdout goes there instead of being captured.
     CliResult run(const std::vector<std::string>& arguments,
-                  const std::string& stdoutPath = {}) const;
+                  const std::string& stdoutPath = {}) const {
+        std::string script = prologue() + "exec " + shellWord(cliPath());
+        for (const std::string& argument : arguments)
+            script += " " + shellWord(argument);
+        std::string outPath = stdoutPath.empty() ? file("cli-stdout") : stdoutPath;
+        script += " </dev/null >" + shellWord(outPath) + " 2>" + shellWord(file("cli-stderr"));
+        int wstatus = std::system(("sh -c " + shellWord(script)).c_str());
+        CliResult result;
+        result.status = WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : 128 + WTERMSIG(wstatus);
+        if (stdoutPath.empty()) result.out = readText(outPath);
+        result.err = readText(file("cli-stderr"));
+        return result;
+    }
 
-    // A 0.2 s, 22050 Hz, 16-bit mono sine written by sox, with the chunks that
-    // SoxWavSpec names appended inside its RIFF form. Empty when sox failed.
-    std::string soxWav(const std::string& name, const SoxWavSpec& spec) const;
+    // Runs a shell command line in the sandbox's folder and environment, the
+    // tool's folder first on the search path; its output and errors together,
+    // or nothing when it did not exit 0.
+    std::optional<std::string> shell(const std::string& commandLine) const {
+        std::string tools = cliPath().substr(0, cliPath().rfind('/'));
+        std::string script = prologue() + "PATH=" + shellWord(tools) + ":$PATH\n{\n" + commandLine +
+                             "\n} >shell.log 2>&1";
+        if (!runCommand("sh -c " + shellWord(script))) return std::nullopt;
+        return readText(file("shell.log"));
+    }
 
-    // The records of a CSV file as Python's csv module reads them, each a list
-    // of fields. Nothing when python3 failed.
-    std::optional<std::vector<std::vector<std::string>>> readCsv(const std::string& text) const;
-
-    // What a Python program prints when given a file holding `input` as its
-    // first argument. Nothing when python3 failed.
-    std::optional<std::string> python(const std::string& program, const std::string& input) const;
-
-    // Runs a shell command line in the sandbox's folder, in the sandbox's
-    // environment with the tool's folder first on the search path; its
-    // output and errors together, or nothing when it did not exit 0.
-    std::optional<std::string> shell(const std::string& commandLine) const;
+    // What a Python program prints, `b` being `input` as Python's json module reads it.
+    std::optional<std::string> python(const std::string& program, const std::string& input) const {
+        writeText(file("program.py"),
+                  "import json, sys\nb = json.load(open(sys.argv[1]))\n" + program);
+        writeText(file("python.in"), input);
+        return shell("python3 program.py python.in");
+    }
 
     std::string file(const std::string& name) const { return dir_.file(name); }
     const std::string& path() const { return dir_.path(); }
 
   private:
+    // The tool's log, settings and temporary files stay in the sandbox.
+    std::string prologue() const {
+        return "cd " + shellWord(dir_.path()) +
+               " && mkdir -p home/tmp || exit 1\nexport HOME=" + shellWord(file("home")) +
+               " TMPDIR=" + shellWord(file("home/tmp")) +
+               " LC_ALL=C\nunset XDG_CONFIG_HOME XDG_STATE_HOME XDG_CACHE_HOME XDG_DATA_HOME "
+               "QUILLON_LOG_STDERR\n";
+    }
+
     TempFolder dir_;
-    std::string home_;
 };
-
-// The path the build gave the tests; empty when the tool was not built.
-std::string cliPath();
-
-bool haveSox();
-bool havePython();
-
-// A file's whole content as text, and a text written as a file's content.
-std::string readText(const std::string& path);
-void writeText(const std::string& path, const std::string& text);
-
-// An editor's message as the tool writes it about a file: every line after
-// "quillon-cli: FILE: ", each ended.
-std::string editorMessage(const std::string& file, const std::string& text);
-
-// The lines of a text, without their line ends.
-std::vector<std::string> linesOf(const std::string& text);
 
 }  // namespace quillon::test
