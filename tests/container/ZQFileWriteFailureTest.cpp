@@ -1,11 +1,9 @@
-// ZQFile when writing fails: a short write under a file-size limit, a write
-// the system refuses, a full device, and segments that would pass 4 GiB.
-#include <gtest/gtest.h>
+// A failed write is reported by the call whose bytes it could not write, no later.
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include "ContainerTestSupport.h"
 #include "container/ZQFile.h"
@@ -13,94 +11,65 @@
 namespace quillon {
 namespace {
 
-using containertest::Bytes;
-using containertest::bytesOf;
-using containertest::containerBytes;
-using containertest::FileSizeLimit;
-using containertest::LogCapture;
-using containertest::readBytes;
-using containertest::TempFolder;
-using containertest::writeBytes;
+using namespace containertest;
 
-class ZQFileWriteFailureTest : public ::testing::Test {
-  protected:
+TEST(ZQFileWriteFailureTest, FailingCallReportsTheFailure) {
+    // Past the limit write answers short, or fails when not one byte fits.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit before{};
+    getrlimit(RLIMIT_FSIZE, &before);
+    const std::string shortWrite = "Error writing to file ",
+                      tooLarge = "System error 27: File too large";
+    const std::tuple<const char*, rlim_t, std::vector<uint32_t>, int, std::string> cases[] = {
+        {"short write", 500, {1000}, ZQ_FAIL, shortWrite},
+        {"short in a later piece", 44 + 4150, {4000, 100, 100}, ZQ_FAIL, shortWrite},
+        {"refused after a piece up to the limit", 44 + 10000, {10000, 1}, ZQ_ERROR, tooLarge},
+    };
+    for (const auto& [label, limit, pieces, lastResult, logged] : cases) {
+        SCOPED_TRACE(label);
+        TempFolder folder;
+        const std::string path = folder.file("limited.zq");
+        ZQFile file;
+        ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
+        ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
+        ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
+        LogCapture log;
+        rlimit limited = before;
+        limited.rlim_cur = limit;
+        ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &limited), 0);
+        const Bytes piece(10000, 7);
+        for (size_t call = 0; call < pieces.size(); ++call)
+            EXPECT_EQ(file.WriteSegmentData(piece.data(), pieces[call]),
+                      call + 1 == pieces.size() ? lastResult : ZQ_OK);
+        setrlimit(RLIMIT_FSIZE, &before);
+        EXPECT_EQ(log.lines, std::vector{logged == shortWrite ? logged + path : logged});
+        EXPECT_EQ(std::filesystem::file_size(path), limit);
+    }
+}
+
+// Containers ending just below 4 GiB, sparse so that they cost no disk.
+TEST(ZQFileWriteFailureTest, SegmentMayNotStartOrEndBeyondFourGiB) {
     TempFolder folder;
+    const std::string path = folder.file("huge.zq");
     LogCapture log;
-};
-
-TEST_F(ZQFileWriteFailureTest, ShortWriteReturnsTwoAndNamesTheFile) {
-    std::string path = folder.file("short.zq");
-    ZQFile file;
-    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
-    ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
-    std::vector<uint8_t> data(1000, 7);
-    {
-        FileSizeLimit limit(500);
-        EXPECT_EQ(file.WriteData(data.data(), uint32_t(data.size())), ZQ_FAIL);
+    // Where the file ends, what opening a segment there answers, the bytes that fit.
+    for (const auto& [end, opened, fit] :
+         {std::tuple{0xFFFFFFF0u, ZQ_ERROR, 0u}, std::tuple{0xFFFFFF00u, ZQ_OK, 0xDBu}}) {
+        log.lines.clear();
+        writeFileBytes(path, containerBytes({{"BIG", {}}}, {{"BIG", end - 44}}));
+        ASSERT_EQ(truncate(path.c_str(), off_t(end)), 0);
+        ZQFile file;
+        ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
+        ASSERT_EQ(file.Open(ZQ_FILE_APPEND), ZQ_OK);
+        EXPECT_EQ(file.OpenSegment("N"), opened);
+        const Bytes data(fit, 1);
+        EXPECT_EQ(file.WriteSegmentData(data.data(), fit), opened);  // ends at 2^32 - 1
+        EXPECT_EQ(file.WriteSegmentData(data.data(), 1), ZQ_ERROR);
+        EXPECT_EQ(log.lines.front(), "Segment N would " + std::string(fit ? "end" : "start") +
+                                         " beyond 4 GiB in file " + path);
+        EXPECT_EQ(file.Close(), ZQ_OK);
+        EXPECT_EQ(std::filesystem::file_size(path), end + (fit ? 36 + fit : 0));
     }
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"Error writing to file " + path});
-    EXPECT_EQ(readBytes(path).size(), 500u);
-}
-
-TEST_F(ZQFileWriteFailureTest, RefusedWriteLogsTheSystemErrorAndReturnsThree) {
-    std::string path = folder.file("refused.zq");
-    ZQFile file;
-    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
-    ASSERT_EQ(file.Open(ZQ_FILE_NEW), ZQ_OK);
-    ASSERT_EQ(file.OpenSegment("S"), ZQ_OK);
-    {
-        FileSizeLimit limit(8 + 36);  // not one byte more may be written
-        EXPECT_EQ(file.WriteSegmentData("abc", 3), ZQ_ERROR);
-    }
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"System error 27: File too large"});
-}
-
-TEST_F(ZQFileWriteFailureTest, FullDeviceLogsTheSystemErrorAndReturnsThree) {
-    if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full";
-    ZQFile file;
-    ASSERT_EQ(file.SetName("/dev/full"), ZQ_OK);
-    // Writing the magic is the first write, and it fails.
-    EXPECT_EQ(file.Open(ZQ_FILE_NEW), ZQ_ERROR);
-    EXPECT_FALSE(file.IsOpen());
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"System error 28: No space left on device"});
-}
-
-// A file whose only segment ends just below 4 GiB: sparse, so it costs no disk.
-std::string containerEndingAt(const TempFolder& folder, uint32_t end) {
-    std::string path = folder.file("huge.zq");
-    Bytes bytes = containerBytes({{"BIG", {}, int64_t(end) - 44}});
-    writeBytes(path, bytes);
-    if (truncate(path.c_str(), off_t(end)) != 0) ADD_FAILURE() << "cannot make a sparse file";
-    return path;
-}
-
-TEST_F(ZQFileWriteFailureTest, SegmentDataMayNotPassFourGiB) {
-    std::string path = containerEndingAt(folder, 0xFFFFFF00u);
-    ZQFile file;
-    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
-    ASSERT_EQ(file.Open(ZQ_FILE_APPEND), ZQ_OK);
-    ASSERT_EQ(file.OpenSegment("N"), ZQ_OK);  // data start at 0xFFFFFF24
-    std::vector<uint8_t> data(0xDB, 1);
-    EXPECT_EQ(file.WriteSegmentData(data.data(), uint32_t(data.size())), ZQ_OK);
-    EXPECT_EQ(file.WriteSegmentData(data.data(), 1), ZQ_ERROR);  // would end at 2^32
-    EXPECT_EQ(log.texts(),
-              std::vector<std::string>{"Segment N would end beyond 4 GiB in file " + path});
-    ASSERT_EQ(file.Close(), ZQ_OK);
-
-    ASSERT_EQ(file.Open(ZQ_FILE_READ_ONLY), ZQ_OK);
-    EXPECT_EQ(file.GetSegmentSize("N"), 0xDBu);
-}
-
-TEST_F(ZQFileWriteFailureTest, SegmentMayNotStartBeyondFourGiB) {
-    std::string path = containerEndingAt(folder, 0xFFFFFFF0u);
-    ZQFile file;
-    ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);
-    ASSERT_EQ(file.Open(ZQ_FILE_APPEND), ZQ_OK);
-    EXPECT_EQ(file.OpenSegment("N"), ZQ_ERROR);
-    EXPECT_EQ(log.texts(),
-              std::vector<std::string>{"Segment N would start beyond 4 GiB in file " + path});
-    ASSERT_EQ(file.Close(), ZQ_OK);
-    EXPECT_EQ(std::filesystem::file_size(path), 0xFFFFFFF0u) << "nothing was written";
 }
 
 }  // namespace

@@ -1,211 +1,62 @@
-// The logging library: where lines go and how they look, the error tables,
-// the answers to a failed check, and the version blocks.
+// The logging library: lines, error tables and the answers to a failed check.
 #include "container/ZQLog.h"
-
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <regex>
-#include <string>
 
 #include "ContainerTestSupport.h"
 
 namespace quillon {
 namespace {
 
-using containertest::LogCapture;
-using containertest::readBytes;
-using containertest::ScopedEnvironment;
-using containertest::TempFolder;
+using namespace containertest;
 
-std::string readText(const std::string& path) {
-    auto bytes = readBytes(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+const std::string kLine = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ZQLogTest\.cpp:\d+ )";
 
-// Points the log at a fresh state folder while it lives.
-class PrivateLog {
-  public:
-    explicit PrivateLog(const std::string& stateHome)
-        : variable("XDG_STATE_HOME", stateHome.c_str()) {
-        ZQLogRestart();
-    }
-    ~PrivateLog() { ZQLogRestart(); }
-
-  private:
-    ScopedEnvironment variable;
-};
-
-// Sends this process's stderr to a file while it lives.
-class StderrCapture {
-  public:
-    explicit StderrCapture(std::string path) : file(std::move(path)) {
-        fflush(stderr);
-        saved = dup(STDERR_FILENO);
-        int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-        dup2(fd, STDERR_FILENO);
-        close(fd);
-    }
-    ~StderrCapture() { restore(); }
-    std::string text() {
-        restore();
-        return readText(file);
-    }
-
-  private:
-    void restore() {
-        if (saved < 0) return;
-        dup2(saved, STDERR_FILENO);
-        close(saved);
-        saved = -1;
-    }
-    std::string file;
-    int saved = -1;
-};
-
-const char kLinePattern[] = R"(\d{4}-\d\d-\d\d \d\d:\d\d:\d\d\.\d{3} ZQLogTest\.cpp:\d+ )";
-
-TEST(ZQLogTest, LinesGoTimestampedToTheLogFileInAFolderMadeOnFirstUse) {
+TEST(ZQLogTest, LinesGoTimestampedToAPrivateFile) {
     TempFolder folder;
-    std::string stateHome = folder.file("deeper/state");
-    PrivateLog log(stateHome);
-    EXPECT_EQ(ZQLogFilePath(), stateHome + "/quillon/quillon.log");
-    EXPECT_FALSE(std::filesystem::exists(stateHome)) << "nothing is made before a line";
-
+    const std::string home = folder.file("deeper/state");
+    ScopedEnvironment stateHome("XDG_STATE_HOME", home.c_str());
+    ZQLogRestart();
+    EXPECT_EQ(ZQLogFilePath(), home + "/quillon/quillon.log");
+    EXPECT_FALSE(std::filesystem::exists(home)) << "nothing is made before a line";
     ZQ_LOG("first %d", 1);
     ZQ_LOG("second line\n");
-    std::string text = readText(ZQLogFilePath());
+    EXPECT_TRUE(ZQAssertFailed("a message", "x > 0", __FILE__, 12, "return 3;"));
+    EXPECT_TRUE(ZQAssertFailed("m", "e", __FILE__, 13, ";"));  // nothing corrective to log
+    const Bytes bytes = readFileBytes(ZQLogFilePath());
     EXPECT_TRUE(std::regex_match(
-        text, std::regex(std::string(kLinePattern) + "first 1\n" + kLinePattern + "second line\n")))
-        << text;
-    struct stat info {};
-    ASSERT_EQ(stat((stateHome + "/quillon").c_str(), &info), 0);
-    EXPECT_EQ(info.st_mode & 0777, 0700u);
-}
+        std::string(bytes.begin(), bytes.end()),
+        std::regex(kLine + "first 1\n" + kLine + "second line\n" + kLine +
+                   R"(\*\*\*ASSERT FAILED expr:x > 0 text:a message\n.*\(return 3;\)\*+\n)" +
+                   kLine + R"(\*\*\*ASSERT FAILED expr:e text:m\n)")));
+    EXPECT_EQ(std::filesystem::status(home + "/quillon").permissions(),
+              std::filesystem::perms::owner_all);
 
-TEST(ZQLogTest, ProgramWorksOnWhenTheStateFolderCannotBeMade) {
-    TempFolder folder;
-    std::string blocker = folder.file("file");
-    containertest::writeBytes(blocker, {1});
-    PrivateLog privateLog(blocker);  // a file where the folder should be
-    LogCapture log;
-    ZQ_LOG("still %s", "logged");
-    ZQ_LOG("and again");
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{"still logged", "and again"}));
-    EXPECT_FALSE(std::filesystem::exists(ZQLogFilePath()));
-}
-
-TEST(ZQLogTest, StderrGetsTheLinesOnlyWhenAsked) {
-    TempFolder folder;
-    PrivateLog privateLog(folder.path());
-    struct Case {
-        const char* label;
-        bool api;
-        const char* environment;  // QUILLON_LOG_STDERR, null: unset
-        bool mirrored;
-    };
-    const Case cases[] = {
-        {"not asked", false, nullptr, false},
-        {"asked by the program", true, nullptr, true},
-        {"asked by the environment", false, "1", true},
-        {"environment says no", false, "0", false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        ScopedEnvironment environment("QUILLON_LOG_STDERR", c.environment);
-        ZQLogRestart();
-        ZQLogSetMirrorToStderr(c.api);
-        StderrCapture capture(folder.file("stderr.txt"));
-        ZQ_LOG("mirror %s", c.label);
-        std::string text = capture.text();
-        ZQLogSetMirrorToStderr(false);
-        if (c.mirrored)
-            EXPECT_TRUE(std::regex_match(
-                text, std::regex(std::string(kLinePattern) + "mirror " + c.label + "\n")))
-                << text;
-        else
-            EXPECT_EQ(text, "");
-    }
     ZQLogRestart();
 }
 
-// Switched off, nothing is built or written; the file alone may be switched off.
-TEST(ZQLogTest, SwitchedOffLinesReachNeitherFileNorObserver) {
-    TempFolder folder;
-    PrivateLog privateLog(folder.path());
-    LogCapture log;
-    ZQLogSetEnabled(false);
-    ZQ_LOG("silent");
-    EXPECT_EQ(ZQLogger::CreateLogTextS(nullptr, nullptr, __FILE__, __LINE__, "x"), 0);
-    ZQLogSetEnabled(true);
-    ZQLogSetFileEnabled(false);
-    ZQ_LOG("observed only");
-    ZQLogSetFileEnabled(true);
-    EXPECT_EQ(log.texts(), std::vector<std::string>{"observed only"});
-    EXPECT_FALSE(std::filesystem::exists(ZQLogFilePath()));
-}
-
-TEST(ZQLogTest, TwoStepCallsOfTheDefaultLogger) {
+TEST(ZQLogTest, TwoStepCallsErrorTablesAndLongLines) {
     LogCapture log;
     ZQLogger* logger = ZQLogger::FindZQLogger("", 0);
-    ASSERT_NE(logger, nullptr);
-    EXPECT_EQ(ZQLogger::FindZQLogger("other", 0), nullptr);
-    EXPECT_EQ(ZQLogger::FindZQLogger("", 1), nullptr);
-
+    EXPECT_EQ(ZQLogger::FindZQLogger("other", 0), ZQLogger::FindZQLogger("", 1));  // none
     ZQSPrintf prefix("[%s] ", "pre");
-    ASSERT_NE(ZQLogger::CreateLogTextS(&prefix, nullptr, __FILE__, 7, "n=%u", 5u), 0);
-    EXPECT_EQ(logger->RawLogT(nullptr), 1);
-    ZQLogger::LogS(nullptr, __FILE__, 8, "%s and %d", "text", -3);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{"[pre] n=5", "text and -3"}));
-}
-
-TEST(ZQLogTest, LongLinesAreCut) {
-    LogCapture log;
-    std::string longText(5000, 'x');
-    ZQLogger::LogS(nullptr, __FILE__, __LINE__, "%s", longText.c_str());
-    ASSERT_EQ(log.texts().size(), 1u);
-    EXPECT_EQ(log.texts()[0], std::string(ZQLogger::kTextBytes - 1, 'x'));
-}
-
-TEST(ZQLogTest, ErrorTablesAndSystemErrors) {
+    if (ZQLogger::CreateLogTextS(&prefix, nullptr, __FILE__, 7, "n=%u", 5u))
+        logger->RawLogT(nullptr);
     const ZQErrorCode table[] = {{0, "zero %s"}, {5, "five %d %s"}, {6, nullptr}, {7, "never"}};
-    LogCapture log;
     ZQLogErrorCode(__FILE__, __LINE__, table, 5, 55, "more");
     ZQLogErrorCode(__FILE__, __LINE__, table, 0, "x");
     ZQLogErrorCode(__FILE__, __LINE__, table, 7);  // after the table's end
-    ZQLogger* logger = ZQLogger::FindZQLogger("", 0);
-    if (ZQLogger::LogErrorCodeS(nullptr, __FILE__, __LINE__, table, 5, 1, "direct"))
-        logger->RawLogT(nullptr);
     errno = ENOENT;
     ZQLogSystemError(__FILE__, __LINE__);
     EXPECT_EQ(errno, ENOENT) << "logging keeps errno";
-    errno = EACCES;
-    if (ZQLogger::LogWin32ErrorS(nullptr, __FILE__, __LINE__)) logger->RawLogT(nullptr);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{"five 55 more", "zero x",
-                                                     "Unknown error code 7", "five 1 direct",
-                                                     "System error 2: No such file or directory",
-                                                     "System error 13: Permission denied"}));
-}
-
-TEST(ZQLogTest, FailedCheckIsCountedAndReachesTheFile) {
-    TempFolder folder;
-    PrivateLog privateLog(folder.path());
-    LogCapture log;
-    unsigned long before = ZQLogFailedCheckCount();
-    EXPECT_TRUE(ZQAssertFailed("a message", "x > 0", __FILE__, 12, "return 3;"));
-    ZQ_LOG("plain line after it");
-    EXPECT_EQ(ZQLogFailedCheckCount(), before + 1) << "only the check's line counts";
-    std::string text = readText(ZQLogFilePath());
-    EXPECT_NE(text.find("ZQLogTest.cpp:12 ***ASSERT FAILED expr:x > 0 text:a message\n"),
-              std::string::npos)
-        << text;
-    EXPECT_NE(text.find(LogCapture::corrective("return 3;") + "\n"), std::string::npos) << text;
+    ZQLogger::LogS(nullptr, __FILE__, __LINE__, "%s", std::string(5000, 'x').c_str());
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"[pre] n=5", "five 55 more", "zero x",
+                                                   "Unknown error code 7",
+                                                   "System error 2: No such file or directory",
+                                                   std::string(ZQLogger::kTextBytes - 1, 'x')}));
 }
 
 int checkedCall(int value) {
@@ -213,66 +64,32 @@ int checkedCall(int value) {
     return value;
 }
 
-int checkedCallWithoutCorrection(int value) {
-    ZQ_ASSERT(value > 0, "Value must be positive", "value > 0", ;);
-    return value * 10;
-}
+int traps = 0, exits = 0;
 
-TEST(ZQLogTest, ProgramAnswersEveryFailedCheckWithTheCorrectiveStatement) {
+// The program always applies the corrective statement; a test may answer
+// otherwise. A test's exit function comes back, so the statement runs, unlogged.
+TEST(ZQLogTest, EachAnswerToAFailedCheck) {
     EXPECT_EQ(ZQAssertStatement(nullptr, 0, "m", __FILE__, 1, "e", 0, 1), ZQ_ASSERT_CORRECT);
-    LogCapture log;
-    EXPECT_EQ(checkedCall(5), 5);
-    EXPECT_TRUE(log.texts().empty());
-    EXPECT_EQ(checkedCall(0), -1);
-    EXPECT_EQ(log.texts(), (std::vector<std::string>{
-                               LogCapture::failedCheck("value > 0", "Value must be positive"),
-                               LogCapture::corrective("return -1;")}));
-    log.clear();
-    // The empty statement is applied without a line of its own.
-    EXPECT_EQ(checkedCallWithoutCorrection(0), 0);
-    EXPECT_EQ(log.texts().size(), 1u);
-}
-
-TEST(ZQLogTest, AnswerThreeIsCorrectiveToo) {
-    LogCapture log(ZQAssertHooks{.answer = ZQ_ASSERT_CORRECT_ALWAYS});
-    EXPECT_EQ(checkedCall(0), -1);
-    EXPECT_TRUE(log.contains(LogCapture::corrective("return -1;")));
-}
-
-int traps = 0;
-
-TEST(ZQLogTest, BreakAnswerTrapsOnlyUnderADebuggerThenCarriesOn) {
-    auto oldHandler = std::signal(SIGTRAP, [](int) { ++traps; });
-    for (bool attached : {false, true}) {
-        SCOPED_TRACE(attached);
-        traps = 0;
-        ZQAssertHooks hooks{.answer = ZQ_ASSERT_BREAK};
-        hooks.debuggerAttached = attached ? +[] { return true; } : +[] { return false; };
+    auto oldTrap = std::signal(SIGTRAP, [](int) { ++traps; });
+    ZQAssertAfterExitCallback = [] { exits += 10; };  // runs first: exits ends 21
+    // answer, debugger attached, result, traps, exits, lines logged
+    const std::tuple<ZQ_ASSERT_RETURN, bool, int, int, int, size_t> cases[] = {
+        {ZQ_ASSERT_CORRECT, false, -1, 0, 0, 2}, {ZQ_ASSERT_CORRECT_ALWAYS, false, -1, 0, 0, 2},
+        {ZQ_ASSERT_BREAK, false, 0, 0, 0, 1},    {ZQ_ASSERT_BREAK, true, 0, 1, 0, 1},
+        {ZQ_ASSERT_EXIT, false, -1, 0, 1, 1},    {ZQ_ASSERT_RETURN(4), false, -1, 0, 1, 1},
+    };
+    for (const auto& [answer, debugger, result, trapCount, exitCount, lines] : cases) {
+        traps = exits = 0;
+        ZQAssertHooks hooks{.answer = answer,
+                            .exitProgram = [](int code) { exits = 2 * exits + 1 + code; }};
+        hooks.debuggerAttached = debugger ? +[] { return true; } : +[] { return false; };
         LogCapture log(hooks);
-        EXPECT_EQ(checkedCall(0), 0) << "carried on past the check";
-        EXPECT_EQ(traps, attached ? 1 : 0);
-        EXPECT_EQ(log.texts().size(), 1u);
+        EXPECT_EQ(checkedCall(0), result);
+        EXPECT_EQ(std::tuple(traps, exits, log.lines.size()),
+                  std::tuple(trapCount, 21 * exitCount, lines));
     }
-    std::signal(SIGTRAP, oldHandler);
-    EXPECT_FALSE(ZQDebuggerAttached()) << "tests run without a debugger";
-}
-
-TEST(ZQLogTest, VersionIsRegisteredWhileItLives) {
-    ZQVersionBlock block{};
-    std::strcpy(block.Name, "TestLib");
-    {
-        ZQVersion version(&block);
-        EXPECT_EQ(ZQVersion::Find("TestLib"), &block);
-    }
-    EXPECT_EQ(ZQVersion::Find("TestLib"), nullptr);
-    // The container library's own block stays, with the markers that find it in a binary.
-    static_assert(sizeof(ZQVersionBlock) == 400);
-    const ZQVersionBlock* library = ZQVersion::Find("ZQFileLib");
-    ASSERT_NE(library, nullptr);
-    EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(library), 9),
-              std::string_view("YyHhTtMm", 9));
-    EXPECT_EQ(std::string_view(reinterpret_cast<const char*>(library) + 391, 9),
-              std::string_view("YyHhTtMM", 9));
+    ZQAssertAfterExitCallback = nullptr;
+    std::signal(SIGTRAP, oldTrap);
 }
 
 }  // namespace

@@ -1,23 +1,37 @@
 #include "support/BankFixtures.h"
 
+#include <iterator>
+#include <stdexcept>
+
 #include "bank/BankLayout.h"
 #include "bank/SampleRecord.h"
 #include "bank/SegmentNames.h"
+#include "container/ByteOrder.h"
 #include "container/ZQFile.h"
+#include "support/TempFolder.h"
 
 namespace quillon::test {
 
-bool writeContainer(const std::string& path, const std::vector<Segment>& segments) {
-    ZQFile file;
-    if (file.SetName(path.c_str()) != ZQ_OK || file.Open(ZQ_FILE_NEW) != ZQ_OK) return false;
-    bool ok = true;
+std::vector<uint8_t> containerBytes(const std::vector<Segment>& segments,
+                                    const std::map<std::string, uint32_t>& declaredSizes) {
+    std::vector<uint8_t> out(std::begin(kContainerMagic), std::end(kContainerMagic));
+    LeWriter writer(out);
     for (const auto& [name, data] : segments) {
-        ok = ok && file.OpenSegment(name.c_str()) == ZQ_OK &&
-             file.WriteSegmentData(data.data(), uint32_t(data.size())) == ZQ_OK &&
-             file.CloseSegment() == ZQ_OK;
+        const auto declared = declaredSizes.find(name);
+        writer.text(name, kSegmentNameFieldBytes);
+        writer.u32(declared != declaredSizes.end() ? declared->second : uint32_t(data.size()));
+        writer.bytes(data.data(), data.size());
     }
-    file.Close();
-    return ok;
+    return out;
+}
+
+bool writeContainer(const std::string& path, const std::vector<Segment>& segments) {
+    try {
+        writeFile(path, containerBytes(segments));
+        return true;
+    } catch (const std::runtime_error&) {
+        return false;
+    }
 }
 
 std::vector<uint8_t> u32Words(std::initializer_list<uint32_t> words) {

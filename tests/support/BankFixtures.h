@@ -1,9 +1,11 @@
-// Banks written segment by segment, for the cases the writer never makes: an
-// animation segment, a record that points nowhere, a missing wave data segment.
+// Containers built byte by byte, independent of ZQFile: banks the writer never
+// makes (an animation segment, a record that points nowhere, no wave data) and
+// broken containers (sizes that lie).
 #pragma once
 
 #include <cstdint>
 #include <initializer_list>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -12,7 +14,11 @@ namespace quillon::test {
 
 using Segment = std::pair<std::string, std::vector<uint8_t>>;
 
-// Writes a container holding the segments in the order given; false on failure.
+// The magic, then each segment's 32-byte name field, size and data. A segment
+// named in declaredSizes gets that size in its header instead of its true one.
+std::vector<uint8_t> containerBytes(const std::vector<Segment>& segments,
+                                    const std::map<std::string, uint32_t>& declaredSizes = {});
+// Writes containerBytes(segments) to path; false on failure.
 [[nodiscard]] bool writeContainer(const std::string& path, const std::vector<Segment>& segments);
 
 // Little-endian 32-bit words one after another.

@@ -1,8 +1,5 @@
 #include "support/TempFolder.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
@@ -12,8 +9,10 @@
 
 namespace quillon::test {
 
+namespace fs = std::filesystem;
+
 TempFolder::TempFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quillon-test.XXXXXX").string();
+    std::string pattern = (fs::temp_directory_path() / "quillon-test.XXXXXX").string();
     if (!mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
     path_ = pattern;
 }
@@ -21,29 +20,27 @@ TempFolder::TempFolder() {
 TempFolder::~TempFolder() {
     std::error_code ignored;
     // Files a test made read-only must not stop the removal.
-    for (auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored))
-        std::filesystem::permissions(entry.path(), std::filesystem::perms::owner_all,
-                                     std::filesystem::perm_options::add, ignored);
-    std::filesystem::remove_all(path_, ignored);
+    for (auto& entry : fs::recursive_directory_iterator(path_, ignored))
+        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
 }
 
-std::string TempFolder::file(const std::string& name) const {
-    return path_ + "/" + name;
-}
-
-ScopedTmpDir::ScopedTmpDir(const std::string& path) {
-    if (const char* old = std::getenv("TMPDIR")) {
+ScopedEnvironment::ScopedEnvironment(const char* name, const char* value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
         saved_ = old;
         hadValue_ = true;
     }
-    ::setenv("TMPDIR", path.c_str(), 1);
+    if (value)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
 }
 
-ScopedTmpDir::~ScopedTmpDir() {
+ScopedEnvironment::~ScopedEnvironment() {
     if (hadValue_)
-        ::setenv("TMPDIR", saved_.c_str(), 1);
+        ::setenv(name_.c_str(), saved_.c_str(), 1);
     else
-        ::unsetenv("TMPDIR");
+        ::unsetenv(name_.c_str());
 }
 
 std::vector<uint8_t> readFileBytes(const std::string& path) {
@@ -51,19 +48,29 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+static bool writeAll(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    return bool(out);
+}
+
+void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
+    writeAll(path, bytes);
+}
+
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
+    if (!writeAll(path, bytes)) throw std::runtime_error("cannot write " + path);
 }
 
 bool fileExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0;
+    std::error_code ignored;
+    return fs::exists(path, ignored);
 }
 
 std::vector<std::string> namesIn(const std::string& folder) {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
+    for (const auto& entry : fs::directory_iterator(folder))
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;

@@ -1,4 +1,5 @@
-// A private folder for one test, removed with everything in it at the end.
+// Files for tests: a private folder per test, the environment while a test
+// runs, and raw file bytes.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 
 namespace quillon::test {
 
+// A private folder, removed with everything in it at the end.
 class TempFolder {
   public:
     TempFolder();
@@ -15,30 +17,36 @@ class TempFolder {
     TempFolder& operator=(const TempFolder&) = delete;
 
     const std::string& path() const { return path_; }
-    // path() + "/" + name
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return path_ + "/" + name; }
 
   private:
     std::string path_;
 };
 
-// Points $TMPDIR at a folder for its lifetime, so that the program's private
-// temporary folder (temporary banks, MPEG sections) stays inside a test's own
-// folder and tests running side by side never share one.
-class ScopedTmpDir {
+// Sets an environment variable (unsets it for a null value) while it lives.
+class ScopedEnvironment {
   public:
-    explicit ScopedTmpDir(const std::string& path);
-    ~ScopedTmpDir();
-    ScopedTmpDir(const ScopedTmpDir&) = delete;
-    ScopedTmpDir& operator=(const ScopedTmpDir&) = delete;
+    ScopedEnvironment(const char* name, const char* value);
+    ~ScopedEnvironment();
+    ScopedEnvironment(const ScopedEnvironment&) = delete;
+    ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
 
   private:
-    std::string saved_;
+    std::string name_, saved_;
     bool hadValue_ = false;
+};
+
+// Points $TMPDIR at a folder, so that the program's private temporary folder
+// (temporary banks, MPEG sections) stays inside a test's own folder.
+class ScopedTmpDir : public ScopedEnvironment {
+  public:
+    explicit ScopedTmpDir(const std::string& path) : ScopedEnvironment("TMPDIR", path.c_str()) {}
 };
 
 std::vector<uint8_t> readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes bytes to a file, replacing it; throws std::runtime_error on failure.
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);
 // The names in a folder, sorted, so that a file left behind shows.
 std::vector<std::string> namesIn(const std::string& folder);

@@ -1,7 +1,6 @@
 #include "support/WavBuilder.h"
 
 #include <cmath>
-#include <fstream>
 #include <numbers>
 #include <stdexcept>
 
@@ -215,12 +214,4 @@ std::vector<RiffChunkSpec> pcmWavChunks(const PcmWavSpec& spec) {
 Bytes makePcmWav(const PcmWavSpec& spec) {
     return waveRiff(pcmWavChunks(spec)).encode();
 }
-
-void writeFile(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    out.close();
-    if (!out) throw std::runtime_error("cannot write " + path);
-}
-
 }  // namespace quillon::test

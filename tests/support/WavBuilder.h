@@ -30,6 +30,7 @@
 #include <vector>
 
 #include "bank/SampleRecord.h"
+#include "support/TempFolder.h"  // writeFile
 
 namespace quillon::test {
 
@@ -127,8 +128,5 @@ struct PcmWavSpec {
 // LIST INFO. Tests may reorder or change them before encoding.
 [[nodiscard]] std::vector<RiffChunkSpec> pcmWavChunks(const PcmWavSpec& spec);
 [[nodiscard]] Bytes makePcmWav(const PcmWavSpec& spec);
-
-// Writes bytes to a file, replacing it; throws std::runtime_error on failure.
-void writeFile(const std::string& path, const Bytes& bytes);
 
 }  // namespace quillon::test
