@@ -1,8 +1,4 @@
-// Rows and text files for the exporter tests.
 #pragma once
-
-#include <string>
-#include <vector>
 
 #include "bank/CellFormat.h"
 #include "bank/RowList.h"
@@ -10,9 +6,9 @@
 
 namespace quillon::test {
 
-// Rows with their No, Name and Description; every other cell "*".
-inline void appendRows(RowList& rows, std::vector<std::vector<std::string>> list) {
-    for (const std::vector<std::string>& cells : list) {
+// Rows of No, Name and Description (none when not given); every other cell "*".
+inline void appendRows(RowList& rows, const std::vector<std::vector<std::string>>& list) {
+    for (const auto& cells : list) {
         Row row;
         for (int c = 0; c < kColumnCount; ++c)
             setCell(row, c, "*");

@@ -1,6 +1,4 @@
-// The header lines the script table reads are recognised as the C library's
-// scanning functions would recognise them; these cases pin the quirks, with
-// the patterns the script table's game files are read by.
+// The script table's game files are scanned as the C library's sscanf would.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -12,9 +10,6 @@
 namespace quillon {
 namespace {
 
-// %s takes everything up to white space, a "=" or "," too; a literal skips no
-// white space; white space in the pattern skips any run of the six white space
-// characters; the fields found so far stand when a directive fails.
 TEST(ScanText, DirectivesBehaveAsInTheCLibrary) {
     const char* entry = " HELP_TEXT_%s = %d";
     const char* table = "\t\t{HELP_TEXT_%s , %s , %d },";
@@ -27,7 +22,7 @@ TEST(ScanText, DirectivesBehaveAsInTheCLibrary) {
         {"HELP_TEXT_DOOR=3,", entry, "DOOR=3,|"}, {"help_text_DOOR = 1", entry, ""},
         {"HELP_TEXT_ = 1", entry, "=|"}, {"\tHELP_TEXT_D = x", entry, "D|"},
         {"  {HELP_TEXT_D  ,  B  ,  7  }  ,", table, "D|B|7|"},
-        {"\t\t{ HELP_TEXT_D , B , 5 },", table, ""}, {"\t\t{HELP_TEXT_D , B, 5 },", table, "D|B,|"}};
+        {"\t{ HELP_TEXT_D , B , 5 },", table, ""}, {"\t{HELP_TEXT_D , B, 5 },", table, "D|B,|"}};
     // clang-format on
     for (const auto& [text, pattern, expected] : cases) {
         std::vector<std::string> fields;
