@@ -14,33 +14,29 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
     return out;
 }
 
+// The bank information record's bytes: Who stored reversed, texts cut to their
+// limits, a short record refused.
 TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
     std::vector<uint8_t> bytes;
     encodeBankInfo({true, "Forest", "abc"}, bytes);
     ASSERT_EQ(bytes.size(), 532u);
     EXPECT_EQ(loadU32(bytes.data() + 8), 1u);
     EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 12)), "Forest");
-    EXPECT_EQ(bytes[272], 'c');
-    EXPECT_EQ(bytes[273], 'b');
-    EXPECT_EQ(bytes[274], 'a');
-    EXPECT_EQ(bytes[275], 0);
+    EXPECT_EQ(std::vector<uint8_t>(bytes.begin() + 272, bytes.begin() + 276),
+              (std::vector<uint8_t>{'c', 'b', 'a', 0}));
     auto info = decodeBankInfo(bytes);
     ASSERT_TRUE(info);
     EXPECT_TRUE(info->musicBank);
     EXPECT_EQ(info->title, "Forest");
     EXPECT_EQ(info->who, "abc");
-}
 
-TEST(BankInfo, LongTextsAreCutToTheirLimits) {
-    std::vector<uint8_t> bytes;
+    bytes.clear();
     encodeBankInfo({false, std::string(300, 't'), std::string(300, 'w')}, bytes);
-    auto info = decodeBankInfo(bytes);
+    info = decodeBankInfo(bytes);
     ASSERT_TRUE(info);
+    EXPECT_FALSE(info->musicBank);
     EXPECT_EQ(info->title.size(), 259u);
     EXPECT_EQ(info->who.size(), 255u);
-}
-
-TEST(BankInfo, ShortRecordIsRefused) {
     EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
 }
 
@@ -48,15 +44,12 @@ TEST(BankInfo, ShortRecordIsRefused) {
 // promise, and learns how many promised records are missing; a reader that
 // loads only sampleTableBytesToRead bytes decodes the same.
 TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
-    struct Case {
+    const struct {
         const char* name;
-        uint32_t countWord;
-        uint32_t recordsStored;
-        size_t extraBytes;
-        size_t whole;
+        uint32_t countWord, recordsStored;
+        size_t extraBytes, whole;
         uint32_t missing;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"count as stored", 2, 2, 0, 2, 0},
         {"count past the table", 5, 2, 0, 2, 3},
         {"a partial record is missing", 3, 2, 639, 2, 1},
@@ -64,7 +57,7 @@ TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
         {"ambient half ignored", 7u << 16 | 2, 2, 0, 2, 0},
         {"no records", 0, 0, 0, 0, 0},
     };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         std::vector<uint8_t> table = words({c.countWord});
         for (uint32_t n = 1; n <= c.recordsStored; ++n) {
             ZQ_BankSample record;
@@ -88,14 +81,13 @@ TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
     EXPECT_EQ(missingRecordsText(1), "1 record of the sample table could not be read");
 }
 
+// Count words are never renumbered; a hostile count stops at the end, and a
+// trailing partial word is carried unchanged.
 TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
-    auto out = renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}});
-    EXPECT_EQ(out, words({1, 9, 2, 5, 9}));
-}
-
-TEST(AnimWaveNumbers, HostileCountStopsAtTheEnd) {
+    EXPECT_EQ(renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}}),
+              words({1, 9, 2, 5, 9}));
     auto in = words({0xFFFFFFFF, 4, 5});
-    in.push_back(0xAB);  // a trailing partial word is carried unchanged
+    in.push_back(0xAB);
     auto out = renumberAnimWaveNumbers(in, {{4, 1}});
     EXPECT_EQ(out.size(), in.size());
     EXPECT_EQ(loadU32(out.data() + 4), 1u);

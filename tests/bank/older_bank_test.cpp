@@ -59,9 +59,10 @@ class OlderBank : public testing::Test {
     }
     Bytes savedFirstRecord() {
         Bytes table = savedSegment(ZQFileSegmentBankSampleTable);
-        if (table.size() < kSampleTableHeaderBytes + kSampleRecordBytes) return {};
-        return Bytes(table.begin() + kSampleTableHeaderBytes,
-                     table.begin() + kSampleTableHeaderBytes + kSampleRecordBytes);
+        auto first = table.begin() + long(kSampleTableHeaderBytes);
+        return table.size() < kSampleTableHeaderBytes + kSampleRecordBytes
+                   ? Bytes()
+                   : Bytes(first, first + long(kSampleRecordBytes));
     }
 
     test::TempFolder dir;
@@ -75,19 +76,18 @@ class OlderBank : public testing::Test {
 // row's Location and Name are the ones read from it; a Replace stores the new
 // file's path.
 TEST_F(OlderBank, BackslashPathsKeepTheirBytesUntilTheRowTakesAnotherFile) {
-    struct Case {
+    const struct {
         const char* label;
         const char* stored;
         bool replaced;
-    };
-    const Case cases[] = {
+    } cases[] = {
         {"relative path", "sounds\\door.wav", false},
         {"path with a drive", "C:\\snd\\door.wav", false},
         {"replaced row", "C:\\snd\\door.wav", true},
     };
     std::string replacement = dir.file("gate.wav");
     test::writeFile(replacement, test::makePcmWav({}));
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         SCOPED_TRACE(c.label);
         Bytes record = olderRecord(c.stored);
         open({record});
@@ -114,7 +114,9 @@ TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
         shell.messages.clear();
         // One group of one wave number: sample 3.
         open({test::storedRecord(1), test::storedRecord(2), test::storedRecord(3)},
-             {{ZQFileSegmentAnimArray, {1, 2, 3}}, {name, test::u32Words({1, 3})}});
+             {{ZQFileSegmentAnimArray, {1, 2, 3}},
+              {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+              {name, test::u32Words({1, 3})}});
         doc.rows().setSelected(2, true);
         deleteSelectedRows(doc);
         EXPECT_EQ(shell.messageTexts(), std::vector<std::string>{"sample 3 in use by anim data"});
@@ -124,10 +126,14 @@ TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
         doc.rows().setCell(1, kColNo, "2");
         ASSERT_TRUE(resave());
         EXPECT_EQ(savedSegment(name), test::u32Words({1, 2}));
-        const char* other = name == ZQFileSegmentAnimArrayWaveNumbers
-                                ? ZQFileSegmentAnimArrayWaveNumbersCut
-                                : ZQFileSegmentAnimArrayWaveNumbers;
-        EXPECT_EQ(savedSegment(other), Bytes());
+        EXPECT_EQ(savedSegment(ZQFileSegmentListViewText), (Bytes{'t', 'x', 't'}));
+        std::vector<std::string> names;
+        for (const test::InspectedSegment& s : test::inspectBank(path).segments)
+            names.push_back(s.name);
+        EXPECT_EQ(names,
+                  (std::vector<std::string>{ZQFileSegmentBankInfo, ZQFileSegmentWaveData,
+                                            ZQFileSegmentBankSampleTable, ZQFileSegmentAnimArray,
+                                            ZQFileSegmentListViewText, name}));
     }
 }
 
@@ -136,18 +142,9 @@ TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
 // the field and the bit as they were.
 TEST_F(OlderBank, AnMpegDescriptorIsShownAndKeptWhateverThePlayTypeBit) {
     constexpr uint32_t kDescriptor = 0x00A4FDFF;  // MPEG-1 layer II, 192 kbit/s
-    struct Case {
-        const char* label;
-        uint32_t flags;
-    };
-    const Case cases[] = {
-        {"bit clear", 0},
-        {"bit set", kFlagPlayType},
-        {"bit set among others", kFlagPlayType | kFlagVolume},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Bytes record = olderRecord("/snd/sect0000.mpg", c.flags, kDescriptor);
+    for (uint32_t flags : {0u, uint32_t(kFlagPlayType), uint32_t(kFlagPlayType | kFlagVolume)}) {
+        SCOPED_TRACE(flags);
+        Bytes record = olderRecord("/snd/sect0000.mpg", flags, kDescriptor);
         open({record});
         EXPECT_EQ(doc.rows().cell(0, kColCompression), "Layer 2 - 192kb");
         EXPECT_EQ(doc.rows().row(0).mpegDescriptor, kDescriptor);
