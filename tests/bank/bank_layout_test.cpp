@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "bank/BankLayout.h"
 #include "container/ByteOrder.h"
 
@@ -44,37 +46,31 @@ TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
 // promise, and learns how many promised records are missing; a reader that
 // loads only sampleTableBytesToRead bytes decodes the same.
 TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
-    const struct {
-        const char* name;
-        uint32_t countWord, recordsStored;
-        size_t extraBytes, whole;
-        uint32_t missing;
-    } cases[] = {
-        {"count as stored", 2, 2, 0, 2, 0},
-        {"count past the table", 5, 2, 0, 2, 3},
-        {"a partial record is missing", 3, 2, 639, 2, 1},
-        {"count below the table", 1, 2, 0, 1, 0},
-        {"ambient half ignored", 7u << 16 | 2, 2, 0, 2, 0},
-        {"no records", 0, 0, 0, 0, 0},
-    };
-    for (const auto& c : cases) {
-        std::vector<uint8_t> table = words({c.countWord});
-        for (uint32_t n = 1; n <= c.recordsStored; ++n) {
+    // count word, records stored, bytes after them, records whole, records missing
+    const std::array<uint32_t, 5> cases[] = {
+        {2, 2, 0, 2, 0},
+        {5, 2, 0, 2, 3},
+        {3, 2, 639, 2, 1},
+        {1, 2, 0, 1, 0},
+        {7u << 16 | 2, 2, 0, 2, 0},  // the ambient half is ignored
+        {0, 0, 0, 0, 0}};
+    for (auto [countWord, stored, extra, whole, missing] : cases) {
+        std::vector<uint8_t> table = words({countWord});
+        for (uint32_t n = 1; n <= stored; ++n) {
             ZQ_BankSample record;
             record.sampleNumber = n;
             encodeSampleRecord(record, table);
         }
-        table.resize(table.size() + c.extraBytes, 0xEE);
-        const uint64_t toRead = sampleTableBytesToRead(c.countWord, table.size());
-        EXPECT_EQ(toRead, kSampleTableHeaderBytes + c.whole * kSampleRecordBytes) << c.name;
+        table.resize(table.size() + extra, 0xEE);
+        const uint64_t toRead = sampleTableBytesToRead(countWord, table.size());
+        EXPECT_EQ(toRead, kSampleTableHeaderBytes + whole * kSampleRecordBytes) << countWord;
         for (size_t bytes : {table.size(), size_t(toRead)}) {
             auto decoded = decodeSampleTable(std::span(table).first(bytes));
-            ASSERT_TRUE(decoded) << c.name;
-            EXPECT_EQ(decoded->records.size(), c.whole) << c.name;
-            EXPECT_EQ(decoded->missingRecords, c.missing) << c.name;
-            if (c.whole > 0) {
-                EXPECT_EQ(decoded->records.back().sampleNumber, c.whole) << c.name;
-            }
+            ASSERT_TRUE(decoded) << countWord;
+            EXPECT_EQ(std::tuple(decoded->records.size(), decoded->missingRecords),
+                      std::tuple(size_t(whole), missing))
+                << countWord;
+            EXPECT_TRUE(whole == 0 || decoded->records.back().sampleNumber == whole);
         }
     }
     EXPECT_FALSE(decodeSampleTable(std::vector<uint8_t>{5, 0, 0})) << "no count word";

@@ -80,11 +80,9 @@ TEST_F(OlderBank, BackslashPathsKeepTheirBytesUntilTheRowTakesAnotherFile) {
         const char* label;
         const char* stored;
         bool replaced;
-    } cases[] = {
-        {"relative path", "sounds\\door.wav", false},
-        {"path with a drive", "C:\\snd\\door.wav", false},
-        {"replaced row", "C:\\snd\\door.wav", true},
-    };
+    } cases[] = {{"relative path", "sounds\\door.wav", false},
+                 {"path with a drive", "C:\\snd\\door.wav", false},
+                 {"replaced row", "C:\\snd\\door.wav", true}};
     std::string replacement = dir.file("gate.wav");
     test::writeFile(replacement, test::makePcmWav({}));
     for (const auto& c : cases) {

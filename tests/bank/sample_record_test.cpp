@@ -44,20 +44,18 @@ TEST(SampleRecord, ImageHoldsEveryFieldAtItsOffset) {
     EXPECT_EQ(b[259], 0);
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data() + 320), "creak");
     auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
-    const struct {
-        size_t at, width;
-        uint32_t value;
-    } fields[] = {
-        {260, 4, 0x01020304}, {264, 4, 0x05060708},  {268, 4, 0x090A0B0C},    {272, 4, 0x0D0E0F10},
-        {276, 4, 0x11121314}, {280, 2, 0x1516},      {282, 2, 0x1718},        {284, 4, 0},
-        {288, 4, 0},          {292, 2, 0x191A},      {294, 2, 0x1B1C},        {296, 4, 0x1D1E1F20},
-        {300, 4, 0x21222324}, {304, 2, 0x2526},      {306, 2, 0x2728},        {308, 4, 0},
-        {312, 4, 0xFFFFFFFE}, {316, 4, 0x292A2B2C},  {576, 4, 0x2D2E2F30},    {580, 4, 0x7FF},
-        {584, 4, 0xFFFFFFF9}, {588, 4, 0x31323334},  {592, 4, bits(-12.0f)},  {596, 4, bits(3.5f)},
-        {600, 4, bits(1e6f)}, {604, 2, 0x3536},      {606, 2, 0x3738},        {608, 4, 0x393A3B3C},
-        {612, 4, 0x3D3E3F40}, {616, 4, bits(0.01f)}, {620, 4, bits(9999.0f)}, {624, 4, bits(0.7f)},
-        {628, 4, 0x41424344}, {632, 4, 1},           {636, 4, 0xFFFFFFFF},
-    };
+    // clang-format off
+    const struct { size_t at, width; uint32_t value; } fields[] = {
+        {260, 4, 0x01020304}, {264, 4, 0x05060708}, {268, 4, 0x090A0B0C}, {272, 4, 0x0D0E0F10},
+        {276, 4, 0x11121314}, {280, 2, 0x1516}, {282, 2, 0x1718}, {284, 4, 0}, {288, 4, 0},
+        {292, 2, 0x191A}, {294, 2, 0x1B1C}, {296, 4, 0x1D1E1F20}, {300, 4, 0x21222324},
+        {304, 2, 0x2526}, {306, 2, 0x2728}, {308, 4, 0}, {312, 4, 0xFFFFFFFE}, {316, 4, 0x292A2B2C},
+        {576, 4, 0x2D2E2F30}, {580, 4, 0x7FF}, {584, 4, 0xFFFFFFF9}, {588, 4, 0x31323334},
+        {592, 4, bits(-12.0f)}, {596, 4, bits(3.5f)}, {600, 4, bits(1e6f)}, {604, 2, 0x3536},
+        {606, 2, 0x3738}, {608, 4, 0x393A3B3C}, {612, 4, 0x3D3E3F40}, {616, 4, bits(0.01f)},
+        {620, 4, bits(9999.0f)}, {624, 4, bits(0.7f)}, {628, 4, 0x41424344}, {632, 4, 1},
+        {636, 4, 0xFFFFFFFF}};
+    // clang-format on
     for (const auto& f : fields)
         EXPECT_EQ(wordAt(b, f.at, f.width), f.value) << "offset " << f.at;
     EXPECT_EQ(decode(b), r);
