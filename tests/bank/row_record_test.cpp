@@ -15,18 +15,13 @@ ZQ_BankSample recordWith(std::initializer_list<std::pair<int, const char*>> cell
     Row row;
     for (int c = 0; c < kColumnCount; ++c)
         setCell(row, c, "*");
-    for (auto [column, cell] : {std::pair{kColNo, "3"},
-                                {kColName, "door.wav"},
-                                {kColLocation, "/snd"},
-                                {kColDescription, ""}})
-        setCell(row, column, cell);
+    setCell(row, kColDescription, "");
+    setCell(row, kColNo, "3");
     for (auto [column, cell] : cells)
         setCell(row, column, cell);
     row.mpegDescriptor = mpegDescriptor;
     row.checked = true;
-    WaveFacts facts;
-    facts.path = "/snd/door.wav";
-    return recordFromRow(row, facts);
+    return recordFromRow(row, WaveFacts{"/snd/door.wav", 0, 0, 0, {}, -1, -1});
 }
 
 // cell -> record -> cell gives the cell back, one or two edges of each kind.
@@ -44,10 +39,10 @@ TEST(RowRecord, CellsSurviveRecordAndBackAndSetOnlyTheirOwnFlag) {
     // clang-format on
     for (const auto& c : cases) {
         ZQ_BankSample r = recordWith({{c.column, c.cell}});
-        EXPECT_EQ(r.setFlags, c.flag) << c.column << " " << c.cell;
         Row back = rowFromRecord(r);
-        EXPECT_EQ(back.cells[size_t(c.column)], c.cell);
-        EXPECT_EQ(sortKey(back, c.column), sortKeyOf(c.column, c.cell));
+        EXPECT_EQ(std::tuple(r.setFlags, back.cells[size_t(c.column)], sortKey(back, c.column)),
+                  std::tuple(c.flag, c.cell, sortKeyOf(c.column, c.cell)))
+            << c.column;
     }
     ZQ_BankSample r = recordWith({});
     EXPECT_EQ(std::tuple(r.setFlags, r.atmos, r.enabled, r.sampleNumber, r.path),
@@ -57,14 +52,11 @@ TEST(RowRecord, CellsSurviveRecordAndBackAndSetOnlyTheirOwnFlag) {
 // A value its field cannot hold (from a WAV file's comment keys, unchecked) is
 // kept at the field's nearer end, never wrapped into an unrelated value.
 TEST(RowRecord, ValuesAreHeldAtTheirFieldsEnds) {
-    ZQ_BankSample r = recordWith({{kColGroup, "65537"},
-                                  {kColAtmosGroup, "-3"},
-                                  {kColVolume, "70000"},
-                                  {kColUserParam, "-1"},
-                                  {kColPriority, "-5"},
-                                  {kColMinDist, "1e300"},
-                                  {kColMaxDist, "-1e300"},
-                                  {kColPlayType, "ONCE"}});
+    // clang-format off
+    ZQ_BankSample r = recordWith({{kColGroup, "65537"}, {kColAtmosGroup, "-3"}, {kColVolume, "70000"},
+                                  {kColUserParam, "-1"}, {kColPriority, "-5"}, {kColMinDist, "1e300"},
+                                  {kColMaxDist, "-1e300"}, {kColPlayType, "ONCE"}});
+    // clang-format on
     EXPECT_EQ(std::tuple(r.group, r.atmosGroup, r.volume, r.userParam, r.priority, r.playType),
               std::tuple(65535, 0, 65535, 0, 0u, 2u));
     EXPECT_EQ(std::tuple(r.minDist, r.maxDist),

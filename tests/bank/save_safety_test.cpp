@@ -6,13 +6,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <thread>
-
 #include "bank/CellFormat.h"
 #include "bank/QuillonDoc.h"
 #include "operations/SampleOps.h"
-#include "support/BankInspector.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -100,49 +96,6 @@ TEST_F(SaveSafety, KilledAnywhereLeavesTheOldOrTheNewBank) {
 TEST_F(SaveSafety, DiskFullFailsTheSaveAndKeepsTheOldBank) {
     EXPECT_EQ(saveInChild(0, oldBank.size() / 2), 1 << 8);  // exit status 1: failed and said so
     EXPECT_EQ(test::readFileBytes(target), oldBank);
-    EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
-}
-
-// Two banks saved into one folder at once (a build running jobs side by side)
-// both write the temporary bank there. The second save must wait for the
-// first, not write into its file: each target then holds its own whole bank.
-TEST_F(SaveSafety, SavesIntoOneFolderTakeTurnsWithTheTemporaryBank) {
-    test::FakeShell otherShell;
-    CQuillonDoc other{otherShell, nullptr};
-    std::string otherTarget = dir.file("other.sad");
-    ASSERT_TRUE(addWaveFiles(other, {wave(0), wave(1)}));
-    ASSERT_TRUE(other.OnSaveDocument(otherTarget));
-    ASSERT_TRUE(addWaveFiles(other, {wave(2)}));
-
-    int paused[2], resume[2];
-    ASSERT_TRUE(pipe(paused) == 0 && pipe(resume) == 0);
-    // The first save stops half way through its rows until it is told to go on.
-    pid_t first = fork();
-    if (first == 0) {
-        int rows = 0;
-        doc.savePointHook = [&](SavePoint point) {
-            if (point != SavePoint::RowWritten || ++rows != 15) return;
-            char byte = 0;
-            if (write(paused[1], &byte, 1) != 1 || read(resume[0], &byte, 1) != 1) _exit(3);
-        };
-        _exit(doc.OnSaveDocument(target) ? 0 : 1);
-    }
-    char byte = 0;
-    ASSERT_EQ(read(paused[0], &byte, 1), 1);
-    pid_t second = fork();
-    if (second == 0) _exit(other.OnSaveDocument(otherTarget) ? 0 : 1);
-    // The second save gets every chance to finish while the first one waits;
-    // it must not, but how long it is given decides nothing once it waits.
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    ASSERT_EQ(write(resume[1], &byte, 1), 1);
-    int firstStatus = 0, secondStatus = 0;
-    waitpid(first, &firstStatus, 0);
-    waitpid(second, &secondStatus, 0);
-
-    EXPECT_EQ(std::tuple(firstStatus, secondStatus), std::tuple(0, 0));
-    EXPECT_EQ(test::inspectBank(target).records.size(), 129u);
-    auto otherBank = test::inspectBank(otherTarget);
-    EXPECT_EQ(test::waveImage(otherBank, otherBank.records.at(2)), test::readFileBytes(wave(2)));
     EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
 }
 
