@@ -16,8 +16,7 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
     return out;
 }
 
-// The bank information record's bytes: Who stored reversed, texts cut to their
-// limits, a short record refused.
+// Who is stored reversed; texts are cut to their limits; a short record is refused.
 TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
     std::vector<uint8_t> bytes;
     encodeBankInfo({true, "Forest", "abc"}, bytes);
@@ -36,9 +35,7 @@ TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
     EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
 }
 
-// Every reader takes the records that stand whole, up to the count word's
-// promise, and learns how many promised records are missing; a reader that
-// loads only sampleTableBytesToRead bytes decodes the same.
+// Only whole records, up to the count word's promise; the rest are counted missing.
 TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
     // count word, records stored, bytes after them, records whole, records missing
     const std::array<uint32_t, 5> cases[] = {
@@ -71,8 +68,7 @@ TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
     EXPECT_EQ(missingRecordsText(1), "1 record of the sample table could not be read");
 }
 
-// Count words are never renumbered; a hostile count stops at the end, and a
-// trailing partial word is carried unchanged.
+// A hostile count stops at the end; a trailing partial word is carried unchanged.
 TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
     EXPECT_EQ(renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}}),
               words({1, 9, 2, 5, 9}));

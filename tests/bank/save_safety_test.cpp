@@ -1,5 +1,4 @@
-// A save over an existing bank, killed at any point or starved of disk space,
-// leaves at the target either the old bank or the new one, byte for byte.
+// A save killed anywhere or starved of space leaves the old bank or the new one.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/resource.h>
@@ -27,7 +26,6 @@ class SaveSafety : public testing::Test {
         }
         ASSERT_TRUE(doc.OnSaveDocument(target));
         oldBank = test::readFileBytes(target);
-        // The next save differs: new numbers and a new title.
         for (int i = 0; i < doc.rows().size(); ++i)
             doc.rows().setCell(i, kColNo, std::to_string(100 + i));
         doc.setTitle("second save");
@@ -35,10 +33,7 @@ class SaveSafety : public testing::Test {
 
     std::string wave(uint32_t i) const { return dir.file("w" + std::to_string(i) + ".wav"); }
 
-    // Runs a save in a child process; the child ends itself with SIGKILL at the
-    // given save point (counting from 1), or never when killAt is 0. It exits
-    // with 0 when the save succeeded, 1 when it failed and said so, and 2 when
-    // it failed without a word to the user.
+    // A save in a child killed at save point killAt; exits 0 saved, 1 refused, 2 silent.
     int saveInChild(int killAt, rlim_t sizeLimit = RLIM_INFINITY) {
         pid_t pid = fork();
         if (pid == 0) {
@@ -57,9 +52,7 @@ class SaveSafety : public testing::Test {
         return status;
     }
 
-    // Puts the old bank back at the target as the test's own doing, not
-    // another program's change: the document takes the file as it now is,
-    // as the answer Overwrite would, so the next save asks nothing.
+    // The old bank put back as the document's own doing, so the next save asks nothing.
     void putOldBankBack() {
         test::writeFileBytes(target, oldBank);
         shell.answers = {MessageAnswer::Yes};
@@ -75,7 +68,7 @@ class SaveSafety : public testing::Test {
     std::vector<uint8_t> oldBank;
 };
 
-TEST_F(SaveSafety, KilledAnywhereLeavesTheOldOrTheNewBank) {
+TEST_F(SaveSafety, KilledAnywhereOrOutOfSpaceLeavesTheOldOrTheNewBank) {
     ASSERT_EQ(saveInChild(0), 0);
     std::vector<uint8_t> newBank = test::readFileBytes(target);
     ASSERT_NE(newBank, oldBank);
@@ -91,10 +84,8 @@ TEST_F(SaveSafety, KilledAnywhereLeavesTheOldOrTheNewBank) {
     }
     EXPECT_GE(killedBeforeRename + killedAfterRename, 20);
     EXPECT_TRUE(killedBeforeRename >= 1 && killedAfterRename >= 1);
-}
-
-TEST_F(SaveSafety, DiskFullFailsTheSaveAndKeepsTheOldBank) {
-    EXPECT_EQ(saveInChild(0, oldBank.size() / 2), 1 << 8);  // exit status 1: failed and said so
+    putOldBankBack();
+    EXPECT_EQ(saveInChild(0, oldBank.size() / 2), 1 << 8) << "disk full: failed, and said so";
     EXPECT_EQ(test::readFileBytes(target), oldBank);
     EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
 }
