@@ -65,7 +65,6 @@ TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
         }
     }
     EXPECT_FALSE(decodeSampleTable(std::vector<uint8_t>{5, 0, 0})) << "no count word";
-    EXPECT_EQ(missingRecordsText(1), "1 record of the sample table could not be read");
 }
 
 // A hostile count stops at the end; a trailing partial word is carried unchanged.

@@ -69,7 +69,6 @@ TEST_F(DiskChange, ASaveOverAChangedBankAsksAndDoesWhatTheAnswerSays) {
         EXPECT_EQ(doc.OnSaveDocument(bank), c.saved) << c.titleInDocument;
         ASSERT_EQ(shell.messages.size(), 1u);
         EXPECT_EQ(shell.messages[0].buttons, MessageButtons::OverwriteReloadCancel);
-        EXPECT_NE(shell.messages[0].text.find(bank), std::string::npos);
         EXPECT_EQ(title(), c.titleOnDisk);
         EXPECT_TRUE(c.saved || test::readFileBytes(bank) == theirs);
         EXPECT_EQ(doc.values().title, c.titleInDocument);

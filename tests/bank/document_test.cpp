@@ -79,8 +79,6 @@ class BankDocument : public testing::Test {
 TEST_F(BankDocument, SavedRowsTakeTheirPlacesAndAreCopiedFromTheBankNextTime) {
     add({"a.wav", "b.wav", "c.wav"});
     ASSERT_TRUE(save("bank.sad"));
-    EXPECT_EQ(std::tuple(shell.progressMaximum, shell.progressPosition, shell.eventsProcessed),
-              std::tuple(3, 3, 3));
     EXPECT_TRUE(!shell.progressShown && shell.windowsEnabled && shell.disableCount >= 1);
     setNumbers({1, 2, 4});  // the gap becomes an empty record
     doc.rows().setCell(1, kColAtmos, "10");
@@ -126,7 +124,6 @@ TEST_F(BankDocument, NewTargetIsWrittenDirectlyAndExistingOneThroughTheTemporary
     for (const char* name : {"bank.sad", "bank.sad", "night\\rain.sad", "night\\rain.sad"})
         ASSERT_TRUE(save(name)) << name;
     EXPECT_EQ(tempSeen, (std::vector<bool>{false, true, false, true}));
-    EXPECT_TRUE(shell.messages.empty());
     EXPECT_FALSE(test::fileExists(dir.file("ZQBank.TMP")));
     EXPECT_EQ(inspect("night\\rain.sad").records.size(), 1u);
     struct stat st {};

@@ -63,7 +63,6 @@ TEST(RowRecord, ValuesAreHeldAtTheirFieldsEnds) {
               std::tuple(std::numeric_limits<float>::max(), -std::numeric_limits<float>::max()));
     EXPECT_EQ(r.setFlags, kFlagVolume | kFlagMinDist | kFlagMaxDist | kFlagPlayType);
     EXPECT_EQ(rowFromRecord(r).cells[kColPlayType], "Once");
-    EXPECT_EQ(rowFromRecord(recordWith({{kColPriority, "0"}})).cells[kColPriority], "*");
     // An unknown Play Type keeps the MPEG descriptor, with the bit set.
     EXPECT_EQ(recordWith({}, 0x44C4FDFF).playType, 0x44C4FDFFu);
     r = recordWith({{kColPlayType, "sometimes"}}, 0x44C4FDFF);

@@ -40,7 +40,6 @@ TEST(SampleRecord, ImageHoldsEveryFieldAtItsOffset) {
     encodeSampleRecord(r, b);
     ASSERT_EQ(b.size(), 640u);
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data()), "/home/snd/wavs/door.wav");
-    EXPECT_EQ(b[259], 0);
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data() + 320), "creak");
     auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
     // clang-format off

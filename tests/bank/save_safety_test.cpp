@@ -71,7 +71,6 @@ class SaveSafety : public testing::Test {
 TEST_F(SaveSafety, KilledAnywhereOrOutOfSpaceLeavesTheOldOrTheNewBank) {
     ASSERT_EQ(saveInChild(0), 0);
     std::vector<uint8_t> newBank = test::readFileBytes(target);
-    ASSERT_NE(newBank, oldBank);
 
     int killedBeforeRename = 0, killedAfterRename = 0;
     for (int point = 1;; ++point) {
