@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <array>
+
 #include "bank/BankLayout.h"
 #include "container/ByteOrder.h"
 
@@ -14,92 +16,66 @@ std::vector<uint8_t> words(std::initializer_list<uint32_t> values) {
     return out;
 }
 
+// Who is stored reversed; texts are cut to their limits; a short record is refused.
 TEST(BankInfo, WhoIsStoredReversedAndReadBackInOrder) {
     std::vector<uint8_t> bytes;
     encodeBankInfo({true, "Forest", "abc"}, bytes);
     ASSERT_EQ(bytes.size(), 532u);
-    EXPECT_EQ(loadU32(bytes.data() + 8), 1u);
-    EXPECT_EQ(std::string(reinterpret_cast<const char*>(bytes.data() + 12)), "Forest");
-    EXPECT_EQ(bytes[272], 'c');
-    EXPECT_EQ(bytes[273], 'b');
-    EXPECT_EQ(bytes[274], 'a');
-    EXPECT_EQ(bytes[275], 0);
+    EXPECT_EQ(std::string(bytes.begin() + 8, bytes.begin() + 19),
+              std::string("\1\0\0\0Forest\0", 11));
+    EXPECT_EQ(std::string(bytes.begin() + 272, bytes.begin() + 276), std::string("cba\0", 4));
     auto info = decodeBankInfo(bytes);
-    ASSERT_TRUE(info);
-    EXPECT_TRUE(info->musicBank);
-    EXPECT_EQ(info->title, "Forest");
-    EXPECT_EQ(info->who, "abc");
-}
-
-TEST(BankInfo, LongTextsAreCutToTheirLimits) {
-    std::vector<uint8_t> bytes;
+    EXPECT_EQ(std::tuple(info->musicBank, info->title, info->who),
+              std::tuple(true, "Forest", "abc"));
+    bytes.clear();
     encodeBankInfo({false, std::string(300, 't'), std::string(300, 'w')}, bytes);
-    auto info = decodeBankInfo(bytes);
-    ASSERT_TRUE(info);
-    EXPECT_EQ(info->title.size(), 259u);
-    EXPECT_EQ(info->who.size(), 255u);
-}
-
-TEST(BankInfo, ShortRecordIsRefused) {
+    info = decodeBankInfo(bytes);
+    EXPECT_EQ(std::tuple(info->musicBank, info->title.size(), info->who.size()),
+              std::tuple(false, size_t(259), size_t(255)));
     EXPECT_FALSE(decodeBankInfo(std::vector<uint8_t>(531, 0)));
 }
 
-// Every reader takes the records that stand whole, up to the count word's
-// promise, and learns how many promised records are missing; a reader that
-// loads only sampleTableBytesToRead bytes decodes the same.
+// Only whole records, up to the count word's promise; the rest are counted missing.
 TEST(SampleTable, DecodesTheWholeRecordsAndCountsTheMissingOnes) {
-    struct Case {
-        const char* name;
-        uint32_t countWord;
-        uint32_t recordsStored;
-        size_t extraBytes;
-        size_t whole;
-        uint32_t missing;
-    };
-    const Case cases[] = {
-        {"count as stored", 2, 2, 0, 2, 0},
-        {"count past the table", 5, 2, 0, 2, 3},
-        {"a partial record is missing", 3, 2, 639, 2, 1},
-        {"count below the table", 1, 2, 0, 1, 0},
-        {"ambient half ignored", 7u << 16 | 2, 2, 0, 2, 0},
-        {"no records", 0, 0, 0, 0, 0},
-    };
-    for (const Case& c : cases) {
-        std::vector<uint8_t> table = words({c.countWord});
-        for (uint32_t n = 1; n <= c.recordsStored; ++n) {
+    // count word, records stored, bytes after them, records whole, records missing
+    const std::array<uint32_t, 5> cases[] = {
+        {2, 2, 0, 2, 0},
+        {5, 2, 0, 2, 3},
+        {3, 2, 639, 2, 1},
+        {1, 2, 0, 1, 0},
+        {7u << 16 | 2, 2, 0, 2, 0},  // the ambient half is ignored
+        {0, 0, 0, 0, 0}};
+    for (auto [countWord, stored, extra, whole, missing] : cases) {
+        std::vector<uint8_t> table = words({countWord});
+        for (uint32_t n = 1; n <= stored; ++n) {
             ZQ_BankSample record;
             record.sampleNumber = n;
             encodeSampleRecord(record, table);
         }
-        table.resize(table.size() + c.extraBytes, 0xEE);
-        const uint64_t toRead = sampleTableBytesToRead(c.countWord, table.size());
-        EXPECT_EQ(toRead, kSampleTableHeaderBytes + c.whole * kSampleRecordBytes) << c.name;
+        table.resize(table.size() + extra, 0xEE);
+        const uint64_t toRead = sampleTableBytesToRead(countWord, table.size());
+        EXPECT_EQ(toRead, kSampleTableHeaderBytes + whole * kSampleRecordBytes) << countWord;
         for (size_t bytes : {table.size(), size_t(toRead)}) {
             auto decoded = decodeSampleTable(std::span(table).first(bytes));
-            ASSERT_TRUE(decoded) << c.name;
-            EXPECT_EQ(decoded->records.size(), c.whole) << c.name;
-            EXPECT_EQ(decoded->missingRecords, c.missing) << c.name;
-            if (c.whole > 0) {
-                EXPECT_EQ(decoded->records.back().sampleNumber, c.whole) << c.name;
-            }
+            ASSERT_TRUE(decoded) << countWord;
+            EXPECT_EQ(std::tuple(decoded->records.size(), decoded->missingRecords),
+                      std::tuple(size_t(whole), missing))
+                << countWord;
+            EXPECT_TRUE(whole == 0 || decoded->records.back().sampleNumber == whole);
         }
     }
     EXPECT_FALSE(decodeSampleTable(std::vector<uint8_t>{5, 0, 0})) << "no count word";
-    EXPECT_EQ(missingRecordsText(1), "1 record of the sample table could not be read");
 }
 
+// A hostile count stops at the end; a trailing partial word is carried unchanged.
 TEST(AnimWaveNumbers, CountWordsAreNeverRenumbered) {
-    auto out = renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}});
-    EXPECT_EQ(out, words({1, 9, 2, 5, 9}));
-}
-
-TEST(AnimWaveNumbers, HostileCountStopsAtTheEnd) {
+    EXPECT_EQ(renumberAnimWaveNumbers(words({1, 1, 2, 5, 1}), {{1, 9}, {2, 8}}),
+              words({1, 9, 2, 5, 9}));
     auto in = words({0xFFFFFFFF, 4, 5});
-    in.push_back(0xAB);  // a trailing partial word is carried unchanged
-    auto out = renumberAnimWaveNumbers(in, {{4, 1}});
-    EXPECT_EQ(out.size(), in.size());
-    EXPECT_EQ(loadU32(out.data() + 4), 1u);
-    EXPECT_EQ(out.back(), 0xAB);
+    in.push_back(0xAB);
+    auto out = words({0xFFFFFFFF, 1, 5});
+    out.push_back(0xAB);
+    EXPECT_EQ(renumberAnimWaveNumbers(in, {{4, 1}}), out);
     EXPECT_TRUE(animWaveNumbersContain(in, 5));
     EXPECT_FALSE(animWaveNumbersContain(in, 0xFFFFFFFF));
 }

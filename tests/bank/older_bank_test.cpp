@@ -1,5 +1,4 @@
-// Banks an older writer made, saved again through the document: what they
-// store that this program would write otherwise keeps its bytes.
+// Banks an older writer made keep, saved again, the bytes this program would not write.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,8 +21,7 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-// The fixture kit's record of sample 1 with its path, flags and Play Type
-// fields written over.
+// The kit's record of sample 1 with its path, flags and Play Type written over.
 Bytes olderRecord(const std::string& path, uint32_t flags = 0, uint32_t playType = 0) {
     Bytes record = test::storedRecord(1);
     std::fill_n(record.begin() + record_offset::kPath, kSamplePathBytes, 0);
@@ -35,8 +33,7 @@ Bytes olderRecord(const std::string& path, uint32_t flags = 0, uint32_t playType
 
 class OlderBank : public testing::Test {
   protected:
-    // Writes a new bank (its sample table holding the records, then the
-    // segments given) and opens it.
+    // Writes a bank of these records and segments after them, and opens it.
     void open(const std::vector<Bytes>& records, const std::vector<test::Segment>& after = {}) {
         path = dir.file("older" + std::to_string(++banks) + ".sad");
         std::vector<test::Segment> segments = {
@@ -47,21 +44,20 @@ class OlderBank : public testing::Test {
         ASSERT_TRUE(test::writeContainer(path, segments));
         ASSERT_TRUE(doc.OnOpenDocument(path));
     }
-    bool resave() { return doc.OnSaveDocument(path); }
-    // The bytes of a segment of the saved bank; empty when it has none of the name.
-    Bytes savedSegment(const std::string& name) {
+    // Saves the bank again; its segments' names and bytes, in order.
+    std::vector<test::Segment> resave() {
+        EXPECT_TRUE(doc.OnSaveDocument(path));
         test::InspectedBank bank = test::inspectBank(path);
+        std::vector<test::Segment> segments;
         for (const test::InspectedSegment& s : bank.segments)
-            if (s.name == name)
-                return Bytes(bank.bytes.begin() + long(s.dataOffset),
-                             bank.bytes.begin() + long(s.dataOffset + s.size));
-        return {};
+            segments.push_back({s.name, Bytes(bank.bytes.begin() + long(s.dataOffset),
+                                              bank.bytes.begin() + long(s.dataOffset + s.size))});
+        return segments;
     }
-    Bytes savedFirstRecord() {
-        Bytes table = savedSegment(ZQFileSegmentBankSampleTable);
-        if (table.size() < kSampleTableHeaderBytes + kSampleRecordBytes) return {};
-        return Bytes(table.begin() + kSampleTableHeaderBytes,
-                     table.begin() + kSampleTableHeaderBytes + kSampleRecordBytes);
+    Bytes resavedRecord() {
+        Bytes table = resave().at(2).second;
+        table.resize(kSampleTableHeaderBytes + kSampleRecordBytes);
+        return Bytes(table.begin() + kSampleTableHeaderBytes, table.end());
     }
 
     test::TempFolder dir;
@@ -71,88 +67,51 @@ class OlderBank : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-// A path written with "\" separators is stored again byte for byte while the
-// row's Location and Name are the ones read from it; a Replace stores the new
-// file's path.
+// Backslash paths are stored again byte for byte until a Replace gives a new file.
 TEST_F(OlderBank, BackslashPathsKeepTheirBytesUntilTheRowTakesAnotherFile) {
-    struct Case {
-        const char* label;
-        const char* stored;
-        bool replaced;
-    };
-    const Case cases[] = {
-        {"relative path", "sounds\\door.wav", false},
-        {"path with a drive", "C:\\snd\\door.wav", false},
-        {"replaced row", "C:\\snd\\door.wav", true},
-    };
+    for (const char* stored : {"sounds\\door.wav", "C:\\snd\\door.wav"}) {
+        open({olderRecord(stored)});
+        EXPECT_EQ(doc.rows().cell(0, kColName), "door.wav");
+        EXPECT_EQ(resavedRecord(), olderRecord(stored)) << stored;
+    }
     std::string replacement = dir.file("gate.wav");
     test::writeFile(replacement, test::makePcmWav({}));
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Bytes record = olderRecord(c.stored);
-        open({record});
-        EXPECT_EQ(doc.rows().cell(0, kColName), "door.wav");
-        if (c.replaced) {
-            WaveIndex index(doc.rows());
-            ASSERT_TRUE(AddWave(doc, index, replacement, WaveAddMode::Replace, 0));
-        }
-        ASSERT_TRUE(resave());
-        if (c.replaced)
-            EXPECT_EQ(test::inspectBank(path).records.at(0).path, replacement);
-        else
-            EXPECT_EQ(savedFirstRecord(), record);
-    }
+    WaveIndex index(doc.rows());
+    ASSERT_TRUE(AddWave(doc, index, replacement, WaveAddMode::Replace, 0));
+    ASSERT_TRUE(doc.OnSaveDocument(path));
+    EXPECT_EQ(test::inspectBank(path).records.at(0).path, replacement);
 }
 
-// The wave numbers of the animation data may stand under the older writer's
-// cut name: the delete check reads them there, and a save renumbers them and
-// keeps them under the name they had.
+// Wave numbers under either segment name are read, renumbered and kept in place.
 TEST_F(OlderBank, AnimationWaveNumbersAreReadAndKeptUnderEitherName) {
     for (const char* name :
          {ZQFileSegmentAnimArrayWaveNumbers, ZQFileSegmentAnimArrayWaveNumbersCut}) {
-        SCOPED_TRACE(name);
         shell.messages.clear();
-        // One group of one wave number: sample 3.
-        open({test::storedRecord(1), test::storedRecord(2), test::storedRecord(3)},
-             {{ZQFileSegmentAnimArray, {1, 2, 3}}, {name, test::u32Words({1, 3})}});
+        const std::vector<test::Segment> anim = {{ZQFileSegmentAnimArray, {1, 2, 3}},
+                                                 {ZQFileSegmentListViewText, {'t', 'x', 't'}},
+                                                 {name, test::u32Words({1, 3})}};  // sample 3
+        open({test::storedRecord(1), test::storedRecord(2), test::storedRecord(3)}, anim);
         doc.rows().setSelected(2, true);
         deleteSelectedRows(doc);
         EXPECT_EQ(shell.messageTexts(), std::vector<std::string>{"sample 3 in use by anim data"});
-        ASSERT_EQ(doc.rows().size(), 3);
         doc.rows().setSelected(1, true);
         deleteSelectedRows(doc);
         doc.rows().setCell(1, kColNo, "2");
-        ASSERT_TRUE(resave());
-        EXPECT_EQ(savedSegment(name), test::u32Words({1, 2}));
-        const char* other = name == ZQFileSegmentAnimArrayWaveNumbers
-                                ? ZQFileSegmentAnimArrayWaveNumbersCut
-                                : ZQFileSegmentAnimArrayWaveNumbers;
-        EXPECT_EQ(savedSegment(other), Bytes());
+        std::vector<test::Segment> saved = resave();
+        ASSERT_EQ(saved.size(), 6u);
+        EXPECT_EQ(std::vector(saved.begin() + 3, saved.end()),
+                  (std::vector<test::Segment>{anim[0], anim[1], {name, test::u32Words({1, 2})}}));
     }
 }
 
-// A Play Type field of 4 or more is a music section's MPEG descriptor whether
-// or not the Play Type bit is set beside it: it is shown, and a save keeps
-// the field and the bit as they were.
+// A Play Type of 4 or more is an MPEG descriptor, with or without the Play Type bit.
 TEST_F(OlderBank, AnMpegDescriptorIsShownAndKeptWhateverThePlayTypeBit) {
     constexpr uint32_t kDescriptor = 0x00A4FDFF;  // MPEG-1 layer II, 192 kbit/s
-    struct Case {
-        const char* label;
-        uint32_t flags;
-    };
-    const Case cases[] = {
-        {"bit clear", 0},
-        {"bit set", kFlagPlayType},
-        {"bit set among others", kFlagPlayType | kFlagVolume},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.label);
-        Bytes record = olderRecord("/snd/sect0000.mpg", c.flags, kDescriptor);
+    for (uint32_t flags : {0u, uint32_t(kFlagPlayType), uint32_t(kFlagPlayType | kFlagVolume)}) {
+        Bytes record = olderRecord("/snd/sect0000.mpg", flags, kDescriptor);
         open({record});
         EXPECT_EQ(doc.rows().cell(0, kColCompression), "Layer 2 - 192kb");
-        EXPECT_EQ(doc.rows().row(0).mpegDescriptor, kDescriptor);
-        ASSERT_TRUE(resave());
-        EXPECT_EQ(savedFirstRecord(), record);
+        EXPECT_EQ(resavedRecord(), record) << flags;
     }
 }
 

@@ -1,7 +1,7 @@
-// The record's byte image is checked against the field offsets with plain byte
-// arithmetic, never through the record's own reader.
+// The record's image, checked by plain byte arithmetic, never by its own reader.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <cstring>
 
 #include "bank/SampleRecord.h"
@@ -9,135 +9,70 @@
 namespace quillon {
 namespace {
 
-uint32_t u32At(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | (b[at + 1] << 8) | (b[at + 2] << 16) | (uint32_t(b[at + 3]) << 24);
-}
-uint16_t u16At(const std::vector<uint8_t>& b, size_t at) {
-    return uint16_t(b[at] | (b[at + 1] << 8));
-}
-float f32At(const std::vector<uint8_t>& b, size_t at) {
-    uint32_t bits = u32At(b, at);
-    float f;
-    std::memcpy(&f, &bits, 4);
-    return f;
+using Bytes = std::vector<uint8_t>;
+
+uint32_t wordAt(const Bytes& b, size_t at, size_t width) {
+    uint32_t v = 0;
+    for (size_t i = width; i-- > 0;)
+        v = v << 8 | b[at + i];
+    return v;
 }
 
-ZQ_BankSample everyFieldDistinct() {
+ZQ_BankSample decode(const Bytes& b) {
+    return decodeSampleRecord(std::span<const uint8_t, 640>(b.data(), 640));
+}
+
+// The one golden record: every field a distinct value at its own offset.
+TEST(SampleRecord, ImageHoldsEveryFieldAtItsOffset) {
     ZQ_BankSample r;
     r.path = "/home/snd/wavs/door.wav";
-    r.sampleNumber = 0x01020304;
-    r.waveOwner = 0x05060708;
-    r.waveSize = 0x090A0B0C;
-    r.waveOffset = 0x0D0E0F10;
-    r.cloneCount = 0x11121314;
-    r.group = 0x1516;
+    r.sampleNumber = 0x01020304, r.waveOwner = 0x05060708, r.waveSize = 0x090A0B0C;
+    r.waveOffset = 0x0D0E0F10, r.cloneCount = 0x11121314, r.group = 0x1516;
     r.atmosGroup = 0x1718;
     r.format = {0x191A, 0x1B1C, 0x1D1E1F20, 0x21222324, 0x2526, 0x2728, 0};
-    r.loopStart = -2;
-    r.loopEnd = 0x292A2B2C;
-    r.description = "creak";
-    r.priority = 0x2D2E2F30;
-    r.setFlags = 0x7FF;
-    r.loopCount = -7;
-    r.pan = 0x31323334;
-    r.xPos = -12.0f;
-    r.yPos = 3.5f;
-    r.zPos = 1e6f;
-    r.volume = 0x3536;
-    r.userParam = 0x3738;
-    r.pitch = 0x393A3B3C;
-    r.pitchVariation = 0x3D3E3F40;
-    r.minDist = 0.01f;
-    r.maxDist = 9999.0f;
-    r.scale = 0.7f;
-    r.playType = 0x41424344;
-    r.enabled = 1;
-    r.atmos = -1;
-    return r;
-}
-
-TEST(SampleRecord, ImageHoldsEveryFieldAtItsOffset) {
-    std::vector<uint8_t> b;
-    encodeSampleRecord(everyFieldDistinct(), b);
+    r.loopStart = -2, r.loopEnd = 0x292A2B2C, r.description = "creak";
+    r.priority = 0x2D2E2F30, r.setFlags = 0x7FF, r.loopCount = -7, r.pan = 0x31323334;
+    r.xPos = -12.0f, r.yPos = 3.5f, r.zPos = 1e6f, r.volume = 0x3536, r.userParam = 0x3738;
+    r.pitch = 0x393A3B3C, r.pitchVariation = 0x3D3E3F40;
+    r.minDist = 0.01f, r.maxDist = 9999.0f, r.scale = 0.7f;
+    r.playType = 0x41424344, r.enabled = 1, r.atmos = -1;
+    Bytes b;
+    encodeSampleRecord(r, b);
     ASSERT_EQ(b.size(), 640u);
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data()), "/home/snd/wavs/door.wav");
-    EXPECT_EQ(b[259], 0);
-    EXPECT_EQ(u32At(b, 260), 0x01020304u);
-    EXPECT_EQ(u32At(b, 264), 0x05060708u);
-    EXPECT_EQ(u32At(b, 268), 0x090A0B0Cu);
-    EXPECT_EQ(u32At(b, 272), 0x0D0E0F10u);
-    EXPECT_EQ(u32At(b, 276), 0x11121314u);
-    EXPECT_EQ(u16At(b, 280), 0x1516);
-    EXPECT_EQ(u16At(b, 282), 0x1718);
-    EXPECT_EQ(u32At(b, 284), 0u);
-    EXPECT_EQ(u32At(b, 288), 0u);
-    EXPECT_EQ(u16At(b, 292), 0x191A);
-    EXPECT_EQ(u16At(b, 294), 0x1B1C);
-    EXPECT_EQ(u32At(b, 296), 0x1D1E1F20u);
-    EXPECT_EQ(u32At(b, 300), 0x21222324u);
-    EXPECT_EQ(u16At(b, 304), 0x2526);
-    EXPECT_EQ(u16At(b, 306), 0x2728);
-    EXPECT_EQ(u16At(b, 308), 0);
-    EXPECT_EQ(u16At(b, 310), 0);
-    EXPECT_EQ(int32_t(u32At(b, 312)), -2);
-    EXPECT_EQ(u32At(b, 316), 0x292A2B2Cu);
     EXPECT_STREQ(reinterpret_cast<const char*>(b.data() + 320), "creak");
-    EXPECT_EQ(u32At(b, 576), 0x2D2E2F30u);
-    EXPECT_EQ(u32At(b, 580), 0x7FFu);
-    EXPECT_EQ(int32_t(u32At(b, 584)), -7);
-    EXPECT_EQ(u32At(b, 588), 0x31323334u);
-    EXPECT_EQ(f32At(b, 592), -12.0f);
-    EXPECT_EQ(f32At(b, 596), 3.5f);
-    EXPECT_EQ(f32At(b, 600), 1e6f);
-    EXPECT_EQ(u16At(b, 604), 0x3536);
-    EXPECT_EQ(u16At(b, 606), 0x3738);
-    EXPECT_EQ(u32At(b, 608), 0x393A3B3Cu);
-    EXPECT_EQ(u32At(b, 612), 0x3D3E3F40u);
-    EXPECT_EQ(f32At(b, 616), 0.01f);
-    EXPECT_EQ(f32At(b, 620), 9999.0f);
-    EXPECT_EQ(f32At(b, 624), 0.7f);
-    EXPECT_EQ(u32At(b, 628), 0x41424344u);
-    EXPECT_EQ(u32At(b, 632), 1u);
-    EXPECT_EQ(int32_t(u32At(b, 636)), -1);
+    auto bits = [](float f) { return std::bit_cast<uint32_t>(f); };
+    // clang-format off
+    const struct { size_t at, width; uint32_t value; } fields[] = {
+        {260, 4, 0x01020304}, {264, 4, 0x05060708}, {268, 4, 0x090A0B0C}, {272, 4, 0x0D0E0F10},
+        {276, 4, 0x11121314}, {280, 2, 0x1516}, {282, 2, 0x1718}, {284, 4, 0}, {288, 4, 0},
+        {292, 2, 0x191A}, {294, 2, 0x1B1C}, {296, 4, 0x1D1E1F20}, {300, 4, 0x21222324},
+        {304, 2, 0x2526}, {306, 2, 0x2728}, {308, 4, 0}, {312, 4, 0xFFFFFFFE}, {316, 4, 0x292A2B2C},
+        {576, 4, 0x2D2E2F30}, {580, 4, 0x7FF}, {584, 4, 0xFFFFFFF9}, {588, 4, 0x31323334},
+        {592, 4, bits(-12.0f)}, {596, 4, bits(3.5f)}, {600, 4, bits(1e6f)}, {604, 2, 0x3536},
+        {606, 2, 0x3738}, {608, 4, 0x393A3B3C}, {612, 4, 0x3D3E3F40}, {616, 4, bits(0.01f)},
+        {620, 4, bits(9999.0f)}, {624, 4, bits(0.7f)}, {628, 4, 0x41424344}, {632, 4, 1},
+        {636, 4, 0xFFFFFFFF}};
+    // clang-format on
+    for (const auto& f : fields)
+        EXPECT_EQ(wordAt(b, f.at, f.width), f.value) << "offset " << f.at;
+    EXPECT_EQ(decode(b), r);
 }
 
-TEST(SampleRecord, DecodeReadsBackWhatEncodeWrote) {
-    std::vector<uint8_t> b;
-    ZQ_BankSample r = everyFieldDistinct();
-    encodeSampleRecord(r, b);
-    ZQ_BankSample back = decodeSampleRecord(std::span<const uint8_t, 640>(b.data(), 640));
-    EXPECT_EQ(back, r);
-}
-
-TEST(SampleRecord, DefaultRecordIsAnAllZeroSlot) {
-    std::vector<uint8_t> b;
-    encodeSampleRecord(ZQ_BankSample(), b);
-    EXPECT_EQ(b, std::vector<uint8_t>(640, 0));
-}
-
-TEST(SampleRecord, OverlongTextsAreCutAndStayTerminated) {
+// Texts are cut and terminated; one stored unterminated is read to its field's end.
+TEST(SampleRecord, TextsAreCutToTheirFieldsBothWays) {
     ZQ_BankSample r;
     r.path = std::string(400, 'p');
     r.description = std::string(300, 'd');
-    std::vector<uint8_t> b;
+    Bytes b;
     encodeSampleRecord(r, b);
-    ASSERT_EQ(b.size(), 640u);
-    EXPECT_EQ(b[258], 'p');
-    EXPECT_EQ(b[259], 0);
-    EXPECT_EQ(b[320 + 254], 'd');
-    EXPECT_EQ(b[320 + 255], 0);
-    ZQ_BankSample back = decodeSampleRecord(std::span<const uint8_t, 640>(b.data(), 640));
-    EXPECT_EQ(back.path.size(), 259u);
-    EXPECT_EQ(back.description.size(), 255u);
-}
-
-TEST(SampleRecord, UnterminatedStoredTextIsReadToItsFieldEnd) {
-    std::vector<uint8_t> b(640, 0);
+    EXPECT_EQ((Bytes{b[258], b[259], b[574], b[575]}), (Bytes{'p', 0, 'd', 0}));
+    EXPECT_EQ(std::tuple(decode(b).path.size(), decode(b).description.size()),
+              std::tuple(size_t(259), size_t(255)));
     std::memset(b.data(), 'x', 260);
     std::memset(b.data() + 320, 'y', 256);
-    ZQ_BankSample r = decodeSampleRecord(std::span<const uint8_t, 640>(b.data(), 640));
-    EXPECT_EQ(r.path, std::string(260, 'x'));
-    EXPECT_EQ(r.description, std::string(256, 'y'));
+    EXPECT_EQ(decode(b).path + decode(b).description,
+              std::string(260, 'x') + std::string(256, 'y'));
 }
 
 }  // namespace
