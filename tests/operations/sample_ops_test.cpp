@@ -56,9 +56,6 @@ class SampleOpsTest : public testing::Test {
     void add(const Texts& paths) { ASSERT_TRUE(addWaveFiles(doc, paths)); }
     void select(const std::vector<int>& indices) { doc.rows().selectOnly(indices); }
     const std::string& cell(int row, int column) const { return doc.rows().cell(row, column); }
-    std::string key(int row, int column) const {
-        return std::string(sortKey(doc.rows().row(row), column));
-    }
     Texts cells(int row, int from = 0, int to = kColumnCount) const {
         const auto& all = doc.rows().row(row).cells;
         return Texts(all.begin() + from, all.begin() + to);
@@ -70,11 +67,6 @@ class SampleOpsTest : public testing::Test {
         return out;
     }
     bool save(const std::string& name = "bank.sad") { return doc.OnSaveDocument(dir.file(name)); }
-    void expectFrameClosed() {
-        EXPECT_FALSE(shell.progressShown);
-        EXPECT_TRUE(shell.windowsEnabled);
-        EXPECT_GE(shell.focusCount, 1);
-    }
 
     test::TempFolder dir;
     test::FakeShell shell;
@@ -84,7 +76,7 @@ class SampleOpsTest : public testing::Test {
 // --- Add ---------------------------------------------------------------------
 
 TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
-    test::PcmWavSpec spec = withComment("", "door creak");
+    test::PcmWavSpec spec = withComment("ZQ_GROUP=12 ZQ_MIN_DIST=2.5 ZQ_PLAYBACK_TYPE=4", "door");
     spec.channels = 2;
     spec.rate = 44100;
     std::string path = wav("snd/door.wav", spec);
@@ -97,16 +89,14 @@ TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
                       "16-bit 44 khz Stereo",
                       "None",
                       std::to_string(test::readFileBytes(path).size()),
-                      "door creak"};
-    expected.resize(kColumnCount, "*");
+                      "door",
+                      "*",
+                      "12"};
+    expected.resize(kColumnCount, "*");  // a play type outside 1 to 3 is not set either
+    expected[kColMinDist] = "2.500000";
     EXPECT_EQ(cells(0), expected);
-    EXPECT_EQ(key(0, kColClone), "0000");
-    const Row& row = doc.rows().row(0);
-    EXPECT_TRUE(row.checked);
-    EXPECT_EQ(row.enabled, 1u);
-    EXPECT_FALSE(row.record);
-    EXPECT_FALSE(row.selected);
-    EXPECT_TRUE(doc.isModified());
+    EXPECT_TRUE(doc.rows().row(0).checked);
+    EXPECT_EQ(doc.rows().highestGroup(), 12);
     // Numbered after the last row in list order, not after the highest number.
     doc.rows().setCell(0, kColNo, "50");
     doc.rows().setCell(1, kColNo, "41");
@@ -143,11 +133,8 @@ TEST_F(SampleOpsTest, AFailingFileAmongThreeIsSkippedWithOneMessage) {
         test::Bytes bytes;  // empty: the file is not written
         std::string before, after;
     };
-    test::Bytes noFmt = test::encodeRiff({test::waveRiff({test::dataChunk({1, 2, 3, 4})})});
     const Case cases[] = {
         {"FIRST.WAV", {}, "", kAlreadyInBank},  // the batch's first file in other case
-        {"text.wav", {'h', 'i'}, "", " - Error in WAVE chunk"},
-        {"nofmt.wav", noFmt, "", " - Error in FMT chunk"},
         {"missing.wav", {}, "Error Reading Wav File ", ""},
     };
     for (const Case& c : cases) {
@@ -165,61 +152,6 @@ TEST_F(SampleOpsTest, AFailingFileAmongThreeIsSkippedWithOneMessage) {
     }
 }
 
-TEST_F(SampleOpsTest, CommentKeysBecomePropertiesAndRaiseTheHighestGroup) {
-    add({wav("keys.wav", withComment("ZQ_PRIORITY=7 ZQ_GROUP=12 ZQ_ATMOS_GROUP=3 "
-                                     "ZQ_ATMOS_WHEN=250 ZQ_VOLUME=64 ZQ_USER_PARAM=5 "
-                                     "ZQ_PLAYBACK_TYPE=2 ZQ_LOOP_COUNT=-1 ZQ_PITCH=150 "
-                                     "ZQ_PITCH_VAR=9 ZQ_PAN=90 ZQ_3D_X_POS=-12 ZQ_3D_Y_POS=4 "
-                                     "ZQ_3D_Z_POS=100 ZQ_MIN_DIST=2.5 ZQ_MAX_DIST=40 "
-                                     "ZQ_SCALE=7")),
-         wav("plain.wav", looped(1000, 500)), wav("four.wav", withComment("ZQ_PLAYBACK_TYPE=4")),
-         wav("low.wav", withComment("ZQ_GROUP=2 ZQ_PLAYBACK_TYPE=3"))});
-    EXPECT_EQ(cells(0, kColPriority),
-              (Texts{"7", "12", "3", "250", "64", "5", "Once", "-1", "*", "*", "150", "9", "90",
-                     "-12", "4", "100", "2.500000", "40.000000", "7"}));
-    EXPECT_EQ(key(0, kColMinDist), "2.5000");
-    // Absent keys, and a play type outside 1 to 3, are not set.
-    Texts plain(kColumnCount - kColPriority, "*");
-    plain[kColLStart - kColPriority] = "1000";
-    plain[kColLEnd - kColPriority] = "1499";
-    EXPECT_EQ(cells(1, kColPriority), plain);
-    EXPECT_EQ(column(kColPlayType), (Texts{"Once", "*", "*", "Restart"}));
-    EXPECT_EQ(doc.rows().highestGroup(), 12);  // never lowered by the 2 after it
-    ASSERT_TRUE(save());
-    auto bank = test::inspectBank(dir.file("bank.sad"));
-    EXPECT_EQ(bank.records[2].flags & kFlagPlayType, 0u);
-    EXPECT_EQ(bank.records[2].playType, 0u);
-    EXPECT_EQ(bank.records[3].playType, 3u);
-}
-
-// Add/Insert asks for many files and remembers their folder; the Insert key
-// asks for one, from the Wavs folder, that need not exist. Cancel adds nothing.
-TEST_F(SampleOpsTest, AddInsertAndTheInsertKeyAskForWavs) {
-    doc.folders().wavAdd = "/start";
-    shell.fileAnswers.push_back({{wav("in/a.wav"), wav("in/b.wav")}, dir.file("in")});
-    shell.fileAnswers.push_back({{wav("c.wav"), wav("d.wav")}, dir.path()});
-    addInsertWaves(doc);
-    insertKeyAdd(doc);
-    addInsertWaves(doc);
-    insertKeyAdd(doc);
-    ASSERT_EQ(shell.fileRequests.size(), 4u);
-    const FileDialogRequest &r = shell.fileRequests[0], &k = shell.fileRequests[1];
-    EXPECT_FALSE(r.save);
-    EXPECT_EQ(r.title, "Add/Insert Wavs");
-    EXPECT_EQ(r.filter, "Wave Sound (*.wav)|*.wav||");
-    EXPECT_EQ(r.initialFolder, "/start");
-    EXPECT_TRUE(r.multipleFiles);
-    EXPECT_TRUE(r.mustExist);
-    EXPECT_EQ(r.mode, FileDialogMode::AddInsert);
-    EXPECT_EQ(k.title, r.title);
-    EXPECT_EQ(k.initialFolder, defaultWavsFolder());
-    EXPECT_FALSE(k.mustExist);
-    EXPECT_FALSE(k.multipleFiles);
-    EXPECT_EQ(k.mode, FileDialogMode::AddInsert);
-    EXPECT_EQ(column(kColName), (Texts{"a.wav", "b.wav", "c.wav"}));
-    EXPECT_EQ(doc.folders().wavAdd, dir.file("in"));
-}
-
 // --- Replace -------------------------------------------------------------------
 
 TEST_F(SampleOpsTest, ReplaceLowersTheCloneCountsAndKeepsTheProperties) {
@@ -234,12 +166,7 @@ TEST_F(SampleOpsTest, ReplaceLowersTheCloneCountsAndKeepsTheProperties) {
     shell.fileAnswers.push_back({{b}, dir.file("new")});
     replaceWave(doc);
 
-    ASSERT_EQ(shell.fileRequests.size(), 1u);
-    const FileDialogRequest& r = shell.fileRequests[0];
-    EXPECT_EQ(r.title, "Replace Wave");
-    EXPECT_EQ(r.initialFolder, "/replace-from");
-    EXPECT_FALSE(r.multipleFiles);
-    EXPECT_EQ(r.mode, FileDialogMode::Replace);
+    EXPECT_EQ(shell.fileRequests.at(0).initialFolder, "/replace-from");
     EXPECT_EQ(doc.folders().wavReplace, dir.file("new"));
     // Properties stay; the new file's keys are not applied, its subject is.
     Texts expected = {"1", "b.wav", dir.file("new"), "*", "0"};
@@ -250,23 +177,6 @@ TEST_F(SampleOpsTest, ReplaceLowersTheCloneCountsAndKeepsTheProperties) {
     EXPECT_TRUE(doc.rows().row(0).checked);
     EXPECT_EQ(doc.selectedItem().name, "b.wav");
     EXPECT_TRUE(shell.messages.empty());
-}
-
-TEST_F(SampleOpsTest, ReplaceRefusedOrCancelledChangesNothing) {
-    std::string bad = dir.file("bad.wav");
-    test::writeFileBytes(bad, {'x'});
-    add({wav("a.wav"), wav("b.wav")});
-    doc.rows().setChecked(0, false);
-    select({0});
-    replaceWave(doc);  // cancelled
-    for (const std::string& refused : {dir.file("B.WAV"), bad})
-        shell.fileAnswers.push_back({{refused}, dir.path()});
-    replaceWave(doc);
-    replaceWave(doc);
-    EXPECT_EQ(shell.messageTexts(),
-              (Texts{dir.file("B.WAV") + kAlreadyInBank, bad + " - Error in WAVE chunk"}));
-    EXPECT_EQ(column(kColName), (Texts{"a.wav", "b.wav"}));
-    EXPECT_FALSE(doc.rows().row(0).checked);
 }
 
 TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
@@ -285,58 +195,6 @@ TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
 
 // --- Refresh -------------------------------------------------------------------
 
-// Every row of that Name takes the new folder's file; the rows' own cells stay.
-TEST_F(SampleOpsTest, RefreshChangePathMovesEveryRowOfThatName) {
-    add({wav("d1/x.wav"), wav("d2/X.WAV"), wav("d1/y.wav")});
-    doc.rows().setCell(0, kColDescription, "keep me");
-    doc.rows().setCell(1, kColPriority, "5");
-    ASSERT_TRUE(save());
-    test::PcmWavSpec changed = looped(100, 50);
-    changed.channels = 2;
-    changed.subject = "not taken";
-    std::string size = std::to_string(test::makePcmWav(changed).size());
-    wav("d3/x.wav", changed);
-    select({0});
-    const int progressBefore = shell.progressBegun;
-    refreshChangePath(doc);  // cancelled
-    EXPECT_EQ(shell.progressBegun, progressBefore);
-    shell.folderAnswers.push_back(dir.file("d3"));
-    refreshChangePath(doc);
-    for (int i : {0, 1})
-        EXPECT_EQ(cells(i, 1, 8),
-                  (Texts{"x.wav", dir.file("d3"), "*", "0", "16-bit 22 khz Stereo", "None", size}));
-    EXPECT_EQ(column(kColLEnd), (Texts{"149", "149", "*"}));
-    EXPECT_EQ(column(kColDescription), (Texts{"keep me", "", ""}));
-    EXPECT_EQ(column(kColPriority), (Texts{"*", "5", "*"}));
-    EXPECT_EQ(cell(2, kColBank), "Yes");
-    EXPECT_EQ(doc.selectedItem().location, dir.file("d3"));
-    EXPECT_EQ(shell.progressBegun, progressBefore + 1);
-    EXPECT_EQ(shell.progressMaximum, 1);
-    EXPECT_GE(shell.disableCount, 1);
-    EXPECT_TRUE(shell.messages.empty());
-}
-
-TEST_F(SampleOpsTest, RefreshOriginalPathRereadsTheFileAndGoesOnPastOneThatFails) {
-    add({wav("a.wav"), wav("b.wav", withComment("", "first subject")), wav("c.wav")});
-    ASSERT_TRUE(save());
-    wav("b.wav", looped(10, 20, 5000));
-    ::unlink(dir.file("a.wav").c_str());
-    select({0, 1});
-    refreshOriginalPath(doc);
-    EXPECT_EQ(shell.messageTexts(), Texts{"Error Reading Wav File " + dir.file("a.wav")});
-    EXPECT_EQ(shell.progressPosition, 2);
-    expectFrameClosed();
-    EXPECT_EQ(column(kColBank), (Texts{"Yes", "*", "Yes"}));
-    EXPECT_EQ(cell(1, kColSize), std::to_string(test::readFileBytes(dir.file("b.wav")).size()));
-    EXPECT_EQ(cell(1, kColLStart), "10");
-    EXPECT_EQ(cell(1, kColDescription), "first subject");
-    // The refreshed row is not in the bank: extract skips it, the next save writes it.
-    EXPECT_FALSE(extractRows(doc, {1}, dir.path()));
-    ASSERT_TRUE(save("again.sad"));
-    auto bank = test::inspectBank(dir.file("again.sad"));
-    EXPECT_EQ(test::waveImage(bank, bank.records[1]), test::readFileBytes(dir.file("b.wav")));
-}
-
 // --- Clone ---------------------------------------------------------------------
 
 // A clone keeps the file's facts but none of the properties; every row of the
@@ -348,7 +206,6 @@ TEST_F(SampleOpsTest, CloneCountsTheRowsOfTheSameFileAndTakesNoProperties) {
     select({0, 1});
     cloneSelected(doc);  // one clone of each x.wav, in one command
     EXPECT_EQ(column(kColClone), (Texts{"1", "1", "0", "1", "1"}));
-    EXPECT_EQ(key(3, kColNo), "0004");
     Texts expected = cells(0);
     std::fill(expected.begin() + kColPriority, expected.end(), "*");
     expected[kColNo] = "4";
@@ -379,37 +236,6 @@ class ExtractTest : public SampleOpsTest {
     Texts sources;
 };
 
-TEST_F(ExtractTest, ExtractedFilesEqualTheSourcesByteForByte) {
-    select({0, 1});
-    const int progressBefore = shell.progressBegun;
-    extractSelected(doc);  // cancelled
-    EXPECT_EQ(shell.progressBegun, progressBefore);
-    shell.folderAnswers.push_back(dir.file("out"));
-    extractSelected(doc);
-    EXPECT_TRUE(shell.messages.empty());
-    for (const std::string& source : sources)
-        EXPECT_EQ(test::readFileBytes(dir.file("out/" + splitAtLastSeparator(source).name)),
-                  test::readFileBytes(source));
-    EXPECT_EQ(shell.progressMaximum, 2);
-    EXPECT_EQ(shell.progressPosition, 2);
-    expectFrameClosed();
-    // The previous file is still usable: an unchanged save copies from it.
-    for (const std::string& source : sources)
-        ::unlink(source.c_str());
-    EXPECT_TRUE(save("copy.sad"));
-    // Rows not in the bank are skipped and said once.
-    add({wav("new1.wav"), wav("new2.wav")});
-    shell.messages.clear();
-    EXPECT_FALSE(extractRows(doc, {2, 0, 3}, dir.path()));
-    EXPECT_FALSE(extractRows(doc, {2}, dir.path()));
-    EXPECT_EQ(shell.messageTexts(),
-              (Texts{"2 selected wavs are not in the bank file yet and were not extracted - "
-                     "save the bank first",
-                     "1 selected wav is not in the bank file yet and was not extracted - save "
-                     "the bank first"}));
-    EXPECT_TRUE(test::fileExists(dir.file("one.wav")));
-}
-
 // What stands where the first file should go, or no folder at all: the
 // extract stops with its message and leaves it as it was. A pipe has no
 // reader, and the extract must not wait for one.
@@ -427,7 +253,8 @@ TEST_F(ExtractTest, AnUnwritableTargetStopsWithErrorSavingFile) {
         EXPECT_FALSE(extractRows(doc, {0, 1}, dir.file(folder)));
         EXPECT_EQ(shell.messageTexts(), Texts{"Error Saving File"});
         EXPECT_FALSE(test::fileExists(dir.file(std::string(folder) + "/two.wav")));
-        expectFrameClosed();
+        EXPECT_FALSE(shell.progressShown);
+        EXPECT_TRUE(shell.windowsEnabled);
     }
     EXPECT_EQ(test::readFileBytes(dir.file("read-only/one.wav")), old);
 }
@@ -490,19 +317,6 @@ TEST_F(SampleOpsTest, ExtractRefusesTargetsThatWouldLoseData) {
     EXPECT_EQ(test::readFileBytes(dir.file("out/door.wav")),
               test::readFileBytes(dir.file("takes/door.wav")));
     EXPECT_EQ(test::namesIn(dir.file("out")), (Texts{"door.wav", "other.wav"}));
-}
-
-TEST_F(SampleOpsTest, ExtractFromABankWithoutWaveDataWritesNothingAndShowsNothing) {
-    ASSERT_TRUE(test::writeContainer(
-        dir.file("nodata.sad"),
-        {{ZQFileSegmentBankInfo, test::blankBankInfo()},
-         {ZQFileSegmentBankSampleTable, test::sampleTable(1, {test::storedRecord(1)})}}));
-    ASSERT_TRUE(doc.OnOpenDocument(dir.file("nodata.sad")));
-    bool missing = false;
-    EXPECT_FALSE(extractRows(doc, {0}, dir.path(), &missing));
-    EXPECT_TRUE(missing);
-    EXPECT_TRUE(shell.messages.empty());
-    EXPECT_FALSE(test::fileExists(dir.file("x1.wav")));
 }
 
 // Offsets inside the wave data run to 4 GiB. The bank is written sparse: only
