@@ -114,12 +114,9 @@ TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
         ASSERT_TRUE(editing.writeDue());
         ASSERT_TRUE(editing.write());
         EXPECT_FALSE(editing.writeDue());
-        struct stat file {
-        }, folder{};
+        struct stat file {};
         ASSERT_EQ(::stat(editing.fileOfDocument().c_str(), &file), 0);
-        ASSERT_EQ(::stat(recoveryFolder().c_str(), &folder), 0);
         EXPECT_EQ(file.st_mode & 0777, 0600u);
-        EXPECT_EQ(folder.st_mode & 0777, 0700u);
     }
     std::vector<uint8_t> edited = savedAs(doc, "edited.sad");
 
@@ -140,37 +137,6 @@ TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     EXPECT_EQ(savedAs(restarted, "undone.sad"), opened);
     ASSERT_TRUE(restarted.redo());
     EXPECT_EQ(savedAs(restarted, "recovered.sad"), edited);
-}
-
-// A save removes the file. Written, then the bank saved over by another
-// program: the question warns, and Discard removes the file and keeps the bank.
-TEST_F(RecoveryTest, aSaveOrDiscardRemovesTheFileAndAChangedBankIsWarnedOf) {
-    RecoveryKeeper keeper(doc, recoveryFolder());
-    EXPECT_FALSE(keeper.writeDue());
-    doc.setTitle("Mine");
-    ASSERT_TRUE(keeper.write());
-    const std::string file = keeper.fileOfDocument();
-    ASSERT_TRUE(doc.OnSaveDocument(bank()));
-    EXPECT_FALSE(test::fileExists(file));
-    doc.setTitle("Mine again");
-    ASSERT_TRUE(keeper.write());
-    test::FakeShell otherShell;
-    CQuillonDoc other(otherShell, nullptr);
-    ASSERT_TRUE(other.OnOpenDocument(bank()));
-    other.setTitle("Theirs");
-    ASSERT_TRUE(other.OnSaveDocument(bank()));
-    test::FakeShell restartShell;
-    CQuillonDoc restarted(restartShell, nullptr);
-    ASSERT_TRUE(restarted.OnOpenDocument(bank()));
-    RecoveryKeeper restartKeeper(restarted, recoveryFolder());
-    restartShell.answers.push_back(MessageAnswer::No);
-    EXPECT_EQ(restartKeeper.offer(), RecoveryKeeper::Offer::Discarded);
-    EXPECT_NE(restartShell.messages.at(0).text.find(
-                  "\n\nThe bank changed on disk since - recovering may undo those changes"),
-              std::string::npos);
-    EXPECT_FALSE(test::fileExists(file));
-    EXPECT_EQ(restarted.values().title, "Theirs");
-    EXPECT_FALSE(restarted.isModified());
 }
 
 }  // namespace

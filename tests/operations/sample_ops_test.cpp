@@ -25,9 +25,6 @@ namespace quillon {
 namespace {
 
 using Texts = std::vector<std::string>;
-const char kAlreadyInBank[] =
-    " - Already In Bank\nUse 'Clone' to Duplicate Existing Wavs or 'Refresh' to Update All Clones";
-
 test::PcmWavSpec withComment(const std::string& comment, const std::string& subject = "") {
     test::PcmWavSpec spec;
     spec.comment = comment;
@@ -95,13 +92,7 @@ TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
     expected.resize(kColumnCount, "*");  // a play type outside 1 to 3 is not set either
     expected[kColMinDist] = "2.500000";
     EXPECT_EQ(cells(0), expected);
-    EXPECT_TRUE(doc.rows().row(0).checked);
     EXPECT_EQ(doc.rows().highestGroup(), 12);
-    // Numbered after the last row in list order, not after the highest number.
-    doc.rows().setCell(0, kColNo, "50");
-    doc.rows().setCell(1, kColNo, "41");
-    add({wav("c.wav")});
-    EXPECT_EQ(cell(2, kColNo), "42");
 }
 
 // A stored sample number and clone count are 32-bit unsigned: one more than
@@ -126,58 +117,7 @@ TEST_F(SampleOpsTest, NumbersAndCountsFromABankAreRaisedWithoutWrapping) {
     EXPECT_EQ(cell(0, kColClone), "4294967296");
 }
 
-// Each failing file of a batch is skipped with its own message; the rest are added.
-TEST_F(SampleOpsTest, AFailingFileAmongThreeIsSkippedWithOneMessage) {
-    struct Case {
-        const char* name;
-        test::Bytes bytes;  // empty: the file is not written
-        std::string before, after;
-    };
-    const Case cases[] = {
-        {"FIRST.WAV", {}, "", kAlreadyInBank},  // the batch's first file in other case
-        {"missing.wav", {}, "Error Reading Wav File ", ""},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        CQuillonDoc fresh(shell, nullptr);
-        shell.messages.clear();
-        std::string bad = dir.file(c.name);
-        if (!c.bytes.empty()) test::writeFileBytes(bad, c.bytes);
-        EXPECT_FALSE(addWaveFiles(fresh, {wav("first.wav"), bad, wav("third.wav")}));
-        ASSERT_EQ(fresh.rows().size(), 2);
-        EXPECT_EQ(fresh.rows().cell(1, kColName), "third.wav");
-        EXPECT_EQ(fresh.rows().cell(1, kColNo), "2");
-        ASSERT_EQ(shell.messageTexts(), Texts{c.before + bad + c.after});
-        EXPECT_EQ(shell.messages[0].icon, MessageIcon::Stop);
-    }
-}
-
 // --- Replace -------------------------------------------------------------------
-
-TEST_F(SampleOpsTest, ReplaceLowersTheCloneCountsAndKeepsTheProperties) {
-    add({wav("a.wav", withComment("ZQ_PRIORITY=7", "old take"))});
-    select({0});
-    cloneSelected(doc);
-    cloneSelected(doc);
-    ASSERT_EQ(column(kColClone), (Texts{"2", "2", "2"}));
-    doc.rows().setChecked(0, false);
-    doc.folders().wavReplace = "/replace-from";
-    std::string b = wav("new/b.wav", withComment("ZQ_PRIORITY=3", "new take"));
-    shell.fileAnswers.push_back({{b}, dir.file("new")});
-    replaceWave(doc);
-
-    EXPECT_EQ(shell.fileRequests.at(0).initialFolder, "/replace-from");
-    EXPECT_EQ(doc.folders().wavReplace, dir.file("new"));
-    // Properties stay; the new file's keys are not applied, its subject is.
-    Texts expected = {"1", "b.wav", dir.file("new"), "*", "0"};
-    EXPECT_EQ(cells(0, 0, 5), expected);
-    EXPECT_EQ(cells(0, kColDescription)[0], "new take");
-    EXPECT_EQ(cells(0, kColPriority)[0], "7");
-    EXPECT_EQ(column(kColClone), (Texts{"0", "1", "1"}));
-    EXPECT_TRUE(doc.rows().row(0).checked);
-    EXPECT_EQ(doc.selectedItem().name, "b.wav");
-    EXPECT_TRUE(shell.messages.empty());
-}
 
 TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
     // Refresh (Change Path) brings two files of one name into one folder:
@@ -197,29 +137,6 @@ TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
 
 // --- Clone ---------------------------------------------------------------------
 
-// A clone keeps the file's facts but none of the properties; every row of the
-// file (same folder and Name) counts the clones.
-TEST_F(SampleOpsTest, CloneCountsTheRowsOfTheSameFileAndTakesNoProperties) {
-    add({wav("d1/x.wav", looped(1000, 500)), wav("d2/X.wav"), wav("d1/y.wav")});
-    doc.rows().setCell(0, kColPriority, "7");
-    doc.rows().setCell(0, kColDescription, "source");
-    select({0, 1});
-    cloneSelected(doc);  // one clone of each x.wav, in one command
-    EXPECT_EQ(column(kColClone), (Texts{"1", "1", "0", "1", "1"}));
-    Texts expected = cells(0);
-    std::fill(expected.begin() + kColPriority, expected.end(), "*");
-    expected[kColNo] = "4";
-    expected[kColDescription] = "";
-    expected[kColLStart] = "1000";
-    expected[kColLEnd] = "1499";
-    EXPECT_EQ(cells(3), expected);
-    EXPECT_FALSE(doc.rows().row(3).selected);
-    select({3});
-    cloneSelected(doc);
-    EXPECT_EQ(column(kColClone), (Texts{"2", "1", "0", "2", "1", "2"}));
-    EXPECT_EQ(cell(0, kColPriority), "7");
-}
-
 // --- Extract -------------------------------------------------------------------
 
 class ExtractTest : public SampleOpsTest {
@@ -235,29 +152,6 @@ class ExtractTest : public SampleOpsTest {
     }
     Texts sources;
 };
-
-// What stands where the first file should go, or no folder at all: the
-// extract stops with its message and leaves it as it was. A pipe has no
-// reader, and the extract must not wait for one.
-TEST_F(ExtractTest, AnUnwritableTargetStopsWithErrorSavingFile) {
-    const test::Bytes old(5000, 9);
-    std::filesystem::create_directories(dir.file("folder/one.wav"));
-    std::filesystem::create_directories(dir.file("pipe"));
-    std::filesystem::create_directories(dir.file("read-only"));
-    ASSERT_EQ(::mkfifo(dir.file("pipe/one.wav").c_str(), 0600), 0);
-    test::writeFileBytes(dir.file("read-only/one.wav"), old);
-    ASSERT_EQ(::chmod(dir.file("read-only/one.wav").c_str(), 0444), 0);
-    for (const char* folder : {"folder", "pipe", "read-only", "no/such/folder"}) {
-        SCOPED_TRACE(folder);
-        shell.messages.clear();
-        EXPECT_FALSE(extractRows(doc, {0, 1}, dir.file(folder)));
-        EXPECT_EQ(shell.messageTexts(), Texts{"Error Saving File"});
-        EXPECT_FALSE(test::fileExists(dir.file(std::string(folder) + "/two.wav")));
-        EXPECT_FALSE(shell.progressShown);
-        EXPECT_TRUE(shell.windowsEnabled);
-    }
-    EXPECT_EQ(test::readFileBytes(dir.file("read-only/one.wav")), old);
-}
 
 // The bank's audio cannot be read: the user's file of that name must outlive
 // the failed extract, not be emptied by it, and the bank stays open.

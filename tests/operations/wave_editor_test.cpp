@@ -1,5 +1,4 @@
-// Open in Wave Editor: which editor the settings name, what each started
-// editor is given, and real processes started from a recording script.
+// Open in Wave Editor: which editor the settings name, and a real editor started.
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
@@ -34,24 +33,7 @@ struct ScopedVariable {
     std::optional<std::string> old;
 };
 
-TEST(FindWaveEditor, TheLastFittingStringOfTheKeyNamesTheEditor) {
-    const std::string key = "[Sound Forge.Audio\\protocol\\StdFileEditing\\Server]\n";
-    const std::string longest = "/" + std::string(126, 'x');  // with its zero: 128 bytes
-    const std::pair<std::string, std::string> cases[] = {
-        {"[Other\\Key]\n=string:/usr/bin/other\n", "forge32.exe"},
-        {"[sound forge.audio\\PROTOCOL\\stdfileediting\\server]\nx=string:/a\n", "/a"},
-        {key + "=string:/first\nb=integer:7\nc=binary:00ff\n", "/first"},
-        {key + "a=string:/first\nb=string:" + longest + "\n", longest},
-        // One byte more, in the text or the name, ends the reading there.
-        {key + "a=string:/kept\nb=string:" + longest + "x\nc=string:/after\n", "/kept"},
-        {key + std::string(127, 'n') + "=string:/named\n", "/named"},
-        {key + "a=string:/kept\n" + std::string(128, 'n') + "=string:/long\n", "/kept"},
-    };
-    for (const auto& [text, expected] : cases) {
-        SettingsStore store("unused");
-        store.parse(text);
-        EXPECT_EQ(waveEditorFromStore(store), expected) << text;
-    }
+TEST(FindWaveEditor, TheVariableWinsOverTheStore) {
     // The variable wins over the store unless empty; no store gives the default.
     test::TempFolder dir;
     SettingsStore store(dir.file("classes.conf"));
@@ -88,28 +70,6 @@ class WaveEditorTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-// One editor a selected row, in list order; the first that cannot start ends
-// the command with one message. Nothing starts in a music bank.
-TEST_F(WaveEditorTest, EachSelectedRowStartsOneEditorInListOrder) {
-    addRows("snd", {"a.wav", "b.wav", "c.wav", "d.wav"});
-    doc.rows().setSelected(1, false);
-    std::vector<Texts> started;
-    auto start = [&](const Texts& argv) {
-        started.push_back(argv);
-        return started.size() < 3;
-    };
-    EXPECT_EQ(openSelectedInWaveEditor(doc, "/opt/editor", start), 2);
-    const std::string snd = dir.file("snd");
-    EXPECT_EQ(started, (std::vector<Texts>{{"/opt/editor", snd + "/a.wav"},
-                                           {"/opt/editor", snd + "/c.wav"},
-                                           {"/opt/editor", snd + "/d.wav"}}));
-    ASSERT_EQ(shell.messageTexts(), Texts{kNoEditorMessage});
-    EXPECT_EQ(shell.messages[0].icon, MessageIcon::Stop);
-    doc.setMusicBank(true);
-    EXPECT_EQ(openSelectedInWaveEditor(doc, "/opt/editor", start), 0);
-    EXPECT_EQ(started.size(), 3u);
-}
-
 // A bare name is found on the search path, and a location with blanks arrives
 // as one argument. The script records its arguments in a file named by its
 // process id; the test waits for the files, not for a time.
@@ -138,16 +98,6 @@ TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
     const std::string folder = dir.file("My Sounds/take one");
     EXPECT_EQ(calls, (Texts{"1\n" + folder + "/bell.wav\n", "1\n" + folder + "/door open.wav\n"}));
     EXPECT_TRUE(shell.messages.empty());
-}
-
-TEST(StartDetachedProcess, ReportsWhatCannotRun) {
-    test::TempFolder dir;
-    std::ofstream(dir.file("plain.txt")) << "not a program\n";
-    ScopedVariable searchPath("PATH", dir.path().c_str());
-    for (const std::string& program : {std::string(kDefaultWaveEditor), dir.file("missing/editor"),
-                                       dir.file("plain.txt"), dir.path(), std::string()})
-        EXPECT_FALSE(startDetachedProcess({program, "/tmp/x.wav"})) << program;
-    EXPECT_FALSE(startDetachedProcess({}));
 }
 
 }  // namespace
