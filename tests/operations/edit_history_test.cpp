@@ -65,7 +65,6 @@ TEST_P(EachStep, UndoGivesBackTheBankAndRedoTheChangedOne) {
     EXPECT_EQ(saved(), after);
 }
 
-// One row for each kind of change the history records.
 INSTANTIATE_TEST_SUITE_P(
     Steps, EachStep,
     testing::Values(

@@ -93,6 +93,8 @@ TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
     expected[kColMinDist] = "2.500000";
     EXPECT_EQ(cells(0), expected);
     EXPECT_EQ(doc.rows().highestGroup(), 12);
+    EXPECT_FALSE(addWaveFiles(doc, {dir.file("SND/DOOR.WAV")}));  // in the bank, ignoring case
+    EXPECT_EQ(shell.messageTexts().at(0).find(" - Already In Bank"), path.size());
 }
 
 // A stored sample number and clone count are 32-bit unsigned: one more than
