@@ -1,9 +1,10 @@
-// One cell edit from open to commit or cancel: the rows it writes, the value a
-// refusal leaves pending, and when Up and Down reopen it.
+// The editor's headless rules: one cell edit from open to commit, and the
+// enable rules at their edges.
 #include <gtest/gtest.h>
 
 #include "bank/Columns.h"
 #include "editor/CellEditSession.h"
+#include "editor/CommandRules.h"
 #include "support/FakeShell.h"
 
 namespace quillon {
@@ -19,8 +20,7 @@ class CellEditSessionTest : public testing::Test {
             doc.rows().append(std::move(row));
         }
         doc.setModified(false);  // the rows stand as if opened
-        for (int i : {0, 2, 3})
-            doc.rows().setSelected(i, true);
+        doc.rows().selectOnly({0, 2, 3});
     }
 
     test::FakeShell shell;
@@ -28,65 +28,46 @@ class CellEditSessionTest : public testing::Test {
     CellEditSession session{doc};
 };
 
+// A refused value stays pending in the open session; Cancel writes nothing,
+// commit writes every selected row.
 TEST_F(CellEditSessionTest, CommitWritesEverySelectedRowAndCloses) {
     EXPECT_FALSE(session.open(4, kColVolume));
-    ASSERT_TRUE(session.open(2, kColVolume));
-    session.setPending("64");
-    session.commit();
-    EXPECT_FALSE(session.isOpen());
-    for (int i : {0, 2, 3})
-        EXPECT_EQ(doc.rows().cell(i, kColVolume), "64") << i;
-    EXPECT_EQ(doc.rows().cell(1, kColVolume), "*");
-}
-
-TEST_F(CellEditSessionTest, CancelKeepsTheCellsText) {
-    ASSERT_TRUE(session.open(0, kColPitch));
-    session.setPending("77");
-    session.cancel();
-    EXPECT_FALSE(session.isOpen());
-    EXPECT_EQ(doc.rows().cell(0, kColPitch), "*");
-    EXPECT_FALSE(doc.isModified());
-}
-
-TEST_F(CellEditSessionTest, RefusedValueStaysPendingInTheOpenSession) {
     ASSERT_TRUE(session.open(0, kColPriority));
     session.setPending("0");
     EXPECT_EQ(session.validate().message, "Invalid Priority (Range 1 to 9999)");
-    EXPECT_TRUE(session.isOpen());
     EXPECT_EQ(session.pending(), "0");
-    session.setPending("12abc");
+    session.cancel();
+    EXPECT_FALSE(session.isOpen());
+    EXPECT_FALSE(doc.isModified());
+    ASSERT_TRUE(session.open(2, kColVolume));
+    session.setPending("64abc");
     EXPECT_TRUE(session.validate().valid);
-    EXPECT_EQ(session.pending(), "12");
-}
-
-TEST_F(CellEditSessionTest, UpAndDownReopenOnlyAnEditOpenAtTheKey) {
-    session.keyArrives();
-    EXPECT_FALSE(session.followsSelection());
-    ASSERT_TRUE(session.open(0, kColDescription));
-    session.keyArrives();
     session.commit();
-    EXPECT_TRUE(session.followsSelection());
-    doc.setMusicBank(true);  // Description is not edited in a music bank
-    EXPECT_FALSE(session.followsSelection());
+    EXPECT_FALSE(session.isOpen());
+    for (int i : {0, 1, 2, 3})
+        EXPECT_EQ(doc.rows().cell(i, kColVolume), i == 1 ? "*" : "64") << i;
 }
 
-// Tab and Shift+Tab: the columns in the order shown, the fixed ones and the
-// ones left out skipped, nothing past either end of the row.
-TEST_F(CellEditSessionTest, TabWalksTheEditableColumnsInTheOrderShown) {
-    std::vector<int> all(kColumnCount);
-    for (int c = 0; c < kColumnCount; ++c)
-        all[size_t(c)] = c;
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColNo, 1), kColDescription);
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColLoop, 1), kColPitch);  // past LStart, LEnd
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColPitch, -1), kColLoop);
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColScale, 1), -1);
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColDescription, -1), -1);
-    const std::vector<int> moved = {kColScale, kColNo, kColVolume};  // reordered, rest hidden
-    EXPECT_EQ(session.neighbourEditableColumn(moved, kColNo, -1), kColScale);
-    EXPECT_EQ(session.neighbourEditableColumn(moved, kColNo, 1), kColVolume);
-    EXPECT_EQ(session.neighbourEditableColumn(moved, kColPitch, 1), -1);  // not shown
-    doc.setMusicBank(true);
-    EXPECT_EQ(session.neighbourEditableColumn(all, kColNo, 1), kColPriority);
+using enum CommandId;
+
+TEST(CommandRules, EdgesOfEachRule) {
+    const std::tuple<const char*, CommandId, CommandFacts, bool> rows[] = {
+        {"save refused by allow save", FileSave, {.allowSave = false, .rows = 2}, false},
+        {"save of no rows", FileSave, {}, false},
+        {"mpeg into an empty sound bank", ImportMpeg, {}, true},
+        {"replace two rows", WaveReplace, {.rows = 2, .selected = 2}, false},
+        {"extract a row not in the bank", WaveExtract, {.rows = 2, .selected = 1}, false},
+        {"extract a row in the bank",
+         WaveExtract,
+         {.rows = 2, .selected = 1, .firstSelectedInBank = true},
+         true},
+        {"music of a music bank", PlayMusic, {.musicBank = true, .rows = 2}, true},
+        {"atmos with one set", PlayAtmos, {.rows = 2, .anyAtmosSet = true}, true},
+        {"stop a voice of no rows", StopAll, {.samplePlaying = true}, false},
+        {"cut from a music bank", EditCut, {.musicBank = true, .rows = 2, .selected = 1}, false},
+    };
+    for (const auto& [name, id, facts, enabled] : rows)
+        EXPECT_EQ(commandRuleAllows(id, facts), enabled) << name;
 }
 
 }  // namespace

@@ -58,29 +58,6 @@ class RecoveryTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-TEST_F(RecoveryTest, writtenThenReadGivesTheSameStateInAnOwnerOnlyFile) {
-    editBank();
-    // Bytes read from a bank need not be UTF-8; they come back whole.
-    doc.rows().setCell(0, kColDescription, std::string("caf\xE9 \xFF", 6));
-    RecoveryKeeper keeper(doc, recoveryFolder());
-    ASSERT_TRUE(keeper.writeDue());
-    ASSERT_TRUE(keeper.write());
-    EXPECT_FALSE(keeper.writeDue());
-
-    struct stat file {
-    }, folder{};
-    ASSERT_EQ(::stat(keeper.fileOfDocument().c_str(), &file), 0);
-    ASSERT_EQ(::stat(recoveryFolder().c_str(), &folder), 0);
-    EXPECT_EQ(file.st_mode & 0777, 0600u);
-    EXPECT_EQ(folder.st_mode & 0777, 0700u);
-    std::vector<uint8_t> text = test::readFileBytes(keeper.fileOfDocument());
-    RecoveryRead read = readRecovery(std::string(text.begin(), text.end()));
-    ASSERT_TRUE(read.state) << read.error;
-    RecoveryState expected = recoveryStateOf(doc);
-    expected.writtenNs = read.state->writtenNs;
-    EXPECT_EQ(*read.state, expected);
-}
-
 TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
     std::string good = recoveryJson(recoveryStateOf(doc));
     auto with = [&](const std::string& from, const std::string& to) {
@@ -129,10 +106,17 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
 TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     std::vector<uint8_t> opened = test::readFileBytes(bank());
     editBank();
+    // Bytes read from a bank need not be UTF-8; they come back whole.
+    doc.rows().setCell(0, kColDescription, std::string("caf\xE9 \xFF", 6));
     {
         // Written, and the editor killed: no save ever removes the file.
         RecoveryKeeper editing(doc, recoveryFolder());
+        ASSERT_TRUE(editing.writeDue());
         ASSERT_TRUE(editing.write());
+        EXPECT_FALSE(editing.writeDue());
+        struct stat file {};
+        ASSERT_EQ(::stat(editing.fileOfDocument().c_str(), &file), 0);
+        EXPECT_EQ(file.st_mode & 0777, 0600u);
     }
     std::vector<uint8_t> edited = savedAs(doc, "edited.sad");
 
@@ -153,39 +137,6 @@ TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     EXPECT_EQ(savedAs(restarted, "undone.sad"), opened);
     ASSERT_TRUE(restarted.redo());
     EXPECT_EQ(savedAs(restarted, "recovered.sad"), edited);
-}
-
-TEST_F(RecoveryTest, aSaveOrDiscardRemovesTheFileAndAChangedBankIsWarnedOf) {
-    RecoveryKeeper keeper(doc, recoveryFolder());
-    EXPECT_FALSE(keeper.writeDue());
-    doc.setTitle("Mine");
-    ASSERT_TRUE(keeper.write());
-    const std::string file = keeper.fileOfDocument();
-    ASSERT_TRUE(test::fileExists(file));
-    ASSERT_TRUE(doc.OnSaveDocument(bank()));
-    EXPECT_FALSE(test::fileExists(file));
-
-    // Written, then the bank is saved over by another program: the question
-    // warns, and Discard removes the file and keeps the bank as it is now.
-    doc.setTitle("Mine again");
-    ASSERT_TRUE(keeper.write());
-    test::FakeShell otherShell;
-    CQuillonDoc other(otherShell, nullptr);
-    ASSERT_TRUE(other.OnOpenDocument(bank()));
-    other.setTitle("Theirs");
-    ASSERT_TRUE(other.OnSaveDocument(bank()));
-    test::FakeShell restartShell;
-    CQuillonDoc restarted(restartShell, nullptr);
-    ASSERT_TRUE(restarted.OnOpenDocument(bank()));
-    RecoveryKeeper restartKeeper(restarted, recoveryFolder());
-    restartShell.answers.push_back(MessageAnswer::No);
-    EXPECT_EQ(restartKeeper.offer(), RecoveryKeeper::Offer::Discarded);
-    EXPECT_NE(restartShell.messages.at(0).text.find(
-                  "\n\nThe bank changed on disk since - recovering may undo those changes"),
-              std::string::npos);
-    EXPECT_FALSE(test::fileExists(file));
-    EXPECT_EQ(restarted.values().title, "Theirs");
-    EXPECT_FALSE(restarted.isModified());
 }
 
 }  // namespace

@@ -46,30 +46,6 @@ class RowClipboardTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-TEST_F(RowClipboardTest, CopyPastesItsEditableCellsOntoOtherRows) {
-    struct Case {
-        const char* name;
-        std::vector<int> copied, target;
-    };
-    for (const Case& c : {Case{"one row onto every selected row", {0}, {2, 3}},
-                          Case{"n rows onto n rows in order", {1, 0}, {2, 3}}}) {
-        SetUp();
-        CopiedRows copied = copyRows(doc.rows(), c.copied);
-        select(c.target);
-        // Our own type comes first: the text beside it is not read.
-        PasteResult result = pasteFromClipboard(doc, {copied.quillonRows, "not a table", {}});
-        EXPECT_EQ(result.message, "Pasted 2 rows") << c.name;
-        for (size_t k = 0; k < c.target.size(); ++k) {
-            Cells expected = cells(c.copied[c.copied.size() == 1 ? 0 : k]);
-            Cells got = cells(c.target[k]);
-            EXPECT_EQ(got[kColDescription], expected[kColDescription]) << c.name;
-            EXPECT_EQ(got[kColVolume], expected[kColVolume]) << c.name;
-            EXPECT_EQ(got[kColName], "r" + std::to_string(c.target[k]) + ".wav") << c.name;
-        }
-        EXPECT_EQ(doc.history().undoName(), "Paste 2 Samples") << c.name;
-    }
-}
-
 TEST_F(RowClipboardTest, SpreadsheetTextPastesAsTheListsOwn) {
     select({1});
     pasteText(doc, copyRows(doc.rows(), {0}).plainText);
@@ -95,11 +71,6 @@ TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
          {0, 1},
          "Volume\tPitch\n64\t5\n64\t5000\n",
          "Invalid Pitch (Range 1 to 1000)"},
-        {"too few rows",
-         {0, 1, 2},
-         "Volume\n1\n2\n",
-         "Paste needs 1 row or 3 rows - 2 rows are on the clipboard"},
-        {"too many rows", {0}, "Volume\n1\n2\n", "Paste needs 1 row - 2 rows are on the clipboard"},
         {"no selection", {}, "Volume\n1\n", "Select the rows to paste onto"},
         {"no table or files",
          {0},
@@ -116,43 +87,6 @@ TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
         EXPECT_EQ(allCells(), before) << c.name;
         EXPECT_EQ(doc.history().stepCount(), 0u) << c.name;
     }
-}
-
-TEST_F(RowClipboardTest, OneUndoTakesBackTheWholePaste) {
-    std::vector<Cells> before = allCells();
-    select({0, 1, 3});
-    ASSERT_TRUE(pasteText(doc, "Group\tDescription\n40\tnew\n").pasted);
-    EXPECT_EQ(doc.rows().highestGroup(), 40);
-    ASSERT_TRUE(doc.undo());
-    EXPECT_FALSE(doc.history().canUndo());
-    EXPECT_EQ(allCells(), before);
-    EXPECT_EQ(doc.rows().highestGroup(), 0);
-}
-
-TEST_F(RowClipboardTest, CutCopiesTheRowsItDeletesInOneStep) {
-    std::vector<Cells> before = allCells();
-    const std::string copied = copyRows(doc.rows(), {1, 2}).plainText;
-    select({1, 2});
-    CopiedRows cut = cutSelectedRows(doc);
-    EXPECT_EQ(cut.status, "Cut 2 rows");
-    EXPECT_EQ(cut.plainText, copied);
-    EXPECT_EQ(doc.rows().size(), 2);
-    EXPECT_EQ(doc.history().undoName(), "Cut 2 Samples");
-    ASSERT_TRUE(doc.undo());
-    EXPECT_EQ(allCells(), before);
-}
-
-TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
-    test::TempFolder dir;
-    test::writeFile(dir.file("a b.WAV"), test::makePcmWav({}));
-    std::string url = "file://" + dir.path() + "/a%20b.WAV";
-    ASSERT_EQ(pasteKindOf(url + "\r\n"), PasteKind::WaveFiles);
-    ASSERT_TRUE(pasteText(doc, url + "\r\n").pasted);
-    EXPECT_EQ(doc.rows().cell(4, kColName), "a b.WAV");
-    EXPECT_EQ(doc.history().undoName(), "Paste 1 Sample");
-    doc.setMusicBank(true);
-    EXPECT_FALSE(pasteText(doc, url).pasted);
-    EXPECT_EQ(doc.rows().size(), 5);
 }
 
 TEST(WaveFileListTest, EveryLineMustNameALocalWaveFile) {
