@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <regex>
 
@@ -57,6 +58,46 @@ TEST(ZQLogTest, TwoStepCallsErrorTablesAndLongLines) {
                                                    "Unknown error code 7",
                                                    "System error 2: No such file or directory",
                                                    std::string(ZQLogger::kTextBytes - 1, 'x')}));
+}
+
+// Switched off, nothing is built or written; the file alone may be switched off;
+// mirrored, each line also reaches stderr.
+TEST(ZQLogTest, SwitchesForTheLogItsFileAndStderr) {
+    TempFolder folder;
+    ScopedEnvironment stateHome("XDG_STATE_HOME", folder.path().c_str());
+    ZQLogRestart();
+    LogCapture log;
+    ZQLogSetEnabled(false);
+    ZQ_LOG("silent");
+    EXPECT_EQ(ZQLogger::CreateLogTextS(nullptr, nullptr, __FILE__, __LINE__, "x"), 0);
+    ZQLogSetEnabled(true);
+    ZQLogSetFileEnabled(false);
+    ZQLogSetMirrorToStderr(true);
+    testing::internal::CaptureStderr();
+    ZQ_LOG("observed and mirrored");
+    const std::string mirrored = testing::internal::GetCapturedStderr();
+    ZQLogSetMirrorToStderr(false);
+    ZQLogSetFileEnabled(true);
+    EXPECT_EQ(log.lines, std::vector<std::string>{"observed and mirrored"});
+    EXPECT_TRUE(std::regex_match(mirrored, std::regex(kLine + "observed and mirrored\n")));
+    EXPECT_FALSE(std::filesystem::exists(ZQLogFilePath()));
+    const ZQErrorCode table[] = {{5, "five %d %s"}};
+    if (ZQLogger::LogErrorCodeS(nullptr, __FILE__, __LINE__, table, 5, 1, "direct"))
+        ZQLogger::FindZQLogger("", 0)->RawLogT(nullptr);
+    EXPECT_EQ(log.lines.back(), "five 1 direct");
+    ZQLogRestart();
+}
+
+TEST(ZQLogTest, VersionBlocksAreFoundByNameWhileTheyLive) {
+    ZQVersionBlock block{};
+    std::strcpy(block.Name, "TestLib");
+    {
+        ZQVersion version(&block);
+        EXPECT_EQ(ZQVersion::Find("TestLib"), &block);
+    }
+    EXPECT_EQ(ZQVersion::Find("TestLib"), nullptr);
+    EXPECT_EQ(ZQVersion::Find(nullptr), nullptr);
+    EXPECT_FALSE(ZQDebuggerAttached()) << "tests run without a debugger";
 }
 
 int checkedCall(int value) {

@@ -1,25 +1,7 @@
-// Writes RIFF/WAVE files of any chunk layout for tests, benchmarks and fuzz seeds.
-//
-// A layout is a tree of RiffChunkSpec values: plain chunks with data bytes, and
-// "RIFF"/"LIST" chunks with a type and sub-chunks. Chunks go out in the order
-// given, with the true size and the pad byte of an odd size, unless a modifier
-// makes a chunk lie: declaring() writes another size, withoutPad() leaves the pad
-// byte out, cutTo() stops the chunk's bytes early (a truncated chunk).
-//
-//   SineWave sine;          // 440 Hz, 16-bit mono; set the fields that differ
-//   sine.rate = 22050;
-//   Bytes wav = encodeRiff({waveRiff({
-//       fmtChunk(pcmFormat(1, 22050, 16)),
-//       dataChunk(sinePcm(sine)),
-//       cueChunk({{1, 1000}}),  // cue identifier 1 at frame 1000
-//       adtlList({lablChunk(1, "zqloop"), ltxtChunk(1, 500)}),
-//       infoList({infoText("ICMT", "ZQ_PRIORITY=5")}),
-//   })});
-//
-// For the common case, makePcmWav() builds a whole PCM file from a PcmWavSpec.
-// Set the fields of the option structs one by one: gcc 12 warns about
-// designated initializers that leave fields out. Every function is pure;
-// nothing needs GoogleTest.
+// Writes RIFF/WAVE files of any chunk layout for tests, benchmarks and fuzz
+// seeds: a tree of RiffChunkSpec values, written in order with true sizes and pad
+// bytes unless declaring(), withoutPad() or cutTo() makes a chunk lie.
+// makePcmWav() builds a whole PCM file from a PcmWavSpec.
 #pragma once
 
 #include <cstddef>
