@@ -152,8 +152,10 @@ TEST_F(ListOpsTest, DeletingRowsLowersTheCountsAsDeletingThemOneByOne) {
         addRow(1, name, "/snd", clone);
     select({0, 1, 3});
     doc.showSelectedItem(1);
+    doc.rows().setCurrent(4);
     deleteSelectedRows(doc);
     EXPECT_EQ(cells(kColClone, true), "0002 0000");
+    EXPECT_EQ(doc.rows().current(), 1) << "the current row moves up with its rows";
     EXPECT_EQ(doc.selectedItem().name, "") << "the selected item box is emptied";
     EXPECT_TRUE(shell.messages.empty());
 }
