@@ -3,12 +3,15 @@
 #include <unistd.h>
 
 #include "audio/BankTest.h"
+#include "audio/Waveform.h"
 #include "bank/CellEdit.h"
 #include "bank/Columns.h"
 #include "bank/QuillonDoc.h"
+#include "operations/MpegImport.h"
 #include "operations/SampleOps.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
+#include "support/MpegTools.h"
 #include "support/RecordingEditorAudio.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -93,6 +96,46 @@ TEST_F(BankTestSteps, AmbientTestPlaysTheTemporaryBankAndBringsTheEarlierOneBack
     EXPECT_FALSE(audio.registerBank(bankPath));
     EXPECT_EQ(audio.tick() + (audio.playMusic(1) ? "music" : ""), "");
     EXPECT_EQ(audio.playRow(doc, 0), RowPlayResult::NothingStarted);
+}
+
+// Music mode: the bar's volume is the music's; a failed write runs no test and the end puts all
+// back.
+TEST_F(BankTestSteps, MusicTestPlaysTheSelectedSectionAndPutsTheVolumeBack) {
+    const auto mp2 = test::makeLayer2Stream(folder, "music", 44100, 2, 192, 1.5);
+    if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
+    ASSERT_TRUE(importMpegFile(doc, *mp2));
+    doc.rows().clearSelection();
+    {
+        test::ScopedTmpDir gone(folder.file("gone"));  // no private folder can be made there
+        startTest(BankTestKind::Music, false);
+    }
+    const std::string section = waveformSource(doc, doc.rows().row(1), "").path;
+    ASSERT_EQ(::rename(section.c_str(), (section + "~").c_str()), 0);
+    auto bankTest = startTest(BankTestKind::Music, false);
+    EXPECT_FALSE(test::fileExists(bankTest->temporaryPath()));
+    bankTest->startSound();
+    EXPECT_EQ(listStates, States{true});
+    EXPECT_TRUE(audio.calls.empty()) << "no test runs";
+    ASSERT_EQ(::rename((section + "~").c_str(), section.c_str()), 0);
+    bankTest = startTest(BankTestKind::Music);
+    bankTest->startSound();
+    ASSERT_TRUE(bankTest->musicMode() && bankTest->musicInfo());
+    EXPECT_EQ(bankTest->musicInfo()->TrackNumber, 1u);
+    (void)audio.tick();
+    EXPECT_EQ(audio.statusText(), "   section 1 of 3");
+    bankTest->volumeMoved(40);
+    EXPECT_EQ(audio.system()->ZQMusicGetMasterVolume(), 40);
+    doc.rows().setSelected(2, true);
+    bankTest->restartMusic();
+    EXPECT_EQ(bankTest->musicInfo()->TrackNumber, 3u);
+    bankTest->end();
+    EXPECT_EQ(audio.calls, (Calls{"music play 1", "music volume 40", "music stop", "music play 3",
+                                  "music stop", "music volume 127"}));
+    EXPECT_EQ(audio.system()->ZQMusicGetMasterVolume(), 127);
+    EXPECT_FALSE(audio.system()->ZQMusicIsPlaying() || bankTest->musicMode());
+    EXPECT_EQ(audio.statusText(), "");
+    EXPECT_EQ(shell.messageTexts(),
+              (Calls{"Error Creating Temp Bank File", "Error Reading Wav File " + section}));
 }
 
 }  // namespace

@@ -80,9 +80,13 @@ TEST_F(EnginePlayback, ACountedLoopWhoseQueueRanDryGoesOn) {
              }));
     bank.records[0].loopStart = 441;
     bank.records[0].loopEnd = 2 * 441 - 1;
-    ASSERT_NE(system.ZQSamplePlay(test::editorOptions(registerBank(bank), 1, 127, 1000)), nullptr);
+    const ZQ_SampleInfo* voice =
+        system.ZQSamplePlay(test::editorOptions(registerBank(bank), 1, 127, 1000));
+    ASSERT_NE(voice, nullptr);
     std::vector<float> out(300 * 441 * 2);
     ASSERT_EQ(system.ZQRender(out.data(), 300 * 441), ZQAudioResult::Ok);
+    EXPECT_EQ(
+        system.ZQSampleGetPosition(ZQ_AudioSystem::ZQSampleGetHandle(voice)).value_or(0) / 441, 1u);
     const auto rest = audio.render(810 * 441);
     out.insert(out.end(), rest.begin(), rest.end());
     int loud = 0, sounding = 0;

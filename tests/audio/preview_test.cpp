@@ -27,6 +27,11 @@ TEST(AudioSystemCreate, RefusesConfigurationsOutOfRangeAndASecondCreate) {
         EXPECT_EQ(system.Create(), ZQAudioResult::BadConfiguration);
         EXPECT_FALSE(system.ZQIsCreated());
     }
+    for (uint32_t model : {ZQ_DISTANCE_NONE, ZQ_DISTANCE_LINEAR, ZQ_DISTANCE_EXPONENT}) {
+        ZQ_AudioSystem modelled;
+        modelled.DistanceModel = model;
+        EXPECT_EQ(modelled.Create(), ZQAudioResult::Ok) << model;
+    }
     ZQ_AudioSystem system;  // calls before Create do nothing
     EXPECT_EQ(system.ZQSamplePlay(ZQ_SamplePlayOptions{}), nullptr);
     float out[4];
@@ -113,6 +118,10 @@ TEST_F(RowPreview, AnyOtherBankTextPlaysTheFileAndAnUnreadableOneNothing) {
     EXPECT_TRUE(audio.system.ZQPreviewIsPlaying());
     EXPECT_EQ(preview.playPosition()->sourceKey, waveformSource(doc, rows.row(0), "").key());
     EXPECT_NEAR(double(preview.playPosition()->frame), 8820, 900);
+    std::vector<int16_t> pcm(2 * 4410);  // 16-bit output: the float mix times 32767
+    ASSERT_EQ(audio.system.ZQRender(pcm.data(), 4410), ZQAudioResult::Ok);
+    EXPECT_NEAR(*std::max_element(pcm.begin(), pcm.end()) / 32767.0, test::peak(audio.render(4410)),
+                0.002);
     const std::pair<Row, RowPlayResult> cases[] = {
         {file("gone.wav"), RowPlayResult::FileUnreadable},
         {file(""), RowPlayResult::FileUnreadable},

@@ -41,6 +41,8 @@ TEST(WaveformPeaks, NamedSignals) {
         {test::soxConvert(folder, sine, "-e floating-point -b 32"), -6.02, "32-bit float"},
         {test::soxConvert(folder, sine, "-e ms-adpcm"), -6.02, "MS ADPCM"},
         {test::soxConvert(folder, sine, "-e ima-adpcm"), -6.02, "IMA ADPCM"},
+        {test::soxConvert(folder, sine, "-e floating-point -b 64"), -6.02, "64-bit float"},
+        {test::soxConvert(folder, sine, "-e u-law"), -6.02, "u-law"},
     };
     for (const auto& [image, peakDbfs, format] : signals) {
         if (!image) GTEST_SKIP() << "sox is missing";
@@ -71,6 +73,8 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     EXPECT_FALSE(computePeaks(WaveformAudio{1, kTestRate, samples, ""}, stop.get_token()));
 
     EXPECT_EQ(peaksOfWavImage(Bytes(100, 'x')).error, "Not a WAV image that can be decoded");
+    EXPECT_EQ(peaksOfWavImage(wav(3, 44100, 16, 100)).error, "More than two channels");
+    EXPECT_EQ(peaksOfWavImage(wav(1, 44100, 16, 0)).error, "The sample holds no audio");
     const test::TempFolder folder;
     WaveformSource missing;
     missing.path = folder.file("gone.wav");
@@ -79,6 +83,8 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     test::writeFileBytes(missing.path, test::sineWav(1000, 4410));
     missing.size = 4410 * 2 + 44;
     EXPECT_EQ(loadPeaks(missing).peaks->frames, 4410u) << "the first bytes of a file";
+    missing.inBank = true;
+    EXPECT_EQ(loadPeaks(missing).error, "The sample's audio cannot be read from the bank");
     test::ScopedTmpDir tmp(folder.path());
     test::FakeShell shell;
     CQuillonDoc doc(shell, nullptr);
@@ -88,6 +94,8 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     const Bytes whole = test::readFileBytes(waveformSource(doc, doc.rows().row(0), "").path);
     const WaveformDecode decoded = decodeWaveformMpeg(whole);
     ASSERT_TRUE(decoded.audio) << decoded.error;
+    EXPECT_EQ(loadPeaks(waveformSource(doc, doc.rows().row(0), "")).peaks->frames,
+              decoded.audio->frames());
     const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2 + 7));
     EXPECT_EQ(decodeWaveformMpeg(cut).error,
               "The music section ends inside an MPEG frame (cut short)");
@@ -105,6 +113,9 @@ TEST(PeakCache, DropsTheLeastRecentlyUsed) {
     cache.store("c", silence(1000));
     EXPECT_TRUE(cache.find("a") && cache.find("c") && !cache.find("b"));
     EXPECT_LE(cache.bytes(), each * 2 + each / 2);
+    const size_t bytes = cache.bytes();
+    cache.store("a", silence(1000));  // again: its entry is replaced
+    EXPECT_EQ(std::make_pair(cache.size(), cache.bytes()), std::make_pair(size_t(2), bytes));
     cache.store("huge", silence(kTestRate * 10));
     EXPECT_FALSE(cache.find("huge")) << "larger than the whole budget";
 }
