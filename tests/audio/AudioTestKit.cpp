@@ -5,8 +5,6 @@
 #include <cstdlib>
 #include <numbers>
 
-#include "bank/Columns.h"
-#include "bank/SampleRecord.h"
 #include "bank/SegmentNames.h"
 #include "support/BankFixtures.h"
 
@@ -99,18 +97,15 @@ std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,
 
 ZQ_SamplePlayOptions editorOptions(ZQ_AudioBank* bank, uint32_t sampleNumber, int volume,
                                    int loopCount) {
-    ZQ_SamplePlayOptions options = recordOptions(bank, sampleNumber);
-    options.Flags = 0xFFF;
-    options.Volume = volume;
-    options.LoopCount = loopCount;
-    return options;
+    return {.Bank = bank,
+            .Flags = 0xFFF,
+            .SampleNumber = sampleNumber,
+            .Volume = volume,
+            .LoopCount = loopCount};
 }
 
 ZQ_SamplePlayOptions recordOptions(ZQ_AudioBank* bank, uint32_t sampleNumber) {
-    ZQ_SamplePlayOptions options;
-    options.Bank = bank;
-    options.SampleNumber = sampleNumber;
-    return options;
+    return {.Bank = bank, .SampleNumber = sampleNumber};
 }
 
 Row editorRow(uint32_t number, const std::string& bankText, const std::string& folder,

@@ -1,12 +1,6 @@
 // Banks of records with play settings, the loopback output and measurements of what it plays.
 #pragma once
 
-#include <cstdint>
-#include <functional>
-#include <optional>
-#include <string>
-#include <vector>
-
 #include "audio/ZQAudio.h"
 #include "bank/RowList.h"
 #include "support/TempFolder.h"

@@ -3,17 +3,13 @@
 #include <unistd.h>
 
 #include "audio/BankTest.h"
-#include "audio/Waveform.h"
 #include "bank/CellEdit.h"
-#include "bank/Columns.h"
-#include "bank/QuillonDoc.h"
 #include "operations/MpegImport.h"
 #include "operations/SampleOps.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
 #include "support/MpegTools.h"
 #include "support/RecordingEditorAudio.h"
-#include "support/TempFolder.h"
 #include "support/WavBuilder.h"
 
 namespace quillon {

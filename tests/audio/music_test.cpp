@@ -7,8 +7,6 @@
 #include "audio/AudioTestKit.h"
 #include "audio/Preview.h"
 #include "audio/Waveform.h"
-#include "audio/ZQBankAudio.h"
-#include "bank/QuillonDoc.h"
 #include "operations/MpegImport.h"
 #include "support/FakeShell.h"
 #include "support/MpegTools.h"
@@ -67,18 +65,11 @@ class Music : public ::testing::Test {
     const ZQ_MusicInfo* play(uint32_t track, uint32_t playCount, uint32_t loopTrack = 0,
                              uint32_t lastTrack = 0, int pitch = 100) {
         texts.clear();
-        ZQ_MusicPlayOptions o;
-        o.Bank = bank;
-        o.TrackNumber = track;
-        o.PlayCount = playCount;
-        o.LoopTrack = loopTrack;
-        o.LastTrack = lastTrack;
-        o.Pitch = pitch;
-        o.StatusCallback = [this](const char* text) {
-            texts.push_back(text);
-            if (text == stopAt) audio.system.ZQMusicStop(0);
-        };
-        return audio.system.ZQMusicPlay(o);
+        return audio.system.ZQMusicPlay(
+            {bank, 127, track, playCount, loopTrack, lastTrack, pitch, [this](const char* text) {
+                 texts.push_back(text);
+                 if (text == stopAt) audio.system.ZQMusicStop(0);
+             }});
     }
     test::TempFolder folder;                // before the system, which keeps the bank file open
     test::ScopedTmpDir tmp{folder.path()};  // the import's section files stay in the folder

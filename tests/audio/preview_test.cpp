@@ -8,7 +8,6 @@
 #include "audio/AudioTestKit.h"
 #include "audio/Preview.h"
 #include "audio/Waveform.h"
-#include "bank/Columns.h"
 #include "support/FakeShell.h"
 
 namespace quillon {
@@ -17,20 +16,22 @@ namespace {
 using test::kTestRate;
 
 TEST(AudioSystemCreate, RefusesConfigurationsOutOfRangeAndASecondCreate) {
-    for (auto change : {+[](ZQ_AudioSystem& s) { s.VoiceCount = 0; },
-                        +[](ZQ_AudioSystem& s) { s.OutputRate = 1000; },
-                        +[](ZQ_AudioSystem& s) { s.OutputMode = 3; },
-                        +[](ZQ_AudioSystem& s) { s.DistanceModel = 4; },
-                        +[](ZQ_AudioSystem& s) { s.MixUpdateHz = 5000; }}) {
+    using S = ZQ_AudioSystem;
+    const std::tuple<uint32_t S::*, uint32_t, bool> settings[] = {
+        // field, value, created
+        {&S::VoiceCount, 0, false},
+        {&S::OutputRate, 1000, false},
+        {&S::OutputMode, 3, false},
+        {&S::DistanceModel, 4, false},
+        {&S::MixUpdateHz, 5000, false},
+        {&S::DistanceModel, ZQ_DISTANCE_NONE, true},
+        {&S::DistanceModel, ZQ_DISTANCE_LINEAR, true},
+        {&S::DistanceModel, ZQ_DISTANCE_EXPONENT, true}};
+    for (const auto& [field, value, created] : settings) {
         ZQ_AudioSystem system;
-        change(system);
-        EXPECT_EQ(system.Create(), ZQAudioResult::BadConfiguration);
-        EXPECT_FALSE(system.ZQIsCreated());
-    }
-    for (uint32_t model : {ZQ_DISTANCE_NONE, ZQ_DISTANCE_LINEAR, ZQ_DISTANCE_EXPONENT}) {
-        ZQ_AudioSystem modelled;
-        modelled.DistanceModel = model;
-        EXPECT_EQ(modelled.Create(), ZQAudioResult::Ok) << model;
+        system.*field = value;
+        EXPECT_EQ(system.Create(), created ? ZQAudioResult::Ok : ZQAudioResult::BadConfiguration);
+        EXPECT_EQ(system.ZQIsCreated(), created) << value;
     }
     ZQ_AudioSystem system;  // calls before Create do nothing
     EXPECT_EQ(system.ZQSamplePlay(ZQ_SamplePlayOptions{}), nullptr);

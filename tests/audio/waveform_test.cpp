@@ -6,7 +6,6 @@
 #include "audio/AudioTestKit.h"
 #include "audio/PeakCache.h"
 #include "audio/WaveDecoder.h"
-#include "audio/Waveform.h"
 #include "container/ByteOrder.h"
 #include "operations/MpegImport.h"
 #include "support/BankFixtures.h"
