@@ -78,9 +78,7 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     EXPECT_EQ(peaksOfWavImage(wav(3, 44100, 16, 100)).error, "More than two channels");
     EXPECT_EQ(peaksOfWavImage(wav(1, 44100, 16, 0)).error, "The sample holds no audio");
     const test::TempFolder folder;
-    WaveformSource missing;
-    missing.path = folder.file("gone.wav");
-    missing.size = 100;
+    WaveformSource missing{.path = folder.file("gone.wav"), .size = 100};
     EXPECT_EQ(loadPeaks(missing).error, "The file cannot be read: " + missing.path);
     test::writeFileBytes(missing.path, test::sineWav(1000, 4410));
     missing.size = 4410 * 2 + 44;
@@ -93,11 +91,11 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     const auto mp2 = test::makeLayer2Stream(folder, "music", 44100, 2, 192, 0.5);
     if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
     ASSERT_TRUE(importMpegFile(doc, *mp2));
-    const Bytes whole = test::readFileBytes(waveformSource(doc, doc.rows().row(0), "").path);
+    const WaveformSource section = waveformSource(doc, doc.rows().row(0), "");
+    const Bytes whole = test::readFileBytes(section.path);
     const WaveformDecode decoded = decodeWaveformMpeg(whole);
     ASSERT_TRUE(decoded.audio) << decoded.error;
-    EXPECT_EQ(loadPeaks(waveformSource(doc, doc.rows().row(0), "")).peaks->frames,
-              decoded.audio->frames());
+    EXPECT_EQ(loadPeaks(section).peaks->frames, decoded.audio->frames());
     const Bytes cut(whole.begin(), whole.begin() + std::ptrdiff_t(whole.size() / 2 + 7));
     EXPECT_EQ(decodeWaveformMpeg(cut).error,
               "The music section ends inside an MPEG frame (cut short)");
