@@ -19,7 +19,6 @@ namespace {
 
 using test::Bytes;
 using test::storedRecord;
-constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
 
 TEST(PlayRules, TheRecordAndTheFlaggedOptionsGiveTheVoiceItsSettings) {
     EXPECT_NEAR(volumeGain(64), 0.2539525f, 1e-7);
@@ -65,7 +64,7 @@ TEST(PlayRules, TheRecordAndTheFlaggedOptionsGiveTheVoiceItsSettings) {
                   (std::array{-5.f, 4.f, 4.f, .5f}))
             << "+Z is ahead, OpenAL's -Z";
     }
-    record.minDist = record.zPos = kNaN;
+    record.minDist = record.zPos = std::numeric_limits<float>::quiet_NaN();
     record.maxDist = -1;
     record.scale = std::numeric_limits<float>::infinity();
     record.playType = 7;  // not a play type

@@ -102,9 +102,7 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
 }
 
 TEST(PeakCache, DropsTheLeastRecentlyUsed) {
-    const auto silence = [](uint32_t frames) {
-        return peaksOfWavImage(test::sineWav(1000, frames, 0.0));
-    };
+    const auto silence = [](uint32_t n) { return peaksOfWavImage(test::sineWav(1000, n, 0.0)); };
     const size_t each = silence(1000).bytes() + 1;
     PeakCache cache(each * 2 + each / 2);
     cache.store("a", silence(1000));
