@@ -1,4 +1,5 @@
-// Creating the system, previews from memory, and the editor's row preview.
+// Creating the system, previews from memory, the editor's row preview, and the editor's audio
+// object with the steps of the ambient and music test around its bar.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -6,10 +7,14 @@
 #include <future>
 
 #include "audio/AudioTestKit.h"
-#include "audio/Preview.h"
-#include "audio/Waveform.h"
-#include "bank/Columns.h"
+#include "audio/BankTest.h"
+#include "bank/CellEdit.h"
+#include "operations/MpegImport.h"
+#include "operations/SampleOps.h"
+#include "support/BankInspector.h"
 #include "support/FakeShell.h"
+#include "support/MpegTools.h"
+#include "support/RecordingEditorAudio.h"
 
 namespace quillon {
 namespace {
@@ -17,15 +22,17 @@ namespace {
 using test::kTestRate;
 
 TEST(AudioSystemCreate, RefusesConfigurationsOutOfRangeAndASecondCreate) {
-    for (auto change : {+[](ZQ_AudioSystem& s) { s.VoiceCount = 0; },
-                        +[](ZQ_AudioSystem& s) { s.OutputRate = 1000; },
-                        +[](ZQ_AudioSystem& s) { s.OutputMode = 3; },
-                        +[](ZQ_AudioSystem& s) { s.DistanceModel = 4; },
-                        +[](ZQ_AudioSystem& s) { s.MixUpdateHz = 5000; }}) {
+    using S = ZQ_AudioSystem;
+    // field, value, created; the distance models other than the default also create
+    const std::tuple<uint32_t S::*, uint32_t, bool> settings[] = {
+        {&S::VoiceCount, 0, false},    {&S::OutputRate, 1000, false},  {&S::OutputMode, 3, false},
+        {&S::DistanceModel, 4, false}, {&S::MixUpdateHz, 5000, false}, {&S::DistanceModel, 0, true},
+        {&S::DistanceModel, 2, true},  {&S::DistanceModel, 3, true}};
+    for (const auto& [field, value, created] : settings) {
         ZQ_AudioSystem system;
-        change(system);
-        EXPECT_EQ(system.Create(), ZQAudioResult::BadConfiguration);
-        EXPECT_FALSE(system.ZQIsCreated());
+        system.*field = value;
+        EXPECT_EQ(system.Create(), created ? ZQAudioResult::Ok : ZQAudioResult::BadConfiguration);
+        EXPECT_EQ(system.ZQIsCreated(), created) << value;
     }
     ZQ_AudioSystem system;  // calls before Create do nothing
     EXPECT_EQ(system.ZQSamplePlay(ZQ_SamplePlayOptions{}), nullptr);
@@ -113,6 +120,10 @@ TEST_F(RowPreview, AnyOtherBankTextPlaysTheFileAndAnUnreadableOneNothing) {
     EXPECT_TRUE(audio.system.ZQPreviewIsPlaying());
     EXPECT_EQ(preview.playPosition()->sourceKey, waveformSource(doc, rows.row(0), "").key());
     EXPECT_NEAR(double(preview.playPosition()->frame), 8820, 900);
+    std::vector<int16_t> pcm(2 * 4410);  // 16-bit output: the float mix times 32767
+    ASSERT_EQ(audio.system.ZQRender(pcm.data(), 4410), ZQAudioResult::Ok);
+    EXPECT_NEAR(*std::max_element(pcm.begin(), pcm.end()) / 32767.0, test::peak(audio.render(4410)),
+                0.002);
     const std::pair<Row, RowPlayResult> cases[] = {
         {file("gone.wav"), RowPlayResult::FileUnreadable},
         {file(""), RowPlayResult::FileUnreadable},
@@ -143,6 +154,124 @@ TEST(RowWaveFile, ReadsTheFirstSizeBytesAndRefusesPipesWithoutWaiting) {
         ADD_FAILURE() << "the read waited for a writer of the pipe";
     }
     EXPECT_FALSE(read.get());
+}
+
+using Calls = std::vector<std::string>;
+using States = std::vector<bool>;
+
+class BankTestSteps : public ::testing::Test {
+  protected:
+    void SetUp() override { ASSERT_EQ(audio.create(), ZQAudioResult::Ok); }
+    // Three WAV rows; the first plays as ambience (Atmos 0: kept sounding).
+    void addRows() {
+        std::vector<std::string> paths;
+        for (int i = 1; i <= 3; ++i) {
+            test::PcmWavSpec shape;
+            shape.frames = 2000 + 100 * uint32_t(i);
+            paths.push_back(folder.file("wave" + std::to_string(i) + ".wav"));
+            test::writeFile(paths.back(), test::makePcmWav(shape));
+        }
+        ASSERT_TRUE(addWaveFiles(doc, paths));
+        doc.rows().clearSelection();
+        doc.rows().setSelected(0, true);
+        CommitCellEdit(doc, kColAtmos, "0");
+        doc.rows().clearSelection();
+        ASSERT_TRUE(doc.OnSaveDocument(bankPath));
+    }
+    std::unique_ptr<BankTest> startTest(BankTestKind kind, bool written = true) {
+        auto bankTest = std::make_unique<BankTest>(doc, audio, kind);
+        bankTest->setListEnabled = [this](bool enabled) { listStates.push_back(enabled); };
+        EXPECT_EQ(bankTest->writeTemporaryBank(), written);
+        return bankTest;
+    }
+    test::TempFolder folder;
+    test::ScopedTmpDir tmp{folder.path()};
+    test::RecordingEditorAudio audio;
+    test::FakeShell shell;
+    CQuillonDoc doc{shell, &audio};
+    std::string bankPath = folder.file("bank.sad");
+    States listStates;
+};
+
+TEST_F(BankTestSteps, AmbientTestPlaysTheTemporaryBankAndBringsTheEarlierOneBack) {
+    addRows();
+    auto bankTest = startTest(BankTestKind::Atmos);
+    const std::string temp = bankTest->temporaryPath();
+    EXPECT_EQ(audio.registeredBankPath(), temp);
+    EXPECT_EQ(listStates, States{false}) << "the list stays disabled";
+    EXPECT_EQ(audio.outputNotice(), "") << "the loopback output is no missing device";
+    audio.setStatusText(std::string(40, 'x'));
+    EXPECT_EQ(audio.statusText().size(), kStatusTextMaxChars);
+    (void)audio.refreshFigures(doc.rows());
+    EXPECT_EQ(audio.statusText(), "") << "a refresh empties the status text";
+    bankTest->startSound();
+    (void)audio.tick();
+    EXPECT_EQ(audio.system()->ZQSampleGetNumberPlaying(), 1u) << "the Atmos 0 row sounds";
+    bankTest->volumeMoved(30);
+    bankTest->groupSpun(0, -1);  // below 0 calls nothing
+    bankTest->groupSpun(127, 1);
+    EXPECT_EQ(audio.calls, (Calls{"atmos volume 127", "atmos volume 30", "atmos group 128"}));
+    bankTest->end();
+    EXPECT_FALSE(test::fileExists(temp));
+    EXPECT_EQ(audio.registeredBankPath(), bankPath);
+    EXPECT_EQ(listStates, (States{false, true}));
+    // The WAV files go: a later save must copy every sample out of the bank.
+    for (int i = 1; i <= 3; ++i)
+        ::unlink(folder.file("wave" + std::to_string(i) + ".wav").c_str());
+    const std::string copy = folder.file("copy.sad");
+    ASSERT_TRUE(doc.OnSaveDocument(copy));
+    EXPECT_EQ(test::inspectBank(copy).waveData, test::inspectBank(bankPath).waveData);
+    EXPECT_TRUE(shell.messages.empty());
+    // An earlier bank that cannot be opened again is reported.
+    bankTest = startTest(BankTestKind::Atmos);
+    ASSERT_EQ(::rename(copy.c_str(), bankPath.c_str()), 0);
+    bankTest->end();
+    EXPECT_EQ(shell.messageTexts(),
+              Calls{"Could not open " + copy + " again - save the bank under a new name"});
+    EXPECT_EQ(audio.registeredBankPath(), "");
+    audio.destroySystem();  // the editor's audio then does nothing
+    EXPECT_FALSE(audio.registerBank(bankPath));
+    EXPECT_EQ(audio.tick() + (audio.playMusic(1) ? "music" : ""), "");
+    EXPECT_EQ(audio.playRow(doc, 0), RowPlayResult::NothingStarted);
+}
+
+// Music mode: the bar's volume is the music's, put back at the end; a failed write runs no test.
+TEST_F(BankTestSteps, MusicTestPlaysTheSelectedSectionAndPutsTheVolumeBack) {
+    const auto mp2 = test::makeLayer2Stream(folder, "music", 44100, 2, 192, 1.5);
+    if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
+    ASSERT_TRUE(importMpegFile(doc, *mp2));
+    doc.rows().clearSelection();
+    {
+        test::ScopedTmpDir gone(folder.file("gone"));  // no private folder can be made there
+        startTest(BankTestKind::Music, false);
+    }
+    const std::string section = waveformSource(doc, doc.rows().row(1), "").path;
+    ASSERT_EQ(::rename(section.c_str(), (section + "~").c_str()), 0);
+    auto bankTest = startTest(BankTestKind::Music, false);
+    EXPECT_FALSE(test::fileExists(bankTest->temporaryPath()));
+    bankTest->startSound();
+    EXPECT_EQ(listStates, States{true});
+    EXPECT_TRUE(audio.calls.empty()) << "no test runs";
+    ASSERT_EQ(::rename((section + "~").c_str(), section.c_str()), 0);
+    bankTest = startTest(BankTestKind::Music);
+    bankTest->startSound();
+    ASSERT_TRUE(bankTest->musicMode() && bankTest->musicInfo());
+    EXPECT_EQ(bankTest->musicInfo()->TrackNumber, 1u);
+    (void)audio.tick();
+    EXPECT_EQ(audio.statusText(), "   section 1 of 3");
+    bankTest->volumeMoved(40);
+    EXPECT_EQ(audio.system()->ZQMusicGetMasterVolume(), 40);
+    doc.rows().setSelected(2, true);
+    bankTest->restartMusic();
+    EXPECT_EQ(bankTest->musicInfo()->TrackNumber, 3u);
+    bankTest->end();
+    EXPECT_EQ(audio.calls, (Calls{"music play 1", "music volume 40", "music stop", "music play 3",
+                                  "music stop", "music volume 127"}));
+    EXPECT_EQ(audio.system()->ZQMusicGetMasterVolume(), 127);
+    EXPECT_FALSE(audio.system()->ZQMusicIsPlaying() || bankTest->musicMode());
+    EXPECT_EQ(audio.statusText(), "");
+    EXPECT_EQ(shell.messageTexts(),
+              (Calls{"Error Creating Temp Bank File", "Error Reading Wav File " + section}));
 }
 
 }  // namespace
