@@ -1,7 +1,4 @@
-// Crash recovery without widgets: the recovery file gives back the state it
-// was written from, a damaged one is refused and removed, and recovering an
-// edited bank over the bank as it was opened gives the edited bank, byte for
-// byte, as one step that one Undo takes back.
+// Crash recovery: the file gives back its state, a damaged one is refused, one Undo takes it back.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -38,13 +35,13 @@ class RecoveryTest : public testing::Test {
     }
     std::string bank() const { return dir.file("bank.sad"); }
     std::string recoveryFolder() const { return dir.file("state/quillon/recovery"); }
-    // Row b deleted, c's Volume edited, d.wav added, the title changed: a
-    // stored row gone, a stored row changed and a row that is no stored one.
+    // Stored b deleted, stored c edited and cloned, d.wav added (no stored row), the title changed.
     void editBank() {
         selectOnly(doc, 1);
         deleteSelectedRows(doc);
         selectOnly(doc, 1);
         CommitCellEdit(doc, kColVolume, "50");
+        cloneSelected(doc);
         ASSERT_TRUE(addWaveFiles(doc, {wav("d.wav")}));
         doc.setTitle("Edited");
     }
@@ -101,8 +98,8 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
     EXPECT_FALSE(doc.isModified());
 }
 
-// The edited document saved before the editor was killed, and the opened
-// bank saved after Recover, are one bank; one Undo gives the opened bank.
+// The edited bank saved, and the opened bank recovered and saved, are one bank; Undo gives the
+// opened.
 TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     std::vector<uint8_t> opened = test::readFileBytes(bank());
     editBank();
@@ -117,6 +114,7 @@ TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
         struct stat file {};
         ASSERT_EQ(::stat(editing.fileOfDocument().c_str(), &file), 0);
         EXPECT_EQ(file.st_mode & 0777, 0600u);
+        EXPECT_FALSE(RecoveryKeeper(doc, bank() + "/recovery").write());  // no folder below a file
     }
     std::vector<uint8_t> edited = savedAs(doc, "edited.sad");
 

@@ -1,5 +1,4 @@
-// Cut, Copy and Paste of rows: what a paste writes and refuses, that one Undo
-// takes it back, and the WAV files a pasted list of file URLs adds.
+// Paste of rows: what it writes and refuses, one Undo, the WAV files a list of file URLs adds.
 #include <gtest/gtest.h>
 
 #include "editor/RowClipboard.h"
@@ -52,8 +51,7 @@ TEST_F(RowClipboardTest, SpreadsheetTextPastesAsTheListsOwn) {
     Cells ours = cells(1);
     SetUp();
     select({1});
-    // Titles in other letter case and spaced, a column not pasted, CR LF, a
-    // trailing empty line, a distance typed short.
+    // Titles in other case and spaced, a column not pasted, CR LF, an empty line, a short distance.
     pasteText(doc,
               " VOLUME \tName\tdescription\tMin Dist\r\n"
               "10\tx.wav\t\"say \"\"hi\"\"\tthen\nbye\"\t1.5\r\n\r\n");
@@ -71,6 +69,11 @@ TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
          {0, 1},
          "Volume\tPitch\n64\t5\n64\t5000\n",
          "Invalid Pitch (Range 1 to 1000)"},
+        {"too few rows",
+         {0, 1, 2},
+         "Volume\n1\n2\n",
+         "Paste needs 1 row or 3 rows - 2 rows are on the clipboard"},
+        {"too many rows", {0}, "Volume\n1\n2\n", "Paste needs 1 row - 2 rows are on the clipboard"},
         {"no selection", {}, "Volume\n1\n", "Select the rows to paste onto"},
         {"no table or files",
          {0},
@@ -87,6 +90,49 @@ TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
         EXPECT_EQ(allCells(), before) << c.name;
         EXPECT_EQ(doc.history().stepCount(), 0u) << c.name;
     }
+}
+
+TEST_F(RowClipboardTest, OneUndoTakesBackTheWholePaste) {
+    std::vector<Cells> before = allCells();
+    select({0, 1, 3});
+    ASSERT_TRUE(pasteText(doc, "Group\tDescription\n40\tnew\n").pasted);
+    EXPECT_EQ(doc.rows().highestGroup(), 40);
+    ASSERT_TRUE(doc.undo());
+    EXPECT_FALSE(doc.history().canUndo());
+    EXPECT_EQ(allCells(), before);
+    EXPECT_EQ(doc.rows().highestGroup(), 0);
+}
+
+TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
+    test::TempFolder dir;
+    test::writeFile(dir.file("a b.WAV"), test::makePcmWav({}));
+    test::writeFile(dir.file("c.wav"), test::makePcmWav({}));
+    const std::string url = "file://" + dir.path() + "/a%20b.WAV",
+                      ours = copyRows(doc.rows(), {0}).quillonRows;
+    EXPECT_EQ(pasteKindOf(url + "\r\n"), PasteKind::WaveFiles);
+    EXPECT_EQ(pasteKindOf("Volume\n1\n"), PasteKind::Table);
+    EXPECT_EQ(pasteKindOf("Name\nx.wav\n"), PasteKind::Nothing);
+    // Our own rows first, then the files, then the text.
+    EXPECT_EQ(pasteKindOf({ours, "x", {"/a.wav"}}), PasteKind::Table);
+    EXPECT_EQ(pasteKindOf({"Volume", "Volume\n1\n", {"/a.wav"}}), PasteKind::WaveFiles);
+    EXPECT_EQ(pasteKindOf({"", "Volume\n1\n", {}}), PasteKind::Table);
+    ASSERT_TRUE(pasteText(doc, url + "\r\n").pasted);
+    EXPECT_EQ(doc.rows().cell(4, kColName), "a b.WAV");
+    EXPECT_EQ(doc.history().undoName(), "Paste 1 Sample");
+    // A file already in the bank is refused; the others are added.
+    PasteResult some = pasteWaveFiles(doc, {dir.file("c.wav"), dir.file("a b.WAV")});
+    EXPECT_EQ(std::pair(some.pasted, some.message),
+              std::pair(true, std::string("Pasted 1 of 2 files")));
+    EXPECT_EQ(doc.rows().size(), 6);
+    shell.messages.clear();
+    EXPECT_FALSE(pasteWaveFiles(doc, {}).pasted);
+    EXPECT_FALSE(pasteWaveFiles(doc, {"/a.wav", "/b.txt"}).pasted);
+    doc.setMusicBank(true);
+    EXPECT_FALSE(pasteText(doc, url).pasted);
+    EXPECT_EQ(shell.messageTexts(),
+              (Cells{"The clipboard holds no WAV files", "Only WAV files can be pasted:\n/b.txt",
+                     "WAV files cannot be pasted into a music bank"}));
+    EXPECT_EQ(doc.rows().size(), 6);
 }
 
 TEST(WaveFileListTest, EveryLineMustNameALocalWaveFile) {

@@ -1,6 +1,7 @@
 // The "Import MPEG Audio File" command with the scripted shell: the rows it
 // makes, and a real stream saved and opened again (TMPDIR is the test's folder).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
@@ -118,6 +119,21 @@ TEST_F(MpegImport, FortyFiveFramesGiveSectionsOfTwentyOneTwentyOneAndThree) {
     EXPECT_TRUE(shell.fileRequests[0].mustExist);
     importPicked(write("again.mp2", stream));  // a music bank asks for no second import
     EXPECT_EQ(shell.fileRequests.size(), 2u);
+}
+
+TEST_F(MpegImport, AFileThatCannotBeSplitLeavesNoRowsAndNoFiles) {
+    const std::string privateFolder = dir.file("quillon-" + std::to_string(::getuid()));
+    EXPECT_FALSE(importMpegFile(doc, dir.file("missing.mp2")));
+    const std::string noise = write("noise.mp2", Bytes(3000, 0x55));
+    EXPECT_FALSE(importMpegFile(doc, noise));
+    EXPECT_TRUE(fs::is_empty(privateFolder));
+    fs::remove(privateFolder);
+    write("quillon-" + std::to_string(::getuid()), {});  // a file where the private folder goes
+    EXPECT_FALSE(importMpegFile(doc, noise));
+    EXPECT_EQ(shell.messageTexts(),
+              (Texts{kMpegOpenFailedMessage, "couldn't find MPEG audio frames in " + noise,
+                     "couldn't create a private temporary folder for the section files"}));
+    EXPECT_EQ(doc.rows().size(), 0);
 }
 
 // The oracle: a stream made by twolame, imported from a WAV file, saved and

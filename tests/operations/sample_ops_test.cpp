@@ -157,6 +157,26 @@ class ExtractTest : public SampleOpsTest {
 
 // The bank's audio cannot be read: the user's file of that name must outlive
 // the failed extract, not be emptied by it, and the bank stays open.
+// Refresh (Original Path) reads the file again; such a row is not extracted before a save.
+TEST_F(ExtractTest, ExtractOfTheSelectionSaysWhatItDid) {
+    wav("src/two.wav", looped(1, 2, 5000));
+    select({1});
+    refreshOriginalPath(doc);
+    EXPECT_EQ(cell(1, kColSize), std::to_string(test::readFileBytes(sources[1]).size()));
+    shell.folderAnswers = {dir.file("out"), dir.file("out")};
+    select({0, 1});
+    shell.statusTexts[kPanePrompt].clear();
+    extractSelected(doc);
+    select({0});
+    extractSelected(doc);
+    EXPECT_EQ(shell.statusTexts[kPanePrompt], Texts{"Extracted 1 samples to " + dir.file("out")});
+    std::filesystem::create_directories(dir.file("blocked/one.wav"));  // a folder is not replaced
+    EXPECT_FALSE(extractRows(doc, {0}, dir.file("blocked")));
+    EXPECT_EQ(shell.messageTexts(), (Texts{"1 selected wav is not in the bank file yet and was not "
+                                           "extracted - save the bank first",
+                                           "Error Saving File"}));
+}
+
 TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     const test::Bytes old(5000, 7);
     test::writeFileBytes(dir.file("out/two.wav"), old);

@@ -50,6 +50,17 @@ TEST(FindWaveEditor, TheVariableWinsOverTheStore) {
     EXPECT_EQ(classesRootSettingsPath(), dir.file("quillon/classes.conf"));
 }
 
+// Values of other types count their stored bytes; one too long ends the search.
+TEST(FindWaveEditor, AValueTooLongEndsTheSearch) {
+    SettingsStore store{"unused"};
+    store.setBinary(kWaveEditorKey, "a", std::string(kMaxEditorValueDataBytes, 'b'));
+    store.setInteger(kWaveEditorKey, "b", 1);
+    store.setString(kWaveEditorKey, "c", std::string(kMaxEditorValueDataBytes - 1, 'c'));
+    store.setString(kWaveEditorKey, "d", std::string(kMaxEditorValueDataBytes, 'd'));
+    store.setString(kWaveEditorKey, "e", "/after");
+    EXPECT_EQ(waveEditorFromStore(store, "none"), std::string(kMaxEditorValueDataBytes - 1, 'c'));
+}
+
 class WaveEditorTest : public testing::Test {
   protected:
     // Rows for WAV files in `folder` (below the test's folder), all selected.
