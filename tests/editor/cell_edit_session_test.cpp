@@ -29,8 +29,7 @@ class CellEditSessionTest : public testing::Test {
     CellEditSession session{doc};
 };
 
-// A refused value stays pending in the open session; Cancel writes nothing,
-// commit writes every selected row.
+// A refused value stays pending; Cancel writes nothing, commit writes every selected row.
 TEST_F(CellEditSessionTest, CommitWritesEverySelectedRowAndCloses) {
     EXPECT_FALSE(session.open(4, kColVolume));
     ASSERT_TRUE(session.open(0, kColPriority));

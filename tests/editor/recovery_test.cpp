@@ -19,10 +19,7 @@ class RecoveryTest : public testing::Test {
     void SetUp() override {
         test::FakeShell makerShell;
         CQuillonDoc maker(makerShell, nullptr);
-        std::vector<std::string> waves;
-        for (const char* name : {"a.wav", "b.wav", "c.wav"})
-            waves.push_back(wav(name));
-        ASSERT_TRUE(addWaveFiles(maker, waves));
+        ASSERT_TRUE(addWaveFiles(maker, {wav("a.wav"), wav("b.wav"), wav("c.wav")}));
         maker.setTitle("Original");
         ASSERT_TRUE(maker.OnSaveDocument(bank()));
         ASSERT_TRUE(doc.OnOpenDocument(bank()));

@@ -110,7 +110,6 @@ TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
     const std::string url = "file://" + dir.path() + "/a%20b.WAV",
                       ours = copyRows(doc.rows(), {0}).quillonRows;
     EXPECT_EQ(pasteKindOf(url + "\r\n"), PasteKind::WaveFiles);
-    EXPECT_EQ(pasteKindOf("Volume\n1\n"), PasteKind::Table);
     EXPECT_EQ(pasteKindOf("Name\nx.wav\n"), PasteKind::Nothing);
     // Our own rows first, then the files, then the text.
     EXPECT_EQ(pasteKindOf({ours, "x", {"/a.wav"}}), PasteKind::Table);
@@ -120,10 +119,8 @@ TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
     EXPECT_EQ(doc.rows().cell(4, kColName), "a b.WAV");
     EXPECT_EQ(doc.history().undoName(), "Paste 1 Sample");
     // A file already in the bank is refused; the others are added.
-    PasteResult some = pasteWaveFiles(doc, {dir.file("c.wav"), dir.file("a b.WAV")});
-    EXPECT_EQ(std::pair(some.pasted, some.message),
-              std::pair(true, std::string("Pasted 1 of 2 files")));
-    EXPECT_EQ(doc.rows().size(), 6);
+    EXPECT_EQ(pasteWaveFiles(doc, {dir.file("c.wav"), dir.file("a b.WAV")}).message,
+              "Pasted 1 of 2 files");
     shell.messages.clear();
     EXPECT_FALSE(pasteWaveFiles(doc, {}).pasted);
     EXPECT_FALSE(pasteWaveFiles(doc, {"/a.wav", "/b.txt"}).pasted);

@@ -1,5 +1,4 @@
-// The edit history through the commands that make its steps: each kind of change
-// undone gives back the bank byte for byte, and redone the changed one, across saves.
+// Each kind of step undone gives back the bank byte for byte, redone the changed one, across saves.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -50,8 +49,7 @@ struct StepCase {
 
 class EachStep : public EditHistoryTest, public testing::WithParamInterface<StepCase> {};
 
-// A step undone after the save that followed it must still find the audio of
-// the rows it brings back, though that save replaced the bank file.
+// A step undone after a save must still find the audio of the rows it brings back.
 TEST_P(EachStep, UndoGivesBackTheBankAndRedoTheChangedOne) {
     doc.rows().selectOnly(GetParam().selected);
     std::vector<uint8_t> before = saved();

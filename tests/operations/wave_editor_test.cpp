@@ -33,8 +33,8 @@ struct ScopedVariable {
     std::optional<std::string> old;
 };
 
+// The variable wins over the store unless empty; no store gives the default.
 TEST(FindWaveEditor, TheVariableWinsOverTheStore) {
-    // The variable wins over the store unless empty; no store gives the default.
     test::TempFolder dir;
     SettingsStore store(dir.file("classes.conf"));
     store.setString(kWaveEditorKey, "", "/from/store");
@@ -81,9 +81,7 @@ class WaveEditorTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-// A bare name is found on the search path, and a location with blanks arrives
-// as one argument. The script records its arguments in a file named by its
-// process id; the test waits for the files, not for a time.
+// A bare name is found on the search path; a location with blanks arrives as one argument.
 TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
     addRows("My Sounds/take one", {"door open.wav", "bell.wav"});
     const std::string records = dir.file("records"), bin = dir.file("bin");
