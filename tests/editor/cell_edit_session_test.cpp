@@ -84,7 +84,7 @@ TEST(ListKeySequence, ReturnAndEnterAreNotOursAndEndTheWhoKeys) {
 TEST(ColumnLayout, ArrangedColumnsComeBackAndBrokenEntriesGiveTheDefault) {
     SettingsStore store{"unused"};
     const ColumnLayout arranged{{3, 0, 1, 2}, {0, 250, 0, 4000}, {0, 0, 1, 0}};
-    const std::tuple<const char*, const char*> broken[] = {
+    const std::tuple<std::string, const char*> broken[] = {
         {"Order", "0,1,2,3,4"}, {"Order", "0,1,1,3"},     {"Order", "0,1,2,4"},
         {"Widths", "0,-1,0,0"}, {"Widths", "0,4001,0,0"}, {"Hidden", "0,1,0"}};
     for (const auto& [name, text] : broken) {
@@ -92,9 +92,9 @@ TEST(ColumnLayout, ArrangedColumnsComeBackAndBrokenEntriesGiveTheDefault) {
         EXPECT_EQ(readColumnLayout(store, 4), arranged);
         store.setString(kColumnsSettingsKey, name, text);
         const ColumnLayout read = readColumnLayout(store, 4);
-        EXPECT_EQ(read.order.empty(), name == std::string("Order")) << text;
-        EXPECT_EQ(read.widths.empty(), name == std::string("Widths")) << text;
-        EXPECT_EQ(read.hidden.empty(), name == std::string("Hidden")) << text;
+        EXPECT_EQ(read.order.empty(), name == "Order") << text;
+        EXPECT_EQ(read.widths.empty(), name == "Widths") << text;
+        EXPECT_EQ(read.hidden.empty(), name == "Hidden") << text;
     }
 }
 

@@ -5,7 +5,6 @@
 
 #include "bank/CellEdit.h"
 #include "bank/ListOps.h"
-#include "bank/QuillonDoc.h"
 #include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "support/FakeShell.h"
@@ -15,7 +14,14 @@
 namespace quillon {
 namespace {
 
-class EditHistoryTest : public testing::Test {
+struct StepCase {
+    const char* name;
+    std::vector<int> selected;
+    std::function<void(CQuillonDoc&)> act;
+    const char* undoName;
+};
+
+class EachStep : public testing::TestWithParam<StepCase> {
   public:
     void SetUp() override {
         for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"})
@@ -39,15 +45,6 @@ class EditHistoryTest : public testing::Test {
     test::FakeShell shell;
     CQuillonDoc doc{shell, nullptr};
 };
-
-struct StepCase {
-    const char* name;
-    std::vector<int> selected;
-    std::function<void(CQuillonDoc&)> act;
-    const char* undoName;
-};
-
-class EachStep : public EditHistoryTest, public testing::WithParamInterface<StepCase> {};
 
 // A step undone after a save must still find the audio of the rows it brings back.
 TEST_P(EachStep, UndoGivesBackTheBankAndRedoTheChangedOne) {

@@ -4,15 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <thread>
 
 #include "operations/SampleOps.h"
 #include "operations/WaveEditor.h"
-#include "platform/Paths.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -61,32 +58,19 @@ TEST(FindWaveEditor, AValueTooLongEndsTheSearch) {
     EXPECT_EQ(waveEditorFromStore(store, "none"), std::string(kMaxEditorValueDataBytes - 1, 'c'));
 }
 
-class WaveEditorTest : public testing::Test {
-  protected:
-    // Rows for WAV files in `folder` (below the test's folder), all selected.
-    void addRows(const std::string& folder, const Texts& names) {
-        std::filesystem::create_directories(dir.file(folder));
-        Texts paths;
-        for (const std::string& name : names) {
-            paths.push_back(dir.file(folder + "/" + name));
-            test::writeFile(paths.back(), test::makePcmWav({}));
-        }
-        ASSERT_TRUE(addWaveFiles(doc, paths));
-        for (int i = 0; i < doc.rows().size(); ++i)
-            doc.rows().setSelected(i, true);
-    }
-
+// A bare name is found on the search path; a location with blanks arrives as one argument.
+TEST(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
     test::TempFolder dir;
     test::FakeShell shell;
     CQuillonDoc doc{shell, nullptr};
-};
-
-// A bare name is found on the search path; a location with blanks arrives as one argument.
-TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
-    addRows("My Sounds/take one", {"door open.wav", "bell.wav"});
-    const std::string records = dir.file("records"), bin = dir.file("bin");
-    std::filesystem::create_directories(records);
-    std::filesystem::create_directories(bin);
+    const std::string folder = dir.file("My Sounds/take one"), records = dir.file("records"),
+                      bin = dir.file("bin");
+    for (const std::string& made : {folder, records, bin})
+        std::filesystem::create_directories(made);
+    for (const char* name : {"door open.wav", "bell.wav"})
+        test::writeFile(folder + "/" + name, test::makePcmWav({}));
+    ASSERT_TRUE(addWaveFiles(doc, {folder + "/door open.wav", folder + "/bell.wav"}));
+    doc.rows().selectOnly({0, 1});
     std::ofstream(bin + "/myeditor")
         << "#!/bin/sh\nout='" << records << "'/$$\nprintf '%s\\n' \"$#\" \"$@\" > \"$out.part\"\n"
         << "mv \"$out.part\" \"$out\"\n";
@@ -104,7 +88,6 @@ TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
             }
     }
     std::sort(calls.begin(), calls.end());
-    const std::string folder = dir.file("My Sounds/take one");
     EXPECT_EQ(calls, (Texts{"1\n" + folder + "/bell.wav\n", "1\n" + folder + "/door open.wav\n"}));
     EXPECT_TRUE(shell.messages.empty());
 }
