@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
 
 #include "bank/SegmentNames.h"
@@ -204,19 +202,13 @@ TEST_F(SampleOpsTest, ExtractReadsAnImageStoredPastTwoGigabytes) {
     std::vector<uint8_t> image = test::makePcmWav({});
     const uint32_t waveOffset = 0x80000000u + 1000;
     const uint32_t waveBytes = waveOffset + uint32_t(image.size());
-    std::vector<uint8_t> start = {'Z', 'a', 'R', 'q', 'U', 'i', 'N', 'e'}, end;
-    auto append = [](std::vector<uint8_t>& to, const char* name, uint32_t size,
-                     const std::vector<uint8_t>& body) {
-        std::vector<uint8_t> header(32, 0), sizeField = test::u32Words({size});
-        std::copy(name, name + std::strlen(name), header.begin());
-        header.insert(header.end(), sizeField.begin(), sizeField.end());
-        header.insert(header.end(), body.begin(), body.end());
-        to.insert(to.end(), header.begin(), header.end());
-    };
-    append(start, ZQFileSegmentBankInfo, 532, test::blankBankInfo());
-    append(start, ZQFileSegmentWaveData, waveBytes, {});
-    append(end, ZQFileSegmentBankSampleTable, 4 + 640,
-           test::sampleTable(1, {test::storedRecord(1, waveOffset, uint32_t(image.size()))}));
+    const std::vector<uint8_t> start = test::containerBytes(
+        {{ZQFileSegmentBankInfo, test::blankBankInfo()}, {ZQFileSegmentWaveData, {}}},
+        {{ZQFileSegmentWaveData, waveBytes}});
+    std::vector<uint8_t> end = test::containerBytes(
+        {{ZQFileSegmentBankSampleTable,
+          test::sampleTable(1, {test::storedRecord(1, waveOffset, uint32_t(image.size()))})}});
+    end.erase(end.begin(), end.begin() + 8);  // the table's segment, without a second magic
     std::string path = dir.file("large.sad");
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);
