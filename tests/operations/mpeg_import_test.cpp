@@ -25,30 +25,6 @@ const uint32_t kHeaderValue =
     MpegHeaderValue(test::kMpeg1Layer2Header[0], test::kMpeg1Layer2Header[1],
                     test::kMpeg1Layer2Header[2], test::kMpeg1Layer2Header[3]);
 
-// A WAV file of the chunks, with an MPEG format block and the stream as its data.
-Bytes mpegWav(std::vector<test::RiffChunkSpec> chunks) {
-    WaveFormatBlock mpeg;
-    mpeg.formatTag = 0x50;  // MPEG; the import never reads it
-    chunks.insert(chunks.begin(), test::fmtChunk(mpeg));
-    return test::encodeRiff({test::waveRiff(chunks)});
-}
-
-struct Label {
-    uint32_t id, position;
-    const char* text;
-};
-
-// A cue chunk and an "adtl" list of zero-ended labels, one a label.
-std::vector<test::RiffChunkSpec> marks(const std::vector<Label>& labels) {
-    std::vector<test::CuePointSpec> cues;
-    std::vector<test::RiffChunkSpec> texts;
-    for (const Label& label : labels) {
-        cues.push_back({.id = label.id, .position = label.position});
-        texts.push_back(test::lablChunk(label.id, label.text));
-    }
-    return {test::cueChunk(cues), test::adtlList(texts)};
-}
-
 class MpegImport : public testing::Test {
   protected:
     void SetUp() override {
@@ -131,10 +107,16 @@ TEST_F(MpegImport, RealStreamSavedAndOpenedAgainKeepsTheMusic) {
     const std::optional<std::string> mp2 = test::makeLayer2Stream(dir, "music", 24000, 1, 64, 6.0);
     if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
     const Bytes stream = test::readFileBytes(*mp2);
-    std::vector<test::RiffChunkSpec> chunks =
-        marks({{1, 100, "intro"}, {2, 30000, "drums in"}, {3, 60000, "a label too long"}});
-    chunks.insert(chunks.begin(), test::dataChunk(stream));
-    importPicked(write("music.wav", mpegWav(chunks)));
+    WaveFormatBlock mpeg;
+    mpeg.formatTag = 0x50;  // MPEG; the import never reads the format block
+    const test::RiffChunkSpec cues = test::cueChunk(
+        {{.id = 1, .position = 100}, {.id = 2, .position = 30000}, {.id = 3, .position = 60000}});
+    const test::RiffChunkSpec labels =
+        test::adtlList({test::lablChunk(1, "intro"), test::lablChunk(2, "drums in"),
+                        test::lablChunk(3, "a label too long")});
+    importPicked(
+        write("music.wav", test::encodeRiff({test::waveRiff(
+                               {test::fmtChunk(mpeg), test::dataChunk(stream), cues, labels})})));
     ASSERT_TRUE(shell.messages.empty()) << shell.messageTexts().front();
     const size_t sections = test::referenceSplit(stream).size();
     ASSERT_GT(sections, 3u);
