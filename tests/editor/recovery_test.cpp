@@ -60,11 +60,7 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
         EXPECT_NE(at, std::string::npos) << from;
         return text.replace(at, from.size(), to);
     };
-    struct Case {
-        const char* name;
-        std::string text;
-        const char* where;
-    } cases[] = {
+    const std::tuple<const char*, std::string, const char*> cases[] = {
         {"not JSON", good.substr(0, good.size() / 2), "parse error"},
         {"another format", with("\"format\": 1", "\"format\": 2"), "recovery.format"},
         {"a title that is no text", with("\"title\": \"Original\"", "\"title\": 7"),
@@ -79,10 +75,10 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
          "recovery.rows[0].load"},
         {"an unknown member", with("\"music\"", "\"musik\""), "has no member"},
     };
-    for (const Case& c : cases) {
-        RecoveryRead read = readRecovery(c.text);
-        EXPECT_FALSE(read.state) << c.name;
-        EXPECT_NE(read.error.find(c.where), std::string::npos) << c.name << ": " << read.error;
+    for (const auto& [name, text, where] : cases) {
+        RecoveryRead read = readRecovery(text);
+        EXPECT_FALSE(read.state) << name;
+        EXPECT_NE(read.error.find(where), std::string::npos) << name << ": " << read.error;
     }
 
     RecoveryKeeper keeper(doc, recoveryFolder());
@@ -95,8 +91,7 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
     EXPECT_FALSE(doc.isModified());
 }
 
-// The edited bank saved, and the opened bank recovered and saved, are one bank; Undo gives the
-// opened.
+// The edited bank saved is the opened bank recovered and saved; one Undo gives the opened.
 TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     std::vector<uint8_t> opened = test::readFileBytes(bank());
     editBank();

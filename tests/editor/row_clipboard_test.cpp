@@ -59,12 +59,7 @@ TEST_F(RowClipboardTest, SpreadsheetTextPastesAsTheListsOwn) {
 }
 
 TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
-    struct Case {
-        const char* name;
-        std::vector<int> selection;
-        std::string text, message;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<int>, std::string, std::string> cases[] = {
         {"a value out of range",
          {0, 1},
          "Volume\tPitch\n64\t5\n64\t5000\n",
@@ -80,15 +75,14 @@ TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
          "Name\nx.wav\n",
          "The clipboard holds no table of rows and no list of WAV files"},
     };
-    for (const Case& c : cases) {
-        select(c.selection);
+    for (const auto& [name, selection, text, message] : cases) {
+        select(selection);
         std::vector<Cells> before = allCells();
         shell.messages.clear();
-        PasteResult result = pasteText(doc, c.text);
-        EXPECT_FALSE(result.pasted) << c.name;
-        EXPECT_EQ(shell.messageTexts(), Cells{c.message}) << c.name;
-        EXPECT_EQ(allCells(), before) << c.name;
-        EXPECT_EQ(doc.history().stepCount(), 0u) << c.name;
+        EXPECT_FALSE(pasteText(doc, text).pasted) << name;
+        EXPECT_EQ(shell.messageTexts(), Cells{message}) << name;
+        EXPECT_EQ(allCells(), before) << name;
+        EXPECT_EQ(doc.history().stepCount(), 0u) << name;
     }
 }
 
@@ -111,7 +105,6 @@ TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
                       ours = copyRows(doc.rows(), {0}).quillonRows;
     EXPECT_EQ(pasteKindOf(url + "\r\n"), PasteKind::WaveFiles);
     EXPECT_EQ(pasteKindOf("Name\nx.wav\n"), PasteKind::Nothing);
-    // Our own rows first, then the files, then the text.
     EXPECT_EQ(pasteKindOf({ours, "x", {"/a.wav"}}), PasteKind::Table);
     EXPECT_EQ(pasteKindOf({"Volume", "Volume\n1\n", {"/a.wav"}}), PasteKind::WaveFiles);
     EXPECT_EQ(pasteKindOf({"", "Volume\n1\n", {}}), PasteKind::Table);

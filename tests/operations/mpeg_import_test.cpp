@@ -32,7 +32,6 @@ class MpegImport : public testing::Test {
         doc.folders().wavAdd = "/previous/add/folder";
     }
     std::string write(const std::string& name, const Bytes& bytes) {
-        fs::create_directories(fs::path(dir.file(name)).parent_path());
         test::writeFile(dir.file(name), bytes);
         return dir.file(name);
     }

@@ -169,22 +169,18 @@ TEST_F(SampleOpsTest, ExtractRefusesTargetsThatWouldLoseData) {
     std::filesystem::create_symlink(dir.file("bank.sad"), dir.file("link/bank.sad"));
     const std::string open = " - this is the open bank file - nothing was extracted";
     const std::string clash = " are different wavs of this name - nothing was extracted";
-    struct Case {
-        std::vector<int> rows;
-        std::string folder, message;
-    };
-    const Case cases[] = {
+    const std::tuple<std::vector<int>, std::string, std::string> cases[] = {
         {{0, 1, 2}, dir.file("out"), dir.file("out/door.wav") + " - rows 2 and 3" + clash},
         {{2, 0, 1}, dir.file("out"), dir.file("out/door.wav") + " - rows 3 and 2" + clash},
         {{4, 0, 2}, dir.file("out"), dir.file("out/door.wav") + " - rows 5 and 3" + clash},
         {{0, 3}, dir.path(), dir.file("bank.sad") + open},
         {{3}, dir.file("link"), dir.file("link/bank.sad") + open},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+    for (const auto& [rows, folder, message] : cases) {
+        SCOPED_TRACE(message);
         shell.messages.clear();
-        EXPECT_FALSE(extractRows(doc, c.rows, c.folder));
-        EXPECT_EQ(shell.messageTexts(), Texts{c.message});
+        EXPECT_FALSE(extractRows(doc, rows, folder));
+        EXPECT_EQ(shell.messageTexts(), Texts{message});
         EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     }
     EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), bank);
