@@ -6,7 +6,6 @@
 #include "bank/CellEdit.h"
 #include "bank/ListOps.h"
 #include "operations/SampleOps.h"
-#include "platform/Paths.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -69,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Edit Priority"},
         StepCase{"Add",
                  {},
-                 [](CQuillonDoc& d) { addWaveFiles(d, {joinPath(d.bankFolder(), "e.wav")}); },
+                 [](CQuillonDoc& d) { addWaveFiles(d, {d.bankFolder() + "/e.wav"}); },
                  "Add 1 Sample"},
         StepCase{"Replace", {1}, replaceWave, "Replace Sample"},
         StepCase{"Clone", {0}, cloneSelected, "Clone 1 Sample"},

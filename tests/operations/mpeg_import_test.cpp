@@ -5,7 +5,6 @@
 #include <filesystem>
 
 #include "bank/RowRecord.h"
-#include "formats/MpegHeader.h"
 #include "operations/MpegImport.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
