@@ -1,10 +1,11 @@
-// The editor's headless rules: one cell edit from open to commit, and the
-// enable rules at their edges.
+// The editor's headless rules: a cell edit, the enable rules, the list's keys, the column layout.
 #include <gtest/gtest.h>
 
 #include "bank/Columns.h"
+#include "editor/AppSettings.h"
 #include "editor/CellEditSession.h"
 #include "editor/CommandRules.h"
+#include "editor/ListKeys.h"
 #include "support/FakeShell.h"
 
 namespace quillon {
@@ -28,8 +29,7 @@ class CellEditSessionTest : public testing::Test {
     CellEditSession session{doc};
 };
 
-// A refused value stays pending in the open session; Cancel writes nothing,
-// commit writes every selected row.
+// A refused value stays pending; Cancel writes nothing, commit writes every selected row.
 TEST_F(CellEditSessionTest, CommitWritesEverySelectedRowAndCloses) {
     EXPECT_FALSE(session.open(4, kColVolume));
     ASSERT_TRUE(session.open(0, kColPriority));
@@ -68,6 +68,34 @@ TEST(CommandRules, EdgesOfEachRule) {
     };
     for (const auto& [name, id, facts, enabled] : rows)
         EXPECT_EQ(commandRuleAllows(id, facts), enabled) << name;
+}
+
+TEST(ListKeySequence, ReturnAndEnterAreNotOursAndEndTheWhoKeys) {
+    for (ListKey key : {ListKey::Return, ListKey::Enter}) {
+        ListKeySequence keys;
+        for (ListKey held : {ListKey::Shift, ListKey::Control, ListKey::P})
+            keys.press(held);
+        EXPECT_EQ(keys.press(key), ListKeyAction::NotOurs);
+        EXPECT_EQ(keys.press(ListKey::F), ListKeyAction::Find);  // not Who
+    }
+}
+
+// The layout kept between runs comes back; an entry that no longer fits gives that part's default.
+TEST(ColumnLayout, ArrangedColumnsComeBackAndBrokenEntriesGiveTheDefault) {
+    SettingsStore store{"unused"};
+    const ColumnLayout arranged{{3, 0, 1, 2}, {0, 250, 0, 4000}, {0, 0, 1, 0}};
+    const std::tuple<std::string, const char*> broken[] = {
+        {"Order", "0,1,2,3,4"}, {"Order", "0,1,1,3"},     {"Order", "0,1,2,4"},
+        {"Widths", "0,-1,0,0"}, {"Widths", "0,4001,0,0"}, {"Hidden", "0,1,0"}};
+    for (const auto& [name, text] : broken) {
+        writeColumnLayout(store, arranged);
+        EXPECT_EQ(readColumnLayout(store, 4), arranged);
+        store.setString(kColumnsSettingsKey, name, text);
+        const ColumnLayout read = readColumnLayout(store, 4);
+        EXPECT_EQ(read.order.empty(), name == "Order") << text;
+        EXPECT_EQ(read.widths.empty(), name == "Widths") << text;
+        EXPECT_EQ(read.hidden.empty(), name == "Hidden") << text;
+    }
 }
 
 }  // namespace

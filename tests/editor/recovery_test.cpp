@@ -1,7 +1,4 @@
-// Crash recovery without widgets: the recovery file gives back the state it
-// was written from, a damaged one is refused and removed, and recovering an
-// edited bank over the bank as it was opened gives the edited bank, byte for
-// byte, as one step that one Undo takes back.
+// Crash recovery: the file gives back its state, a damaged one is refused, one Undo takes it back.
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -22,10 +19,7 @@ class RecoveryTest : public testing::Test {
     void SetUp() override {
         test::FakeShell makerShell;
         CQuillonDoc maker(makerShell, nullptr);
-        std::vector<std::string> waves;
-        for (const char* name : {"a.wav", "b.wav", "c.wav"})
-            waves.push_back(wav(name));
-        ASSERT_TRUE(addWaveFiles(maker, waves));
+        ASSERT_TRUE(addWaveFiles(maker, {wav("a.wav"), wav("b.wav"), wav("c.wav")}));
         maker.setTitle("Original");
         ASSERT_TRUE(maker.OnSaveDocument(bank()));
         ASSERT_TRUE(doc.OnOpenDocument(bank()));
@@ -38,13 +32,13 @@ class RecoveryTest : public testing::Test {
     }
     std::string bank() const { return dir.file("bank.sad"); }
     std::string recoveryFolder() const { return dir.file("state/quillon/recovery"); }
-    // Row b deleted, c's Volume edited, d.wav added, the title changed: a
-    // stored row gone, a stored row changed and a row that is no stored one.
+    // Stored b deleted, stored c edited and cloned, d.wav added (no stored row), the title changed.
     void editBank() {
         selectOnly(doc, 1);
         deleteSelectedRows(doc);
         selectOnly(doc, 1);
         CommitCellEdit(doc, kColVolume, "50");
+        cloneSelected(doc);
         ASSERT_TRUE(addWaveFiles(doc, {wav("d.wav")}));
         doc.setTitle("Edited");
     }
@@ -66,11 +60,7 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
         EXPECT_NE(at, std::string::npos) << from;
         return text.replace(at, from.size(), to);
     };
-    struct Case {
-        const char* name;
-        std::string text;
-        const char* where;
-    } cases[] = {
+    const std::tuple<const char*, std::string, const char*> cases[] = {
         {"not JSON", good.substr(0, good.size() / 2), "parse error"},
         {"another format", with("\"format\": 1", "\"format\": 2"), "recovery.format"},
         {"a title that is no text", with("\"title\": \"Original\"", "\"title\": 7"),
@@ -85,10 +75,10 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
          "recovery.rows[0].load"},
         {"an unknown member", with("\"music\"", "\"musik\""), "has no member"},
     };
-    for (const Case& c : cases) {
-        RecoveryRead read = readRecovery(c.text);
-        EXPECT_FALSE(read.state) << c.name;
-        EXPECT_NE(read.error.find(c.where), std::string::npos) << c.name << ": " << read.error;
+    for (const auto& [name, text, where] : cases) {
+        RecoveryRead read = readRecovery(text);
+        EXPECT_FALSE(read.state) << name;
+        EXPECT_NE(read.error.find(where), std::string::npos) << name << ": " << read.error;
     }
 
     RecoveryKeeper keeper(doc, recoveryFolder());
@@ -101,8 +91,7 @@ TEST_F(RecoveryTest, aDamagedFileIsRefusedSayingWhereAndIsRemoved) {
     EXPECT_FALSE(doc.isModified());
 }
 
-// The edited document saved before the editor was killed, and the opened
-// bank saved after Recover, are one bank; one Undo gives the opened bank.
+// The edited bank saved is the opened bank recovered and saved; one Undo gives the opened.
 TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
     std::vector<uint8_t> opened = test::readFileBytes(bank());
     editBank();
@@ -117,6 +106,7 @@ TEST_F(RecoveryTest, recoverGivesTheEditedBankAndOneUndoTheOpenedOne) {
         struct stat file {};
         ASSERT_EQ(::stat(editing.fileOfDocument().c_str(), &file), 0);
         EXPECT_EQ(file.st_mode & 0777, 0600u);
+        EXPECT_FALSE(RecoveryKeeper(doc, bank() + "/recovery").write());  // no folder below a file
     }
     std::vector<uint8_t> edited = savedAs(doc, "edited.sad");
 

@@ -1,5 +1,4 @@
-// Cut, Copy and Paste of rows: what a paste writes and refuses, that one Undo
-// takes it back, and the WAV files a pasted list of file URLs adds.
+// Paste of rows: what it writes and refuses, one Undo, the WAV files a list of file URLs adds.
 #include <gtest/gtest.h>
 
 #include "editor/RowClipboard.h"
@@ -52,8 +51,7 @@ TEST_F(RowClipboardTest, SpreadsheetTextPastesAsTheListsOwn) {
     Cells ours = cells(1);
     SetUp();
     select({1});
-    // Titles in other letter case and spaced, a column not pasted, CR LF, a
-    // trailing empty line, a distance typed short.
+    // Titles in other case and spaced, a column not pasted, CR LF, an empty line, a short distance.
     pasteText(doc,
               " VOLUME \tName\tdescription\tMin Dist\r\n"
               "10\tx.wav\t\"say \"\"hi\"\"\tthen\nbye\"\t1.5\r\n\r\n");
@@ -61,32 +59,70 @@ TEST_F(RowClipboardTest, SpreadsheetTextPastesAsTheListsOwn) {
 }
 
 TEST_F(RowClipboardTest, RefusedPasteChangesNothingAndSaysWhy) {
-    struct Case {
-        const char* name;
-        std::vector<int> selection;
-        std::string text, message;
-    };
-    const Case cases[] = {
+    const std::tuple<const char*, std::vector<int>, std::string, std::string> cases[] = {
         {"a value out of range",
          {0, 1},
          "Volume\tPitch\n64\t5\n64\t5000\n",
          "Invalid Pitch (Range 1 to 1000)"},
+        {"too few rows",
+         {0, 1, 2},
+         "Volume\n1\n2\n",
+         "Paste needs 1 row or 3 rows - 2 rows are on the clipboard"},
+        {"too many rows", {0}, "Volume\n1\n2\n", "Paste needs 1 row - 2 rows are on the clipboard"},
         {"no selection", {}, "Volume\n1\n", "Select the rows to paste onto"},
         {"no table or files",
          {0},
          "Name\nx.wav\n",
          "The clipboard holds no table of rows and no list of WAV files"},
     };
-    for (const Case& c : cases) {
-        select(c.selection);
+    for (const auto& [name, selection, text, message] : cases) {
+        select(selection);
         std::vector<Cells> before = allCells();
         shell.messages.clear();
-        PasteResult result = pasteText(doc, c.text);
-        EXPECT_FALSE(result.pasted) << c.name;
-        EXPECT_EQ(shell.messageTexts(), Cells{c.message}) << c.name;
-        EXPECT_EQ(allCells(), before) << c.name;
-        EXPECT_EQ(doc.history().stepCount(), 0u) << c.name;
+        EXPECT_FALSE(pasteText(doc, text).pasted) << name;
+        EXPECT_EQ(shell.messageTexts(), Cells{message}) << name;
+        EXPECT_EQ(allCells(), before) << name;
+        EXPECT_EQ(doc.history().stepCount(), 0u) << name;
     }
+}
+
+TEST_F(RowClipboardTest, OneUndoTakesBackTheWholePaste) {
+    std::vector<Cells> before = allCells();
+    select({0, 1, 3});
+    ASSERT_TRUE(pasteText(doc, "Group\tDescription\n40\tnew\n").pasted);
+    EXPECT_EQ(doc.rows().highestGroup(), 40);
+    ASSERT_TRUE(doc.undo());
+    EXPECT_FALSE(doc.history().canUndo());
+    EXPECT_EQ(allCells(), before);
+    EXPECT_EQ(doc.rows().highestGroup(), 0);
+}
+
+TEST_F(RowClipboardTest, PastedFileUrlsAddTheirWaveFiles) {
+    test::TempFolder dir;
+    test::writeFile(dir.file("a b.WAV"), test::makePcmWav({}));
+    test::writeFile(dir.file("c.wav"), test::makePcmWav({}));
+    const std::string url = "file://" + dir.path() + "/a%20b.WAV",
+                      ours = copyRows(doc.rows(), {0}).quillonRows;
+    EXPECT_EQ(pasteKindOf(url + "\r\n"), PasteKind::WaveFiles);
+    EXPECT_EQ(pasteKindOf("Name\nx.wav\n"), PasteKind::Nothing);
+    EXPECT_EQ(pasteKindOf({ours, "x", {"/a.wav"}}), PasteKind::Table);
+    EXPECT_EQ(pasteKindOf({"Volume", "Volume\n1\n", {"/a.wav"}}), PasteKind::WaveFiles);
+    EXPECT_EQ(pasteKindOf({"", "Volume\n1\n", {}}), PasteKind::Table);
+    ASSERT_TRUE(pasteText(doc, url + "\r\n").pasted);
+    EXPECT_EQ(doc.rows().cell(4, kColName), "a b.WAV");
+    EXPECT_EQ(doc.history().undoName(), "Paste 1 Sample");
+    // A file already in the bank is refused; the others are added.
+    EXPECT_EQ(pasteWaveFiles(doc, {dir.file("c.wav"), dir.file("a b.WAV")}).message,
+              "Pasted 1 of 2 files");
+    shell.messages.clear();
+    EXPECT_FALSE(pasteWaveFiles(doc, {}).pasted);
+    EXPECT_FALSE(pasteWaveFiles(doc, {"/a.wav", "/b.txt"}).pasted);
+    doc.setMusicBank(true);
+    EXPECT_FALSE(pasteText(doc, url).pasted);
+    EXPECT_EQ(shell.messageTexts(),
+              (Cells{"The clipboard holds no WAV files", "Only WAV files can be pasted:\n/b.txt",
+                     "WAV files cannot be pasted into a music bank"}));
+    EXPECT_EQ(doc.rows().size(), 6);
 }
 
 TEST(WaveFileListTest, EveryLineMustNameALocalWaveFile) {

@@ -1,14 +1,11 @@
-// The edit history through the commands that make its steps: each kind of change
-// undone gives back the bank byte for byte, and redone the changed one, across saves.
+// Each kind of step undone gives back the bank byte for byte, redone the changed one, across saves.
 #include <gtest/gtest.h>
 
 #include <functional>
 
 #include "bank/CellEdit.h"
 #include "bank/ListOps.h"
-#include "bank/QuillonDoc.h"
 #include "operations/SampleOps.h"
-#include "platform/Paths.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -16,7 +13,14 @@
 namespace quillon {
 namespace {
 
-class EditHistoryTest : public testing::Test {
+struct StepCase {
+    const char* name;
+    std::vector<int> selected;
+    std::function<void(CQuillonDoc&)> act;
+    const char* undoName;
+};
+
+class EachStep : public testing::TestWithParam<StepCase> {
   public:
     void SetUp() override {
         for (const char* name : {"a.wav", "b.wav", "c.wav", "d.wav"})
@@ -41,17 +45,7 @@ class EditHistoryTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-struct StepCase {
-    const char* name;
-    std::vector<int> selected;
-    std::function<void(CQuillonDoc&)> act;
-    const char* undoName;
-};
-
-class EachStep : public EditHistoryTest, public testing::WithParamInterface<StepCase> {};
-
-// A step undone after the save that followed it must still find the audio of
-// the rows it brings back, though that save replaced the bank file.
+// A step undone after a save must still find the audio of the rows it brings back.
 TEST_P(EachStep, UndoGivesBackTheBankAndRedoTheChangedOne) {
     doc.rows().selectOnly(GetParam().selected);
     std::vector<uint8_t> before = saved();
@@ -74,7 +68,7 @@ INSTANTIATE_TEST_SUITE_P(
                  "Edit Priority"},
         StepCase{"Add",
                  {},
-                 [](CQuillonDoc& d) { addWaveFiles(d, {joinPath(d.bankFolder(), "e.wav")}); },
+                 [](CQuillonDoc& d) { addWaveFiles(d, {d.bankFolder() + "/e.wav"}); },
                  "Add 1 Sample"},
         StepCase{"Replace", {1}, replaceWave, "Replace Sample"},
         StepCase{"Clone", {0}, cloneSelected, "Clone 1 Sample"},

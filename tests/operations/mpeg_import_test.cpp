@@ -1,14 +1,10 @@
-// The "Import MPEG Audio File" command with the scripted shell: the rows it
-// makes, and a real stream saved and opened again (TMPDIR is the test's folder).
+// "Import MPEG Audio File": the rows it makes, a real stream saved and opened (TMPDIR is ours).
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 
-#include "bank/CellFormat.h"
-#include "bank/QuillonDoc.h"
-#include "bank/RowCells.h"
 #include "bank/RowRecord.h"
-#include "formats/MpegHeader.h"
 #include "operations/MpegImport.h"
 #include "support/BankInspector.h"
 #include "support/FakeShell.h"
@@ -28,37 +24,6 @@ const uint32_t kHeaderValue =
     MpegHeaderValue(test::kMpeg1Layer2Header[0], test::kMpeg1Layer2Header[1],
                     test::kMpeg1Layer2Header[2], test::kMpeg1Layer2Header[3]);
 
-// A WAV file of the chunks, with an MPEG format block and the stream as its data.
-Bytes mpegWav(std::vector<test::RiffChunkSpec> chunks) {
-    WaveFormatBlock mpeg;
-    mpeg.formatTag = 0x50;  // MPEG; the import never reads it
-    chunks.insert(chunks.begin(), test::fmtChunk(mpeg));
-    return test::encodeRiff({test::waveRiff(chunks)});
-}
-
-struct Label {
-    uint32_t id, position;
-    const char* text;
-};
-
-// A cue chunk and an "adtl" list of zero-ended labels, one a label.
-std::vector<test::RiffChunkSpec> marks(const std::vector<Label>& labels) {
-    std::vector<test::CuePointSpec> cues;
-    std::vector<test::RiffChunkSpec> texts;
-    for (const Label& label : labels) {
-        cues.push_back({.id = label.id, .position = label.position});
-        texts.push_back(test::lablChunk(label.id, label.text));
-    }
-    return {test::cueChunk(cues), test::adtlList(texts)};
-}
-
-Bytes concatenated(const std::vector<Bytes>& parts) {
-    Bytes out;
-    for (const Bytes& part : parts)
-        out.insert(out.end(), part.begin(), part.end());
-    return out;
-}
-
 class MpegImport : public testing::Test {
   protected:
     void SetUp() override {
@@ -66,7 +31,6 @@ class MpegImport : public testing::Test {
         doc.folders().wavAdd = "/previous/add/folder";
     }
     std::string write(const std::string& name, const Bytes& bytes) {
-        fs::create_directories(fs::path(dir.file(name)).parent_path());
         test::writeFile(dir.file(name), bytes);
         return dir.file(name);
     }
@@ -80,10 +44,11 @@ class MpegImport : public testing::Test {
             out.push_back(doc.rows().cell(i, c));
         return out;
     }
-    std::vector<Bytes> sectionFiles() const {
-        std::vector<Bytes> out;
+    Bytes sectionFiles() const {  // end to end
+        Bytes out;
         for (int i = 0; i < doc.rows().size(); ++i)
-            out.push_back(test::readFileBytes(doc.sourceFileOf(doc.rows().row(i))));
+            for (uint8_t byte : test::readFileBytes(doc.sourceFileOf(doc.rows().row(i))))
+                out.push_back(byte);
         return out;
     }
 
@@ -99,7 +64,7 @@ TEST_F(MpegImport, FortyFiveFramesGiveSectionsOfTwentyOneTwentyOneAndThree) {
     importPicked(write("music.mp2", stream));
     ASSERT_EQ(doc.rows().size(), 3);
     EXPECT_EQ(column(kColSize), (Texts{"13146", "13146", "1878"}));  // 626 bytes a frame
-    EXPECT_EQ(concatenated(sectionFiles()), stream);
+    EXPECT_EQ(sectionFiles(), stream);
     const Row& row = doc.rows().row(2);
     Texts expected = {"3", "sect0002.mpg",           dir.file("music.mp2"), "*",
                       "0", "  16-bit 44 khz Stereo", "Layer 2 - 192kb",     "1878",
@@ -120,18 +85,36 @@ TEST_F(MpegImport, FortyFiveFramesGiveSectionsOfTwentyOneTwentyOneAndThree) {
     EXPECT_EQ(shell.fileRequests.size(), 2u);
 }
 
-// The oracle: a stream made by twolame, imported from a WAV file, saved and
-// opened again: the rows show the stored format block's Format, the Compression
-// decoded from the stored header value, and the Descriptions; the bank's wave
-// data are the section files, and a save of the opened bank copies them.
+TEST_F(MpegImport, AFileThatCannotBeSplitLeavesNoRowsAndNoFiles) {
+    const std::string privateFolder = dir.file("quillon-" + std::to_string(::getuid()));
+    EXPECT_FALSE(importMpegFile(doc, dir.file("missing.mp2")));
+    const std::string noise = write("noise.mp2", Bytes(3000, 0x55));
+    EXPECT_FALSE(importMpegFile(doc, noise));
+    EXPECT_TRUE(fs::is_empty(privateFolder));
+    fs::remove(privateFolder);
+    write("quillon-" + std::to_string(::getuid()), {});  // a file where the private folder goes
+    EXPECT_FALSE(importMpegFile(doc, noise));
+    EXPECT_EQ(shell.messageTexts(),
+              (Texts{kMpegOpenFailedMessage, "couldn't find MPEG audio frames in " + noise,
+                     "couldn't create a private temporary folder for the section files"}));
+    EXPECT_EQ(doc.rows().size(), 0);
+}
+
+// The oracle: a twolame stream in a WAV file, imported, saved, opened and saved again.
 TEST_F(MpegImport, RealStreamSavedAndOpenedAgainKeepsTheMusic) {
     const std::optional<std::string> mp2 = test::makeLayer2Stream(dir, "music", 24000, 1, 64, 6.0);
     if (!mp2) GTEST_SKIP() << "sox or twolame is missing";
     const Bytes stream = test::readFileBytes(*mp2);
-    std::vector<test::RiffChunkSpec> chunks =
-        marks({{1, 100, "intro"}, {2, 30000, "drums in"}, {3, 60000, "a label too long"}});
-    chunks.insert(chunks.begin(), test::dataChunk(stream));
-    importPicked(write("music.wav", mpegWav(chunks)));
+    WaveFormatBlock mpeg;
+    mpeg.formatTag = 0x50;  // MPEG; the import never reads the format block
+    const test::RiffChunkSpec cues = test::cueChunk(
+        {{.id = 1, .position = 100}, {.id = 2, .position = 30000}, {.id = 3, .position = 60000}});
+    const test::RiffChunkSpec labels =
+        test::adtlList({test::lablChunk(1, "intro"), test::lablChunk(2, "drums in"),
+                        test::lablChunk(3, "a label too long")});
+    importPicked(
+        write("music.wav", test::encodeRiff({test::waveRiff(
+                               {test::fmtChunk(mpeg), test::dataChunk(stream), cues, labels})})));
     ASSERT_TRUE(shell.messages.empty()) << shell.messageTexts().front();
     const size_t sections = test::referenceSplit(stream).size();
     ASSERT_GT(sections, 3u);
@@ -140,7 +123,7 @@ TEST_F(MpegImport, RealStreamSavedAndOpenedAgainKeepsTheMusic) {
     EXPECT_EQ(Texts(descriptions.begin(), descriptions.begin() + 3),
               (Texts{"!100=intro", "!5808=drums in", "!11616=a label too long"}));
     EXPECT_EQ(column(kColFormat)[0], "  16-bit 24 khz Mono");
-    EXPECT_EQ(concatenated(sectionFiles()), stream);
+    EXPECT_EQ(sectionFiles(), stream);
     ASSERT_TRUE(doc.OnSaveDocument(dir.file("music.sad")));
     const test::InspectedBank saved = test::inspectBank(dir.file("music.sad"));
     EXPECT_EQ(saved.musicFlag, 1u);

@@ -1,17 +1,10 @@
-// The Wave commands on a document (Add/Insert, the Insert key, Replace, the two
-// Refreshes, Clone, Extract), the user played by the scripted shell.
+// The Wave commands on a document (Add, Replace, Refresh, Clone, Extract), the user scripted.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cstring>
 #include <filesystem>
 
-#include "bank/CellFormat.h"
-#include "bank/QuillonDoc.h"
-#include "bank/RowCells.h"
 #include "bank/SegmentNames.h"
 #include "operations/SampleOps.h"
 #include "platform/Paths.h"
@@ -25,13 +18,6 @@ namespace quillon {
 namespace {
 
 using Texts = std::vector<std::string>;
-test::PcmWavSpec withComment(const std::string& comment, const std::string& subject = "") {
-    test::PcmWavSpec spec;
-    spec.comment = comment;
-    spec.subject = subject;
-    return spec;
-}
-
 test::PcmWavSpec looped(uint32_t start, uint32_t length, uint32_t frames = 3000) {
     test::PcmWavSpec spec;
     spec.frames = frames;
@@ -53,10 +39,6 @@ class SampleOpsTest : public testing::Test {
     void add(const Texts& paths) { ASSERT_TRUE(addWaveFiles(doc, paths)); }
     void select(const std::vector<int>& indices) { doc.rows().selectOnly(indices); }
     const std::string& cell(int row, int column) const { return doc.rows().cell(row, column); }
-    Texts cells(int row, int from = 0, int to = kColumnCount) const {
-        const auto& all = doc.rows().row(row).cells;
-        return Texts(all.begin() + from, all.begin() + to);
-    }
     Texts column(int c) const {
         Texts out;
         for (int i = 0; i < doc.rows().size(); ++i)
@@ -70,35 +52,27 @@ class SampleOpsTest : public testing::Test {
     CQuillonDoc doc{shell, nullptr};
 };
 
-// --- Add ---------------------------------------------------------------------
-
 TEST_F(SampleOpsTest, AddFillsTheRowFromTheFile) {
-    test::PcmWavSpec spec = withComment("ZQ_GROUP=12 ZQ_MIN_DIST=2.5 ZQ_PLAYBACK_TYPE=4", "door");
+    test::PcmWavSpec spec;
     spec.channels = 2;
     spec.rate = 44100;
-    std::string path = wav("snd/door.wav", spec);
+    spec.subject = "door";
+    spec.comment = "ZQ_GROUP=12 ZQ_MIN_DIST=2.5 ZQ_PLAYBACK_TYPE=4";
+    std::string path = wav("snd/door.wav", spec),
+                size = std::to_string(test::makePcmWav(spec).size());
     add({path, wav("b.wav")});
-    Texts expected = {"1",
-                      "door.wav",
-                      dir.file("snd"),
-                      "*",
-                      "0",
-                      "16-bit 44 khz Stereo",
-                      "None",
-                      std::to_string(test::readFileBytes(path).size()),
-                      "door",
-                      "*",
-                      "12"};
+    Texts expected = {"1",    "door.wav", dir.file("snd"), "*", "0", "16-bit 44 khz Stereo",
+                      "None", size,       "door",          "*", "12"};
     expected.resize(kColumnCount, "*");  // a play type outside 1 to 3 is not set either
     expected[kColMinDist] = "2.500000";
-    EXPECT_EQ(cells(0), expected);
+    const auto& got = doc.rows().row(0).cells;
+    EXPECT_EQ(Texts(got.begin(), got.end()), expected);
     EXPECT_EQ(doc.rows().highestGroup(), 12);
     EXPECT_FALSE(addWaveFiles(doc, {dir.file("SND/DOOR.WAV")}));  // in the bank, ignoring case
     EXPECT_EQ(shell.messageTexts().at(0).find(" - Already In Bank"), path.size());
 }
 
-// A stored sample number and clone count are 32-bit unsigned: one more than
-// the largest must not wrap round through the signed range.
+// Stored numbers and clone counts are 32-bit unsigned: one more must not wrap round.
 TEST_F(SampleOpsTest, NumbersAndCountsFromABankAreRaisedWithoutWrapping) {
     ZQ_BankSample stored;
     stored.sampleNumber = stored.cloneCount = 0xFFFFFFFF;
@@ -119,11 +93,8 @@ TEST_F(SampleOpsTest, NumbersAndCountsFromABankAreRaisedWithoutWrapping) {
     EXPECT_EQ(cell(0, kColClone), "4294967296");
 }
 
-// --- Replace -------------------------------------------------------------------
-
 TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
-    // Refresh (Change Path) brings two files of one name into one folder:
-    // both rows name one file with Clone 0.
+    // Refresh (Change Path) brings two files of one name into one folder, both with Clone 0.
     add({wav("d1/x.wav"), wav("d2/x.wav")});
     wav("d3/x.wav");
     shell.folderAnswers.push_back(dir.file("d3"));
@@ -134,12 +105,6 @@ TEST_F(SampleOpsTest, ReplaceNeverTakesACloneCountBelowZero) {
     replaceWave(doc);
     EXPECT_EQ(column(kColClone), (Texts{"0", "0"}));
 }
-
-// --- Refresh -------------------------------------------------------------------
-
-// --- Clone ---------------------------------------------------------------------
-
-// --- Extract -------------------------------------------------------------------
 
 class ExtractTest : public SampleOpsTest {
   protected:
@@ -155,8 +120,27 @@ class ExtractTest : public SampleOpsTest {
     Texts sources;
 };
 
-// The bank's audio cannot be read: the user's file of that name must outlive
-// the failed extract, not be emptied by it, and the bank stays open.
+// Refresh (Original Path) reads the file again; such a row is not extracted before a save.
+TEST_F(ExtractTest, ExtractOfTheSelectionSaysWhatItDid) {
+    wav("src/two.wav", looped(1, 2, 5000));
+    select({1});
+    refreshOriginalPath(doc);
+    EXPECT_EQ(cell(1, kColSize), std::to_string(test::readFileBytes(sources[1]).size()));
+    shell.folderAnswers = {dir.file("out"), dir.file("out")};
+    select({0, 1});
+    shell.statusTexts[kPanePrompt].clear();
+    extractSelected(doc);
+    select({0});
+    extractSelected(doc);
+    EXPECT_EQ(shell.statusTexts[kPanePrompt], Texts{"Extracted 1 samples to " + dir.file("out")});
+    std::filesystem::create_directories(dir.file("blocked/one.wav"));  // a folder is not replaced
+    EXPECT_FALSE(extractRows(doc, {0}, dir.file("blocked")));
+    EXPECT_EQ(shell.messageTexts(), (Texts{"1 selected wav is not in the bank file yet and was not "
+                                           "extracted - save the bank first",
+                                           "Error Saving File"}));
+}
+
+// The bank's audio cannot be read: the user's file of that name outlives the failed extract.
 TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     const test::Bytes old(5000, 7);
     test::writeFileBytes(dir.file("out/two.wav"), old);
@@ -171,10 +155,8 @@ TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     EXPECT_TRUE(doc.previousFile().IsOpen());
 }
 
-// Nothing is written when a target is the open bank (a WAV file of the bank's
-// name in its folder would cut it short before its audio is read), or when two
-// different files of one Name (takes/door.wav, final/door.wav) would land on
-// one target, whatever the order. Clones of one file are no clash.
+// Nothing is written onto the open bank, nor two different files of one Name onto one target
+// whatever the order; clones of one file are no clash.
 TEST_F(SampleOpsTest, ExtractRefusesTargetsThatWouldLoseData) {
     add({wav("other.wav"), wav("takes/door.wav"), wav("final/door.wav", looped(1, 2, 5000)),
          wav("src/bank.sad")});
@@ -187,22 +169,18 @@ TEST_F(SampleOpsTest, ExtractRefusesTargetsThatWouldLoseData) {
     std::filesystem::create_symlink(dir.file("bank.sad"), dir.file("link/bank.sad"));
     const std::string open = " - this is the open bank file - nothing was extracted";
     const std::string clash = " are different wavs of this name - nothing was extracted";
-    struct Case {
-        std::vector<int> rows;
-        std::string folder, message;
-    };
-    const Case cases[] = {
+    const std::tuple<std::vector<int>, std::string, std::string> cases[] = {
         {{0, 1, 2}, dir.file("out"), dir.file("out/door.wav") + " - rows 2 and 3" + clash},
         {{2, 0, 1}, dir.file("out"), dir.file("out/door.wav") + " - rows 3 and 2" + clash},
         {{4, 0, 2}, dir.file("out"), dir.file("out/door.wav") + " - rows 5 and 3" + clash},
         {{0, 3}, dir.path(), dir.file("bank.sad") + open},
         {{3}, dir.file("link"), dir.file("link/bank.sad") + open},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.message);
+    for (const auto& [rows, folder, message] : cases) {
+        SCOPED_TRACE(message);
         shell.messages.clear();
-        EXPECT_FALSE(extractRows(doc, c.rows, c.folder));
-        EXPECT_EQ(shell.messageTexts(), Texts{c.message});
+        EXPECT_FALSE(extractRows(doc, rows, folder));
+        EXPECT_EQ(shell.messageTexts(), Texts{message});
         EXPECT_TRUE(std::filesystem::is_empty(dir.file("out")));
     }
     EXPECT_EQ(test::readFileBytes(dir.file("bank.sad")), bank);
@@ -215,25 +193,18 @@ TEST_F(SampleOpsTest, ExtractRefusesTargetsThatWouldLoseData) {
     EXPECT_EQ(test::namesIn(dir.file("out")), (Texts{"door.wav", "other.wav"}));
 }
 
-// Offsets inside the wave data run to 4 GiB. The bank is written sparse: only
-// its headers, the image and the table take room on disk.
+// Offsets inside the wave data run to 4 GiB; the bank is written sparse.
 TEST_F(SampleOpsTest, ExtractReadsAnImageStoredPastTwoGigabytes) {
     std::vector<uint8_t> image = test::makePcmWav({});
     const uint32_t waveOffset = 0x80000000u + 1000;
     const uint32_t waveBytes = waveOffset + uint32_t(image.size());
-    std::vector<uint8_t> start = {'Z', 'a', 'R', 'q', 'U', 'i', 'N', 'e'}, end;
-    auto append = [](std::vector<uint8_t>& to, const char* name, uint32_t size,
-                     const std::vector<uint8_t>& body) {
-        std::vector<uint8_t> header(32, 0), sizeField = test::u32Words({size});
-        std::copy(name, name + std::strlen(name), header.begin());
-        header.insert(header.end(), sizeField.begin(), sizeField.end());
-        header.insert(header.end(), body.begin(), body.end());
-        to.insert(to.end(), header.begin(), header.end());
-    };
-    append(start, ZQFileSegmentBankInfo, 532, test::blankBankInfo());
-    append(start, ZQFileSegmentWaveData, waveBytes, {});
-    append(end, ZQFileSegmentBankSampleTable, 4 + 640,
-           test::sampleTable(1, {test::storedRecord(1, waveOffset, uint32_t(image.size()))}));
+    const std::vector<uint8_t> start = test::containerBytes(
+        {{ZQFileSegmentBankInfo, test::blankBankInfo()}, {ZQFileSegmentWaveData, {}}},
+        {{ZQFileSegmentWaveData, waveBytes}});
+    std::vector<uint8_t> end = test::containerBytes(
+        {{ZQFileSegmentBankSampleTable,
+          test::sampleTable(1, {test::storedRecord(1, waveOffset, uint32_t(image.size()))})}});
+    end.erase(end.begin(), end.begin() + 8);  // the table's segment, without a second magic
     std::string path = dir.file("large.sad");
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     ASSERT_GE(fd, 0);

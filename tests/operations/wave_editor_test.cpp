@@ -4,15 +4,12 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <optional>
 #include <thread>
 
 #include "operations/SampleOps.h"
 #include "operations/WaveEditor.h"
-#include "platform/Paths.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
@@ -33,8 +30,8 @@ struct ScopedVariable {
     std::optional<std::string> old;
 };
 
+// The variable wins over the store unless empty; no store gives the default.
 TEST(FindWaveEditor, TheVariableWinsOverTheStore) {
-    // The variable wins over the store unless empty; no store gives the default.
     test::TempFolder dir;
     SettingsStore store(dir.file("classes.conf"));
     store.setString(kWaveEditorKey, "", "/from/store");
@@ -50,34 +47,30 @@ TEST(FindWaveEditor, TheVariableWinsOverTheStore) {
     EXPECT_EQ(classesRootSettingsPath(), dir.file("quillon/classes.conf"));
 }
 
-class WaveEditorTest : public testing::Test {
-  protected:
-    // Rows for WAV files in `folder` (below the test's folder), all selected.
-    void addRows(const std::string& folder, const Texts& names) {
-        std::filesystem::create_directories(dir.file(folder));
-        Texts paths;
-        for (const std::string& name : names) {
-            paths.push_back(dir.file(folder + "/" + name));
-            test::writeFile(paths.back(), test::makePcmWav({}));
-        }
-        ASSERT_TRUE(addWaveFiles(doc, paths));
-        for (int i = 0; i < doc.rows().size(); ++i)
-            doc.rows().setSelected(i, true);
-    }
+// Values of other types count their stored bytes; one too long ends the search.
+TEST(FindWaveEditor, AValueTooLongEndsTheSearch) {
+    SettingsStore store{"unused"};
+    store.setBinary(kWaveEditorKey, "a", std::string(kMaxEditorValueDataBytes, 'b'));
+    store.setInteger(kWaveEditorKey, "b", 1);
+    store.setString(kWaveEditorKey, "c", std::string(kMaxEditorValueDataBytes - 1, 'c'));
+    store.setString(kWaveEditorKey, "d", std::string(kMaxEditorValueDataBytes, 'd'));
+    store.setString(kWaveEditorKey, "e", "/after");
+    EXPECT_EQ(waveEditorFromStore(store, "none"), std::string(kMaxEditorValueDataBytes - 1, 'c'));
+}
 
+// A bare name is found on the search path; a location with blanks arrives as one argument.
+TEST(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
     test::TempFolder dir;
     test::FakeShell shell;
     CQuillonDoc doc{shell, nullptr};
-};
-
-// A bare name is found on the search path, and a location with blanks arrives
-// as one argument. The script records its arguments in a file named by its
-// process id; the test waits for the files, not for a time.
-TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
-    addRows("My Sounds/take one", {"door open.wav", "bell.wav"});
-    const std::string records = dir.file("records"), bin = dir.file("bin");
-    std::filesystem::create_directories(records);
-    std::filesystem::create_directories(bin);
+    const std::string folder = dir.file("My Sounds/take one"), records = dir.file("records"),
+                      bin = dir.file("bin");
+    for (const std::string& made : {folder, records, bin})
+        std::filesystem::create_directories(made);
+    for (const char* name : {"door open.wav", "bell.wav"})
+        test::writeFile(folder + "/" + name, test::makePcmWav({}));
+    ASSERT_TRUE(addWaveFiles(doc, {folder + "/door open.wav", folder + "/bell.wav"}));
+    doc.rows().selectOnly({0, 1});
     std::ofstream(bin + "/myeditor")
         << "#!/bin/sh\nout='" << records << "'/$$\nprintf '%s\\n' \"$#\" \"$@\" > \"$out.part\"\n"
         << "mv \"$out.part\" \"$out\"\n";
@@ -95,7 +88,6 @@ TEST_F(WaveEditorTest, ARealEditorGetsTheFileAsOneArgument) {
             }
     }
     std::sort(calls.begin(), calls.end());
-    const std::string folder = dir.file("My Sounds/take one");
     EXPECT_EQ(calls, (Texts{"1\n" + folder + "/bell.wav\n", "1\n" + folder + "/door open.wav\n"}));
     EXPECT_TRUE(shell.messages.empty());
 }
