@@ -8,9 +8,9 @@
 #include <cstdio>
 #include <vector>
 
+#include "SilentShell.h"
 #include "audio/ZQAudio.h"
 #include "bank/Shell.h"
-#include "support/SilentShell.h"
 
 namespace quillon::bench {
 

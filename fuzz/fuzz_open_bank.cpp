@@ -6,10 +6,10 @@
 #include <cstdio>
 #include <string>
 
+#include "../bench/SilentShell.h"
 #include "bank/QuillonDoc.h"
 #include "bank/SegmentNames.h"
 #include "container/ZQLog.h"
-#include "support/SilentShell.h"
 
 namespace {
 

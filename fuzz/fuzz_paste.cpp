@@ -8,10 +8,10 @@
 #include <string_view>
 #include <vector>
 
+#include "../bench/SilentShell.h"
 #include "FuzzSupport.h"
 #include "editor/RowClipboard.h"
 #include "platform/Text.h"
-#include "support/SilentShell.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <string>
 #include <string_view>
 
+#include "../bench/SilentShell.h"
 #include "FuzzSupport.h"
 #include "editor/Recovery.h"
-#include "support/SilentShell.h"
 
 namespace {
 
