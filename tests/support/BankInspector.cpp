@@ -52,9 +52,6 @@ InspectedRecord record(const std::vector<uint8_t>& b, size_t at) {
     r.flags = u32(b, at + 580);
     r.loopCount = int32_t(u32(b, at + 584));
     r.pan = int32_t(u32(b, at + 588));
-    r.x = f32(b, at + 592);
-    r.y = f32(b, at + 596);
-    r.z = f32(b, at + 600);
     r.volume = u16(b, at + 604);
     r.userParam = u16(b, at + 606);
     r.pitch = int32_t(u32(b, at + 608));
@@ -65,7 +62,6 @@ InspectedRecord record(const std::vector<uint8_t>& b, size_t at) {
     r.playType = u32(b, at + 628);
     r.enabled = u32(b, at + 632);
     r.atmos = int32_t(u32(b, at + 636));
-    r.reservedAreZero = u32(b, at + 284) == 0 && u32(b, at + 288) == 0 && u16(b, at + 310) == 0;
     r.allZero = true;
     for (size_t i = 0; i < 640; ++i)
         if (b[at + i] != 0) r.allZero = false;
@@ -86,7 +82,6 @@ InspectedBank inspectBank(const std::string& path) {
     bank.bytes.assign(std::istreambuf_iterator<char>(in), {});
     const auto& b = bank.bytes;
     if (b.size() < 8 || std::memcmp(b.data(), "ZaRqUiNe", 8) != 0) return bank;
-    bank.isContainer = true;
     size_t at = 8;
     while (b.size() - at >= 36) {
         InspectedSegment s;
@@ -98,12 +93,8 @@ InspectedBank inspectBank(const std::string& path) {
         at = s.dataOffset + s.size;
     }
     if (const auto* info = find(bank, "ZQFileSegmentBankInfo"); info && info->size >= 532) {
-        size_t o = info->dataOffset;
-        bank.reserved0 = u32(b, o);
-        bank.reserved1 = u32(b, o + 4);
-        bank.musicFlag = u32(b, o + 8);
-        bank.title = cstr(b, o + 12, 260);
-        bank.whoField.assign(b.begin() + long(o + 272), b.begin() + long(o + 532));
+        bank.musicFlag = u32(b, info->dataOffset + 8);
+        bank.title = cstr(b, info->dataOffset + 12, 260);
     }
     if (const auto* wave = find(bank, "ZQFileSegmentWaveData"))
         bank.waveData.assign(b.begin() + long(wave->dataOffset),

@@ -26,23 +26,18 @@ struct InspectedRecord {
     std::string description;
     uint32_t priority, flags;
     int32_t loopCount, pan;
-    float x, y, z;
     uint16_t volume, userParam;
     int32_t pitch, pitchVariation;
     float minDist, maxDist, scale;
     uint32_t playType, enabled;
     int32_t atmos;
-    bool reservedAreZero;
     bool allZero;
 };
 
 struct InspectedBank {
-    bool isContainer = false;
     std::vector<InspectedSegment> segments;
-    // Bank information.
-    uint32_t reserved0 = 0, reserved1 = 0, musicFlag = 0;
+    uint32_t musicFlag = 0;  // of the bank information
     std::string title;
-    std::vector<uint8_t> whoField;  // the 260 stored bytes, reversed as stored
     // Sample table.
     uint32_t countWord = 0;
     std::vector<InspectedRecord> records;
