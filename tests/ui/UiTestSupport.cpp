@@ -1,9 +1,7 @@
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QHeaderView>
-#include <QTest>
 #include <QToolButton>
 #include <algorithm>
 #include <stdexcept>
@@ -13,9 +11,7 @@
 #include "support/FakeShell.h"
 #include "support/WavBuilder.h"
 #include "ui/BankToolBar.h"
-#include "ui/MainFrame.h"
 #include "ui/MusicBarDialog.h"
-#include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
 
 namespace quillon::test {
@@ -91,6 +87,10 @@ Editor::Editor(const QStringList& files, const QString& home, std::unique_ptr<Ed
     started_ = app_->InitInstance(files);
     if (started_) QApplication::setActiveWindow(&frame());
     QCoreApplication::processEvents();
+}
+
+Editor::Editor(int bankRows) : Editor() {
+    openBank(*this, bankRows);
 }
 
 std::string Editor::file(const std::string& name) const {
@@ -209,14 +209,6 @@ QStringList columnOnScreen(CQuillonView& view, int column) {
     for (int r = 0; r < view.model()->rowCount(); ++r)
         out << cellOnScreen(view, r, column);
     return out;
-}
-
-QStringList numbersOnScreen(CQuillonView& view) {
-    return columnOnScreen(view, 0);
-}
-
-QStringList namesOnScreen(CQuillonView& view) {
-    return columnOnScreen(view, 1);
 }
 
 }  // namespace quillon::test

@@ -2,8 +2,10 @@
 // the test), an editor in a private home, banks, and the hands of a user.
 #pragma once
 
+#include <QApplication>
 #include <QMenu>
 #include <QTemporaryDir>
+#include <QTest>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -11,9 +13,13 @@
 #include <string>
 #include <vector>
 
+#include "bank/Columns.h"
 #include "ui/Commands.h"
 #include "ui/EditorShell.h"
+#include "ui/MainFrame.h"
 #include "ui/QuillonApp.h"
+#include "ui/QuillonView.h"
+#include "ui/SidePanelBar.h"
 
 class QToolButton;
 
@@ -58,6 +64,7 @@ class Editor {
   public:
     explicit Editor(const QStringList& files = {}, const QString& home = {},
                     std::unique_ptr<EditorAudio> audio = nullptr);
+    explicit Editor(int bankRows);  // showing "bank.sad" of that many rows, as openBank
     CQuillonApp& app() { return *app_; }
     CMainFrame& frame() { return *app_->mainFrame(); }
     CQuillonView& view() { return *app_->view(); }
@@ -98,7 +105,11 @@ void selectRows(CQuillonView& view, const std::vector<int>& rows);
 std::vector<int> selectedRowsOnScreen(CQuillonView& view);
 QString cellOnScreen(CQuillonView& view, int row, int column);
 QStringList columnOnScreen(CQuillonView& view, int column);
-QStringList numbersOnScreen(CQuillonView& view);
-QStringList namesOnScreen(CQuillonView& view);
+inline QStringList numbersOnScreen(CQuillonView& view) {
+    return columnOnScreen(view, 0);
+}
+inline QStringList namesOnScreen(CQuillonView& view) {
+    return columnOnScreen(view, 1);
+}
 
 }  // namespace quillon::test

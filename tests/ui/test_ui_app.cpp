@@ -1,5 +1,4 @@
 // The editor as a program: start-up, saving, restarts, the shell, its dialogs, disk changes.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -11,12 +10,10 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScrollBar>
-#include <QTest>
 #include <QTimer>
 #include <QUrl>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "editor/AppSettings.h"
 #include "operations/SampleOps.h"
 #include "operations/WaveEditor.h"
@@ -25,10 +22,7 @@
 #include "ui/DiskChangeBar.h"
 #include "ui/FileDialogs.h"
 #include "ui/ListPrinter.h"
-#include "ui/MainFrame.h"
-#include "ui/QuillonView.h"
 #include "ui/ScriptExportDialog.h"
-#include "ui/SidePanelBar.h"
 #include "ui/TextDialogs.h"
 
 using namespace quillon;
@@ -90,8 +84,7 @@ void EditorAppTest::missingOrBrokenBankSaysSo() {
     Editor missing({dir.filePath("none.sad")});
     QVERIFY(!missing.started());
     QVERIFY(missing.shell().messageTexts().at(0).find("none.sad") != std::string::npos);
-    Editor e;
-    openBank(e, 2);
+    Editor e(2);
     writeFileBytes(e.file("broken.sad"), {'n', 'o', 't'});
     dropFile(e.frame(), e.file("broken.sad"));
     QCOMPARE(e.view().model()->rowCount(), 0);
@@ -111,8 +104,7 @@ void EditorAppTest::unsavedQuestion_data() {
 void EditorAppTest::unsavedQuestion() {
     QFETCH(int, answer);
     QFETCH(int, rowsAfter);
-    Editor e;
-    openBank(e, 1);
+    Editor e(1);
     QCOMPARE(e.frame().windowTitle(), QString("bank.sad[*] - Quillon"));
     addWave(e, "added.wav", e.file("more"));
     e.shell().answers.push_back(MessageAnswer(answer));
@@ -125,8 +117,7 @@ void EditorAppTest::unsavedQuestion() {
 
 // With "Allow Save" cleared, the question's Save must ask for a name, not write the bank.
 void EditorAppTest::saveAnswerKeepsAProtectedBankAndAsksForAName() {
-    Editor e;
-    openBank(e, 1);
+    Editor e(1);
     const std::vector<uint8_t> before = readFileBytes(e.file("bank.sad"));
     QCheckBox* allowSave = e.frame().sidePanel()->allowSaveBox();
     QTest::mouseClick(allowSave, Qt::LeftButton);
@@ -197,8 +188,7 @@ void EditorAppTest::rememberedFoldersAndRecentFilesSurviveARestart() {
 }
 
 void EditorAppTest::printingPutsTheListOnPages() {
-    Editor e;
-    openBank(e, 120);
+    Editor e(120);
     QPdfWriter pdf(e.home() + "/list.pdf");
     pdf.setPageOrientation(QPageLayout::Landscape);
     QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
@@ -226,6 +216,24 @@ void EditorAppTest::shellShowsBoxesDialogsAndProgress() {
     save.save = true;
     save.filter = "Sounds|*.wav;*.mp2|All Files (*.*)|*.*||";
     QCOMPARE(CFileTree(save).nameFilters(), (QStringList{"Sounds (*.wav *.mp2)", "All Files (*)"}));
+    QTemporaryDir dir;
+    const std::string wave = makeWav(dir.filePath("a.wav").toStdString());
+    FileDialogRequest request;
+    request.initialFolder = dir.path().toStdString();
+    request.defaultName = "a.wav";
+    request.multipleFiles = true;
+    request.mode = FileDialogMode::AddInsert;
+    CFileTree add(request);
+    QCOMPARE(add.fileMode(), QFileDialog::ExistingFiles);
+    QCOMPARE(add.labelText(QFileDialog::Accept), QString("Add/Insert"));
+    QVERIFY(add.chosen().paths.empty());  // Cancel
+    add.setResult(QDialog::Accepted);
+    QCOMPARE(add.chosen().paths, std::vector<std::string>{wave});
+    QCOMPARE(add.chosen().folder, dir.path().toStdString());
+    CFolderDialog folder(dir.path().toStdString());
+    QVERIFY(!folder.chosen());
+    folder.setResult(QDialog::Accepted);
+    QCOMPARE(folder.chosen(), std::optional<std::string>(dir.path().toStdString()));
     QCOMPARE(CAboutDlg().findChild<QLabel*>("productLine")->text(),
              QString("Quillon " QUILLON_VERSION));
     Editor e;
@@ -290,15 +298,12 @@ void EditorAppTest::findNextWrapsAndGotoFindsTheNumber() {
     QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sample is numbered 9"));
     QCOMPARE(e.frame().sidePanel()->valueText(CSidePanelBar::Description), QString("None"));
     QTest::keyClick(&e.view(), Qt::Key_Delete);
-    QVERIFY(e.frame()
-                .sidePanel()
-                ->valueText(CSidePanelBar::Name)
-                .isEmpty());  // the side panel follows the row shown
+    // The side panel follows the row shown.
+    QVERIFY(e.frame().sidePanel()->valueText(CSidePanelBar::Name).isEmpty());
 }
 
 void EditorAppTest::whoIsStoredInTheSavedBank() {
-    Editor e;
-    openBank(e, 2);
+    Editor e(2);
     auto pressWho = [&] {
         const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
         QTest::keyPress(&e.view(), Qt::Key_P, held);
@@ -385,8 +390,7 @@ void EditorAppTest::openInWaveEditorStartsOneEditorPerSelectedRow() {
 }
 
 void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
-    Editor e;
-    openBank(e, 60);
+    Editor e(60);
     CQuillonView& view = e.view();
     selectRows(view, {40, 42});  // numbers 41 and 43
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
@@ -404,8 +408,7 @@ void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
 }
 
 void EditorAppTest::aBankWithEditsShowsTheBarAndItsSaveAsks() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     const std::string bank = e.file("bank.sad");
     CDiskChangeBar& bar = *e.frame().diskChangeBar();
     e.doc().setTitle("mine");

@@ -1,22 +1,14 @@
 // Hearing and seeing samples on the loopback device, where a voice plays until stopped.
-#include <QApplication>
-#include <QDockWidget>
-#include <QSlider>
-#include <QTest>
 
 #include "UiTestSupport.h"
 #include "bank/CellEdit.h"
-#include "bank/Columns.h"
 #include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "support/BankInspector.h"
 #include "support/RecordingEditorAudio.h"
 #include "support/TempFolder.h"
 #include "support/WavBuilder.h"
-#include "ui/MainFrame.h"
 #include "ui/MusicBarDialog.h"
-#include "ui/QuillonView.h"
-#include "ui/SidePanelBar.h"
 #include "ui/WaveformPanel.h"
 #include "ui/WaveformView.h"
 
@@ -76,8 +68,7 @@ void AudioTest::withoutASoundDeviceTheStatusBarSaysSo() {
 }
 
 void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     clickRow(e.view(), 2, kColName);
     QVERIFY(playingSamples(e).empty());
     clickRowImage(e, 1);
@@ -94,8 +85,7 @@ void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
 }
 
 void AudioTest::spaceAndStopAllPlayAndStopTheSelectedRow() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     QAction* stopAll = e.frame().action(StopAll);
     QTest::keyClick(&e.view(), Qt::Key_Space);
     QVERIFY(playingSamples(e).empty());
@@ -111,8 +101,7 @@ void AudioTest::spaceAndStopAllPlayAndStopTheSelectedRow() {
 }
 
 void AudioTest::playbackAndGroupCommandsSetTheSelectedRows() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     setCellOfRow(e, 0, kColGroup, "4");
     selectRows(e.view(), {1, 3});
     clickToolbar(e.frame(), DisablePlayback);
@@ -182,8 +171,7 @@ void AudioTest::theListHasTheKeysAgainAfterATest() {
 }
 
 void AudioTest::waveformFollowsTheSelectionAndPreviewsFromAClick() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     CWaveformView& side = *e.frame().sidePanel()->waveform();
     QVERIFY(chooseMenuItem(e.frame(), ViewWaveform));
     CWaveformView& dock = *e.frame().waveformDockView();

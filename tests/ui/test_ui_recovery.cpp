@@ -3,10 +3,8 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTest>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "editor/Recovery.h"
 #include "support/FakeShell.h"
 #include "support/TempFolder.h"
@@ -72,8 +70,10 @@ void RecoveryTest::anEditSurvivesTheEditorBeingKilled() {
     QVERIFY(keysTo(window, {"ctrl+s"}));
     QTRY_COMPARE_WITH_TIMEOUT(priorityOnDisk(bank), std::string("4"), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!fileExists(recoveryFile), 5000);
-    editor.kill();
-    editor.waitForFinished(5000);
+    QVERIFY(keysTo(window, {"ctrl+q"}));  // Exit as a person does: the editor ends by itself
+    QVERIFY(editor.waitForFinished(10000));
+    QCOMPARE(editor.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(editor.exitCode(), 0);
 }
 
 QTEST_MAIN(RecoveryTest)

@@ -1,20 +1,16 @@
 // The sample list driven as a user does: sorting, moves, keys, cell editing, undo, paste.
-#include <QApplication>
 #include <QClipboard>
 #include <QHeaderView>
 #include <QMouseEvent>
 #include <QScrollBar>
-#include <QTest>
+#include <QTimer>
 #include <QToolButton>
+#include <QToolTip>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "bank/ListOps.h"
 #include "ui/BankToolBar.h"
 #include "ui/CellEdit.h"
-#include "ui/MainFrame.h"
-#include "ui/QuillonView.h"
-#include "ui/SidePanelBar.h"
 
 using namespace quillon;
 using namespace quillon::test;
@@ -109,8 +105,7 @@ void ListViewTest::columnsFitTheirWidestTexts() {
     QFETCH(int, column);
     QFETCH(QString, text);
     QFETCH(bool, cut);
-    Editor e;
-    openBank(e, 2);
+    Editor e(2);
     e.doc().rows().setCell(1, column, text.toStdString());
     e.view().OnInitialUpdate();  // as after an open
     QCOMPARE(e.view().isCellTextCut(1, column), cut);
@@ -120,11 +115,17 @@ void ListViewTest::columnsFitTheirWidestTexts() {
     const QSize screen = QSize(1280, 800) / e.frame().devicePixelRatioF();
     const QSize needed = e.frame().minimumSizeHint().expandedTo(e.frame().minimumSize());
     QVERIFY(needed.width() <= screen.width() && needed.height() <= screen.height());
+    // A cut text shows whole as the cell's tooltip; only the long-text columns carry one.
+    const QModelIndex cell = e.view().model()->index(1, column);
+    const QPoint at = e.view().visualRect(cell).center();
+    QHelpEvent tip(QEvent::ToolTip, at, e.view().viewport()->mapToGlobal(at));
+    QApplication::sendEvent(e.view().viewport(), &tip);
+    QCOMPARE(QToolTip::text(), cut ? text : QString());
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(), column == kColLocation ? text : QString());
 }
 
 void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     clickHeader(e.view(), kColNo);
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
     clickRow(e.view(), 2);
@@ -137,12 +138,27 @@ void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
     QCOMPARE(namesOnScreen(e.view()).first(), QString("wave02.wav"));
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
+    clickToolbar(e.frame(), MoveDown);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    QCOMPARE(namesOnScreen(e.view()).first(), QString("wave01.wav"));
+    // The header's menu hides a column (never No); View, Reset Columns shows it again.
+    QHeaderView* header = e.view().horizontalHeader();
+    const int third = header->logicalIndex(2);
+    QTimer::singleShot(0, [] {
+        QWidget* menu = QApplication::activePopupWidget();
+        QVERIFY(!menu->actions().at(0)->isEnabled());
+        menu->actions().at(2)->trigger();
+        menu->close();
+    });
+    emit header->customContextMenuRequested(QPoint(5, 5));
+    QVERIFY(header->isSectionHidden(third));
+    QVERIFY(chooseMenuItem(e.frame(), ViewResetColumns));
+    QVERIFY(!header->isSectionHidden(third));
 }
 
 // A press below the rows, and the drag after it, neither selects nor toggles a check box.
 void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     clickRow(view, 2);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
@@ -165,8 +181,7 @@ void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
 
 // Insert must bring no wave into a music bank, where Add/Insert is off.
 void ListViewTest::keysReachTheirCommands() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     e.doc().setMusicBank(true);
     clickRow(e.view(), 1);
     e.shell().fileAnswers.push_back({{makeWav(e.file("inserted.wav"))}, e.file("")});
@@ -176,6 +191,12 @@ void ListViewTest::keysReachTheirCommands() {
     QTest::keyClick(&e.view(), Qt::Key_Insert);
     QCOMPARE(e.shell().fileRequests.at(0).initialFolder, e.file("wavs"));
     QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
+    e.doc().setMusicBank(true);  // a disabled command's key stays away from the list
+    QTest::keyClick(&e.view(), Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(e.shell().fileRequests.size(), size_t(1));
+    e.doc().setMusicBank(false);
+    QTest::keyClick(&e.view(), Qt::Key_Up);
+    QCOMPARE(e.doc().rows().current(), 0);
     clickRow(e.view(), 4);
     QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
     QVERIFY(QGuiApplication::clipboard()->text().contains("inserted.wav"));
@@ -188,8 +209,7 @@ void ListViewTest::keysReachTheirCommands() {
 
 // The refusal's box lets the timer tick on: a repeat not ended first stacked up boxes.
 void ListViewTest::heldMoveRefusesOnceWhileItsMessageShows() {
-    Editor e;
-    openBank(e, 10);
+    Editor e(10);
     clickRow(e.view(), 2);
     e.view().timer().stop();
     int shown = 0;
@@ -217,8 +237,7 @@ void ListViewTest::heldMoveRefusesOnceWhileItsMessageShows() {
 }
 
 void ListViewTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
-    Editor e;
-    openBank(e, 60);  // enough rows for a vertical scroll bar
+    Editor e(60);  // enough rows for a vertical scroll bar
     CQuillonView& view = e.view();
     typeInto(view, 0, kColPriority, "0");
     clickHeader(view, kColName);
@@ -255,8 +274,7 @@ void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data() 
 
 void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped() {
     QFETCH(int, button);
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     typeInto(view, 1, kColVolume, "64");
     QPoint onRow3 = view.visualRect(view.model()->index(3, kColName)).center();
@@ -279,8 +297,7 @@ void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped() {
 // F2, Tab, Left and Down walk the editor; q and Space stay text, never playing the row.
 void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     int played = 0;
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     view.playRow = [&played](int) { ++played; };
     clickRow(view, 1, kColDescription);
@@ -306,12 +323,19 @@ void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
     QVERIFY(!view.isCellEditOpen());
     QCOMPARE(QApplication::focusWidget(), &view);
+    doubleClickCell(view, 0, kColPlayType);  // the box: a key moves it, Return writes it
+    QTest::keyClick(view.playTypeBox(), Qt::Key_Up);
+    QTest::keyClick(view.playTypeBox(), Qt::Key_Return);
+    doubleClickCell(view, 1, kColPlayType);  // an item picked from the opened list writes it
+    view.playTypeBox()->showPopup();
+    view.playTypeBox()->setCurrentIndex(1);
+    emit view.playTypeBox()->activated(1);
+    QCOMPARE(columnOnScreen(view, kColPlayType).mid(0, 2), (QStringList{"Overlap", "Once"}));
 }
 
 // Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
 void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     typeInto(view, 1, kColPriority, "0");
     e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
@@ -325,8 +349,7 @@ void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
 
 // An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
 void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     CQuillonView& view = e.view();
     QVERIFY(!doubleClickCell(view, 0, kColSize));  // a fixed column opens no editor
     const std::string old = "Caf\xe9 terrace";
@@ -344,8 +367,7 @@ void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
 
 // Undo and redo across a save: the title bar's mark and the question follow the saved state.
 void ListViewTest::undoAndRedoFollowTheSavedState() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     CQuillonView& view = e.view();
     clickRow(view, 1);
     press(view, Qt::Key_Delete, {});
@@ -373,8 +395,7 @@ void ListViewTest::undoAndRedoFollowTheSavedState() {
 
 // A refused value refuses the whole paste, and Ctrl+Z takes a paste back whole.
 void ListViewTest::copyAndPasteRowsAsAPersonDoes() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     e.doc().rows().setCell(0, kColVolume, "10");
     e.doc().rows().setCell(1, kColVolume, "20");
