@@ -141,8 +141,7 @@ void openMenu(QMenu* menu) {
 
 namespace {
 
-// The window manager gives the focus back when a menu closes; the offscreen
-// platform has none.
+// The window manager gives the focus back when a menu closes; offscreen has none.
 void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
     menu->close();
     (void)QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);

@@ -1,5 +1,4 @@
-// A shell that answers every dialog from a script (a modal dialog would stop
-// the test), an editor in a private home, banks, and the hands of a user.
+// A shell answering every dialog from a script, an editor in a private home, banks, a user's hands.
 #pragma once
 
 #include <QApplication>
@@ -51,15 +50,13 @@ class ScriptedShell : public CEditorShell {
     std::vector<std::string> folderRequests;   // each answered Cancel
     std::vector<std::pair<TextDialog, std::string>> textRequests;
     std::deque<std::optional<std::string>> textAnswers;  // nothing: Escape
-    // The user in the real script export dialog or music bar, shown but not
-    // run. None: Cancel, or the bar closed at once.
+    // The user in the real script export dialog or music bar (shown, not run); none: Cancel.
     std::function<void(CScriptExportDialog&)> useScriptDialog;
     std::function<void(CMusicBarDialog&)> useMusicBar;
     int musicBarsShown = 0;
 };
 
-// An editor whose $HOME and XDG folders lie below its own temporary folder or
-// `home` (a restart); its audio is on the loopback device unless given.
+// An editor homed in its own temporary folder or `home` (a restart); loopback audio unless given.
 class Editor {
   public:
     explicit Editor(const QStringList& files = {}, const QString& home = {},

@@ -66,12 +66,10 @@ class EditorAppTest : public QObject {
     void saveAnswerKeepsAProtectedBankAndAsksForAName();
     void exitAndDropAskFirst();
     void rememberedFoldersAndRecentFilesSurviveARestart();
-    void printingPutsTheListOnPages();
     void shellShowsBoxesDialogsAndProgress();
     void oneLineDialogsTakeALineWithEnterOrEscape_data();
     void oneLineDialogsTakeALineWithEnterOrEscape();
     void findNextWrapsAndGotoFindsTheNumber();
-    void whoIsStoredInTheSavedBank();
     void scriptExportToolLoadsBankNamesAndWritesTheTable();
     void openInWaveEditorStartsOneEditorPerSelectedRow();
     void aBankWithoutEditsIsReadAgainWhereTheUserStood();
@@ -85,11 +83,27 @@ void EditorAppTest::missingOrBrokenBankSaysSo() {
     QVERIFY(!missing.started());
     QVERIFY(missing.shell().messageTexts().at(0).find("none.sad") != std::string::npos);
     Editor e(2);
+    auto pressWho = [&] {
+        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
+        QTest::keyPress(&e.view(), Qt::Key_P, held);
+        QTest::keyPress(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_P, held);
+        QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
+    };
+    e.shell().textAnswers.push_back(std::string("Ada, sound design"));
+    pressWho();  // the dialog comes once, at the F, not again at the releases
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
+    Editor again({QString::fromStdString(e.file("bank.sad"))});
+    QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
     writeFileBytes(e.file("broken.sad"), {'n', 'o', 't'});
     dropFile(e.frame(), e.file("broken.sad"));
     QCOMPARE(e.view().model()->rowCount(), 0);
     QCOMPARE(e.shell().messages.at(0).icon, MessageIcon::Stop);
     QCOMPARE(e.frame().windowTitle(), QString("Untitled[*] - Quillon"));
+    pressWho();  // the new bank's Who is empty
+    QCOMPARE(e.shell().textRequests.back().second, std::string());
 }
 
 void EditorAppTest::unsavedQuestion_data() {
@@ -185,15 +199,6 @@ void EditorAppTest::rememberedFoldersAndRecentFilesSurviveARestart() {
     openMenu(file);
     QTest::mouseClick(file, Qt::LeftButton, {}, file->actionGeometry(entries.at(2)).center());
     QCOMPARE(again.doc().pathName(), banks[13]);
-}
-
-void EditorAppTest::printingPutsTheListOnPages() {
-    Editor e(120);
-    QPdfWriter pdf(e.home() + "/list.pdf");
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
-    QPdfWriter empty(e.home() + "/empty.pdf");
-    QCOMPARE(printRowList(empty, RowList(), "Empty"), 1);
 }
 
 // The real message box, file dialog, About box and the progress bar over pane 1.
@@ -302,27 +307,6 @@ void EditorAppTest::findNextWrapsAndGotoFindsTheNumber() {
     QVERIFY(e.frame().sidePanel()->valueText(CSidePanelBar::Name).isEmpty());
 }
 
-void EditorAppTest::whoIsStoredInTheSavedBank() {
-    Editor e(2);
-    auto pressWho = [&] {
-        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
-        QTest::keyPress(&e.view(), Qt::Key_P, held);
-        QTest::keyPress(&e.view(), Qt::Key_F, held);
-        QTest::keyRelease(&e.view(), Qt::Key_F, held);
-        QTest::keyRelease(&e.view(), Qt::Key_P, held);
-        QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
-    };
-    e.shell().textAnswers.push_back(std::string("Ada, sound design"));
-    pressWho();  // the dialog comes once, at the F, not again at the releases
-    QCOMPARE(e.shell().textRequests.size(), size_t(1));
-    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
-    Editor again({QString::fromStdString(e.file("bank.sad"))});
-    QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
-    e.app().OnFileNew();
-    pressWho();
-    QCOMPARE(e.shell().textRequests.back().second, std::string());
-}
-
 // Names follow the typed path; Browse fills one; a restart remembers; Cancel ends it.
 void EditorAppTest::scriptExportToolLoadsBankNamesAndWritesTheTable() {
     QTemporaryDir home;
@@ -405,6 +389,11 @@ void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
     QVERIFY(e.frame().diskChangeBar()->isHidden());
     QCOMPARE(e.frame().paneText(kPanePrompt),
              QString("bank.sad changed on disk and was read again"));
+    QPdfWriter pdf(e.home() + "/list.pdf");
+    pdf.setPageSize(QPageSize(QSizeF(400, 100), QPageSize::Millimeter));  // a wide, low page
+    QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
+    QPdfWriter empty(e.home() + "/empty.pdf");
+    QCOMPARE(printRowList(empty, RowList(), "Empty"), 1);
 }
 
 void EditorAppTest::aBankWithEditsShowsTheBarAndItsSaveAsks() {

@@ -56,7 +56,6 @@ class AudioTest : public QObject {
     void withoutASoundDeviceTheStatusBarSaysSo();
     void clickOnTheImagePlaysAndClickOnTheTextDoesNot();
     void spaceAndStopAllPlayAndStopTheSelectedRow();
-    void playbackAndGroupCommandsSetTheSelectedRows();
     void ambientTestOfANeverSavedBankPutsEverythingBack();
     void theListHasTheKeysAgainAfterATest();
     void waveformFollowsTheSelectionAndPreviewsFromAClick();
@@ -98,10 +97,6 @@ void AudioTest::spaceAndStopAllPlayAndStopTheSelectedRow() {
     clickToolbar(e.frame(), StopAll);
     QVERIFY(playingSamples(e).empty());
     QVERIFY(!stopAll->isEnabled());
-}
-
-void AudioTest::playbackAndGroupCommandsSetTheSelectedRows() {
-    Editor e(4);
     setCellOfRow(e, 0, kColGroup, "4");
     selectRows(e.view(), {1, 3});
     clickToolbar(e.frame(), DisablePlayback);

@@ -86,7 +86,6 @@ class ListViewTest : public QObject {
     void pressOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void keysOpenWalkAndCloseTheEditor();
     void keysReachingTheListPastTheEditorStayWithTheEditor();
-    void anUnchangedOldDescriptionKeepsItsBytes();
     void undoAndRedoFollowTheSavedState();
     void copyAndPasteRowsAsAPersonDoes();
 };
@@ -347,10 +346,11 @@ void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
     QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
 }
 
-// An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
-void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
+// Undo and redo across a save: the title bar's mark and the question follow the saved state.
+void ListViewTest::undoAndRedoFollowTheSavedState() {
     Editor e(3);
     CQuillonView& view = e.view();
+    // An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
     QVERIFY(!doubleClickCell(view, 0, kColSize));  // a fixed column opens no editor
     const std::string old = "Caf\xe9 terrace";
     for (int r : {0, 1})
@@ -363,12 +363,6 @@ void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
     QCOMPARE(e.doc().rows().cell(0, kColDescription) + e.doc().rows().cell(1, kColDescription),
              old + old);
     QVERIFY(!e.doc().isModified());
-}
-
-// Undo and redo across a save: the title bar's mark and the question follow the saved state.
-void ListViewTest::undoAndRedoFollowTheSavedState() {
-    Editor e(3);
-    CQuillonView& view = e.view();
     clickRow(view, 1);
     press(view, Qt::Key_Delete, {});
     openMenu(e.frame().menu(MenuPlace::Edit));
