@@ -1,18 +1,10 @@
 #include "UiTestSupport.h"
 
 #include <QDir>
-#include <QHeaderView>
-#include <QToolButton>
 #include <algorithm>
 #include <stdexcept>
 
-#include "operations/SampleOps.h"
 #include "platform/Text.h"
-#include "support/FakeShell.h"
-#include "support/WavBuilder.h"
-#include "ui/BankToolBar.h"
-#include "ui/MusicBarDialog.h"
-#include "ui/ScriptExportDialog.h"
 
 namespace quillon::test {
 

@@ -2,9 +2,13 @@
 #pragma once
 
 #include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -13,19 +17,19 @@
 #include <vector>
 
 #include "bank/Columns.h"
+#include "operations/SampleOps.h"
+#include "support/FakeShell.h"
+#include "support/TempFolder.h"
+#include "support/WavBuilder.h"
+#include "ui/BankToolBar.h"
 #include "ui/Commands.h"
 #include "ui/EditorShell.h"
 #include "ui/MainFrame.h"
+#include "ui/MusicBarDialog.h"
 #include "ui/QuillonApp.h"
 #include "ui/QuillonView.h"
+#include "ui/ScriptExportDialog.h"
 #include "ui/SidePanelBar.h"
-
-class QToolButton;
-
-namespace quillon {
-class CMusicBarDialog;
-class CScriptExportDialog;
-}  // namespace quillon
 
 namespace quillon::test {
 

@@ -9,20 +9,15 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTimer>
 #include <QUrl>
 
 #include "UiTestSupport.h"
 #include "editor/AppSettings.h"
-#include "operations/SampleOps.h"
 #include "operations/WaveEditor.h"
-#include "support/TempFolder.h"
 #include "ui/AboutDialog.h"
 #include "ui/DiskChangeBar.h"
 #include "ui/FileDialogs.h"
 #include "ui/ListPrinter.h"
-#include "ui/ScriptExportDialog.h"
 #include "ui/TextDialogs.h"
 
 using namespace quillon;

@@ -2,13 +2,9 @@
 
 #include "UiTestSupport.h"
 #include "bank/CellEdit.h"
-#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "support/BankInspector.h"
 #include "support/RecordingEditorAudio.h"
-#include "support/TempFolder.h"
-#include "support/WavBuilder.h"
-#include "ui/MusicBarDialog.h"
 #include "ui/WaveformPanel.h"
 #include "ui/WaveformView.h"
 

@@ -6,8 +6,6 @@
 
 #include "UiTestSupport.h"
 #include "editor/Recovery.h"
-#include "support/FakeShell.h"
-#include "support/TempFolder.h"
 
 using namespace quillon;
 using namespace quillon::test;
