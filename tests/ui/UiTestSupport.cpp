@@ -85,10 +85,6 @@ Editor::Editor(int bankRows) : Editor() {
     openBank(*this, bankRows);
 }
 
-std::string Editor::file(const std::string& name) const {
-    return (home_ + "/" + QString::fromStdString(name)).toStdString();
-}
-
 std::string makeWav(const std::string& path, uint32_t frames) {
     PcmWavSpec spec;
     spec.frames = frames;

@@ -73,7 +73,7 @@ class Editor {
     ScriptedShell& shell() { return *shell_; }
     const QString& home() const { return home_; }
     bool started() const { return started_; }
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return (home_ + "/").toStdString() + name; }
 
   private:
     std::unique_ptr<QTemporaryDir> ownHome_;

@@ -79,7 +79,6 @@ class ListViewTest : public QObject {
     void pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data();
     void pressOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void keysOpenWalkAndCloseTheEditor();
-    void keysReachingTheListPastTheEditorStayWithTheEditor();
     void undoAndRedoFollowTheSavedState();
 };
 
@@ -328,6 +327,17 @@ void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
     QVERIFY(!view.isCellEditOpen());
     QCOMPARE(QApplication::focusWidget(), &view);
+    // Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
+    typeInto(view, 1, kColPriority, "0");
+    e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), view.cellEdit());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
+    QTest::keyClick(view.cellEdit(), Qt::Key_N, Qt::AltModifier);  // checks the value too
+    QCOMPARE(e.shell().messages.size(), size_t(3));
+    QCOMPARE(e.shell().messageTexts().back(), std::string(kInvalidPriority));
+    QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
+    QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
     doubleClickCell(view, 0, kColPlayType);  // the box: a key moves it, Return writes it
     QTest::keyClick(view.playTypeBox(), Qt::Key_Up);
     QTest::keyClick(view.playTypeBox(), Qt::Key_Return);
@@ -336,20 +346,6 @@ void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     view.playTypeBox()->setCurrentIndex(1);
     emit view.playTypeBox()->activated(1);
     QCOMPARE(columnOnScreen(view, kColPlayType).mid(0, 2), (QStringList{"Overlap", "Once"}));
-}
-
-// Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
-void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
-    Editor e(4);
-    CQuillonView& view = e.view();
-    typeInto(view, 1, kColPriority, "0");
-    e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
-    QCOMPARE(QApplication::focusWidget(), view.cellEdit());
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
-    QTest::keyClick(view.cellEdit(), Qt::Key_N, Qt::AltModifier);  // checks the value too
-    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>(2, kInvalidPriority));
-    QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
 }
 
 // Undo and redo across a save: the title bar's mark and the question follow the saved state.
