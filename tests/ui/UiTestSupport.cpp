@@ -127,18 +127,14 @@ void openMenu(QMenu* menu) {
     (void)QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000);
 }
 
-namespace {
-
 // The window manager gives the focus back when a menu closes; offscreen has none.
-void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
+static void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
     menu->close();
     (void)QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
     QCoreApplication::processEvents();
     QApplication::setActiveWindow(&frame);
     (void)QTest::qWaitFor([&frame] { return QApplication::activeWindow() == &frame; }, 2000);
 }
-
-}  // namespace
 
 bool chooseMenuItem(CMainFrame& frame, CommandId id) {
     QAction* action = frame.action(id);
@@ -185,10 +181,6 @@ std::vector<int> selectedRowsOnScreen(CQuillonView& view) {
         rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
-}
-
-QString cellOnScreen(CQuillonView& view, int row, int column) {
-    return view.model()->index(row, column).data().toString();
 }
 
 QStringList columnOnScreen(CQuillonView& view, int column) {

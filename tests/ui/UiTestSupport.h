@@ -65,7 +65,7 @@ class Editor {
   public:
     explicit Editor(const QStringList& files = {}, const QString& home = {},
                     std::unique_ptr<EditorAudio> audio = nullptr);
-    explicit Editor(int bankRows);  // showing "bank.sad" of that many rows, as openBank
+    explicit Editor(int bankRows);  // opens "bank.sad" of that many rows in its home
     CQuillonApp& app() { return *app_; }
     CMainFrame& frame() { return *app_->mainFrame(); }
     CQuillonView& view() { return *app_->view(); }
@@ -87,7 +87,6 @@ void usePrivateHome(const QString& home);
 std::string makeWav(const std::string& path, uint32_t frames = 1000);
 // `count` WAV files "wave01.wav"... in `folder`, saved as a bank at `bankPath`.
 void makeBank(const std::string& bankPath, const std::string& folder, int count);
-// The editor showing "bank.sad" in its home, of `rows` such rows.
 void openBank(Editor& e, int rows);
 
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id);
@@ -104,7 +103,9 @@ QPoint rowImagePoint(CQuillonView& view, int row);
 // Selects rows as clicks with Ctrl would.
 void selectRows(CQuillonView& view, const std::vector<int>& rows);
 std::vector<int> selectedRowsOnScreen(CQuillonView& view);
-QString cellOnScreen(CQuillonView& view, int row, int column);
+inline QString cellOnScreen(CQuillonView& view, int row, int column) {
+    return view.model()->index(row, column).data().toString();
+}
 QStringList columnOnScreen(CQuillonView& view, int column);
 inline QStringList numbersOnScreen(CQuillonView& view) {
     return columnOnScreen(view, 0);
