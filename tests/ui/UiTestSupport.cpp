@@ -1,22 +1,10 @@
 #include "UiTestSupport.h"
 
-#include <QApplication>
 #include <QDir>
-#include <QHeaderView>
-#include <QTest>
-#include <QToolButton>
 #include <algorithm>
 #include <stdexcept>
 
-#include "operations/SampleOps.h"
 #include "platform/Text.h"
-#include "support/FakeShell.h"
-#include "support/WavBuilder.h"
-#include "ui/BankToolBar.h"
-#include "ui/MainFrame.h"
-#include "ui/MusicBarDialog.h"
-#include "ui/QuillonView.h"
-#include "ui/ScriptExportDialog.h"
 
 namespace quillon::test {
 
@@ -93,8 +81,8 @@ Editor::Editor(const QStringList& files, const QString& home, std::unique_ptr<Ed
     QCoreApplication::processEvents();
 }
 
-std::string Editor::file(const std::string& name) const {
-    return (home_ + "/" + QString::fromStdString(name)).toStdString();
+Editor::Editor(int bankRows) : Editor() {
+    openBank(*this, bankRows);
 }
 
 std::string makeWav(const std::string& path, uint32_t frames) {
@@ -139,19 +127,14 @@ void openMenu(QMenu* menu) {
     (void)QTest::qWaitFor([menu] { return menu->isVisible(); }, 2000);
 }
 
-namespace {
-
-// The window manager gives the focus back when a menu closes; the offscreen
-// platform has none.
-void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
+// The window manager gives the focus back when a menu closes; offscreen has none.
+static void closeAndReturnFocus(QMenu* menu, CMainFrame& frame) {
     menu->close();
     (void)QTest::qWaitFor([menu] { return !menu->isVisible(); }, 2000);
     QCoreApplication::processEvents();
     QApplication::setActiveWindow(&frame);
     (void)QTest::qWaitFor([&frame] { return QApplication::activeWindow() == &frame; }, 2000);
 }
-
-}  // namespace
 
 bool chooseMenuItem(CMainFrame& frame, CommandId id) {
     QAction* action = frame.action(id);
@@ -200,23 +183,11 @@ std::vector<int> selectedRowsOnScreen(CQuillonView& view) {
     return rows;
 }
 
-QString cellOnScreen(CQuillonView& view, int row, int column) {
-    return view.model()->index(row, column).data().toString();
-}
-
 QStringList columnOnScreen(CQuillonView& view, int column) {
     QStringList out;
     for (int r = 0; r < view.model()->rowCount(); ++r)
         out << cellOnScreen(view, r, column);
     return out;
-}
-
-QStringList numbersOnScreen(CQuillonView& view) {
-    return columnOnScreen(view, 0);
-}
-
-QStringList namesOnScreen(CQuillonView& view) {
-    return columnOnScreen(view, 1);
 }
 
 }  // namespace quillon::test

@@ -1,9 +1,14 @@
-// A shell that answers every dialog from a script (a modal dialog would stop
-// the test), an editor in a private home, banks, and the hands of a user.
+// A shell answering every dialog from a script, an editor in a private home, banks, a user's hands.
 #pragma once
 
+#include <QApplication>
+#include <QHeaderView>
 #include <QMenu>
+#include <QScrollBar>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
 #include <deque>
 #include <functional>
 #include <memory>
@@ -11,16 +16,20 @@
 #include <string>
 #include <vector>
 
+#include "bank/Columns.h"
+#include "operations/SampleOps.h"
+#include "support/FakeShell.h"
+#include "support/TempFolder.h"
+#include "support/WavBuilder.h"
+#include "ui/BankToolBar.h"
 #include "ui/Commands.h"
 #include "ui/EditorShell.h"
+#include "ui/MainFrame.h"
+#include "ui/MusicBarDialog.h"
 #include "ui/QuillonApp.h"
-
-class QToolButton;
-
-namespace quillon {
-class CMusicBarDialog;
-class CScriptExportDialog;
-}  // namespace quillon
+#include "ui/QuillonView.h"
+#include "ui/ScriptExportDialog.h"
+#include "ui/SidePanelBar.h"
 
 namespace quillon::test {
 
@@ -45,19 +54,18 @@ class ScriptedShell : public CEditorShell {
     std::vector<std::string> folderRequests;   // each answered Cancel
     std::vector<std::pair<TextDialog, std::string>> textRequests;
     std::deque<std::optional<std::string>> textAnswers;  // nothing: Escape
-    // The user in the real script export dialog or music bar, shown but not
-    // run. None: Cancel, or the bar closed at once.
+    // The user in the real script export dialog or music bar (shown, not run); none: Cancel.
     std::function<void(CScriptExportDialog&)> useScriptDialog;
     std::function<void(CMusicBarDialog&)> useMusicBar;
     int musicBarsShown = 0;
 };
 
-// An editor whose $HOME and XDG folders lie below its own temporary folder or
-// `home` (a restart); its audio is on the loopback device unless given.
+// An editor homed in its own temporary folder or `home` (a restart); loopback audio unless given.
 class Editor {
   public:
     explicit Editor(const QStringList& files = {}, const QString& home = {},
                     std::unique_ptr<EditorAudio> audio = nullptr);
+    explicit Editor(int bankRows);  // opens "bank.sad" of that many rows in its home
     CQuillonApp& app() { return *app_; }
     CMainFrame& frame() { return *app_->mainFrame(); }
     CQuillonView& view() { return *app_->view(); }
@@ -65,7 +73,7 @@ class Editor {
     ScriptedShell& shell() { return *shell_; }
     const QString& home() const { return home_; }
     bool started() const { return started_; }
-    std::string file(const std::string& name) const;
+    std::string file(const std::string& name) const { return (home_ + "/").toStdString() + name; }
 
   private:
     std::unique_ptr<QTemporaryDir> ownHome_;
@@ -79,7 +87,6 @@ void usePrivateHome(const QString& home);
 std::string makeWav(const std::string& path, uint32_t frames = 1000);
 // `count` WAV files "wave01.wav"... in `folder`, saved as a bank at `bankPath`.
 void makeBank(const std::string& bankPath, const std::string& folder, int count);
-// The editor showing "bank.sad" in its home, of `rows` such rows.
 void openBank(Editor& e, int rows);
 
 QToolButton* toolbarButton(CMainFrame& frame, CommandId id);
@@ -96,9 +103,15 @@ QPoint rowImagePoint(CQuillonView& view, int row);
 // Selects rows as clicks with Ctrl would.
 void selectRows(CQuillonView& view, const std::vector<int>& rows);
 std::vector<int> selectedRowsOnScreen(CQuillonView& view);
-QString cellOnScreen(CQuillonView& view, int row, int column);
+inline QString cellOnScreen(CQuillonView& view, int row, int column) {
+    return view.model()->index(row, column).data().toString();
+}
 QStringList columnOnScreen(CQuillonView& view, int column);
-QStringList numbersOnScreen(CQuillonView& view);
-QStringList namesOnScreen(CQuillonView& view);
+inline QStringList numbersOnScreen(CQuillonView& view) {
+    return columnOnScreen(view, 0);
+}
+inline QStringList namesOnScreen(CQuillonView& view) {
+    return columnOnScreen(view, 1);
+}
 
 }  // namespace quillon::test

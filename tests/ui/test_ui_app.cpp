@@ -1,5 +1,4 @@
 // The editor as a program: start-up, saving, restarts, the shell, its dialogs, disk changes.
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -10,25 +9,15 @@
 #include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
-#include <QScrollBar>
-#include <QTest>
-#include <QTimer>
 #include <QUrl>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "editor/AppSettings.h"
-#include "operations/SampleOps.h"
 #include "operations/WaveEditor.h"
-#include "support/TempFolder.h"
 #include "ui/AboutDialog.h"
 #include "ui/DiskChangeBar.h"
 #include "ui/FileDialogs.h"
 #include "ui/ListPrinter.h"
-#include "ui/MainFrame.h"
-#include "ui/QuillonView.h"
-#include "ui/ScriptExportDialog.h"
-#include "ui/SidePanelBar.h"
 #include "ui/TextDialogs.h"
 
 using namespace quillon;
@@ -72,12 +61,10 @@ class EditorAppTest : public QObject {
     void saveAnswerKeepsAProtectedBankAndAsksForAName();
     void exitAndDropAskFirst();
     void rememberedFoldersAndRecentFilesSurviveARestart();
-    void printingPutsTheListOnPages();
     void shellShowsBoxesDialogsAndProgress();
     void oneLineDialogsTakeALineWithEnterOrEscape_data();
     void oneLineDialogsTakeALineWithEnterOrEscape();
     void findNextWrapsAndGotoFindsTheNumber();
-    void whoIsStoredInTheSavedBank();
     void scriptExportToolLoadsBankNamesAndWritesTheTable();
     void openInWaveEditorStartsOneEditorPerSelectedRow();
     void aBankWithoutEditsIsReadAgainWhereTheUserStood();
@@ -90,13 +77,28 @@ void EditorAppTest::missingOrBrokenBankSaysSo() {
     Editor missing({dir.filePath("none.sad")});
     QVERIFY(!missing.started());
     QVERIFY(missing.shell().messageTexts().at(0).find("none.sad") != std::string::npos);
-    Editor e;
-    openBank(e, 2);
+    Editor e(2);
+    auto pressWho = [&] {
+        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
+        QTest::keyPress(&e.view(), Qt::Key_P, held);
+        QTest::keyPress(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_F, held);
+        QTest::keyRelease(&e.view(), Qt::Key_P, held);
+        QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
+    };
+    e.shell().textAnswers.push_back(std::string("Ada, sound design"));
+    pressWho();  // the dialog comes once, at the F, not again at the releases
+    QCOMPARE(e.shell().textRequests.size(), size_t(1));
+    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
+    Editor again({QString::fromStdString(e.file("bank.sad"))});
+    QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
     writeFileBytes(e.file("broken.sad"), {'n', 'o', 't'});
     dropFile(e.frame(), e.file("broken.sad"));
     QCOMPARE(e.view().model()->rowCount(), 0);
     QCOMPARE(e.shell().messages.at(0).icon, MessageIcon::Stop);
     QCOMPARE(e.frame().windowTitle(), QString("Untitled[*] - Quillon"));
+    pressWho();  // the new bank's Who is empty
+    QCOMPARE(e.shell().textRequests.back().second, std::string());
 }
 
 void EditorAppTest::unsavedQuestion_data() {
@@ -111,8 +113,7 @@ void EditorAppTest::unsavedQuestion_data() {
 void EditorAppTest::unsavedQuestion() {
     QFETCH(int, answer);
     QFETCH(int, rowsAfter);
-    Editor e;
-    openBank(e, 1);
+    Editor e(1);
     QCOMPARE(e.frame().windowTitle(), QString("bank.sad[*] - Quillon"));
     addWave(e, "added.wav", e.file("more"));
     e.shell().answers.push_back(MessageAnswer(answer));
@@ -125,8 +126,7 @@ void EditorAppTest::unsavedQuestion() {
 
 // With "Allow Save" cleared, the question's Save must ask for a name, not write the bank.
 void EditorAppTest::saveAnswerKeepsAProtectedBankAndAsksForAName() {
-    Editor e;
-    openBank(e, 1);
+    Editor e(1);
     const std::vector<uint8_t> before = readFileBytes(e.file("bank.sad"));
     QCheckBox* allowSave = e.frame().sidePanel()->allowSaveBox();
     QTest::mouseClick(allowSave, Qt::LeftButton);
@@ -196,16 +196,6 @@ void EditorAppTest::rememberedFoldersAndRecentFilesSurviveARestart() {
     QCOMPARE(again.doc().pathName(), banks[13]);
 }
 
-void EditorAppTest::printingPutsTheListOnPages() {
-    Editor e;
-    openBank(e, 120);
-    QPdfWriter pdf(e.home() + "/list.pdf");
-    pdf.setPageOrientation(QPageLayout::Landscape);
-    QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
-    QPdfWriter empty(e.home() + "/empty.pdf");
-    QCOMPARE(printRowList(empty, RowList(), "Empty"), 1);
-}
-
 // The real message box, file dialog, About box and the progress bar over pane 1.
 void EditorAppTest::shellShowsBoxesDialogsAndProgress() {
     CEditorShell shell;
@@ -226,6 +216,24 @@ void EditorAppTest::shellShowsBoxesDialogsAndProgress() {
     save.save = true;
     save.filter = "Sounds|*.wav;*.mp2|All Files (*.*)|*.*||";
     QCOMPARE(CFileTree(save).nameFilters(), (QStringList{"Sounds (*.wav *.mp2)", "All Files (*)"}));
+    QTemporaryDir dir;
+    const std::string wave = makeWav(dir.filePath("a.wav").toStdString());
+    FileDialogRequest request;
+    request.initialFolder = dir.path().toStdString();
+    request.defaultName = "a.wav";
+    request.multipleFiles = true;
+    request.mode = FileDialogMode::AddInsert;
+    CFileTree add(request);
+    QCOMPARE(add.fileMode(), QFileDialog::ExistingFiles);
+    QCOMPARE(add.labelText(QFileDialog::Accept), QString("Add/Insert"));
+    QVERIFY(add.chosen().paths.empty());  // Cancel
+    add.setResult(QDialog::Accepted);
+    QCOMPARE(add.chosen().paths, std::vector<std::string>{wave});
+    QCOMPARE(add.chosen().folder, dir.path().toStdString());
+    CFolderDialog folder(dir.path().toStdString());
+    QVERIFY(!folder.chosen());
+    folder.setResult(QDialog::Accepted);
+    QCOMPARE(folder.chosen(), std::optional<std::string>(dir.path().toStdString()));
     QCOMPARE(CAboutDlg().findChild<QLabel*>("productLine")->text(),
              QString("Quillon " QUILLON_VERSION));
     Editor e;
@@ -290,32 +298,8 @@ void EditorAppTest::findNextWrapsAndGotoFindsTheNumber() {
     QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sample is numbered 9"));
     QCOMPARE(e.frame().sidePanel()->valueText(CSidePanelBar::Description), QString("None"));
     QTest::keyClick(&e.view(), Qt::Key_Delete);
-    QVERIFY(e.frame()
-                .sidePanel()
-                ->valueText(CSidePanelBar::Name)
-                .isEmpty());  // the side panel follows the row shown
-}
-
-void EditorAppTest::whoIsStoredInTheSavedBank() {
-    Editor e;
-    openBank(e, 2);
-    auto pressWho = [&] {
-        const Qt::KeyboardModifiers held = Qt::ShiftModifier | Qt::ControlModifier;
-        QTest::keyPress(&e.view(), Qt::Key_P, held);
-        QTest::keyPress(&e.view(), Qt::Key_F, held);
-        QTest::keyRelease(&e.view(), Qt::Key_F, held);
-        QTest::keyRelease(&e.view(), Qt::Key_P, held);
-        QTest::keyRelease(&e.view(), Qt::Key_Control, Qt::ShiftModifier);
-    };
-    e.shell().textAnswers.push_back(std::string("Ada, sound design"));
-    pressWho();  // the dialog comes once, at the F, not again at the releases
-    QCOMPARE(e.shell().textRequests.size(), size_t(1));
-    QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
-    Editor again({QString::fromStdString(e.file("bank.sad"))});
-    QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
-    e.app().OnFileNew();
-    pressWho();
-    QCOMPARE(e.shell().textRequests.back().second, std::string());
+    // The side panel follows the row shown.
+    QVERIFY(e.frame().sidePanel()->valueText(CSidePanelBar::Name).isEmpty());
 }
 
 // Names follow the typed path; Browse fills one; a restart remembers; Cancel ends it.
@@ -385,8 +369,7 @@ void EditorAppTest::openInWaveEditorStartsOneEditorPerSelectedRow() {
 }
 
 void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
-    Editor e;
-    openBank(e, 60);
+    Editor e(60);
     CQuillonView& view = e.view();
     selectRows(view, {40, 42});  // numbers 41 and 43
     view.verticalScrollBar()->setValue(view.verticalScrollBar()->maximum() / 2);
@@ -401,11 +384,15 @@ void EditorAppTest::aBankWithoutEditsIsReadAgainWhereTheUserStood() {
     QVERIFY(e.frame().diskChangeBar()->isHidden());
     QCOMPARE(e.frame().paneText(kPanePrompt),
              QString("bank.sad changed on disk and was read again"));
+    QPdfWriter pdf(e.home() + "/list.pdf");
+    pdf.setPageSize(QPageSize(QSizeF(400, 100), QPageSize::Millimeter));  // a wide, low page
+    QVERIFY(printRowList(pdf, e.doc().rows(), "Bank - b.sad") >= 2);
+    QPdfWriter empty(e.home() + "/empty.pdf");
+    QCOMPARE(printRowList(empty, RowList(), "Empty"), 1);
 }
 
 void EditorAppTest::aBankWithEditsShowsTheBarAndItsSaveAsks() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
     const std::string bank = e.file("bank.sad");
     CDiskChangeBar& bar = *e.frame().diskChangeBar();
     e.doc().setTitle("mine");

@@ -1,22 +1,10 @@
 // Hearing and seeing samples on the loopback device, where a voice plays until stopped.
-#include <QApplication>
-#include <QDockWidget>
-#include <QSlider>
-#include <QTest>
 
 #include "UiTestSupport.h"
 #include "bank/CellEdit.h"
-#include "bank/Columns.h"
-#include "operations/SampleOps.h"
 #include "platform/Paths.h"
 #include "support/BankInspector.h"
 #include "support/RecordingEditorAudio.h"
-#include "support/TempFolder.h"
-#include "support/WavBuilder.h"
-#include "ui/MainFrame.h"
-#include "ui/MusicBarDialog.h"
-#include "ui/QuillonView.h"
-#include "ui/SidePanelBar.h"
 #include "ui/WaveformPanel.h"
 #include "ui/WaveformView.h"
 
@@ -62,9 +50,7 @@ class AudioTest : public QObject {
     Q_OBJECT
   private slots:
     void withoutASoundDeviceTheStatusBarSaysSo();
-    void clickOnTheImagePlaysAndClickOnTheTextDoesNot();
     void spaceAndStopAllPlayAndStopTheSelectedRow();
-    void playbackAndGroupCommandsSetTheSelectedRows();
     void ambientTestOfANeverSavedBankPutsEverythingBack();
     void theListHasTheKeysAgainAfterATest();
     void waveformFollowsTheSelectionAndPreviewsFromAClick();
@@ -75,27 +61,8 @@ void AudioTest::withoutASoundDeviceTheStatusBarSaysSo() {
     QCOMPARE(e.frame().paneText(kPanePrompt), QString("No sound device - silent output"));
 }
 
-void AudioTest::clickOnTheImagePlaysAndClickOnTheTextDoesNot() {
-    Editor e;
-    openBank(e, 3);
-    clickRow(e.view(), 2, kColName);
-    QVERIFY(playingSamples(e).empty());
-    clickRowImage(e, 1);
-    QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
-    QCOMPARE(e.doc().selectedItem().name, std::string("wave02.wav"));
-    // A relative path plays the file beside the bank, not one below the working folder.
-    std::string beside = makeWav(e.file("waves/beside.wav"), 3000);
-    QVERIFY(addWaveFiles(e.doc(), {beside}));
-    e.doc().rows().update(3, [](Row& row) { setCell(row, kColLocation, "waves"); });
-    QVERIFY(!pathExists("waves/beside.wav"));
-    clickRowImage(e, 3);
-    std::optional<PreviewPlayer::PlayPosition> at = e.app().audio().playPosition();
-    QVERIFY(at && at->sourceKey.starts_with(beside + "|"));
-}
-
 void AudioTest::spaceAndStopAllPlayAndStopTheSelectedRow() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     QAction* stopAll = e.frame().action(StopAll);
     QTest::keyClick(&e.view(), Qt::Key_Space);
     QVERIFY(playingSamples(e).empty());
@@ -108,11 +75,6 @@ void AudioTest::spaceAndStopAllPlayAndStopTheSelectedRow() {
     clickToolbar(e.frame(), StopAll);
     QVERIFY(playingSamples(e).empty());
     QVERIFY(!stopAll->isEnabled());
-}
-
-void AudioTest::playbackAndGroupCommandsSetTheSelectedRows() {
-    Editor e;
-    openBank(e, 4);
     setCellOfRow(e, 0, kColGroup, "4");
     selectRows(e.view(), {1, 3});
     clickToolbar(e.frame(), DisablePlayback);
@@ -182,8 +144,20 @@ void AudioTest::theListHasTheKeysAgainAfterATest() {
 }
 
 void AudioTest::waveformFollowsTheSelectionAndPreviewsFromAClick() {
-    Editor e;
-    openBank(e, 3);
+    Editor e(3);
+    clickRow(e.view(), 2, kColName);
+    QVERIFY(playingSamples(e).empty());
+    clickRowImage(e, 1);
+    QCOMPARE(playingSamples(e), std::vector<uint32_t>{2});
+    QCOMPARE(e.doc().selectedItem().name, std::string("wave02.wav"));
+    // A relative path plays the file beside the bank, not one below the working folder.
+    std::string beside = makeWav(e.file("waves/beside.wav"), 3000);
+    QVERIFY(addWaveFiles(e.doc(), {beside}));
+    e.doc().rows().update(3, [](Row& row) { setCell(row, kColLocation, "waves"); });
+    QVERIFY(!pathExists("waves/beside.wav"));
+    clickRowImage(e, 3);
+    std::optional<PreviewPlayer::PlayPosition> at = e.app().audio().playPosition();
+    QVERIFY(at && at->sourceKey.starts_with(beside + "|"));
     CWaveformView& side = *e.frame().sidePanel()->waveform();
     QVERIFY(chooseMenuItem(e.frame(), ViewWaveform));
     CWaveformView& dock = *e.frame().waveformDockView();

@@ -3,13 +3,9 @@
 
 #include <QProcess>
 #include <QStandardPaths>
-#include <QTest>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "editor/Recovery.h"
-#include "support/FakeShell.h"
-#include "support/TempFolder.h"
 
 using namespace quillon;
 using namespace quillon::test;
@@ -72,8 +68,9 @@ void RecoveryTest::anEditSurvivesTheEditorBeingKilled() {
     QVERIFY(keysTo(window, {"ctrl+s"}));
     QTRY_COMPARE_WITH_TIMEOUT(priorityOnDisk(bank), std::string("4"), 10000);
     QTRY_VERIFY_WITH_TIMEOUT(!fileExists(recoveryFile), 5000);
-    editor.kill();
-    editor.waitForFinished(5000);
+    QVERIFY(keysTo(window, {"ctrl+q"}));  // Exit as a person does: the editor ends by itself
+    QVERIFY(editor.waitForFinished(10000) && editor.exitStatus() == QProcess::NormalExit);
+    QCOMPARE(editor.exitCode(), 0);
 }
 
 QTEST_MAIN(RecoveryTest)

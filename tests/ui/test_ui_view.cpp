@@ -1,20 +1,11 @@
 // The sample list driven as a user does: sorting, moves, keys, cell editing, undo, paste.
-#include <QApplication>
 #include <QClipboard>
-#include <QHeaderView>
 #include <QMouseEvent>
-#include <QScrollBar>
-#include <QTest>
-#include <QToolButton>
+#include <QToolTip>
 
 #include "UiTestSupport.h"
-#include "bank/Columns.h"
 #include "bank/ListOps.h"
-#include "ui/BankToolBar.h"
 #include "ui/CellEdit.h"
-#include "ui/MainFrame.h"
-#include "ui/QuillonView.h"
-#include "ui/SidePanelBar.h"
 
 using namespace quillon;
 using namespace quillon::test;
@@ -83,16 +74,12 @@ class ListViewTest : public QObject {
     void columnsFitTheirWidestTexts();
     void firstClickOnNoSortsDescendingAndMovesRefuse();
     void dragFromBelowTheRowsSelectsAndTogglesNothing();
-    void keysReachTheirCommands();
     void heldMoveRefusesOnceWhileItsMessageShows();
     void invalidValueStopsEveryActionThatLeavesTheEditor();
     void pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data();
     void pressOnAnotherRowWritesThePendingValueWhereItWasTyped();
     void keysOpenWalkAndCloseTheEditor();
-    void keysReachingTheListPastTheEditorStayWithTheEditor();
-    void anUnchangedOldDescriptionKeepsItsBytes();
     void undoAndRedoFollowTheSavedState();
-    void copyAndPasteRowsAsAPersonDoes();
 };
 
 // The widest texts show whole, and the window fits 1280x800, at each QT_SCALE_FACTOR run.
@@ -109,8 +96,7 @@ void ListViewTest::columnsFitTheirWidestTexts() {
     QFETCH(int, column);
     QFETCH(QString, text);
     QFETCH(bool, cut);
-    Editor e;
-    openBank(e, 2);
+    Editor e(2);
     e.doc().rows().setCell(1, column, text.toStdString());
     e.view().OnInitialUpdate();  // as after an open
     QCOMPARE(e.view().isCellTextCut(1, column), cut);
@@ -120,11 +106,17 @@ void ListViewTest::columnsFitTheirWidestTexts() {
     const QSize screen = QSize(1280, 800) / e.frame().devicePixelRatioF();
     const QSize needed = e.frame().minimumSizeHint().expandedTo(e.frame().minimumSize());
     QVERIFY(needed.width() <= screen.width() && needed.height() <= screen.height());
+    // A cut text shows whole as the cell's tooltip; only the long-text columns carry one.
+    const QModelIndex cell = e.view().model()->index(1, column);
+    const QPoint at = e.view().visualRect(cell).center();
+    QHelpEvent tip(QEvent::ToolTip, at, e.view().viewport()->mapToGlobal(at));
+    QApplication::sendEvent(e.view().viewport(), &tip);
+    QCOMPARE(QToolTip::text(), cut ? text : QString());
+    QCOMPARE(cell.data(Qt::ToolTipRole).toString(), column == kColLocation ? text : QString());
 }
 
 void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     clickHeader(e.view(), kColNo);
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"4", "3", "2", "1"}));
     clickRow(e.view(), 2);
@@ -137,12 +129,44 @@ void ListViewTest::firstClickOnNoSortsDescendingAndMovesRefuse() {
     QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{0});
     QCOMPARE(namesOnScreen(e.view()).first(), QString("wave02.wav"));
     QCOMPARE(numbersOnScreen(e.view()), (QStringList{"1", "2", "3", "4"}));
+    clickToolbar(e.frame(), MoveDown);
+    QCOMPARE(selectedRowsOnScreen(e.view()), std::vector<int>{1});
+    QCOMPARE(namesOnScreen(e.view()).first(), QString("wave01.wav"));
+    // The header's menu hides a column (never No); View, Reset Columns shows it again.
+    QHeaderView* header = e.view().horizontalHeader();
+    const int third = header->logicalIndex(2);
+    QTimer::singleShot(0, [] {
+        QWidget* menu = QApplication::activePopupWidget();
+        QVERIFY(!menu->actions().at(0)->isEnabled());
+        menu->actions().at(2)->trigger();
+        menu->close();
+    });
+    emit header->customContextMenuRequested(QPoint(5, 5));
+    QVERIFY(header->isSectionHidden(third));
+    QVERIFY(chooseMenuItem(e.frame(), ViewResetColumns));
+    QVERIFY(!header->isSectionHidden(third));
+    // A refused value refuses the whole paste, and Ctrl+Z takes a paste back whole.
+    e.doc().rows().setCell(0, kColVolume, "10");
+    e.doc().rows().setCell(1, kColVolume, "20");
+    selectRows(e.view(), {0, 1});
+    press(e.view(), Qt::Key_C);
+    selectRows(e.view(), {2, 3});
+    press(e.view(), Qt::Key_V);
+    QCOMPARE(columnOnScreen(e.view(), kColVolume), (QStringList{"10", "20", "10", "20"}));
+    QGuiApplication::clipboard()->setText("Name\tvolume\tPriority\r\nx.wav\t99\t5\r\n");
+    selectRows(e.view(), {0, 3});
+    press(e.view(), Qt::Key_V);
+    QCOMPARE(columnOnScreen(e.view(), kColVolume), (QStringList{"99", "20", "10", "99"}));
+    QGuiApplication::clipboard()->setText("Volume\tPriority\n64\t0\n");
+    press(e.view(), Qt::Key_V);
+    QCOMPARE(e.shell().messages.size(), size_t(2));
+    press(e.view(), Qt::Key_Z);
+    QCOMPARE(columnOnScreen(e.view(), kColVolume), (QStringList{"10", "20", "10", "20"}));
 }
 
 // A press below the rows, and the drag after it, neither selects nor toggles a check box.
 void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     clickRow(view, 2);
     QTest::mouseClick(view.viewport(), Qt::LeftButton, {}, checkBoxOf(view, 2));
@@ -161,12 +185,7 @@ void ListViewTest::dragFromBelowTheRowsSelectsAndTogglesNothing() {
     QCOMPARE(selectedRowsOnScreen(view), std::vector<int>{2});
     QCOMPARE(e.doc().rows().selectedRows(), std::vector<int>{2});
     QVERIFY(!e.doc().rows().row(2).checked);
-}
-
-// Insert must bring no wave into a music bank, where Add/Insert is off.
-void ListViewTest::keysReachTheirCommands() {
-    Editor e;
-    openBank(e, 4);
+    // Insert must bring no wave into a music bank, where Add/Insert is off.
     e.doc().setMusicBank(true);
     clickRow(e.view(), 1);
     e.shell().fileAnswers.push_back({{makeWav(e.file("inserted.wav"))}, e.file("")});
@@ -176,6 +195,12 @@ void ListViewTest::keysReachTheirCommands() {
     QTest::keyClick(&e.view(), Qt::Key_Insert);
     QCOMPARE(e.shell().fileRequests.at(0).initialFolder, e.file("wavs"));
     QCOMPARE(namesOnScreen(e.view()).last(), QString("inserted.wav"));
+    e.doc().setMusicBank(true);  // a disabled command's key stays away from the list
+    QTest::keyClick(&e.view(), Qt::Key_A, Qt::AltModifier);
+    QCOMPARE(e.shell().fileRequests.size(), size_t(1));
+    e.doc().setMusicBank(false);
+    QTest::keyClick(&e.view(), Qt::Key_Up);
+    QCOMPARE(e.doc().rows().current(), 0);
     clickRow(e.view(), 4);
     QTest::keyClick(&e.view(), Qt::Key_Delete, Qt::ShiftModifier);
     QVERIFY(QGuiApplication::clipboard()->text().contains("inserted.wav"));
@@ -188,8 +213,7 @@ void ListViewTest::keysReachTheirCommands() {
 
 // The refusal's box lets the timer tick on: a repeat not ended first stacked up boxes.
 void ListViewTest::heldMoveRefusesOnceWhileItsMessageShows() {
-    Editor e;
-    openBank(e, 10);
+    Editor e(10);
     clickRow(e.view(), 2);
     e.view().timer().stop();
     int shown = 0;
@@ -217,8 +241,7 @@ void ListViewTest::heldMoveRefusesOnceWhileItsMessageShows() {
 }
 
 void ListViewTest::invalidValueStopsEveryActionThatLeavesTheEditor() {
-    Editor e;
-    openBank(e, 60);  // enough rows for a vertical scroll bar
+    Editor e(60);  // enough rows for a vertical scroll bar
     CQuillonView& view = e.view();
     typeInto(view, 0, kColPriority, "0");
     clickHeader(view, kColName);
@@ -255,8 +278,7 @@ void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped_data() 
 
 void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped() {
     QFETCH(int, button);
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     typeInto(view, 1, kColVolume, "64");
     QPoint onRow3 = view.visualRect(view.model()->index(3, kColName)).center();
@@ -279,8 +301,7 @@ void ListViewTest::pressOnAnotherRowWritesThePendingValueWhereItWasTyped() {
 // F2, Tab, Left and Down walk the editor; q and Space stay text, never playing the row.
 void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     int played = 0;
-    Editor e;
-    openBank(e, 4);
+    Editor e(4);
     CQuillonView& view = e.view();
     view.playRow = [&played](int) { ++played; };
     clickRow(view, 1, kColDescription);
@@ -306,28 +327,32 @@ void ListViewTest::keysOpenWalkAndCloseTheEditor() {
     QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
     QVERIFY(!view.isCellEditOpen());
     QCOMPARE(QApplication::focusWidget(), &view);
-}
-
-// Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
-void ListViewTest::keysReachingTheListPastTheEditorStayWithTheEditor() {
-    Editor e;
-    openBank(e, 4);
-    CQuillonView& view = e.view();
+    // Keys reaching the list past an open editor (Shift+Tab back from the side panel) stay its.
     typeInto(view, 1, kColPriority, "0");
     e.frame().sidePanel()->value(CSidePanelBar::Name)->setFocus(Qt::MouseFocusReason);
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab, Qt::ShiftModifier);
     QCOMPARE(QApplication::focusWidget(), view.cellEdit());
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_Down);
     QTest::keyClick(view.cellEdit(), Qt::Key_N, Qt::AltModifier);  // checks the value too
-    QCOMPARE(e.shell().messageTexts(), std::vector<std::string>(2, kInvalidPriority));
+    QCOMPARE(e.shell().messages.size(), size_t(3));
+    QCOMPARE(e.shell().messageTexts().back(), std::string(kInvalidPriority));
     QCOMPARE(cellOnScreen(view, 1, kColPriority), QString("*"));
+    QTest::keyClick(view.cellEdit(), Qt::Key_Escape);
+    doubleClickCell(view, 0, kColPlayType);  // the box: a key moves it, Return writes it
+    QTest::keyClick(view.playTypeBox(), Qt::Key_Up);
+    QTest::keyClick(view.playTypeBox(), Qt::Key_Return);
+    doubleClickCell(view, 1, kColPlayType);  // an item picked from the opened list writes it
+    view.playTypeBox()->showPopup();
+    view.playTypeBox()->setCurrentIndex(1);
+    emit view.playTypeBox()->activated(1);
+    QCOMPARE(columnOnScreen(view, kColPlayType).mid(0, 2), (QStringList{"Overlap", "Once"}));
 }
 
-// An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
-void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
-    Editor e;
-    openBank(e, 3);
+// Undo and redo across a save: the title bar's mark and the question follow the saved state.
+void ListViewTest::undoAndRedoFollowTheSavedState() {
+    Editor e(3);
     CQuillonView& view = e.view();
+    // An old bank's Latin-1 text left unchanged must not be rewritten as UTF-8.
     QVERIFY(!doubleClickCell(view, 0, kColSize));  // a fixed column opens no editor
     const std::string old = "Caf\xe9 terrace";
     for (int r : {0, 1})
@@ -340,13 +365,6 @@ void ListViewTest::anUnchangedOldDescriptionKeepsItsBytes() {
     QCOMPARE(e.doc().rows().cell(0, kColDescription) + e.doc().rows().cell(1, kColDescription),
              old + old);
     QVERIFY(!e.doc().isModified());
-}
-
-// Undo and redo across a save: the title bar's mark and the question follow the saved state.
-void ListViewTest::undoAndRedoFollowTheSavedState() {
-    Editor e;
-    openBank(e, 3);
-    CQuillonView& view = e.view();
     clickRow(view, 1);
     press(view, Qt::Key_Delete, {});
     openMenu(e.frame().menu(MenuPlace::Edit));
@@ -369,29 +387,6 @@ void ListViewTest::undoAndRedoFollowTheSavedState() {
     QVERIFY(chooseMenuItem(e.frame(), FileNew));
     QCOMPARE(e.shell().messages.size(), size_t(1));  // nothing unsaved: no question
     QVERIFY(namesOnScreen(view).isEmpty());
-}
-
-// A refused value refuses the whole paste, and Ctrl+Z takes a paste back whole.
-void ListViewTest::copyAndPasteRowsAsAPersonDoes() {
-    Editor e;
-    openBank(e, 4);
-    CQuillonView& view = e.view();
-    e.doc().rows().setCell(0, kColVolume, "10");
-    e.doc().rows().setCell(1, kColVolume, "20");
-    selectRows(view, {0, 1});
-    press(view, Qt::Key_C);
-    selectRows(view, {2, 3});
-    press(view, Qt::Key_V);
-    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"10", "20", "10", "20"}));
-    QGuiApplication::clipboard()->setText("Name\tvolume\tPriority\r\nx.wav\t99\t5\r\n");
-    selectRows(view, {0, 3});
-    press(view, Qt::Key_V);
-    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"99", "20", "10", "99"}));
-    QGuiApplication::clipboard()->setText("Volume\tPriority\n64\t0\n");
-    press(view, Qt::Key_V);
-    QCOMPARE(e.shell().messages.size(), size_t(1));
-    press(view, Qt::Key_Z);
-    QCOMPARE(columnOnScreen(view, kColVolume), (QStringList{"10", "20", "10", "20"}));
 }
 
 QTEST_MAIN(ListViewTest)
