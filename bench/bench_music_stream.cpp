@@ -100,7 +100,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string path = folder.file("music.sad");
-    test::writeFileBytes(path, bank);
+    test::writeFile(path, bank);
 
     ZQ_AudioSystem system;
     system.OutputMode = ZQ_OUTPUT_LOOPBACK;

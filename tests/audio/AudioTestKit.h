@@ -112,7 +112,7 @@ inline double peak(const std::vector<float>& stereo, size_t firstFrame = 0) {
 inline std::optional<Bytes> soxConvert(const TempFolder& folder, const Bytes& input,
                                        const std::string& options) {
     const std::string in = folder.file("sox-in.wav"), out = folder.file("sox-out.wav");
-    writeFileBytes(in, input);
+    writeFile(in, input);
     if (!haveProgram("sox") || !runCommand("sox '" + in + "' " + options + " '" + out + "'"))
         return std::nullopt;
     return readFileBytes(out);

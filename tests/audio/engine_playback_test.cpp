@@ -197,7 +197,7 @@ TEST(BankRegister, HandsOutTheRecordsAndHostileOnesAreNotPlayable) {
         EXPECT_EQ(system.ZQBankRegister(path.c_str(), 0, &error), nullptr);
         EXPECT_EQ(error, expected);
     }
-    test::writeFileBytes(path, Bytes(100, 'x'));
+    test::writeFile(path, Bytes(100, 'x'));
     EXPECT_EQ(system.ZQBankRegister(path.c_str(), 0, &error), nullptr);
     EXPECT_EQ(error, ZQBankError::OpenFailed) << "not a container";
     EXPECT_EQ(system.ZQBankRegister("", 0, &error), nullptr);

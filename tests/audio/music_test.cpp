@@ -80,7 +80,7 @@ TEST(WaveformPeaks, ColumnsOfALongSampleCoverItsEndAndWhatCannotBeDecodedSaysWhy
     const test::TempFolder folder;
     WaveformSource missing{.path = folder.file("gone.wav"), .size = 100};
     EXPECT_EQ(loadPeaks(missing).error, "The file cannot be read: " + missing.path);
-    test::writeFileBytes(missing.path, test::sineWav(1000, 4410));
+    test::writeFile(missing.path, test::sineWav(1000, 4410));
     missing.size = 4410 * 2 + 44;
     EXPECT_EQ(loadPeaks(missing).peaks->frames, 4410u) << "the first bytes of a file";
     missing.inBank = true;

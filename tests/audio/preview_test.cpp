@@ -60,7 +60,7 @@ class RowPreview : public ::testing::Test {
         pitched.enabled = 0;
         bank.add(pitched, test::sineWav(440, kTestRate));
         ASSERT_TRUE(bankAudio.registerBank(bank.write(folder)));
-        test::writeFileBytes(folder.file("a.wav"), test::sineWav(440, kTestRate));
+        test::writeFile(folder.file("a.wav"), test::sineWav(440, kTestRate));
     }
     RowPlayResult play(Row played) {
         rows.clear();
@@ -143,7 +143,7 @@ TEST_F(RowPreview, AnyOtherBankTextPlaysTheFileAndAnUnreadableOneNothing) {
 TEST(RowWaveFile, ReadsTheFirstSizeBytesAndRefusesPipesWithoutWaiting) {
     test::TempFolder folder;
     const std::string path = folder.file("x.bin");
-    test::writeFileBytes(path, test::Bytes{1, 2, 3, 4, 5});
+    test::writeFile(path, test::Bytes{1, 2, 3, 4, 5});
     EXPECT_EQ(readRowWaveFile(path, 3), (test::Bytes{1, 2, 3}));
     EXPECT_EQ(readRowWaveFile(path, 0xFFFFFFFF), (test::Bytes{1, 2, 3, 4, 5})) << "no zeros past";
     const std::string fifo = folder.file("pipe.wav");

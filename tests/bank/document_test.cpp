@@ -113,7 +113,7 @@ TEST_F(BankDocument, NewTargetIsWrittenDirectlyAndExistingOneThroughTheTemporary
     ::mkdir(dir.file("tmp").c_str(), 0700);
     test::ScopedTmpDir tmp(dir.file("tmp"));
     const std::string records = privateTempFolder().value_or("") + "/ZQAudio.TMP";
-    test::writeFileBytes(records, {7, 7, 7});
+    test::writeFile(records, {7, 7, 7});
     const int held = ::open(records.c_str(), O_RDONLY);
     add({"a.wav"});
     std::vector<bool> tempSeen;
@@ -199,7 +199,7 @@ TEST_F(BankDocument, FailedSaveLeavesTheOldBankAndNoTemporaryFiles) {
 TEST_F(BankDocument, BrokenBanksFailToOpenAndLeaveAnEmptyUnnamedDocument) {
     add({"a.wav"});
     ASSERT_TRUE(save("good.sad"));
-    test::writeFileBytes(dir.file("text"), {'h', 'e', 'l', 'l', 'o'});
+    test::writeFile(dir.file("text"), {'h', 'e', 'l', 'l', 'o'});
     const Bytes table = test::sampleTable(0, {});
     ASSERT_TRUE(test::writeContainer(dir.file("no-table"), {{ZQFileSegmentBankInfo, Bytes(532)}}));
     ASSERT_TRUE(test::writeContainer(dir.file("no-info"), {{ZQFileSegmentBankSampleTable, table}}));

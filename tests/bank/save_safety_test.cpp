@@ -54,7 +54,7 @@ class SaveSafety : public testing::Test {
 
     // The old bank put back as the document's own doing, so the next save asks nothing.
     void putOldBankBack() {
-        test::writeFileBytes(target, oldBank);
+        test::writeFile(target, oldBank);
         shell.answers = {MessageAnswer::Yes};
         (void)doc.askAboutDiskChange(target);
         shell.answers.clear();

@@ -34,8 +34,8 @@ constexpr int kClosed = -1;
 class ZQFileAssertTest : public ::testing::Test {
   protected:
     void start(ZQFile& file, int mode) {
-        writeFileBytes(path, containerBytes({{"A", bytesOf("abcd")}, {"BIG", bytesOf("xyz")}},
-                                            {{"BIG", 90000000}}));
+        writeFile(path, containerBytes({{"A", bytesOf("abcd")}, {"BIG", bytesOf("xyz")}},
+                                       {{"BIG", 90000000}}));
         if (file.SetName(path.c_str()) != ZQ_OK || (mode != kClosed && file.Open(mode) != ZQ_OK))
             ADD_FAILURE();
     }

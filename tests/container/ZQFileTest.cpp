@@ -22,7 +22,7 @@ class ZQFileTest : public ::testing::Test {
         ASSERT_EQ(f.Open(mode), ZQ_OK);
     }
     void open(const Bytes& bytes, int mode) {
-        writeFileBytes(path, bytes);
+        writeFile(path, bytes);
         open(file, mode, path);
     }
     // Names and data offsets (or sizes) of the directory, the last segment first.
@@ -46,7 +46,7 @@ TEST_F(ZQFileTest, WrittenLayoutIsByteExact) {
     Bytes source(3 * 4096 + 123);
     std::iota(source.begin(), source.end(), uint8_t(1));
     const uint32_t size = uint32_t(source.size());
-    writeFileBytes(folder.file("p.zq"), containerBytes({{"W", source}}));
+    writeFile(folder.file("p.zq"), containerBytes({{"W", source}}));
     ZQFile previous;
     open(previous, ZQ_FILE_READ_ONLY, folder.file("p.zq"));
     const int fd = ::open(folder.file("p.zq").c_str(), O_RDONLY);
@@ -106,7 +106,7 @@ TEST_F(ZQFileTest, FileThatIsNoContainerFailsAndStaysClosed) {
     for (const auto& [label, bytes, logged] : cases) {
         SCOPED_TRACE(label);
         std::remove(path.c_str());
-        if (label != std::string("missing")) writeFileBytes(path, bytes);
+        if (label != std::string("missing")) writeFile(path, bytes);
         for (int mode : {ZQ_FILE_READ_ONLY, ZQ_FILE_APPEND}) {
             log.lines.clear();
             ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);

@@ -56,7 +56,7 @@ TEST(ZQFileWriteFailureTest, SegmentMayNotStartOrEndBeyondFourGiB) {
     for (const auto& [end, opened, fit] :
          {std::tuple{0xFFFFFFF0u, ZQ_ERROR, 0u}, std::tuple{0xFFFFFF00u, ZQ_OK, 0xDBu}}) {
         log.lines.clear();
-        writeFileBytes(path, containerBytes({{"BIG", {}}}, {{"BIG", end - 44}}));
+        writeFile(path, containerBytes({{"BIG", {}}}, {{"BIG", end - 44}}));
         ASSERT_EQ(truncate(path.c_str(), off_t(end)), 0);
         ZQFile file;
         ASSERT_EQ(file.SetName(path.c_str()), ZQ_OK);

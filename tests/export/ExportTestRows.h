@@ -25,7 +25,7 @@ inline std::string readText(const std::string& path) {
 }
 
 inline void writeText(const std::string& path, const std::string& text) {
-    writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 }  // namespace quillon::test

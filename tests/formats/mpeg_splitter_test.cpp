@@ -44,8 +44,8 @@ TEST(MpegSplitter, FortyFiveFramesGiveTwentyOneTwentyOneAndThree) {
     std::vector<uint8_t> file(100, 0x11);
     file.insert(file.end(), stream.begin(), stream.end());
     file.insert(file.end(), stream.begin(), stream.begin() + 5 * kFrame);
-    test::writeFileBytes(folder.file("in.wav"), file);
-    test::writeFileBytes(folder.file("sect0000.mpg"), std::vector<uint8_t>(90000, 1));
+    test::writeFile(folder.file("in.wav"), file);
+    test::writeFile(folder.file("sect0000.mpg"), std::vector<uint8_t>(90000, 1));
     ASSERT_EQ(::chmod(folder.file("sect0000.mpg").c_str(), 0600), 0);
 
     const Split split = splitFile(folder.file("in.wav"), 100, stream.size(), folder.path());
@@ -66,7 +66,7 @@ TEST(MpegSplitter, FortyFiveFramesGiveTwentyOneTwentyOneAndThree) {
     }
 
     const std::string target = folder.file("elsewhere");
-    test::writeFileBytes(target, {1, 2, 3});
+    test::writeFile(target, {1, 2, 3});
     ASSERT_EQ(::unlink(folder.file("sect0002.mpg").c_str()), 0);
     ASSERT_EQ(::symlink(target.c_str(), folder.file("sect0002.mpg").c_str()), 0);
     const Split refused = splitFile(folder.file("in.wav"), 100, stream.size(), folder.path());
@@ -128,7 +128,7 @@ TEST(MpegSplitter, MatchesTheByteByByteRuleOnRandomStreams) {
 // hands a section on. A declared length past the file's end ends at its end.
 TEST(MpegSplitter, FailuresRemoveTheSectionsMadeSoFar) {
     test::TempFolder folder;
-    test::writeFileBytes(folder.file("x.mp2"), makeFrames(50));  // three sections
+    test::writeFile(folder.file("x.mp2"), makeFrames(50));  // three sections
     std::unique_ptr<FileByteSource> file = FileByteSource::open(folder.file("x.mp2"));
     ASSERT_TRUE(file);
     int calls = 0;

@@ -143,7 +143,7 @@ TEST_F(ExtractTest, ExtractOfTheSelectionSaysWhatItDid) {
 // The bank's audio cannot be read: the user's file of that name outlives the failed extract.
 TEST_F(ExtractTest, FailedReadLeavesAnExistingTargetAsItWas) {
     const test::Bytes old(5000, 7);
-    test::writeFileBytes(dir.file("out/two.wav"), old);
+    test::writeFile(dir.file("out/two.wav"), old);
     auto bank = test::inspectBank(dir.file("bank.sad"));  // cut inside the second image
     uint64_t cut = bank.segments[1].dataOffset + bank.records[1].waveOffset + 10;
     ASSERT_EQ(::truncate(dir.file("bank.sad").c_str(), off_t(cut)), 0);

@@ -24,10 +24,10 @@ std::string readAll(const std::string& path) {
 TEST(ReplacementFile, TheTargetChangesOnlyOnCommit) {
     test::TempFolder dir;
     const std::string target = dir.file("out.h");
-    test::writeFileBytes(dir.file("victim"), {'k'});
+    test::writeFile(dir.file("victim"), {'k'});
     fs::create_symlink("victim", dir.file(".quillon-new-" + std::to_string(::getpid()) + "-0"));
     for (const std::string way : {"drop", "discard", "commit"}) {
-        test::writeFileBytes(target, {'o', 'l', 'd'});
+        test::writeFile(target, {'o', 'l', 'd'});
         {
             ReplacementFile file(target);
             ASSERT_TRUE(file.write("new"));
@@ -58,7 +58,7 @@ TEST(ReplacementFile, ALinkTargetReplacesTheFileItNamesKeepingItsModeAndGroup) {
     for (auto [mode, access, kept] : cases) {
         fs::remove(target);
         if (mode >= 0) {
-            test::writeFileBytes(target, {'o'});
+            test::writeFile(target, {'o'});
             ASSERT_EQ(::chown(target.c_str(), uid_t(-1), group), 0);
             ASSERT_EQ(::chmod(target.c_str(), mode_t(mode)), 0);
         }
@@ -75,7 +75,7 @@ TEST(ReplacementFile, ALinkTargetReplacesTheFileItNamesKeepingItsModeAndGroup) {
 TEST(ReplacementFile, WhatMayNotBeReplacedIsRefusedUntouched) {
     test::TempFolder dir;
     fs::create_directories(dir.file("folder"));
-    test::writeFileBytes(dir.file("locked"), {'o'});
+    test::writeFile(dir.file("locked"), {'o'});
     ASSERT_EQ(::chmod(dir.file("locked").c_str(), 0444), 0);
     using Status = ReplacementFile::Status;
     for (auto [path, status] : {std::pair{dir.file("folder"), Status::NotAFile},

@@ -47,7 +47,7 @@ TEST(SettingsStore, BrokenLinesAndFilesAreSkipped) {
     EXPECT_EQ(store.load(), SettingsLoad::Unreadable);
     store.setString("K", "A", "new");
     EXPECT_FALSE(store.save());  // a folder stands in its place
-    test::writeFileBytes(dir.file("plain"), {1});
+    test::writeFile(dir.file("plain"), {1});
     EXPECT_FALSE(SettingsStore(dir.file("plain/settings.conf")).save());
     EXPECT_EQ(test::namesIn(dir.path()), std::vector<std::string>{"plain"});
 }

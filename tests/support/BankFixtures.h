@@ -1,6 +1,5 @@
 // Containers built byte by byte, independent of ZQFile: banks the writer never
-// makes (an animation segment, a record that points nowhere, no wave data) and
-// broken containers (sizes that lie).
+// makes and containers whose sizes lie.
 #pragma once
 
 #include <cstdint>
@@ -36,9 +35,8 @@ std::vector<uint8_t> sampleTable(uint32_t countWord,
 // A bank information record of zeros (no title, not a music bank).
 std::vector<uint8_t> blankBankInfo();
 
-// A bank whose sample table is cut short: its count word promises
-// kCutShortPromised records, but the segment holds kCutShortWhole whole ones
-// (numbers 1 and 2, sharing 10 bytes of wave data) and the start of the next.
+// A sample table promising kCutShortPromised records, holding kCutShortWhole whole
+// ones (numbers 1 and 2, sharing 10 bytes of wave data) and the start of the next.
 inline constexpr uint32_t kCutShortPromised = 4;
 inline constexpr uint32_t kCutShortWhole = 2;
 [[nodiscard]] bool writeBankWithTableCutShort(const std::string& path);

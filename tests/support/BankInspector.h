@@ -1,6 +1,5 @@
-// An independent reader of bank files for tests, written from the byte tables
-// of the format alone: it shares no code with the writer or the reader under
-// test, so a fault in their shared helpers cannot hide itself.
+// A reader of bank files from the format's byte tables alone: it shares no code
+// with the writer or reader under test, so a fault they share cannot hide.
 #pragma once
 
 #include <cstdint>

@@ -1,7 +1,5 @@
-// Test aids for the MPEG splitter: a slow byte-by-byte splitter that follows
-// the splitting rule word for word, a section sink that keeps sections in
-// memory, and a builder of synthetic layer II frames. Header-only, so that the
-// fuzz target and the benchmark can use it too.
+// The splitting rule read byte by byte, sections kept in memory, and synthetic
+// layer II frames; header only, for the fuzz target and benchmarks too.
 #pragma once
 
 #include <array>
@@ -71,15 +69,13 @@ inline std::vector<ReferenceSection> referenceSplit(std::span<const uint8_t> str
 class MemorySectionSink final : public MpegSectionSink {
   public:
     std::vector<std::vector<uint8_t>> sections;
-    int failOpenAt = -1;   // the section index whose open fails
     int failWriteAt = -1;  // the section index whose writes fail
     bool removed = false;
 
     std::string sectionPath(int index) const override {
         return "mem/sect" + std::to_string(index) + ".mpg";
     }
-    bool open(int index) override {
-        if (index == failOpenAt) return false;
+    bool open(int) override {
         sections.emplace_back();
         return true;
     }
@@ -98,12 +94,10 @@ class MemorySectionSink final : public MpegSectionSink {
 // The bytes of a frame header in file order.
 using HeaderBytes = std::array<uint8_t, 4>;
 
-// MPEG-1 layer II, 192 kbit/s, 44100 per second, stereo, no CRC: 626 bytes a frame
-// (627 with the padding bit).
+// MPEG-1 layer II, 192 kbit/s, 44100 per second, stereo, no CRC: 626-byte frames.
 inline constexpr HeaderBytes kMpeg1Layer2Header = {0xFF, 0xFD, 0xA0, 0x04};
 
-// Frame length from the header by the standards' formula; 0 when the header has
-// no fixed length (free format, reserved fields).
+// Frame length by the standards' formula; 0 for free format and reserved fields.
 inline size_t mpegFrameBytes(const HeaderBytes& h) {
     const MpegHeaderInfo info = DecodeMpegHeader(MpegHeaderValue(h[0], h[1], h[2], h[3]));
     if (info.bitrate == 0 || info.sampleRate == 0 || info.layer > 3) return 0;

@@ -1,6 +1,4 @@
-// Real tools as oracles for the MPEG tests: sox makes the audio, twolame
-// encodes it as layer II, mpg123 decodes what we cut. Tests skip when a tool is
-// missing.
+// Oracles of the MPEG tests: sox and twolame make streams, mpg123 decodes our cuts.
 #pragma once
 
 #include <cstdint>
@@ -11,8 +9,7 @@
 
 namespace quillon::test {
 
-// Writes `seconds` of a two-tone signal into the folder as "<name>.mp2", layer II
-// made by twolame; nothing when sox or twolame is missing or fails.
+// `seconds` of two tones as "<name>.mp2" by twolame; nothing when a tool fails.
 std::optional<std::string> makeLayer2Stream(const TempFolder& folder, const std::string& name,
                                             int sampleRate, int channels, int kbits,
                                             double seconds);

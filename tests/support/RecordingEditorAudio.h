@@ -1,7 +1,5 @@
-// The editor's audio on the loopback device, recording every call of the
-// ambient and music test before it goes on to the real library. Header only:
-// it needs the audio library, which the other users of the test support do
-// not link.
+// The editor's audio on the loopback device, recording each call of the bank test
+// first; header only, as only its users link the audio library.
 #pragma once
 
 #include <string>

@@ -48,19 +48,11 @@ std::vector<uint8_t> readFileBytes(const std::string& path) {
     return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
 }
 
-static bool writeAll(const std::string& path, const std::vector<uint8_t>& bytes) {
+void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     out.close();
-    return bool(out);
-}
-
-void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
-    writeAll(path, bytes);
-}
-
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes) {
-    if (!writeAll(path, bytes)) throw std::runtime_error("cannot write " + path);
+    if (!out) throw std::runtime_error("cannot write " + path);
 }
 
 bool fileExists(const std::string& path) {

@@ -1,5 +1,4 @@
-// Files for tests: a private folder per test, the environment while a test
-// runs, and raw file bytes.
+// A private folder per test, the environment while a test runs, raw file bytes.
 #pragma once
 
 #include <cstdint>
@@ -36,15 +35,13 @@ class ScopedEnvironment {
     bool hadValue_ = false;
 };
 
-// Points $TMPDIR at a folder, so that the program's private temporary folder
-// (temporary banks, MPEG sections) stays inside a test's own folder.
+// Keeps the program's private temporary folder inside a test's own folder.
 class ScopedTmpDir : public ScopedEnvironment {
   public:
     explicit ScopedTmpDir(const std::string& path) : ScopedEnvironment("TMPDIR", path.c_str()) {}
 };
 
 std::vector<uint8_t> readFileBytes(const std::string& path);
-void writeFileBytes(const std::string& path, const std::vector<uint8_t>& bytes);
 // Writes bytes to a file, replacing it; throws std::runtime_error on failure.
 void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 bool fileExists(const std::string& path);

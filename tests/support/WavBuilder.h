@@ -106,8 +106,7 @@ struct PcmWavSpec {
     std::string subject;           // "ISBJ" when not empty
 };
 
-// The chunks inside RIFF "WAVE", in the usual order: fmt, data, cue, LIST adtl,
-// LIST INFO. Tests may reorder or change them before encoding.
+// The chunks inside RIFF "WAVE": fmt, data, cue, LIST adtl, LIST INFO.
 [[nodiscard]] std::vector<RiffChunkSpec> pcmWavChunks(const PcmWavSpec& spec);
 [[nodiscard]] Bytes makePcmWav(const PcmWavSpec& spec);
 

@@ -43,7 +43,7 @@ void addWave(Editor& e, const std::string& name, const std::string& folder) {
 }
 
 void writeText(const std::string& path, const std::string& text) {
-    writeFileBytes(path, std::vector<uint8_t>(text.begin(), text.end()));
+    writeFile(path, std::vector<uint8_t>(text.begin(), text.end()));
 }
 
 int cli(const QStringList& arguments) {
@@ -92,7 +92,7 @@ void EditorAppTest::missingOrBrokenBankSaysSo() {
     QTest::keyClick(&e.view(), Qt::Key_S, Qt::ControlModifier);
     Editor again({QString::fromStdString(e.file("bank.sad"))});
     QCOMPARE(again.doc().values().who, std::string("Ada, sound design"));
-    writeFileBytes(e.file("broken.sad"), {'n', 'o', 't'});
+    writeFile(e.file("broken.sad"), {'n', 'o', 't'});
     dropFile(e.frame(), e.file("broken.sad"));
     QCOMPARE(e.view().model()->rowCount(), 0);
     QCOMPARE(e.shell().messages.at(0).icon, MessageIcon::Stop);
