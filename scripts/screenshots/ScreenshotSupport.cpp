@@ -40,17 +40,6 @@ bool makeSoundBank(const std::string& bank, const std::string& folder,
     return doc.OnSaveDocument(bank);
 }
 
-void usePrivateHome(const QString& home) {
-    for (const char* folder : {"config", "state", "runtime"})
-        QDir(home).mkpath(folder);
-    QFile::setPermissions(home + "/runtime",
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    qputenv("HOME", home.toUtf8());
-    qputenv("XDG_CONFIG_HOME", (home + "/config").toUtf8());
-    qputenv("XDG_STATE_HOME", (home + "/state").toUtf8());
-    qputenv("XDG_RUNTIME_DIR", (home + "/runtime").toUtf8());
-}
-
 std::unique_ptr<CQuillonApp> startEditor(const std::string& bank) {
     auto editor =
         std::make_unique<CQuillonApp>(nullptr, std::make_unique<EditorAudio>(ZQ_OUTPUT_LOOPBACK));

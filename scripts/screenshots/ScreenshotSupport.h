@@ -32,9 +32,6 @@ bool makeSoundBank(const std::string& bank, const std::string& folder,
                    std::span<const SoundSpec> sounds, const char* title, uint32_t firstFrames,
                    uint32_t frameStep);
 
-// Points $HOME and the XDG folders below `home` (created when missing).
-void usePrivateHome(const QString& home);
-
 // The editor in this process, showing `bank`, its window exposed; null when
 // the bank does not open. Its audio plays on the loopback device, so the
 // status bar does not say the machine has no sound device.

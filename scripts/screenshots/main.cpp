@@ -13,6 +13,7 @@
 #include <map>
 
 #include "ScreenshotSupport.h"
+#include "UiTestSupport.h"
 
 using namespace quillon::shots;
 
@@ -38,7 +39,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "xcb");
     qputenv("DISPLAY", server.display().toUtf8());
     QTemporaryDir home;
-    usePrivateHome(home.path());
+    quillon::test::usePrivateHome(home.path());
     QApplication application(argc, argv);
     QApplication::setApplicationName("Quillon");
 
