@@ -172,6 +172,10 @@ TEST_F(BankDocument, SavesThatWouldLoseSomethingAreRefusedBeforeWriting) {
     ASSERT_TRUE(save("long.sad"));
     ASSERT_TRUE(open("long.sad"));
     EXPECT_EQ(rowPath(doc.rows().row(2)), dir.file(fits));
+    // An open bank named like the temporary bank would be truncated while it is read.
+    ASSERT_TRUE(save("ZQBank.TMP") && open("ZQBank.TMP"));
+    expectRefused("long.sad", dir.file("ZQBank.TMP") +
+                                  " would be overwritten - save the bank under a new name");
 }
 
 // A save that fails leaves no part of a new bank, and the old bank whole.

@@ -40,7 +40,6 @@ struct RiffChunkSpec {
 // Chunks one after another, as the top level of a file.
 [[nodiscard]] Bytes encodeRiff(const std::vector<RiffChunkSpec>& chunks);
 
-// --- Generic chunks --------------------------------------------------------
 [[nodiscard]] RiffChunkSpec chunk(std::string_view id, Bytes data);
 // A text chunk; zeroTerminated false leaves out the terminating zero byte.
 [[nodiscard]] RiffChunkSpec textChunk(std::string_view id, std::string_view text,
@@ -49,7 +48,6 @@ struct RiffChunkSpec {
 [[nodiscard]] RiffChunkSpec riffChunk(std::string_view form, std::vector<RiffChunkSpec> children);
 [[nodiscard]] RiffChunkSpec waveRiff(std::vector<RiffChunkSpec> children);  // RIFF "WAVE"
 
-// --- Format and audio ------------------------------------------------------
 // A PCM block (format tag 1) with block align and average rate worked out.
 [[nodiscard]] WaveFormatBlock pcmFormat(uint16_t channels, uint32_t samplesPerSecond,
                                         uint16_t bitsPerSample);
@@ -68,7 +66,6 @@ struct SineWave {
 // Interleaved PCM samples of a sine, the same value on every channel.
 [[nodiscard]] Bytes sinePcm(const SineWave& sine);
 
-// --- Loop markers --------------------------------------------------------------
 struct CuePointSpec {
     uint32_t id = 0;
     uint32_t position = 0;  // sample frame
@@ -82,12 +79,10 @@ struct CuePointSpec {
 [[nodiscard]] RiffChunkSpec ltxtChunk(uint32_t cueId, uint32_t sampleLength);
 [[nodiscard]] RiffChunkSpec adtlList(std::vector<RiffChunkSpec> children);
 
-// --- Information list ----------------------------------------------------------
 [[nodiscard]] RiffChunkSpec infoText(std::string_view id, std::string_view text,
                                      bool zeroTerminated = true);
 [[nodiscard]] RiffChunkSpec infoList(std::vector<RiffChunkSpec> children);
 
-// --- Whole files ---------------------------------------------------------------
 struct LoopSpec {
     uint32_t startFrame = 0;
     uint32_t lengthFrames = 0;
