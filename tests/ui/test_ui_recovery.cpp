@@ -34,8 +34,10 @@ class RecoveryTest : public QObject {
 
 void RecoveryTest::anEditSurvivesTheEditorBeingKilled() {
     if (QStandardPaths::findExecutable("xdotool").isEmpty()) QSKIP("xdotool is not installed");
-    QProcess server;  // -displayfd: the server names a free display once it takes clients
-    server.start("Xvfb", {"-displayfd", "1", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
+    // -displayfd names a free display; -noreset keeps it up when the killed editor leaves.
+    QProcess server;
+    server.start(
+        "Xvfb", {"-displayfd", "1", "-noreset", "-screen", "0", "1280x800x24", "-nolisten", "tcp"});
     if (!server.waitForStarted(5000)) QSKIP("Xvfb is not installed");
     QTRY_VERIFY(server.canReadLine());
     qputenv("DISPLAY", ":" + server.readLine().trimmed());
