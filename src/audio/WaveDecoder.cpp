@@ -18,37 +18,137 @@ namespace quillon {
 namespace {
 
 constexpr int kMaxChannels = 2;
+// A format block is a few dozen bytes; anything this large is no WAV to play.
+constexpr uint64_t kMaxFormatBytes = 64 * 1024;
 
-sf_count_t sourceLength(void* user) {
-    return static_cast<WaveSource*>(user)->size;
+// The image's chunks the decoder shows libsndfile, found as libsndfile finds
+// them: after the RIFF header up to the end of the image, whatever size the
+// RIFF chunk declares.
+struct WaveChunks {
+    std::optional<RiffChunk> format;
+    std::optional<uint32_t> factFrames;
+    std::optional<RiffChunk> data;
+};
+
+std::optional<RiffChunk> findAfterRiffHeader(RiffReader& reader, FourCC id) {
+    reader.rewind();
+    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
+    if (!riff || riff->headerOffset != 0) return std::nullopt;
+    return reader.descend(id);
 }
 
-sf_count_t sourceSeek(sf_count_t offset, int whence, void* user) {
-    auto* source = static_cast<WaveSource*>(user);
-    sf_count_t base = 0;
-    if (whence == SEEK_CUR)
-        base = source->position;
-    else if (whence == SEEK_END)
-        base = source->size;
-    const sf_count_t target = base + offset;
-    if (target < 0 || target > source->size) return -1;
-    source->position = target;
-    return target;
+WaveChunks findWaveChunks(RiffByteSource& bytes) {
+    RiffReader reader(bytes);
+    WaveChunks chunks;
+    chunks.format = findAfterRiffHeader(reader, kFormatId);
+    chunks.data = findAfterRiffHeader(reader, kDataId);
+    std::optional<RiffChunk> fact = findAfterRiffHeader(reader, kFactId);
+    uint8_t frames[4];
+    if (fact && reader.read(*fact, frames) == sizeof frames) chunks.factFrames = loadU32(frames);
+    return chunks;
 }
 
-sf_count_t sourceRead(void* out, sf_count_t count, void* user) {
-    auto* source = static_cast<WaveSource*>(user);
-    return source->read(
-        std::span<uint8_t>(static_cast<uint8_t*>(out), size_t(std::max<sf_count_t>(count, 0))));
+// A WaveSource seen through the RiffReader.
+class WaveSourceBytes final : public RiffByteSource {
+  public:
+    explicit WaveSourceBytes(const WaveSource& source) : source_(source) {}
+    uint64_t size() const override { return uint64_t(source_.size); }
+    bool read(uint64_t offset, std::span<uint8_t> out) override {
+        return source_.readAt(int64_t(offset), out) == int64_t(out.size());
+    }
+
+  private:
+    const WaveSource& source_;
+};
+
+void appendChunkHeader(std::vector<uint8_t>& out, FourCC id, uint32_t size) {
+    uint8_t header[kRiffHeaderBytes];
+    storeU32(header, id);
+    storeU32(header + 4, size);
+    out.insert(out.end(), header, header + sizeof header);
 }
 
-sf_count_t sourceWrite(const void*, sf_count_t, void*) {
-    return 0;
+}  // namespace
+
+// The bytes libsndfile reads: `header` (RIFF, "fmt ", "fact" and the data
+// chunk's header, written here), then `dataBytes` of the source from `dataOffset`.
+struct WaveStream::View {
+    const WaveSource* source = nullptr;
+    std::vector<uint8_t> header;
+    int64_t dataOffset = 0;
+    int64_t dataBytes = 0;
+    int64_t position = 0;
+
+    int64_t size() const { return int64_t(header.size()) + dataBytes; }
+    bool build(const WaveSource& from, const WaveChunks& chunks);
+    int64_t read(std::span<uint8_t> out);
+    static SF_VIRTUAL_IO io();
+};
+
+bool WaveStream::View::build(const WaveSource& from, const WaveChunks& chunks) {
+    if (!chunks.format || !chunks.data || chunks.format->dataSize > kMaxFormatBytes) return false;
+    source = &from;
+    dataOffset = int64_t(chunks.data->dataOffset);
+    dataBytes = int64_t(chunks.data->dataSize);
+    appendChunkHeader(header, kRiffId, 0);  // size set below
+    header.resize(header.size() + kRiffTypeBytes);
+    storeU32(header.data() + kRiffHeaderBytes, kWaveForm);
+    const uint32_t formatBytes = uint32_t(chunks.format->dataSize);
+    appendChunkHeader(header, kFormatId, formatBytes);
+    const size_t formatAt = header.size();
+    header.resize(formatAt + riffPaddedSize(formatBytes));
+    if (from.readAt(int64_t(chunks.format->dataOffset),
+                    std::span(header.data() + formatAt, formatBytes)) != formatBytes)
+        return false;
+    if (chunks.factFrames) {
+        appendChunkHeader(header, kFactId, 4);
+        header.resize(header.size() + 4);
+        storeU32(header.data() + header.size() - 4, *chunks.factFrames);
+    }
+    appendChunkHeader(header, kDataId, uint32_t(dataBytes));
+    const uint64_t riffBytes = uint64_t(size()) - kRiffHeaderBytes;
+    storeU32(header.data() + 4, uint32_t(std::min<uint64_t>(riffBytes, UINT32_MAX)));
+    return true;
 }
 
-sf_count_t sourceTell(void* user) {
-    return static_cast<WaveSource*>(user)->position;
+int64_t WaveStream::View::read(std::span<uint8_t> out) {
+    const int64_t wanted = std::min<int64_t>(int64_t(out.size()), size() - position);
+    if (wanted <= 0) return 0;
+    int64_t done = 0;
+    if (position < int64_t(header.size())) {
+        done = std::min<int64_t>(wanted, int64_t(header.size()) - position);
+        std::memcpy(out.data(), header.data() + position, size_t(done));
+    }
+    if (done < wanted) {
+        const int64_t from = dataOffset + (position + done - int64_t(header.size()));
+        done += source->readAt(from, out.subspan(size_t(done), size_t(wanted - done)));
+    }
+    position += done;
+    return done;
 }
+
+// libsndfile's virtual I/O over a View.
+SF_VIRTUAL_IO WaveStream::View::io() {
+    SF_VIRTUAL_IO io{};
+    io.get_filelen = [](void* user) -> sf_count_t { return static_cast<View*>(user)->size(); };
+    io.seek = [](sf_count_t offset, int whence, void* user) -> sf_count_t {
+        auto* view = static_cast<View*>(user);
+        const sf_count_t base = whence == SEEK_CUR   ? view->position
+                                : whence == SEEK_END ? view->size()
+                                                     : 0;
+        if (base + offset < 0 || base + offset > view->size()) return -1;
+        return view->position = base + offset;
+    };
+    io.read = [](void* out, sf_count_t count, void* user) -> sf_count_t {
+        return static_cast<View*>(user)->read(
+            std::span<uint8_t>(static_cast<uint8_t*>(out), size_t(std::max<sf_count_t>(count, 0))));
+    };
+    io.write = [](const void*, sf_count_t, void*) -> sf_count_t { return 0; };
+    io.tell = [](void* user) -> sf_count_t { return static_cast<View*>(user)->position; };
+    return io;
+}
+
+namespace {
 
 // libsndfile gives ADPCM lengths in whole blocks; the last block is padded.
 bool countsWholeBlocks(int format) {
@@ -71,50 +171,47 @@ bool isFloat(int format) {
 
 }  // namespace
 
-// The chunks after the RIFF header are searched up to the end of the image,
-// whatever size the RIFF chunk declares, as libsndfile reads them.
 std::optional<uint32_t> factFrameCount(std::span<const uint8_t> image) {
-    MemoryByteSource source(image);
-    RiffReader reader(source);
-    std::optional<RiffChunk> riff = reader.descendList(kRiffId, kWaveForm);
-    if (!riff || riff->headerOffset != 0) return std::nullopt;
-    std::optional<RiffChunk> fact = reader.descend(kFactId);
-    uint8_t frames[4];
-    if (!fact || reader.read(*fact, frames) < sizeof frames) return std::nullopt;
-    return loadU32(frames);
+    MemoryByteSource bytes(image);
+    return findWaveChunks(bytes).factFrames;
 }
 
-int64_t WaveSource::read(std::span<uint8_t> out) {
-    const int64_t wanted = std::clamp<int64_t>(int64_t(out.size()), 0, size - position);
-    if (wanted == 0) return 0;
+int64_t WaveSource::readAt(int64_t offset, std::span<uint8_t> out) const {
+    const int64_t wanted = std::min<int64_t>(int64_t(out.size()), size - offset);
+    if (offset < 0 || wanted <= 0) return 0;
     if (fd < 0) {
-        std::memcpy(out.data(), bytes.data() + position, size_t(wanted));
-        position += wanted;
+        std::memcpy(out.data(), bytes.data() + offset, size_t(wanted));
         return wanted;
     }
     int64_t done = 0;
     while (done < wanted) {
         const ssize_t got =
-            ::pread(fd, out.data() + done, size_t(wanted - done), off_t(position + done));
+            ::pread(fd, out.data() + done, size_t(wanted - done), off_t(offset + done));
         if (got < 0 && errno == EINTR) continue;
         if (got <= 0) break;
         done += got;
     }
-    position += done;
     return done;
 }
 
-DecodeError WaveStream::open(WaveSource& source, std::span<const uint8_t> head) {
-    SF_VIRTUAL_IO io{sourceLength, sourceSeek, sourceRead, sourceWrite, sourceTell};
+WaveStream::WaveStream() = default;
+WaveStream::~WaveStream() = default;
+
+DecodeError WaveStream::open(const WaveSource& source) {
+    sound_.reset();
+    view_ = std::make_unique<View>();
+    WaveSourceBytes bytes(source);
+    const WaveChunks chunks = findWaveChunks(bytes);
+    if (!view_->build(source, chunks)) return DecodeError::NotDecodable;
+    SF_VIRTUAL_IO io = View::io();
     info_ = {};
-    sound_.reset(sf_open_virtual(&io, SFM_READ, &info_, &source));
+    sound_.reset(sf_open_virtual(&io, SFM_READ, &info_, view_.get()));
     if (!sound_ || !isWavContainer(info_.format) || info_.samplerate <= 0 || info_.channels <= 0)
         return DecodeError::NotDecodable;
     if (info_.channels > kMaxChannels) return DecodeError::TooManyChannels;
     frames_ = info_.frames;
-    if (countsWholeBlocks(info_.format)) {
-        if (auto fact = factFrameCount(head)) frames_ = std::min<int64_t>(frames_, *fact);
-    }
+    if (countsWholeBlocks(info_.format) && chunks.factFrames)
+        frames_ = std::min<int64_t>(frames_, *chunks.factFrames);
     if (frames_ <= 0) return DecodeError::Empty;
     return DecodeError::None;
 }
@@ -133,9 +230,9 @@ int64_t WaveStream::readPcm16(int16_t* out, int64_t count) {
 
 DecodeResult decodeWaveImage(std::span<const uint8_t> image) {
     DecodeResult result;
-    WaveSource source{image, -1, int64_t(image.size())};
+    const WaveSource source{image, -1, int64_t(image.size())};
     WaveStream stream;
-    result.error = stream.open(source, image);
+    result.error = stream.open(source);
     if (result.error != DecodeError::None) return result;
     // One OpenAL buffer takes at most INT_MAX bytes.
     const int64_t bytesPerFrame = int64_t(stream.channels()) * int64_t(sizeof(int16_t));

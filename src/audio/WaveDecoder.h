@@ -6,6 +6,13 @@
 // WaveStream reads the same images piece by piece, under the same rules, from
 // memory or from a file where it lies; the preview decodes whole images with
 // it and the waveform reads long files through it.
+//
+// libsndfile never sees an image as stored: the decoder finds the "fmt ",
+// "fact" and "data" chunks itself (RiffReader) and shows libsndfile a RIFF
+// header of those three, followed by the data chunk's bytes where they lie.
+// libsndfile's own walk of the other chunks goes round forever on some sizes
+// inside a "LIST" chunk, and it tries its other formats on bytes that are no
+// WAV at all; neither can happen here.
 #pragma once
 
 #include <sndfile.h>
@@ -43,24 +50,27 @@ struct DecodeResult {
 
 [[nodiscard]] DecodeResult decodeWaveImage(std::span<const uint8_t> image);
 
-// The bytes libsndfile reads: an image in memory, or the first `size` bytes of
-// an open file (fd not negative). The source must outlive the stream.
+// Where an image lies: in memory, or the first `size` bytes of an open file
+// (fd not negative). The source must outlive the stream.
 struct WaveSource {
     std::span<const uint8_t> bytes;
     int fd = -1;
     int64_t size = 0;
-    int64_t position = 0;
 
-    // Reads up to out.size() bytes at the current position; the count read.
-    int64_t read(std::span<uint8_t> out);
+    // Reads up to out.size() bytes at `offset`; the count read.
+    int64_t readAt(int64_t offset, std::span<uint8_t> out) const;
 };
 
 // An open WAV image that passed the decoding rules: a WAV container, one or
-// two channels, some frames, an ADPCM length cut to the "fact" count found in
-// `head` (the image's first bytes).
+// two channels, some frames, an ADPCM length cut to the "fact" count.
 class WaveStream {
   public:
-    [[nodiscard]] DecodeError open(WaveSource& source, std::span<const uint8_t> head);
+    WaveStream();
+    ~WaveStream();
+    WaveStream(const WaveStream&) = delete;
+    WaveStream& operator=(const WaveStream&) = delete;
+
+    [[nodiscard]] DecodeError open(const WaveSource& source);
 
     uint16_t channels() const { return uint16_t(info_.channels); }
     uint32_t rate() const { return uint32_t(info_.samplerate); }
@@ -76,6 +86,8 @@ class WaveStream {
     struct Closer {
         void operator()(SNDFILE* file) const { sf_close(file); }
     };
+    struct View;  // what libsndfile reads; outlives sound_
+    std::unique_ptr<View> view_;
     std::unique_ptr<SNDFILE, Closer> sound_;
     SF_INFO info_{};
     int64_t frames_ = 0;
@@ -83,6 +95,8 @@ class WaveStream {
 };
 
 // The frame count of the image's "fact" chunk, when its RIFF chunk list holds one.
+// The chunks after the RIFF header are searched up to the end of the image,
+// whatever size the RIFF chunk declares, as libsndfile reads them.
 [[nodiscard]] std::optional<uint32_t> factFrameCount(std::span<const uint8_t> image);
 
 }  // namespace quillon

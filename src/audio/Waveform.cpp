@@ -33,8 +33,6 @@ constexpr float kFullScale = 32768.0f;
 // Decoded audio comes out in pieces of this many frames.
 constexpr size_t kMpegReadFrames = 4096;
 constexpr sf_count_t kWavReadFrames = 16384;
-// The head of a file in which the "fact" chunk of an ADPCM file is looked for.
-constexpr size_t kHeadBytes = 64 * 1024;
 
 int64_t changeTimeNs(const std::string& path) {
     struct stat info {};
@@ -273,10 +271,9 @@ PeaksResult failure(std::string text) {
 
 // Decodes a WAV image piece by piece into its summary, under the preview's
 // decoding rules (WaveStream).
-PeaksResult streamWavPeaks(WaveSource& source, std::span<const uint8_t> head,
-                           std::stop_token stop) {
+PeaksResult streamWavPeaks(const WaveSource& source, std::stop_token stop) {
     WaveStream stream;
-    switch (stream.open(source, head)) {
+    switch (stream.open(source)) {
         case DecodeError::None:
             break;
         case DecodeError::TooManyChannels:
@@ -317,10 +314,9 @@ PeaksResult fileWavPeaks(const WaveformSource& source, std::stop_token stop) {
     file.fd = fd.get();
     file.size =
         int64_t(std::min<uint64_t>({source.size, uint64_t(info.st_size), kMaxWaveImageBytes}));
-    std::vector<uint8_t> head(std::min<size_t>(size_t(file.size), kHeadBytes));
-    if (file.read(head) != int64_t(head.size())) return failure(unreadable);
-    file.position = 0;
-    return streamWavPeaks(file, head, stop);
+    uint8_t first = 0;
+    if (file.size > 0 && file.readAt(0, std::span(&first, 1)) != 1) return failure(unreadable);
+    return streamWavPeaks(file, stop);
 }
 
 }  // namespace
@@ -342,8 +338,7 @@ size_t PeaksResult::bytes() const {
 }
 
 PeaksResult peaksOfWavImage(std::span<const uint8_t> image, std::stop_token stop) {
-    WaveSource file{image, -1, int64_t(image.size())};
-    return streamWavPeaks(file, image, stop);
+    return streamWavPeaks(WaveSource{image, -1, int64_t(image.size())}, stop);
 }
 
 PeaksResult loadPeaks(const WaveformSource& source, std::stop_token stop) {

@@ -172,6 +172,18 @@ TEST(WaveDecoder, ClipsFloatRefusesWhatItCannotPlayAndReadsFactOnlyInsideTheImag
         EXPECT_EQ(factFrameCount(image), expected) << image.size();
 }
 
+// libsndfile's own walk of this "LIST" goes round forever; it is never shown it.
+TEST(WaveDecoder, PlaysAroundAListChunkWhoseSizesLoopLibsndfile) {
+    test::PcmWavSpec spec;
+    spec.frames = 100;
+    std::vector<test::RiffChunkSpec> chunks = test::pcmWavChunks(spec);
+    chunks.insert(chunks.begin() + 1,
+                  test::infoList({test::chunk("abcd", {}).declaring(0xFFFFFFF7)}));
+    const DecodeResult result = decodeWaveImage(test::encodeRiff({test::waveRiff(chunks)}));
+    ASSERT_EQ(result.error, DecodeError::None);
+    EXPECT_EQ(result.wave.frames(), 100u);
+}
+
 using Texts = std::vector<std::string>;
 
 constexpr size_t kMpegFrame = 1152;           // samples of one layer II frame
