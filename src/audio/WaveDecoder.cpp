@@ -61,13 +61,6 @@ class WaveSourceBytes final : public RiffByteSource {
     const WaveSource& source_;
 };
 
-void appendChunkHeader(std::vector<uint8_t>& out, FourCC id, uint32_t size) {
-    uint8_t header[kRiffHeaderBytes];
-    storeU32(header, id);
-    storeU32(header + 4, size);
-    out.insert(out.end(), header, header + sizeof header);
-}
-
 }  // namespace
 
 // The bytes libsndfile reads: `header` (RIFF, "fmt ", "fact" and the data
@@ -90,25 +83,27 @@ bool WaveStream::View::build(const WaveSource& from, const WaveChunks& chunks) {
     source = &from;
     dataOffset = int64_t(chunks.data->dataOffset);
     dataBytes = int64_t(chunks.data->dataSize);
-    appendChunkHeader(header, kRiffId, 0);  // size set below
-    header.resize(header.size() + kRiffTypeBytes);
-    storeU32(header.data() + kRiffHeaderBytes, kWaveForm);
     const uint32_t formatBytes = uint32_t(chunks.format->dataSize);
-    appendChunkHeader(header, kFormatId, formatBytes);
-    const size_t formatAt = header.size();
-    header.resize(formatAt + riffPaddedSize(formatBytes));
-    if (from.readAt(int64_t(chunks.format->dataOffset),
-                    std::span(header.data() + formatAt, formatBytes)) != formatBytes)
-        return false;
+    // The format block follows the RIFF header, its type and the "fmt " header.
+    constexpr size_t kFormatAt = 2 * kRiffHeaderBytes + kRiffTypeBytes;
+    LeWriter out(header);
+    out.u32(kRiffId);
+    out.u32(0);  // the RIFF size, set once the header is whole
+    out.u32(kWaveForm);
+    out.u32(kFormatId);
+    out.u32(formatBytes);
+    out.zeros(riffPaddedSize(formatBytes));
     if (chunks.factFrames) {
-        appendChunkHeader(header, kFactId, 4);
-        header.resize(header.size() + 4);
-        storeU32(header.data() + header.size() - 4, *chunks.factFrames);
+        out.u32(kFactId);
+        out.u32(sizeof(uint32_t));
+        out.u32(*chunks.factFrames);
     }
-    appendChunkHeader(header, kDataId, uint32_t(dataBytes));
+    out.u32(kDataId);
+    out.u32(uint32_t(dataBytes));
     const uint64_t riffBytes = uint64_t(size()) - kRiffHeaderBytes;
     storeU32(header.data() + 4, uint32_t(std::min<uint64_t>(riffBytes, UINT32_MAX)));
-    return true;
+    return from.readAt(int64_t(chunks.format->dataOffset),
+                       std::span(header.data() + kFormatAt, formatBytes)) == formatBytes;
 }
 
 int64_t WaveStream::View::read(std::span<uint8_t> out) {
